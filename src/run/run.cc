@@ -1,0 +1,81 @@
+#include "run/run.h"
+
+#include <string>
+
+#include "compiler/post_processing.h"
+#include "output/binary_files.h"
+#include "run/report.h"
+#include "sources/sources.h"
+
+namespace scenario {
+namespace {
+
+int file_system_failure(const file_failure& f, std::ostream& err) {
+  err << "error: " << f.message() << '\n';
+  err.flush();
+  return exit_file_system;
+}
+
+// The five text files, in their fixed order.
+bool write_sources(const scenario_model& m, const std::filesystem::path& dir,
+                   file_failure* f) {
+  return dati_linea(dir, m.percorso, f) &&
+         dati_treno(dir, m.percorso, m.treno, f) &&
+         dati_note(dir, m.percorso, m.treno, f) &&
+         dati_rallentamenti(dir, m.percorso, m.treno, f) &&
+         dati_scheda(dir, m.percorso, m.treno, f);
+}
+
+}  // namespace
+
+int memorizza_percorso(scenario_model& m, int32_t j, const compile_inputs& in,
+                       const std::filesystem::path& out_dir, window& ui,
+                       std::ostream& err, report_options opts) {
+  reset(m, j);
+  memorizza_dati(m, in);
+  if (!m.has_cells()) {
+    report_diagnostics(m, err, opts.file_names_only);
+    err << "error: the compiler ended before the cell array existed; no "
+           "binary file was written and earlier ones are left as they were\n";
+    err.flush();
+    return exit_no_cells;
+  }
+  post_elabora(m);
+  if (int slot = fill_marker_slots(m); slot != 0) {
+    record_error(m, slot);
+    report_diagnostics(m, err, opts.file_names_only);
+    ui.errore(std::to_string(slot));
+    return exit_errore;
+  }
+  report_diagnostics(m, err, opts.file_names_only);
+  file_failure failure;
+  if (!write_binary_files(m, out_dir, &failure)) {
+    return file_system_failure(failure, err);
+  }
+  return m.diagnostics.empty() && m.codice_errore == 0 ? exit_clean
+                                                       : exit_recorded;
+}
+
+int run_scenario(const std::filesystem::path& dir, window& ui,
+                 std::ostream& err) {
+  scenario_model m;
+  m.percorso = build_percorso;
+  m.treno = build_treno;
+  ui.show_waiting();
+  file_failure failure;
+  if (!write_sources(m, dir, &failure)) {
+    return file_system_failure(failure, err);
+  }
+  const compile_inputs in{linea_txt_path(dir, m.percorso),
+                          treno_txt_path(dir, m.percorso, m.treno), true};
+  return memorizza_percorso(m, 1, in, dir, ui, err);
+}
+
+std::filesystem::path program_directory() {
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return std::filesystem::current_path();
+  return exe.parent_path();
+}
+
+}  // namespace scenario
