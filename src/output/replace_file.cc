@@ -111,13 +111,14 @@ bool replacement_file::commit() {
   flush_buffer();
   if (::close(fd_) != 0) fail(system_reason(errno));
   fd_ = -1;
-  if (!ok()) return false;
-  if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+  if (ok() && ::rename(temp_.c_str(), target_.c_str()) != 0) {
     fail(system_reason(errno));
-    return false;
   }
-  temp_.clear();  // the temporary file is now the target
-  return true;
+  if (!ok()) {
+    ::unlink(temp_.c_str());
+  }
+  temp_.clear();  // gone, or now the target
+  return ok();
 }
 
 bool write_text_lines(const std::filesystem::path& target,
