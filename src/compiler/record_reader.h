@@ -18,7 +18,9 @@ class record_reader {
   // `text` is the whole file; CR LF, a bare LF and a lone CR each end a line.
   explicit record_reader(std::string text);
 
-  // True when no character of the file remains unread.
+  // True when nothing but blanks and line ends remains unread: blank lines
+  // after the last field are no field, so an editor's trailing empty line
+  // neither fails the reading nor gets the last field processed.
   bool at_end() const;
 
   // A text field (a key, a name, a board text): quoted or unquoted; the
@@ -46,8 +48,9 @@ class record_reader {
 
   std::string text_;
   size_t pos_ = 0;
-  int line_ = 1;        // line of pos_
-  int field_line_ = 0;  // line where the last field started
+  size_t content_end_ = 0;  // just past the last character of any field
+  int line_ = 1;            // line of pos_
+  int field_line_ = 0;      // line where the last field started
 };
 
 // Key tests: does `key` contain `word`, ignoring letter case or exactly.

@@ -1,0 +1,201 @@
+#include "compiler/record_reader.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "compiler/run_time_failure.h"
+
+namespace scenario {
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+bool is_line_end_char(char c) { return c == '\r' || c == '\n'; }
+
+// ASCII case folding only: the keys are plain ASCII words, and bytes above
+// 127 must not change meaning with the machine's locale.
+char fold_case(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+record_reader::record_reader(std::string text) : text_(std::move(text)) {
+  content_end_ = text_.size();
+  while (content_end_ > 0 && (is_blank(text_[content_end_ - 1]) ||
+                              is_line_end_char(text_[content_end_ - 1]))) {
+    --content_end_;
+  }
+}
+
+bool record_reader::at_end() const { return pos_ >= content_end_; }
+
+int record_reader::field_line() const { return field_line_; }
+
+bool record_reader::at_line_end() const {
+  return pos_ < text_.size() && is_line_end_char(text_[pos_]);
+}
+
+void record_reader::consume_line_end() {
+  if (text_[pos_] == '\r' && pos_ + 1 < text_.size() &&
+      text_[pos_ + 1] == '\n') {
+    ++pos_;
+  }
+  ++pos_;
+  ++line_;
+}
+
+void record_reader::skip_blanks() {
+  while (pos_ < text_.size() && is_blank(text_[pos_])) ++pos_;
+}
+
+void record_reader::begin_field() {
+  for (;;) {
+    skip_blanks();
+    if (!at_line_end()) break;
+    consume_line_end();
+  }
+  field_line_ = line_;
+  if (at_end()) fail("reading past the end of the file");
+}
+
+void record_reader::skip_to_delimiter() {
+  while (pos_ < text_.size() && text_[pos_] != ',' && !at_line_end()) ++pos_;
+  if (at_end()) return;
+  if (text_[pos_] == ',') {
+    ++pos_;
+  } else {
+    consume_line_end();
+  }
+}
+
+void record_reader::fail(const std::string& what) const {
+  throw run_time_failure("line " + std::to_string(field_line_) + ": " + what);
+}
+
+std::string record_reader::read_text() {
+  begin_field();
+  if (text_[pos_] == '"') {
+    // A quoted text may hold commas and even line ends; what follows the
+    // closing quote up to the delimiter is not part of the field.
+    const size_t start = ++pos_;
+    while (pos_ < text_.size() && text_[pos_] != '"') {
+      if (at_line_end()) {
+        consume_line_end();
+      } else {
+        ++pos_;
+      }
+    }
+    if (at_end()) fail("a quoted text has no closing quote");
+    std::string field = text_.substr(start, pos_ - start);
+    ++pos_;
+    skip_to_delimiter();
+    return field;
+  }
+  const size_t start = pos_;
+  while (pos_ < text_.size() && text_[pos_] != ',' && !at_line_end()) ++pos_;
+  size_t end = pos_;
+  while (end > start && is_blank(text_[end - 1])) --end;
+  skip_to_delimiter();
+  return text_.substr(start, end - start);
+}
+
+int64_t record_reader::read_integer(int64_t low, int64_t high,
+                                    const char* kind) {
+  begin_field();
+  if (text_[pos_] == ',') {  // an empty field reads as 0
+    ++pos_;
+    return 0;
+  }
+  const size_t start = pos_;
+  while (pos_ < text_.size() && !is_blank(text_[pos_]) && text_[pos_] != ',' &&
+         !at_line_end()) {
+    ++pos_;
+  }
+  const std::string_view token(text_.data() + start, pos_ - start);
+
+  size_t i = 0;
+  const bool negative = token[0] == '-';
+  if (token[0] == '-' || token[0] == '+') i = 1;
+  if (i == token.size()) fail("\"" + std::string(token) + "\" is not a number");
+  // Saturate far above every field's range so that a long run of digits
+  // cannot overflow and still fails the range check.
+  constexpr int64_t saturated = int64_t{1} << 40;
+  int64_t value = 0;
+  for (; i < token.size(); ++i) {
+    const char c = token[i];
+    if (c < '0' || c > '9') {
+      fail("\"" + std::string(token) + "\" is not a whole number");
+    }
+    value = std::min(saturated, value * 10 + (c - '0'));
+  }
+  if (negative) value = -value;
+  if (value < low || value > high) {
+    fail(std::string(token) + " lies outside the " + kind + " field (" +
+         std::to_string(low) + " to " + std::to_string(high) + ")");
+  }
+
+  // The delimiter: blanks, then at most one comma or one line end. Another
+  // character means the next number follows after blanks only.
+  skip_blanks();
+  if (!at_end()) {
+    if (text_[pos_] == ',') {
+      ++pos_;
+    } else if (at_line_end()) {
+      consume_line_end();
+    }
+  }
+  return value;
+}
+
+int32_t record_reader::read_int32() {
+  return static_cast<int32_t>(
+      read_integer(INT32_MIN, INT32_MAX, "32-bit integer"));
+}
+
+int16_t record_reader::read_int16() {
+  return static_cast<int16_t>(
+      read_integer(INT16_MIN, INT16_MAX, "16-bit integer"));
+}
+
+uint8_t record_reader::read_int8() {
+  return static_cast<uint8_t>(read_integer(0, 255, "8-bit integer"));
+}
+
+bool contains_nocase(std::string_view key, std::string_view word) {
+  if (word.empty()) return true;
+  return std::search(key.begin(), key.end(), word.begin(), word.end(),
+                     [](char a, char b) {
+                       return fold_case(a) == fold_case(b);
+                     }) != key.end();
+}
+
+bool contains_exact(std::string_view key, std::string_view word) {
+  return key.find(word) != std::string_view::npos;
+}
+
+bool search_generale(record_reader& r, std::string& riga) {
+  for (;;) {
+    riga = r.read_text();
+    if (r.at_end()) return false;
+    if (contains_nocase(riga, "[generale]")) return true;
+  }
+}
+
+void records_loop(record_reader& r, std::string& riga, int dash_repeats,
+                  bool eof_ends_loop,
+                  const std::function<bool(std::string& riga)>& handle) {
+  while (!r.at_end()) {
+    riga = r.read_text();
+    if (r.at_end()) return;  // the file's last field is never processed
+    // A dashed key is a comment, but only a fixed number of them is skipped.
+    for (int i = 0; i < dash_repeats && contains_exact(riga, "-"); ++i) {
+      riga = r.read_text();
+      if (eof_ends_loop && r.at_end()) return;
+    }
+    if (!handle(riga)) return;
+  }
+}
+
+}  // namespace scenario
