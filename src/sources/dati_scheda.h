@@ -1,0 +1,24 @@
+// The timetable card of the service, a fixed-layout document for the driver
+// held as a table of literal lines, and its writer. Nothing reads it back.
+#ifndef SCENARIO_SOURCES_DATI_SCHEDA_H_
+#define SCENARIO_SOURCES_DATI_SCHEDA_H_
+
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "output/replace_file.h"
+
+namespace scenario {
+
+// The card's 42 lines in write order (the end marker excluded).
+std::span<const std::string_view> scheda_lines();
+
+// Writes the file into `dir`; on failure returns false and fills *failure.
+bool dati_scheda(const std::filesystem::path& dir, const std::string& percorso,
+                 const std::string& treno, file_failure* failure);
+
+}  // namespace scenario
+
+#endif  // SCENARIO_SOURCES_DATI_SCHEDA_H_
