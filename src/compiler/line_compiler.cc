@@ -1,0 +1,307 @@
+#include "compiler/line_compiler.h"
+
+#include <utility>
+
+#include "compiler/progressive.h"
+#include "compiler/run_time_failure.h"
+#include "compiler/stamping.h"
+
+namespace scenario {
+
+namespace {
+
+constexpr int general_dash_repeats = 10;
+constexpr int body_dash_repeats = 2;
+constexpr int32_t gradient_offset = 100;  // a level cell stores 100
+constexpr int32_t signal_repetition_step_m = 50;
+constexpr int closing_free_cells = 2;  // the last three cells keep 0
+
+uint8_t low8(int64_t v) { return static_cast<uint8_t>(v & 0xFF); }
+
+// The key that closes the general block: a section head that is not dashed.
+bool ends_general_block(const std::string& key) {
+  if (!contains_exact(key, "[") || !contains_exact(key, "]")) return false;
+  const size_t first = key.find_first_not_of(" \t");
+  return first == std::string::npos || key[first] != '-';
+}
+
+}  // namespace
+
+bool record_fits(const scenario_model& m, int32_t p, int32_t margin) {
+  if (!m.has_cells()) {
+    throw run_time_failure(
+        "a record is placed before the line length has created the cells");
+  }
+  // (p + margin) / 50 <= numero_celle, exactly, without a division.
+  return static_cast<int64_t>(p) + margin <=
+         static_cast<int64_t>(m.numero_celle) * cell_length_m;
+}
+
+line_compiler::line_compiler(scenario_model& m, std::string file,
+                             std::string text)
+    : m_(m),
+      file_(std::move(file)),
+      reader_(std::move(text)),
+      plan_(m.tracciato) {}
+
+int line_compiler::failure_line() const {
+  return reading_ ? reader_.field_line() : 0;
+}
+
+void line_compiler::reject(int code, std::optional<int32_t> posizione,
+                           int line) {
+  record_error(m_, code, posizione, file_, line);
+}
+
+bool line_compiler::compile() {
+  reading_ = true;
+  if (!search_generale(reader_, m_.riga)) {
+    reading_ = false;
+    reject(102, std::nullopt, 0);
+    return false;
+  }
+  if (!general_block()) return false;
+  reading_ = false;
+  between_blocks();
+  reading_ = true;
+  if (!body()) return false;
+  reading_ = false;
+  closing_steps();
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// General block
+
+bool line_compiler::general_block() {
+  bool go_on = true;
+  records_loop(reader_, m_.riga, general_dash_repeats, false,
+               [&](std::string& key) {
+                 if (!general_record(key)) {
+                   go_on = false;
+                   return false;
+                 }
+                 return !ends_general_block(key);
+               });
+  return go_on;
+}
+
+bool line_compiler::general_record(const std::string& key) {
+  const int line = reader_.field_line();
+  if (contains_nocase(key, "percorso") && contains_nocase(key, "lunghezza")) {
+    const int32_t length = reader_.read_int32();
+    voce_at(m_, voce_index::treno_generale).fine = length;
+    if (length > max_line_length_m) {
+      reject(1, std::nullopt, line);
+      return false;
+    }
+    // Metres 0 and 1 of the plan, and cell 0, must exist.
+    if (static_cast<int64_t>(length) + line_margin_m < 1) {
+      throw run_time_failure("line length " + std::to_string(length) +
+                             " leaves no cell array");
+    }
+    create_cells(m_, length);
+  }
+  // Kilometric references, stored in record order.
+  const std::pair<const char*, int> references[] = {
+      {"tre", voce_index::progressiva_tre},
+      {"due", voce_index::progressiva_due},
+      {"uno", voce_index::progressiva_uno},
+  };
+  for (const auto& [word, entry] : references) {
+    if (contains_exact(key, word) && contains_exact(key, "progressiva")) {
+      voce& v = voce_at(m_, entry);
+      v.inizio = reader_.read_int32();
+      v.fine = reader_.read_int32();
+      v.posizione = reader_.read_int32();
+    }
+  }
+  // Background selectors: "due" goes to posizione and "tre" to fine.
+  voce& backgrounds = voce_at(m_, voce_index::percorso_generale);
+  if (contains_exact(key, "sfondo") && contains_exact(key, "uno")) {
+    backgrounds.inizio = reader_.read_int32();
+  }
+  if (contains_exact(key, "sfondo") && contains_exact(key, "due")) {
+    backgrounds.posizione = reader_.read_int32();
+  }
+  if (contains_exact(key, "sfondo") && contains_exact(key, "tre")) {
+    backgrounds.fine = reader_.read_int32();
+  }
+  if (contains_exact(key, "segnali") && contains_exact(key, "ripetizione")) {
+    return signal_repetition(key, line);
+  }
+  return true;
+}
+
+bool line_compiler::signal_repetition(const std::string& key, int line) {
+  voce& v = voce_at(m_, voce_index::segnali_generale);
+  v.inizio = reader_.read_int32();
+  v.fine = reader_.read_int32();
+  if (v.inizio % signal_repetition_step_m != 0) {
+    reject(3, std::nullopt, line);
+    return false;
+  }
+  if (v.fine % signal_repetition_step_m != 0) {
+    reject(4, std::nullopt, line);
+    return false;
+  }
+  // The number of codes is named in the key itself.
+  if (contains_exact(key, "4")) {
+    v.posizione = 4;
+  } else if (contains_exact(key, "9")) {
+    v.posizione = 9;
+  } else {
+    reject(5, std::nullopt, line);
+    return false;
+  }
+  if (v.fine == 0) v.posizione = 0;
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Between the blocks
+
+void line_compiler::between_blocks() {
+  progressive_ordina(m_);
+  m_.numero_montagne = 0;
+  board_entry_ = voce_index::primo_cartello;
+  gradient_pointer_ = 0;
+  if (m_.con_tracciato != 0) plan_.start();
+}
+
+// ---------------------------------------------------------------------------
+// Body
+
+bool line_compiler::body() {
+  bool go_on = true;
+  records_loop(reader_, m_.riga, body_dash_repeats, true,
+               [&](std::string& key) {
+                 const step s = body_record(key);
+                 if (s == step::reject) go_on = false;
+                 return s == step::next;
+               });
+  return go_on;
+}
+
+line_compiler::step line_compiler::body_record(std::string& key) {
+  const int line = reader_.field_line();
+  step s = step::next;
+  if (contains_nocase(key, "pendenza")) s = gradient(line);
+  if (s == step::next && contains_nocase(key, "curva") &&
+      m_.con_tracciato != 0) {
+    s = curve(key, line);
+  }
+  if (s == step::next && contains_nocase(key, "montagna")) s = tunnel(line);
+  if (s == step::next && contains_nocase(key, "indicatori_v")) {
+    s = speed_board(line);
+  }
+  // Last: it reads the board text over the key.
+  if (s == step::next && contains_nocase(key, "cartello") &&
+      contains_nocase(key, "indicat")) {
+    s = direction_board(key, line);
+  }
+  return s;
+}
+
+bool line_compiler::in_range(int32_t p, int line) {
+  if (record_fits(m_, p, record_margin_m)) return true;
+  reject(15, p, line);
+  return false;
+}
+
+void line_compiler::write_gradient() {
+  cell_at(m_, gradient_pointer_).pendenza =
+      low8(static_cast<int64_t>(gradient_) + gradient_offset);
+  ++gradient_pointer_;
+}
+
+// The gradient in force reaches up to the cell before p / 50; the new value
+// takes effect from there.
+line_compiler::step line_compiler::gradient(int line) {
+  const int32_t p = reader_.read_int32();
+  const int32_t g = reader_.read_int32();
+  if (!in_range(p, line)) return step::stop_body;
+  const int64_t k = div_round_even(p, cell_length_m);
+  if (k > 0) {
+    do {
+      write_gradient();
+    } while (gradient_pointer_ < k);
+  }
+  gradient_ = g;
+  return step::next;
+}
+
+line_compiler::step line_compiler::curve(const std::string& key, int line) {
+  const int32_t start = reader_.read_int32();
+  const int32_t length = reader_.read_int32();
+  if (!in_range(start, line)) return step::stop_body;
+  if (!plan_.draw_curve(key, start, length)) {
+    reject(103, std::nullopt, line);
+    return step::reject;
+  }
+  return step::next;
+}
+
+// The stamping operations report a conflict by setting a code of their own;
+// a 15 left by an earlier record is no conflict.
+line_compiler::step line_compiler::tunnel(int line) {
+  const int32_t inizio = reader_.read_int32();
+  const int32_t fine = reader_.read_int32();
+  const int32_t tipo = reader_.read_int32();
+  if (!in_range(inizio, line)) return step::stop_body;
+  const int32_t before = m_.codice_errore;
+  memo_montagna(m_, inizio, fine, tipo);
+  if (m_.codice_errore > 0 && m_.codice_errore != before) {
+    reject(m_.codice_errore, inizio, line);
+    return step::reject;
+  }
+  return step::next;
+}
+
+line_compiler::step line_compiler::speed_board(int line) {
+  int32_t f[9];
+  for (int32_t& v : f) v = reader_.read_int32();
+  if (!in_range(f[0], line)) return step::stop_body;
+  const int32_t before = m_.codice_errore;
+  memo_indicatori_v_max(m_, f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7],
+                        f[8]);
+  if (m_.codice_errore > 0 && m_.codice_errore != before) {
+    reject(m_.codice_errore, f[0], line);
+    return step::reject;
+  }
+  return step::next;
+}
+
+line_compiler::step line_compiler::direction_board(std::string& riga,
+                                                   int line) {
+  const int32_t p = reader_.read_int32();
+  riga = reader_.read_text();
+  if (!in_range(p, line)) return step::stop_body;
+  cella& c = cell_at(m_, ordinary_cell(p));
+  if (!is_free(c)) {
+    reject(6, p, line);
+    return step::reject;
+  }
+  // Entry 0 is never written: a board that would need it does not fit.
+  if (board_entry_ < 1) {
+    throw run_time_failure("no entry is left for the direction board at " +
+                           std::to_string(p) + " m");
+  }
+  c.tipo = tipo_cella::cartello_indicatore;
+  c.dato1 = static_cast<int16_t>(board_entry_);
+  voce_at(m_, board_entry_).nome = riga;
+  --board_entry_;
+  return step::next;
+}
+
+// ---------------------------------------------------------------------------
+// Closing steps
+
+void line_compiler::closing_steps() {
+  do {
+    write_gradient();
+  } while (gradient_pointer_ < m_.numero_celle - closing_free_cells);
+  if (m_.con_tracciato != 0) plan_.finish(m_.lunghezza_estesa - 2);
+}
+
+}  // namespace scenario

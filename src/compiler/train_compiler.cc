@@ -1,0 +1,343 @@
+#include "compiler/train_compiler.h"
+
+#include <string>
+#include <utility>
+
+#include "compiler/line_compiler.h"
+#include "compiler/run_time_failure.h"
+#include "compiler/stamping.h"
+
+namespace scenario {
+
+namespace {
+
+constexpr int train_dash_repeats = 2;
+constexpr int32_t speed_unit_kmh = 5;
+constexpr int32_t station_position_step_m = 50;
+constexpr int32_t station_length_step_m = 100;
+constexpr int32_t short_station_m = 600;  // shorter: flag5 is cleared
+constexpr int32_t platform_tail_m = 150;  // zone end of kinds 5 and 6
+constexpr int32_t flag4_extension_m = 50;
+constexpr int32_t station_spacing_m = 350;
+constexpr uint8_t first_unmarked_kind = 25;  // 25 and above: no marks
+constexpr uint8_t approach_mark_base = 80;
+constexpr int approach_marks = 4;
+constexpr int closing_free_cells = 2;  // the last three cells keep 0
+
+uint8_t low8(int64_t v) { return static_cast<uint8_t>(v & 0xFF); }
+int16_t low16(int64_t v) {
+  return static_cast<int16_t>(static_cast<uint16_t>(v & 0xFFFF));
+}
+
+// A 32-bit result that does not fit is a run-time failure.
+int32_t checked32(int64_t v, const char* what) {
+  if (v < INT32_MIN || v > INT32_MAX) {
+    throw run_time_failure(std::string(what) + " " + std::to_string(v) +
+                           " lies outside 32 bits");
+  }
+  return static_cast<int32_t>(v);
+}
+
+bool is_multiple(int32_t v, int32_t step) { return v % step == 0; }
+
+}  // namespace
+
+train_compiler::train_compiler(scenario_model& m, std::string file,
+                               std::string text, int board_entry)
+    : m_(m),
+      file_(std::move(file)),
+      reader_(std::move(text)),
+      board_entry_(board_entry) {}
+
+int train_compiler::failure_line() const {
+  return reading_ ? reader_.field_line() : 0;
+}
+
+void train_compiler::reject(int code, std::optional<int32_t> posizione,
+                            int line) {
+  record_error(m_, code, posizione, file_, line);
+}
+
+bool train_compiler::in_range(int32_t p, int32_t margin, int line) {
+  if (record_fits(m_, p, margin)) return true;
+  reject(15, p, line);
+  return false;
+}
+
+bool train_compiler::compile() {
+  reading_ = true;
+  // A file without "[generale]" simply holds no records.
+  search_generale(reader_, m_.riga);
+  if (!records()) return false;
+  reading_ = false;
+  closing_steps();
+  return true;
+}
+
+bool train_compiler::records() {
+  bool go_on = true;
+  records_loop(reader_, m_.riga, train_dash_repeats, true,
+               [&](std::string& key) {
+                 const step s = record(key);
+                 if (s == step::reject) go_on = false;
+                 return s == step::next;
+               });
+  return go_on;
+}
+
+train_compiler::step train_compiler::record(const std::string& key) {
+  const int line = reader_.field_line();
+  if (contains_nocase(key, "frenata") && contains_nocase(key, "massa")) {
+    voce_at(m_, voce_index::treno_generale).inizio = reader_.read_int32();
+  }
+  if (contains_nocase(key, "vetture")) {
+    voce_at(m_, voce_index::treno_generale).posizione = reader_.read_int32();
+  }
+  step s = step::next;
+  if (contains_nocase(key, "velocit")) s = speed_limit(line);
+  if (s == step::next && contains_nocase(key, "aderenza")) s = adhesion(line);
+  if (s != step::next) return s;
+  voce& general = voce_at(m_, voce_index::segnali_generale);
+  if (contains_nocase(key, "orologio")) {
+    general.num3 = reader_.read_int16();
+    general.num4 = reader_.read_int16();
+    general.num5 = reader_.read_int16();
+  }
+  if (contains_nocase(key, "sabbia")) general.num1 = reader_.read_int16();
+  if (contains_nocase(key, "segnale")) s = signal(line);
+  if (s == step::next && contains_nocase(key, "rallentamento")) {
+    s = slowdown(line);
+  }
+  if (s == step::next && contains_nocase(key, "abbattimento")) {
+    s = speed_point(line);
+  }
+  if (s == step::next && contains_nocase(key, "stazione")) s = station(line);
+  return s;
+}
+
+// ---------------------------------------------------------------------------
+// Speed limit and adhesion layers
+
+void train_compiler::write_speed() {
+  const int64_t units = div_round_even(speed_, speed_unit_kmh);
+  if (units < 0 || units > 255) {
+    throw run_time_failure("speed " + std::to_string(speed_) +
+                           " km/h does not fit the speed limit byte");
+  }
+  cell_at(m_, speed_pointer_).velocita_limite = static_cast<uint8_t>(units);
+  ++speed_pointer_;
+}
+
+void train_compiler::write_adhesion() {
+  cell_at(m_, adhesion_pointer_).aderenza = low8(adhesion_);
+  ++adhesion_pointer_;
+}
+
+// The speed in force reaches up to the cell before p / 50; the new speed
+// takes effect from there.
+train_compiler::step train_compiler::speed_limit(int line) {
+  const int32_t p = reader_.read_int32();
+  const int32_t v = reader_.read_int32();
+  if (!in_range(p, record_margin_m, line)) return step::stop_records;
+  const int64_t k = div_round_even(p, cell_length_m);
+  if (k > 0) {
+    while (speed_pointer_ < m_.numero_celle) {
+      write_speed();
+      if (speed_pointer_ >= k) break;
+    }
+  }
+  speed_ = v;
+  return step::next;
+}
+
+train_compiler::step train_compiler::adhesion(int line) {
+  const int32_t p = reader_.read_int32();
+  const int32_t a = reader_.read_int32();
+  if (!in_range(p, record_margin_m, line)) return step::stop_records;
+  const int64_t k = div_round_even(p, cell_length_m);
+  if (k > 0) {
+    do {
+      write_adhesion();
+    } while (adhesion_pointer_ < k);
+  }
+  adhesion_ = a;
+  return step::next;
+}
+
+// ---------------------------------------------------------------------------
+// Objects stamped into the cells
+
+// The stamping operations report a conflict by setting a code of their own;
+// a 15 left by the line description is no conflict.
+train_compiler::step train_compiler::signal(int line) {
+  int32_t f[11];
+  for (int32_t& v : f) v = reader_.read_int32();
+  if (!in_range(f[0], record_margin_m, line)) return step::stop_records;
+  const int32_t before = m_.codice_errore;
+  memo_segnale(m_, f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9],
+               f[10]);
+  if (m_.codice_errore > 0 && m_.codice_errore != before) {
+    reject(m_.codice_errore, f[0], line);
+    return step::reject;
+  }
+  return step::next;
+}
+
+train_compiler::step train_compiler::slowdown(int line) {
+  int32_t f[6];
+  for (int32_t& v : f) v = reader_.read_int32();
+  if (!in_range(f[0], record_margin_m, line)) return step::stop_records;
+  const int32_t before = m_.codice_errore;
+  memo_rallentamento(m_, f[0], f[1], f[2], f[3], f[4], f[5]);
+  if (m_.codice_errore > 0 && m_.codice_errore != before) {
+    reject(m_.codice_errore, f[0], line);
+    return step::reject;
+  }
+  return step::next;
+}
+
+// A speed point claims cell p / 50 (no + 1); a value below 1 makes a point
+// without a speed.
+train_compiler::step train_compiler::speed_point(int line) {
+  const int32_t p = reader_.read_int32();
+  const int32_t w = reader_.read_int32();
+  if (!in_range(p, record_margin_m, line)) return step::stop_records;
+  cella& c = cell_at(m_, div_round_even(p, cell_length_m));
+  if (!is_free(c)) {
+    reject(7, p, line);
+    return step::reject;
+  }
+  if (w < 1) {
+    c.tipo = tipo_cella::punto_senza_velocita;
+  } else {
+    c.tipo = tipo_cella::punto_velocita;
+    c.dato1 = low16(w);
+  }
+  return step::next;
+}
+
+// ---------------------------------------------------------------------------
+// Stations
+
+// The columns are stored into the station's entry as they are read.
+train_compiler::step train_compiler::station(int line) {
+  voce& v = voce_at(m_, station_);
+  v.posizione = reader_.read_int32();
+  if (!in_range(v.posizione, station_margin_m, line)) {
+    return step::stop_records;
+  }
+  if (!is_multiple(v.posizione, station_position_step_m)) {
+    reject(8, v.posizione, line);
+    return step::reject;
+  }
+  v.tipo = reader_.read_int8();
+  const int32_t length = reader_.read_int32();
+  if (!is_multiple(length, station_length_step_m)) {
+    reject(9, v.posizione, line);
+    return step::reject;
+  }
+  v.flag1 = reader_.read_int8();
+  v.flag5 = reader_.read_int8();
+  v.flag4 = reader_.read_int8();
+  v.num1 = reader_.read_int16();
+  v.num2 = reader_.read_int16();
+  v.flag2 = reader_.read_int8();
+  v.num3 = reader_.read_int16();
+  v.num4 = reader_.read_int16();
+  v.num5 = reader_.read_int16();
+  v.flag3 = reader_.read_int8();
+  const int64_t hours = reader_.read_int32();
+  const int64_t minutes = reader_.read_int32();
+  const int64_t seconds = reader_.read_int32();
+  v.orario = checked32((hours * 60 + minutes) * 60 + seconds, "time of day");
+  v.nome = reader_.read_text();
+  return station_zone_and_marks(v, length, line);
+}
+
+train_compiler::step train_compiler::station_zone_and_marks(voce& v,
+                                                            int32_t length,
+                                                            int line) {
+  const int64_t pos = v.posizione;
+  // Zone. flag4 lengthens the zone of an ordinary station before it is
+  // cleared for the first one.
+  if (v.tipo == 5 || v.tipo == 6) {
+    v.inizio = checked32(pos - length, "station zone start");
+    v.fine = checked32(pos + platform_tail_m, "station zone end");
+    v.flag4 = 0;
+  } else if (v.tipo == 7 || v.tipo == 8) {
+    v.inizio = checked32(pos - length, "station zone start");
+    v.fine = checked32(pos + length, "station zone end");
+    v.flag4 = 0;
+  } else {
+    const int64_t half = length / 2;  // exact: a multiple of 100
+    v.inizio = checked32(pos - half, "station zone start");
+    v.fine = checked32(pos + half + (v.flag4 != 0 ? flag4_extension_m : 0),
+                       "station zone end");
+  }
+  if (length < short_station_m) v.flag5 = 0;
+  if (station_ == voce_index::prima_stazione) {
+    v.flag4 = 0;
+    v.flag5 = 0;
+  }
+
+  // Approach marks in the four cells before the end mark, whatever they hold.
+  const int64_t fine = v.fine;
+  if (v.tipo < first_unmarked_kind && v.tipo != 5 && v.tipo != 6) {
+    for (int i = 1; i <= approach_marks; ++i) {
+      // fine / 50 - i - 1 > 1, exactly.
+      const int64_t numerator = fine - cell_length_m * (i + 1);
+      if (numerator > cell_length_m) {
+        cell_at(m_, div_round_even(numerator, cell_length_m)).avviso =
+            static_cast<uint8_t>(approach_mark_base + i);
+      }
+    }
+  }
+  // End mark in cell fine / 50 - 1, whatever it held.
+  if (v.tipo < first_unmarked_kind) {
+    const int64_t numerator = fine - cell_length_m;
+    if (numerator <= cell_length_m) {
+      reject(24, std::nullopt, line);
+      return step::reject;
+    }
+    cella& c = cell_at(m_, div_round_even(numerator, cell_length_m));
+    c.tipo = tipo_cella::fine_stazione;
+    c.dato1 = static_cast<int16_t>(station_);
+  }
+
+  if (station_ > voce_index::prima_stazione &&
+      static_cast<int64_t>(v.inizio) - station_spacing_m <
+          voce_at(m_, station_ - 1).fine) {
+    reject(22, v.posizione, line);
+    return step::reject;
+  }
+  ++station_;
+  if (station_ >= board_entry_) {
+    reject(10, std::nullopt, line);
+    return step::reject;
+  }
+  return step::next;
+}
+
+// ---------------------------------------------------------------------------
+// Closing steps
+
+void train_compiler::closing_steps() {
+  do {
+    write_speed();
+  } while (speed_pointer_ < m_.numero_celle - closing_free_cells);
+  do {
+    write_adhesion();
+  } while (adhesion_pointer_ < m_.numero_celle - closing_free_cells);
+
+  for (int entry : {voce_index::progressiva_tre, voce_index::progressiva_due,
+                    voce_index::progressiva_uno}) {
+    const voce& v = voce_at(m_, entry);
+    if (!is_multiple(v.inizio, cell_length_m) ||
+        !is_multiple(v.fine, cell_length_m)) {
+      reject(2, std::nullopt, 0);
+      return;
+    }
+  }
+}
+
+}  // namespace scenario
