@@ -1,0 +1,51 @@
+#include "run/window.h"
+
+#include <X11/Xlib.h>
+
+#include <cstdlib>
+#include <iostream>
+
+#include "run/window_fltk.h"
+
+namespace scenario {
+namespace {
+
+// Without a display the run still reports on standard error, so that a run
+// started from a terminal or a service shows the same texts.
+class console_window : public window {
+ public:
+  void show_waiting() override { std::cerr << "Attendere\n" << std::flush; }
+  void errore(std::string_view a) override {
+    std::cerr << errore_text(a) << '\n' << std::flush;
+  }
+};
+
+// The toolkit exits the process when it cannot open its display, so the
+// display is tried here first with a connection of our own.
+bool display_can_be_opened() {
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr || *name == '\0') return false;
+  Display* display = XOpenDisplay(name);
+  if (display == nullptr) return false;
+  XCloseDisplay(display);
+  return true;
+}
+
+}  // namespace
+
+std::string errore_text(std::string_view a) {
+  std::string text = " Errore n. ";
+  text += a;
+  return text;
+}
+
+std::unique_ptr<window> make_console_window() {
+  return std::make_unique<console_window>();
+}
+
+std::unique_ptr<window> make_window() {
+  if (!display_can_be_opened()) return make_console_window();
+  return std::make_unique<fltk_window>();
+}
+
+}  // namespace scenario

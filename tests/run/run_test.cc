@@ -1,0 +1,146 @@
+#include "run/run.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "testing/temp_dir.h"
+
+namespace scenario {
+namespace {
+
+using testing::read_file;
+using testing::temp_dir;
+using testing::write_file;
+
+// A window that remembers what it was asked to show.
+class recording_window : public window {
+ public:
+  void show_waiting() override { ++shown; }
+  void errore(std::string_view a) override { boxes.emplace_back(a); }
+  int shown = 0;
+  std::vector<std::string> boxes;
+};
+
+const char* const line_head =
+    "[generale]\r\n"
+    "lunghezza percorso,    3000\r\n"
+    "ripetizione segnali 4 codici,    0    ,0\r\n"
+    "[curve]\r\n";
+const char* const train_text =
+    "[generale]\r\n"
+    "numero vetture,    7\r\n"
+    "[vel_limite]\r\n"
+    "velocita,   0,    30\r\n"
+    "[segnali]\r\n"
+    "segnale,    1000,   1, 4, 1,  0, 0,    0,  0,0,0, 0\r\n"
+    "[fine]\r\n";
+
+struct fixture {
+  temp_dir dir;
+  recording_window ui;
+  std::ostringstream err;
+  scenario_model m;
+
+  explicit fixture(const std::string& line_body) {
+    write_file(dir / "line.txt",
+               std::string(line_head) + line_body + "[fine]\r\n");
+    write_file(dir / "train.txt", train_text);
+    m.percorso = "R";
+    m.treno = "T 1";
+  }
+  int run(int32_t j = 1) {
+    compile_inputs in{dir / "line.txt", dir / "train.txt", false};
+    return memorizza_percorso(m, j, in, dir.path(), ui, err);
+  }
+};
+
+TEST(memorizza_percorso, clean_compile_writes_three_files_and_exits_0) {
+  fixture f("curvad2,  100,  200\r\n");
+  EXPECT_EQ(f.run(), exit_clean) << f.err.str();
+  EXPECT_EQ(f.err.str(), "");
+  EXPECT_EQ(read_file(f.dir / "R_T 1.dat").size(), (10000 / 50 + 1) * 15u);
+  EXPECT_EQ(read_file(f.dir / "R_T 1.sim").size(), 87 * 34u + 1 + 3);
+  EXPECT_FALSE(read_file(f.dir / "R_linea.dat").empty());
+  EXPECT_TRUE(f.ui.boxes.empty());
+  // The author's inputs stay.
+  EXPECT_TRUE(std::filesystem::exists(f.dir / "line.txt"));
+  EXPECT_TRUE(std::filesystem::exists(f.dir / "train.txt"));
+}
+
+TEST(memorizza_percorso, slot_in_use_shows_the_box_and_writes_nothing) {
+  const struct {
+    const char* board;
+    const char* box;
+  } cases[] = {
+      // A board in cell 1 fills dato1, the marker's slot.
+      {"indicatori_vmax,  0,  90,  95,  95,  0,  ,  ,  ,  0\r\n", "1250"},
+      // With dato1 0 and dato2 set, the checksum's slot is taken.
+      {"indicatori_vmax,  0,  0,  95,  95,  0,  ,  ,  ,  0\r\n", "1251"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.box);
+    fixture f(std::string("[cartelli]\r\n") + c.board);
+    for (const char* name : {"R_linea.dat", "R_T 1.sim", "R_T 1.dat"}) {
+      write_file(f.dir / name, "earlier run");
+    }
+    EXPECT_EQ(f.run(), exit_errore);
+    EXPECT_EQ(f.ui.boxes, std::vector<std::string>{c.box});
+    EXPECT_EQ(f.err.str(),
+              std::string("error ") + c.box + ": the " +
+                  (c.box[3] == '0' ? "format marker" : "checksum") +
+                  " slot is already in use\n");
+    for (const char* name : {"R_linea.dat", "R_T 1.sim", "R_T 1.dat"}) {
+      EXPECT_EQ(read_file(f.dir / name), "earlier run") << name;
+    }
+  }
+}
+
+TEST(memorizza_percorso, no_cell_array_writes_nothing_and_exits_2) {
+  fixture f("");
+  write_file(f.dir / "line.txt",
+             "[generale]\r\nlunghezza percorso,    1000001\r\n[fine]\r\n");
+  write_file(f.dir / "R_T 1.dat", "earlier run");
+  EXPECT_EQ(f.run(), exit_no_cells);
+  EXPECT_EQ(f.m.codice_errore, 1);
+  EXPECT_EQ(read_file(f.dir / "R_T 1.dat"), "earlier run");
+  EXPECT_FALSE(std::filesystem::exists(f.dir / "R_T 1.sim"));
+  EXPECT_NE(f.err.str().find("error 1: line length above 1000000 m\n"),
+            std::string::npos);
+  EXPECT_NE(f.err.str().find("no binary file was written"), std::string::npos);
+}
+
+TEST(memorizza_percorso, recorded_code_still_writes_the_files_and_exits_1) {
+  // A tunnel record beyond the cell array: code 15, the train still compiles.
+  fixture f("[montagne]\r\nmontagna,   9950,  10000,  11\r\n");
+  EXPECT_EQ(f.run(), exit_recorded);
+  EXPECT_EQ(f.m.codice_errore, 15);
+  EXPECT_EQ(f.err.str(),
+            (f.dir / "line.txt").filename().string() +
+                ":6: error 15: record lies beyond the end of the cell array "
+                "(position 9950 m)\n");
+  EXPECT_EQ(read_file(f.dir / "R_T 1.dat").size(), 201 * 15u);
+  EXPECT_EQ(f.m.celle[21].tipo, 1);  // the signal at 1000 m was stamped
+}
+
+TEST(memorizza_percorso, unwritable_output_exits_4_with_the_file_name) {
+  fixture f("");
+  compile_inputs in{f.dir / "line.txt", f.dir / "train.txt", false};
+  EXPECT_EQ(memorizza_percorso(f.m, 1, in, f.dir / "missing", f.ui, f.err),
+            exit_file_system);
+  EXPECT_EQ(f.err.str(), "error: cannot write " +
+                             (f.dir / "missing" / "R_linea.dat").string() +
+                             ": No such file or directory\n");
+}
+
+TEST(memorizza_percorso, without_plan_leaves_an_old_plan_file_alone) {
+  fixture f("curvad2,  100,  200\r\n");
+  write_file(f.dir / "R_linea.dat", "earlier plan");
+  EXPECT_EQ(f.run(0), exit_clean);
+  EXPECT_EQ(read_file(f.dir / "R_linea.dat"), "earlier plan");
+}
+
+}  // namespace
+}  // namespace scenario
