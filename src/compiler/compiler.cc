@@ -1,5 +1,7 @@
 #include "compiler/compiler.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -20,13 +22,17 @@ constexpr int missing_line_file = 101;
 // The whole text of a description; a file that cannot be read is a
 // run-time failure.
 std::string read_description(const std::filesystem::path& p) {
+  errno = 0;
   std::ifstream in(p, std::ios::binary);
   if (!in) {
-    throw run_time_failure("cannot open " + p.string());
+    const int err = errno;
+    throw run_time_failure(
+        std::string("cannot open the file") +
+        (err != 0 ? ": " + std::string(std::strerror(err)) : std::string()));
   }
   std::ostringstream text;
   text << in.rdbuf();
-  if (in.bad()) throw run_time_failure("cannot read " + p.string());
+  if (in.bad()) throw run_time_failure("cannot read the file");
   return text.str();
 }
 
@@ -50,9 +56,11 @@ class description_files {
 
 enum class outcome { go_on, rejected, failed };
 
-// A run-time failure is code 25 at the line the compiler was reading.
-void record_failure(scenario_model& m, const std::string& file, int line) {
-  record_error(m, reading_failure, std::nullopt, file, line);
+// A run-time failure is code 25 at the line the compiler was reading, with
+// what exactly failed.
+void record_failure(scenario_model& m, const std::string& file, int line,
+                    const run_time_failure& e) {
+  record_error(m, reading_failure, std::nullopt, file, line, e.what());
 }
 
 outcome compile_line(scenario_model& m, const std::filesystem::path& p,
@@ -64,8 +72,8 @@ outcome compile_line(scenario_model& m, const std::filesystem::path& p,
     if (!c->compile()) return outcome::rejected;
     *board_entry = c->next_board_entry();
     return outcome::go_on;
-  } catch (const run_time_failure&) {
-    record_failure(m, file, c ? c->failure_line() : 0);
+  } catch (const run_time_failure& e) {
+    record_failure(m, file, c ? c->failure_line() : 0, e);
     return outcome::failed;
   }
 }
@@ -77,8 +85,8 @@ outcome compile_train(scenario_model& m, const std::filesystem::path& p,
   try {
     c.emplace(m, file, read_description(p), board_entry);
     return c->compile() ? outcome::go_on : outcome::rejected;
-  } catch (const run_time_failure&) {
-    record_failure(m, file, c ? c->failure_line() : 0);
+  } catch (const run_time_failure& e) {
+    record_failure(m, file, c ? c->failure_line() : 0, e);
     return outcome::failed;
   }
 }

@@ -71,7 +71,8 @@ void record_reader::skip_to_delimiter() {
 }
 
 void record_reader::fail(const std::string& what) const {
-  throw run_time_failure("line " + std::to_string(field_line_) + ": " + what);
+  // The line is known to the caller through field_line().
+  throw run_time_failure(what);
 }
 
 std::string record_reader::read_text() {
