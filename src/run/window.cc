@@ -1,6 +1,6 @@
 #include "run/window.h"
 
-#include <X11/Xlib.h>
+#include <FL/x.H>
 
 #include <cstdlib>
 #include <iostream>
@@ -21,13 +21,17 @@ class console_window : public window {
 };
 
 // The toolkit exits the process when it cannot open its display, so the
-// display is tried here first with a connection of our own.
-bool display_can_be_opened() {
+// display is opened here and, when that works, handed to the toolkit. One
+// connection only: closing a test connection first could reset a display
+// server that had no other client, and the toolkit's own attempt right after
+// would then be refused.
+bool open_display_for_toolkit() {
   const char* name = std::getenv("DISPLAY");
   if (name == nullptr || *name == '\0') return false;
+  if (fl_display != nullptr) return true;  // already open in this process
   Display* display = XOpenDisplay(name);
   if (display == nullptr) return false;
-  XCloseDisplay(display);
+  fl_open_display(display);
   return true;
 }
 
@@ -44,7 +48,7 @@ std::unique_ptr<window> make_console_window() {
 }
 
 std::unique_ptr<window> make_window() {
-  if (!display_can_be_opened()) return make_console_window();
+  if (!open_display_for_toolkit()) return make_console_window();
   return std::make_unique<fltk_window>();
 }
 
