@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <string_view>
 
 #include "run/window_fltk.h"
 
@@ -28,7 +29,11 @@ class console_window : public window {
 bool open_display_for_toolkit() {
   const char* name = std::getenv("DISPLAY");
   if (name == nullptr || *name == '\0') return false;
-  if (fl_display != nullptr) return true;  // already open in this process
+  // Already open in this process for the same display: keep it.
+  if (fl_display != nullptr &&
+      std::string_view(DisplayString(fl_display)) == std::string_view(name)) {
+    return true;
+  }
   Display* display = XOpenDisplay(name);
   if (display == nullptr) return false;
   fl_open_display(display);
