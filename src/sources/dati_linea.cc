@@ -180,7 +180,7 @@ constexpr std::string_view dati_linea_table[] = {
     "montagna,   64100,  64450,  12",
     "montagna,   68100,  69600,  11",
     "montagna,   72250,  74750,  11",
-    "montagna,   76300,  76550,  11",
+    "montagna,   76300,  76350,  11",
     "montagna,   79100,  80050,  11",
     "montagna,   84400,  85200,  11",
     "montagna,   87100,  87300,  11",

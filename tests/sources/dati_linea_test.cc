@@ -202,6 +202,13 @@ TEST(LineDescription, tunnel_records_keep_their_form_kinds_and_ranges) {
         return a.fine - a.inizio < b.fine - b.inizio;
       });
   EXPECT_EQ(longest->inizio, 49750);
+  // The spans cover the whole stated range, 50 m to 8000 m.
+  const auto shortest = std::min_element(
+      tunnels.begin(), tunnels.end(), [](const auto& a, const auto& b) {
+        return a.fine - a.inizio < b.fine - b.inizio;
+      });
+  EXPECT_EQ(shortest->fine - shortest->inizio, 50);
+  EXPECT_EQ(longest->fine - longest->inizio, 8000);
 }
 
 TEST(LineDescription, speed_indicator_boards_are_the_six_fixed_rows) {

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "run/run.h"
+#include "run/window.h"
 #include "sources/sources.h"
 #include "testing/process.h"
-#include "testing/sha256.h"
 #include "testing/temp_dir.h"
 
 namespace scenario {
@@ -85,13 +87,16 @@ TEST(scenario_compile, the_builds_own_pair_gives_the_runs_binary_files) {
   const std::string train_before = read_file(train);
   const process_result r = compile({line, train, "-o", (dir / "out").string()});
   EXPECT_EQ(r.status, 0) << r.err;
-  // The same bytes as a run of the builder (pinned in the whole-run test).
-  EXPECT_EQ(testing::sha256_hex(
-                read_file(dir / "out" / "Tarvena_Olmisco_IR 4518.dat")),
-            "21f1d2ef9900b7f7f284b9b987bd2b9ee3a72bd04bfc993b265d7c3f0752d799");
-  EXPECT_EQ(
-      testing::sha256_hex(read_file(dir / "out" / "Tarvena_Olmisco_linea.dat")),
-      "083a26a8f797ff99f03d47c9d5cb8d85a2e9cce7fbdbe3ef65f0779faca708db");
+  // The same bytes as a whole run of the builder.
+  temp_dir run_dir;
+  auto console = make_console_window();
+  std::ostringstream run_err;
+  ASSERT_EQ(run_scenario(run_dir.path(), *console, run_err), exit_clean);
+  for (const char* name :
+       {"Tarvena_Olmisco_linea.dat", "Tarvena_Olmisco_IR 4518.sim",
+        "Tarvena_Olmisco_IR 4518.dat"}) {
+    EXPECT_EQ(read_file(dir / "out" / name), read_file(run_dir / name)) << name;
+  }
   EXPECT_EQ(read_file(line), line_before);
   EXPECT_EQ(read_file(train), train_before);
 }
