@@ -95,8 +95,8 @@ bool line_compiler::general_record(const std::string& key) {
       reject(1, std::nullopt, line);
       return false;
     }
-    // Metres 0 and 1 of the plan, and cell 0, must exist.
-    if (static_cast<int64_t>(length) + line_margin_m < 1) {
+    // Cell 0 must exist; a plan without metre 1 fails when it is started.
+    if (static_cast<int64_t>(length) + line_margin_m < 0) {
       throw run_time_failure("line length " + std::to_string(length) +
                              " leaves no cell array");
     }

@@ -112,12 +112,14 @@ void memo_montagna(scenario_model& m, int32_t inizio, int32_t fine,
     tipo = 3;
   }
 
-  // The span uses the plain rounded quotient, without the + 1 of an ordinary
-  // cell. A span reaching past either end of the array throws at the first
-  // cell outside it; the tunnel list entry and the cells of the span already
-  // walked inside the array stay written.
+  // The span runs from inizio / 50 to fine / 50 - 1, each rounded as a whole
+  // (without the + 1 of an ordinary cell): the last cell is always two below
+  // the ordinary cell of `fine`. A span reaching past either end of the array
+  // throws at the first cell outside it; the tunnel list entry and the cells
+  // of the span already walked inside the array stay written.
   const int64_t first = div_round_even(inizio, cell_length_m);
-  const int64_t last = div_round_even(fine, cell_length_m) - 1;
+  const int64_t last =
+      div_round_even(static_cast<int64_t>(fine) - cell_length_m, cell_length_m);
   for (int64_t i = first, count = 1; i <= last; ++i, ++count) {
     cella& c = cell_at(m, i);
     c.montagna = low8(tipo);

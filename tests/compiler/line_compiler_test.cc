@@ -107,6 +107,23 @@ TEST(line_compiler, length_without_metres_zero_and_one_is_a_run_time_failure) {
   EXPECT_EQ(r.m.tracciato.size(), 2);
 }
 
+// A length of -7000 m still creates cell 0; only the plan lacks metre 1, and
+// that is found when the plan is started between the blocks.
+TEST(line_compiler, length_leaving_only_cell_0_fails_only_for_the_plan) {
+  const line_run without_plan = compile_line(line_description(-7000), 0);
+  EXPECT_TRUE(without_plan.go_on);
+  EXPECT_EQ(without_plan.m.codice_errore, 0);
+  EXPECT_EQ(without_plan.m.numero_celle, 0);
+  ASSERT_EQ(without_plan.m.celle.size(), 1u);
+  EXPECT_EQ(without_plan.m.celle[0].pendenza, 100);
+
+  // With the plan the rest of the general block is still compiled first.
+  const line_run refused = compile_line(
+      line_description(-7000, {}, {"ripetizione segnali 4 codici, 520, 0"}), 1);
+  EXPECT_FALSE(refused.go_on);
+  expect_diagnostic(refused.m, 3, std::nullopt, 10);
+}
+
 TEST(line_compiler, second_length_record_creates_the_cells_again) {
   const line_run r =
       compile_line(line_description(1000, {}, {"lunghezza percorso, 2000"}));

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "compiler/run_time_failure.h"
@@ -89,6 +90,36 @@ TEST_F(StampingTest, short_tunnel_with_markers_covers_two_cells_and_no_marker) {
   EXPECT_EQ(m.numero_montagne, 1);
   EXPECT_EQ(m.inizio_montagne[1], 3650);
   EXPECT_EQ(m.fine_montagne[1], 3750);
+}
+
+// The span's last cell is fine / 50 - 1 rounded as a whole, which is always
+// two below the ordinary cell of `fine`, also when fine / 50 ends in .5.
+TEST_F(StampingTest, tunnel_span_ends_two_below_the_ordinary_cell_of_its_end) {
+  struct span_case {
+    int32_t inizio;
+    int32_t fine;
+    int64_t first;
+    int64_t last;
+  };
+  const span_case cases[] = {
+      {1000, 1400, 20, 27},                        // multiples of 50
+      {1000, 1425, 20, 28},                        // 27.5 rounds to 28
+      {1000, 1450, 20, 28}, {1000, 1475, 20, 28},  // 28.5 rounds to 28
+      {1025, 1525, 20, 30},  // 20.5 rounds to 20, 29.5 to 30
+      {1075, 1575, 22, 30},  // 21.5 rounds to 22, 30.5 to 30
+  };
+  for (const span_case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.inizio) + " to " + std::to_string(c.fine));
+    scenario_model fresh;
+    create_cells(fresh, route_length_m);
+    memo_montagna(fresh, c.inizio, c.fine, 1);
+    EXPECT_EQ(c.last, ordinary_cell(c.fine) - 2);
+    for (int64_t i = c.first - 2; i <= c.last + 2; ++i) {
+      const bool in_span = i >= c.first && i <= c.last;
+      EXPECT_EQ(fresh.celle[static_cast<size_t>(i)].montagna, in_span ? 1 : 0)
+          << "cell " << i;
+    }
+  }
 }
 
 TEST_F(StampingTest, long_tunnel_places_a_marker_on_every_fourth_cell) {
