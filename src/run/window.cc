@@ -1,12 +1,9 @@
 #include "run/window.h"
 
-#include <FL/x.H>
+#include <dlfcn.h>
 
 #include <cstdlib>
 #include <iostream>
-#include <string_view>
-
-#include "run/window_fltk.h"
 
 namespace scenario {
 namespace {
@@ -21,40 +18,32 @@ class console_window : public window {
   }
 };
 
-// The toolkit exits the process when it cannot open its display, so the
-// display is opened here and, when that works, handed to the toolkit. One
-// connection only: closing a test connection first could reset a display
-// server that had no other client, and the toolkit's own attempt right after
-// would then be refused.
-bool open_display_for_toolkit() {
-  const char* name = std::getenv("DISPLAY");
-  if (name == nullptr || *name == '\0') return false;
-  // Already open in this process for the same display: keep it.
-  if (fl_display != nullptr &&
-      std::string_view(DisplayString(fl_display)) == std::string_view(name)) {
-    return true;
+using open_window_fn = window* (*)();
+
+// The toolkit module, found next to the program (or where the build put
+// it); it stays loaded for the life of the process.
+open_window_fn load_window_module() {
+  void* module = dlopen(window_module, RTLD_NOW | RTLD_LOCAL);
+  if (module == nullptr) {
+    std::cerr << "warning: no window (" << dlerror() << ")\n";
+    return nullptr;
   }
-  Display* display = XOpenDisplay(name);
-  if (display == nullptr) return false;
-  fl_open_display(display);
-  return true;
+  return reinterpret_cast<open_window_fn>(dlsym(module, window_module_entry));
 }
 
 }  // namespace
-
-std::string errore_text(std::string_view a) {
-  std::string text = " Errore n. ";
-  text += a;
-  return text;
-}
 
 std::unique_ptr<window> make_console_window() {
   return std::make_unique<console_window>();
 }
 
 std::unique_ptr<window> make_window() {
-  if (!open_display_for_toolkit()) return make_console_window();
-  return std::make_unique<fltk_window>();
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr || *name == '\0') return make_console_window();
+  const open_window_fn open_window = load_window_module();
+  window* w = open_window != nullptr ? open_window() : nullptr;
+  if (w == nullptr) return make_console_window();
+  return std::unique_ptr<window>(w);
 }
 
 }  // namespace scenario

@@ -21,12 +21,21 @@ class window {
 };
 
 // The text of the error box for code text `a`.
-std::string errore_text(std::string_view a);
+inline std::string errore_text(std::string_view a) {
+  return " Errore n. " + std::string(a);
+}
 
 // Console fallback: writes to standard error.
 std::unique_ptr<window> make_console_window();
 // The toolkit window when a display can be opened, else the console one.
+// The toolkit lives in a module of its own (`window_module`), loaded only
+// then: a run without a display never pays for loading it.
 std::unique_ptr<window> make_window();
+
+inline constexpr char window_module[] = "libscenario_window.so";
+// The module's entry: opens the display named by DISPLAY and returns a new
+// toolkit window, or null when the display cannot be opened.
+inline constexpr char window_module_entry[] = "scenario_open_fltk_window";
 
 }  // namespace scenario
 

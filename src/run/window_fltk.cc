@@ -9,6 +9,8 @@
 #include <errno.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <string_view>
 
 namespace scenario {
 namespace {
@@ -21,6 +23,25 @@ constexpr int button_height_px = 26;
 constexpr int message_font_px = 14;
 
 void close_box(Fl_Widget* button, void*) { button->window()->hide(); }
+
+// The toolkit exits the process when it cannot open its display, so the
+// display is opened here and, when that works, handed to the toolkit. One
+// connection only: closing a test connection first could reset a display
+// server that had no other client, and the toolkit's own attempt right after
+// would then be refused.
+bool open_display_for_toolkit() {
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr || *name == '\0') return false;
+  // Already open in this process for the same display: keep it.
+  if (fl_display != nullptr &&
+      std::string_view(DisplayString(fl_display)) == std::string_view(name)) {
+    return true;
+  }
+  Display* display = XOpenDisplay(name);
+  if (display == nullptr) return false;
+  fl_open_display(display);
+  return true;
+}
 
 }  // namespace
 
@@ -95,3 +116,8 @@ void fltk_window::errore(std::string_view a) {
 }
 
 }  // namespace scenario
+
+extern "C" scenario::window* scenario_open_fltk_window() {
+  if (!scenario::open_display_for_toolkit()) return nullptr;
+  return new scenario::fltk_window();
+}

@@ -1,6 +1,7 @@
 // The toolkit form of the run's window: `Form1` with its label "Attendere",
-// and the modal error box of `errore`. Built by make_window() once a display
-// is known to open; tests use it directly to inspect what it puts on screen.
+// and the modal error box of `errore`. Built into a module of its own that
+// make_window() loads when a display is there; tests link it directly to
+// inspect what it puts on screen.
 #ifndef SCENARIO_RUN_WINDOW_FLTK_H_
 #define SCENARIO_RUN_WINDOW_FLTK_H_
 
@@ -57,5 +58,9 @@ class fltk_window : public window {
 std::string application_title();
 
 }  // namespace scenario
+
+// The module's entry (see window_module_entry): the toolkit window on the
+// display named by DISPLAY, or null when it cannot be opened.
+extern "C" scenario::window* scenario_open_fltk_window();
 
 #endif  // SCENARIO_RUN_WINDOW_FLTK_H_
