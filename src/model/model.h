@@ -88,26 +88,48 @@ constexpr int segnali_generale = 86;  // signal repetition, train name, sand, cl
 }  // namespace voce_index
 
 // The plan polyline: for each metre 0..lunghezza_estesa an x and a y element,
-// each empty, a 16-bit integer or a double. Stored as two parallel arrays per
-// coordinate to keep a 1000 km plan small.
+// each empty, a 16-bit integer or a double. Stored as parallel arrays (kind
+// and value per coordinate) in one zeroed block of memory, so that a 1000 km
+// plan stays small and a run maps its plan in few page faults.
 class tracciato_t {
  public:
   enum class genere : uint8_t { vuoto = 0, intero16 = 1, doppio = 2 };
 
+  tracciato_t() = default;
+  ~tracciato_t() { clear(); }
+  tracciato_t(const tracciato_t& other);
+  tracciato_t& operator=(const tracciato_t& other);
+  tracciato_t(tracciato_t&& other) noexcept { swap(other); }
+  tracciato_t& operator=(tracciato_t&& other) noexcept {
+    swap(other);
+    return *this;
+  }
+
   void create(int32_t last_metre);  // metres 0..last_metre, all empty
   void clear();
-  bool exists() const { return !kind_[0].empty(); }
+  bool exists() const { return size_ > 0; }
   // Number of metres (last index + 1); 0 when the plan does not exist.
-  int64_t size() const { return static_cast<int64_t>(kind_[0].size()); }
+  int64_t size() const { return size_; }
 
   genere kind(int64_t metre, int coord) const { return kind_[coord][metre]; }
   double value(int64_t metre, int coord) const { return value_[coord][metre]; }
-  void set_int16(int64_t metre, int coord, int16_t v);
-  void set_double(int64_t metre, int coord, double v);
+  void set_int16(int64_t metre, int coord, int16_t v) {
+    kind_[coord][metre] = genere::intero16;
+    value_[coord][metre] = v;
+  }
+  void set_double(int64_t metre, int coord, double v) {
+    kind_[coord][metre] = genere::doppio;
+    value_[coord][metre] = v;
+  }
 
  private:
-  std::array<std::vector<genere>, 2> kind_;
-  std::array<std::vector<double>, 2> value_;
+  void swap(tracciato_t& other) noexcept;
+
+  int64_t size_ = 0;
+  void* block_ = nullptr;  // one mapping holding the four arrays
+  size_t block_bytes_ = 0;
+  std::array<double*, 2> value_{};
+  std::array<genere*, 2> kind_{};
 };
 
 // One recorded failure as it is shown to a person: the code, its position in

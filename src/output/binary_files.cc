@@ -118,8 +118,7 @@ void write_plan_element(replacement_file& out, const tracciato_t& t,
       out.put_i16(static_cast<int16_t>(t.value(metre, coord)));
       break;
     case tracciato_t::genere::doppio:
-      out.put_u16(format::element_double);
-      out.put_f64(t.value(metre, coord));
+      out.put_tagged_f64(format::element_double, t.value(metre, coord));
       break;
   }
 }

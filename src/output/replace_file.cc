@@ -9,7 +9,6 @@
 namespace scenario {
 namespace {
 
-constexpr size_t buffer_bytes = 1 << 16;
 
 std::string system_reason(int err) { return std::strerror(err); }
 
@@ -29,9 +28,8 @@ std::string file_failure::message() const {
 }
 
 replacement_file::replacement_file(std::filesystem::path target)
-    : target_(std::move(target)) {
+    : target_(std::move(target)), buffer_(new char[buffer_bytes]) {
   failed_.file = target_;
-  buffer_.reserve(buffer_bytes);
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     temp_ = temp_name_for(target_, attempt);
     fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -51,10 +49,10 @@ void replacement_file::fail(const std::string& reason) {
   if (failed_.reason.empty()) failed_.reason = reason;
 }
 
-void replacement_file::flush_buffer() {
+void replacement_file::write_all(const char* data, size_t size) {
   size_t done = 0;
-  while (ok() && done < buffer_.size()) {
-    ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+  while (ok() && done < size) {
+    const ssize_t n = ::write(fd_, data + done, size - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       fail(system_reason(errno));
@@ -62,48 +60,21 @@ void replacement_file::flush_buffer() {
     }
     done += static_cast<size_t>(n);
   }
-  buffer_.clear();
 }
 
-void replacement_file::put(std::string_view bytes) {
-  if (!ok()) return;
-  if (buffer_.size() + bytes.size() > buffer_bytes) flush_buffer();
+void replacement_file::flush_buffer() {
+  write_all(buffer_.get(), used_);
+  used_ = 0;
+}
+
+void replacement_file::put_large(std::string_view bytes) {
+  flush_buffer();
   if (bytes.size() >= buffer_bytes) {
-    buffer_.assign(bytes.begin(), bytes.end());
-    flush_buffer();
-    return;
+    write_all(bytes.data(), bytes.size());
+  } else {
+    std::memcpy(buffer_.get(), bytes.data(), bytes.size());
+    used_ = bytes.size();
   }
-  buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
-}
-
-void replacement_file::put_u8(uint8_t v) {
-  const char c = static_cast<char>(v);
-  put(std::string_view(&c, 1));
-}
-
-void replacement_file::put_u16(uint16_t v) {
-  const char b[2] = {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
-  put(std::string_view(b, 2));
-}
-
-void replacement_file::put_i16(int16_t v) { put_u16(static_cast<uint16_t>(v)); }
-
-void replacement_file::put_i32(int32_t v) {
-  const auto u = static_cast<uint32_t>(v);
-  const char b[4] = {static_cast<char>(u & 0xFF),
-                     static_cast<char>((u >> 8) & 0xFF),
-                     static_cast<char>((u >> 16) & 0xFF),
-                     static_cast<char>(u >> 24)};
-  put(std::string_view(b, 4));
-}
-
-void replacement_file::put_f64(double v) {
-  uint64_t u;
-  static_assert(sizeof u == sizeof v);
-  std::memcpy(&u, &v, sizeof u);
-  char b[8];
-  for (int i = 0; i < 8; ++i) b[i] = static_cast<char>((u >> (8 * i)) & 0xFF);
-  put(std::string_view(b, 8));
 }
 
 bool replacement_file::commit() {

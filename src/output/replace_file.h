@@ -5,8 +5,9 @@
 #define SCENARIO_OUTPUT_REPLACE_FILE_H_
 
 #include <cstdint>
-#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,25 +35,57 @@ class replacement_file {
   bool ok() const { return failed_.reason.empty(); }
   const file_failure& failure() const { return failed_; }
 
-  void put(std::string_view bytes);
-  void put_u8(uint8_t v);
-  void put_u16(uint16_t v);  // little-endian
-  void put_i16(int16_t v);
-  void put_i32(int32_t v);
-  void put_f64(double v);  // IEEE 754, little-endian
+  // Appends bytes; inline because the plan file is written a field at a time.
+  void put(std::string_view bytes) {
+    if (bytes.size() <= buffer_bytes - used_) {
+      std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+      used_ += bytes.size();
+    } else {
+      put_large(bytes);
+    }
+  }
+  void put_u8(uint8_t v) { put_le(v, 1); }
+  void put_u16(uint16_t v) { put_le(v, 2); }  // little-endian
+  void put_i16(int16_t v) { put_le(static_cast<uint16_t>(v), 2); }
+  void put_i32(int32_t v) { put_le(static_cast<uint32_t>(v), 4); }
+  void put_f64(double v) {  // IEEE 754, little-endian
+    uint64_t u;
+    static_assert(sizeof u == sizeof v);
+    std::memcpy(&u, &v, sizeof u);
+    put_le(u, 8);
+  }
+  // A u16 type code followed by a double, in one append: the plan file is
+  // mostly these.
+  void put_tagged_f64(uint16_t code, double v) {
+    uint64_t u;
+    std::memcpy(&u, &v, sizeof u);
+    char b[10] = {static_cast<char>(code), static_cast<char>(code >> 8)};
+    for (int i = 0; i < 8; ++i) b[2 + i] = static_cast<char>(u >> (8 * i));
+    put(std::string_view(b, sizeof b));
+  }
 
   // Completes the replacement; false (with failure() set) when any write,
   // the close or the rename failed, in which case the old file is untouched.
   bool commit();
 
  private:
+  static constexpr size_t buffer_bytes = 1 << 16;
+
+  void put_le(uint64_t v, int bytes) {
+    char b[8];
+    for (int i = 0; i < bytes; ++i) b[i] = static_cast<char>(v >> (8 * i));
+    put(std::string_view(b, static_cast<size_t>(bytes)));
+  }
+  void put_large(std::string_view bytes);
   void flush_buffer();
+  void write_all(const char* data, size_t size);
   void fail(const std::string& reason);
 
   std::filesystem::path target_;
   std::filesystem::path temp_;
   int fd_ = -1;
-  std::vector<char> buffer_;
+  std::unique_ptr<char[]> buffer_;
+  size_t used_ = 0;
   file_failure failed_;
 };
 
