@@ -32,8 +32,8 @@ void tracciato_t::create(int32_t last_metre) {
   const auto n = static_cast<size_t>(last_metre) + 1;
   const size_t values = 2 * n * sizeof(double);
   const size_t kinds = 2 * n * sizeof(genere);
-  block_bytes_ =
-      (values + kinds + huge_page_bytes - 1) / huge_page_bytes * huge_page_bytes;
+  block_bytes_ = (values + kinds + huge_page_bytes - 1) / huge_page_bytes *
+                 huge_page_bytes;
   block_ = map_zeroed(block_bytes_);
   auto* doubles = static_cast<double*>(block_);
   value_ = {doubles, doubles + n};
@@ -91,8 +91,8 @@ void create_cells(scenario_model& m, int32_t length) {
 }
 
 void record_error(scenario_model& m, int codice,
-                  std::optional<int32_t> posizione, std::string file,
-                  int line, std::string detail) {
+                  std::optional<int32_t> posizione, std::string file, int line,
+                  std::string detail) {
   m.codice_errore = codice;
   if (posizione) m.posizione_errore = *posizione;
   m.diagnostics.push_back(

@@ -13,7 +13,7 @@
 namespace scenario {
 
 constexpr int32_t cell_length_m = 50;
-constexpr int voci_count = 87;           // entries 0 to 86
+constexpr int voci_count = 87;  // entries 0 to 86
 constexpr int32_t max_line_length_m = 1000000;
 constexpr int32_t line_margin_m = 7000;  // lunghezza_estesa = length + margin
 constexpr int max_tunnels = 80;          // tunnel slots 1 to 80
@@ -52,7 +52,8 @@ constexpr uint8_t cartello_indicatore = 14;
 
 // A cell is free when nothing but (at most) a tunnel marker stands on it.
 inline bool is_free(const cella& c) {
-  return c.tipo == tipo_cella::vuota || c.tipo == tipo_cella::marcatore_galleria;
+  return c.tipo == tipo_cella::vuota ||
+         c.tipo == tipo_cella::marcatore_galleria;
 }
 
 // One record of the entry table: a station, a board text or general values.
@@ -82,9 +83,11 @@ constexpr int primo_cartello = 80;  // direction boards grow downward from here
 constexpr int progressiva_tre = 81;
 constexpr int progressiva_due = 82;
 constexpr int progressiva_uno = 83;
-constexpr int treno_generale = 84;    // braking mass, line length, cars
-constexpr int percorso_generale = 85; // backgrounds, route name, marker, checksum
-constexpr int segnali_generale = 86;  // signal repetition, train name, sand, clock
+constexpr int treno_generale = 84;  // braking mass, line length, cars
+constexpr int percorso_generale =
+    85;  // backgrounds, route name, marker, checksum
+constexpr int segnali_generale =
+    86;  // signal repetition, train name, sand, clock
 }  // namespace voce_index
 
 // The plan polyline: for each metre 0..lunghezza_estesa an x and a y element,
@@ -138,8 +141,8 @@ class tracciato_t {
 struct diagnostic {
   int codice = 0;
   std::optional<int32_t> posizione;
-  std::string file;  // file name of the description, empty when none
-  int line = 0;      // 1-based line of the rejected record, 0 when none
+  std::string file;    // file name of the description, empty when none
+  int line = 0;        // 1-based line of the rejected record, 0 when none
   std::string detail;  // what exactly failed, for run-time failures
 };
 
@@ -181,8 +184,7 @@ void create_cells(scenario_model& m, int32_t length);
 // given, and appends the diagnostic.
 void record_error(scenario_model& m, int codice,
                   std::optional<int32_t> posizione = std::nullopt,
-                  std::string file = {}, int line = 0,
-                  std::string detail = {});
+                  std::string file = {}, int line = 0, std::string detail = {});
 
 // num / den rounded to the nearest integer, exact halves to the even
 // neighbour. `den` must be positive.

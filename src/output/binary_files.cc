@@ -1,5 +1,8 @@
 #include "output/binary_files.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "output/checksum.h"
 #include "output/format.h"
 
@@ -12,13 +15,47 @@ bool finish(replacement_file& out, file_failure* failure) {
   return false;
 }
 
+// Writes one element at `p` and returns the byte after it.
+char* put_element(char* p, tracciato_t::genere kind, double value) {
+  const auto put_le = [&p](uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) *p++ = static_cast<char>(v >> (8 * i));
+  };
+  switch (kind) {
+    case tracciato_t::genere::vuoto:
+      put_le(format::element_empty, 2);
+      break;
+    case tracciato_t::genere::intero16:
+      put_le(format::element_int16, 2);
+      put_le(static_cast<uint16_t>(static_cast<int16_t>(value)), 2);
+      break;
+    case tracciato_t::genere::doppio: {
+      uint64_t bits;
+      std::memcpy(&bits, &value, sizeof bits);
+      put_le(format::element_double, 2);
+      put_le(bits, 8);
+      break;
+    }
+  }
+  return p;
+}
+
 bool write_plan(const tracciato_t& t, const std::filesystem::path& path,
                 file_failure* failure) {
   replacement_file out(path);
-  // Storage order: the metre runs fastest, x before y.
+  // Storage order: the metre runs fastest, x before y. The plan is most of
+  // a run's output, so its elements go straight into the write buffer.
+  constexpr int64_t chunk =
+      replacement_file::buffer_bytes / format::element_double_bytes;
   for (int coord = 0; coord < 2; ++coord) {
-    for (int64_t metre = 0; metre < t.size(); ++metre) {
-      write_plan_element(out, t, metre, coord);
+    for (int64_t first = 0; first < t.size(); first += chunk) {
+      const int64_t last = std::min(t.size(), first + chunk);
+      char* const start = out.reserve(static_cast<size_t>(last - first) *
+                                      format::element_double_bytes);
+      char* p = start;
+      for (int64_t metre = first; metre < last; ++metre) {
+        p = put_element(p, t.kind(metre, coord), t.value(metre, coord));
+      }
+      out.wrote(static_cast<size_t>(p - start));
     }
   }
   return finish(out, failure);
@@ -109,18 +146,10 @@ void write_voce(replacement_file& out, const voce& v) {
 
 void write_plan_element(replacement_file& out, const tracciato_t& t,
                         int64_t metre, int coord) {
-  switch (t.kind(metre, coord)) {
-    case tracciato_t::genere::vuoto:
-      out.put_u16(format::element_empty);
-      break;
-    case tracciato_t::genere::intero16:
-      out.put_u16(format::element_int16);
-      out.put_i16(static_cast<int16_t>(t.value(metre, coord)));
-      break;
-    case tracciato_t::genere::doppio:
-      out.put_tagged_f64(format::element_double, t.value(metre, coord));
-      break;
-  }
+  char* const start = out.reserve(format::element_double_bytes);
+  char* const end =
+      put_element(start, t.kind(metre, coord), t.value(metre, coord));
+  out.wrote(static_cast<size_t>(end - start));
 }
 
 bool write_binary_files(const scenario_model& m,

@@ -9,7 +9,6 @@
 namespace scenario {
 namespace {
 
-
 std::string system_reason(int err) { return std::strerror(err); }
 
 // A hidden name in the target's directory, unique with the process id and

@@ -54,23 +54,22 @@ class replacement_file {
     std::memcpy(&u, &v, sizeof u);
     put_le(u, 8);
   }
-  // A u16 type code followed by a double, in one append: the plan file is
-  // mostly these.
-  void put_tagged_f64(uint16_t code, double v) {
-    uint64_t u;
-    std::memcpy(&u, &v, sizeof u);
-    char b[10] = {static_cast<char>(code), static_cast<char>(code >> 8)};
-    for (int i = 0; i < 8; ++i) b[2 + i] = static_cast<char>(u >> (8 * i));
-    put(std::string_view(b, sizeof b));
+
+  // Room for `n` more bytes (at most the buffer's size) written straight
+  // into the buffer, for writers of many small records; wrote() then says
+  // how many were used.
+  char* reserve(size_t n) {
+    if (n > buffer_bytes - used_) flush_buffer();
+    return buffer_.get() + used_;
   }
+  void wrote(size_t n) { used_ += n; }
+  static constexpr size_t buffer_bytes = 1 << 16;
 
   // Completes the replacement; false (with failure() set) when any write,
   // the close or the rename failed, in which case the old file is untouched.
   bool commit();
 
  private:
-  static constexpr size_t buffer_bytes = 1 << 16;
-
   void put_le(uint64_t v, int bytes) {
     char b[8];
     for (int i = 0; i < bytes; ++i) b[i] = static_cast<char>(v >> (8 * i));

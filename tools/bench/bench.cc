@@ -30,7 +30,8 @@ struct sample {
 // Runs `argv` with stdout and stderr discarded and DISPLAY unset.
 sample run_process(const std::vector<std::string>& argv) {
   std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  for (const std::string& a : argv)
+    args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = fork();
@@ -71,8 +72,8 @@ void generate(const fs::path& line_file, const fs::path& train_file, int km) {
     << "sfondo uno,    0\r\nsfondo due,    1\r\nsfondo tre,    0\r\n"
     << "ripetizione segnali 4 codici,    0    ,0\r\n[curve]\r\n";
   for (int p = 0; p + 400 < length; p += 1000) {
-    l << "curva" << ((p / 1000) % 2 ? "s" : "d") << 1 + (p / 1000) % 4
-      << ",  " << p << ",  400\r\n";
+    l << "curva" << ((p / 1000) % 2 ? "s" : "d") << 1 + (p / 1000) % 4 << ",  "
+      << p << ",  400\r\n";
   }
   l << "[pendenze]\r\n";
   for (int p = 0; p < length; p += 500) {
@@ -90,8 +91,8 @@ void generate(const fs::path& line_file, const fs::path& train_file, int km) {
   }
   l << "[indicazioni]\r\n";
   for (int k = 0, p = 12550; k < 24 && p + 100 < length; ++k, p += 20000) {
-    l << "cartello_indicatore,  " << p
-      << ",   (GALLERIA)(NUMERO " << k << ")(m.1000)\r\n";
+    l << "cartello_indicatore,  " << p << ",   (GALLERIA)(NUMERO " << k
+      << ")(m.1000)\r\n";
   }
   l << "[fine]\r\n";
 
@@ -179,9 +180,9 @@ int main(int argc, char** argv) {
     long peak = 0;
     int status = 0;
     for (int i = 0; i < 5; ++i) {
-      const sample s = run_process({compiler.string(), (dir / "line.txt").string(),
-                                    (dir / "train.txt").string(), "-o",
-                                    (dir / "out").string()});
+      const sample s = run_process(
+          {compiler.string(), (dir / "line.txt").string(),
+           (dir / "train.txt").string(), "-o", (dir / "out").string()});
       times.push_back(s.seconds);
       peak = std::max(peak, s.peak_kib);
       status = s.status;
@@ -190,8 +191,8 @@ int main(int argc, char** argv) {
     std::printf("compile %d km exit status: %d\n", km, status);
     print("compile " + std::to_string(km) + " km median wall time", t * 1000,
           "ms");
-    print("compile " + std::to_string(km) + " km time per km",
-          t * 1e6 / km, "us/km");
+    print("compile " + std::to_string(km) + " km time per km", t * 1e6 / km,
+          "us/km");
     print("compile " + std::to_string(km) + " km peak memory", peak / 1024.0,
           "MiB (target < 64 at 1000 km)");
   }
