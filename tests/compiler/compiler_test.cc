@@ -22,9 +22,8 @@ using testing::line_description;
 using testing::read_file;
 using testing::temp_dir;
 using testing::train_description;
+using testing::untouched_position;
 using testing::write_file;
-
-constexpr int32_t untouched_position = 4321;
 
 // The two descriptions in a temporary folder under the run's file names.
 struct sources_on_disk {

@@ -17,9 +17,9 @@ namespace {
 using testing::crlf;
 using testing::first_body_line;
 using testing::line_description;
+using testing::untouched_position;
 
 constexpr char file_name[] = "linea.txt";
-constexpr int32_t untouched_position = 4321;
 
 struct line_run {
   scenario_model m;
@@ -39,14 +39,7 @@ line_run compile_line(const std::string& text, int32_t j = 0) {
 
 void expect_diagnostic(const scenario_model& m, int code,
                        std::optional<int32_t> posizione, int line) {
-  ASSERT_FALSE(m.diagnostics.empty());
-  const diagnostic& d = m.diagnostics.back();
-  EXPECT_EQ(d.codice, code);
-  EXPECT_EQ(d.posizione, posizione);
-  EXPECT_EQ(d.file, file_name);
-  EXPECT_EQ(d.line, line);
-  EXPECT_EQ(m.codice_errore, code);
-  EXPECT_EQ(m.posizione_errore, posizione.value_or(untouched_position));
+  testing::expect_recorded(m, file_name, code, posizione, line);
 }
 
 std::vector<uint8_t> gradients(const scenario_model& m) {

@@ -18,10 +18,10 @@ namespace {
 using testing::first_train_line;
 using testing::line_description;
 using testing::train_description;
+using testing::untouched_position;
 
 constexpr char line_file[] = "linea.txt";
 constexpr char train_file[] = "treno.txt";
-constexpr int32_t untouched_position = 4321;
 
 struct line_setup {
   int64_t length = 1000;  // numero_celle 160
@@ -65,14 +65,7 @@ train_run compile_train(const std::vector<std::string>& records,
 
 void expect_diagnostic(const scenario_model& m, int code,
                        std::optional<int32_t> posizione, int line) {
-  ASSERT_FALSE(m.diagnostics.empty());
-  const diagnostic& d = m.diagnostics.back();
-  EXPECT_EQ(d.codice, code);
-  EXPECT_EQ(d.posizione, posizione);
-  EXPECT_EQ(d.file, train_file);
-  EXPECT_EQ(d.line, line);
-  EXPECT_EQ(m.codice_errore, code);
-  EXPECT_EQ(m.posizione_errore, posizione.value_or(untouched_position));
+  testing::expect_recorded(m, train_file, code, posizione, line);
 }
 
 void expect_speeds(const scenario_model& m, int from, int to, uint8_t value) {
