@@ -6,6 +6,7 @@
 #include "run/window.h"
 
 int main() {
-  auto ui = scenario::make_window();
-  return scenario::run_scenario(scenario::program_directory(), *ui, std::cerr);
+  const auto dir = scenario::program_directory();
+  auto ui = scenario::make_window(dir);
+  return scenario::run_scenario(dir, *ui, std::cerr);
 }

@@ -37,6 +37,7 @@ class replacement_file {
 
   // Appends bytes; inline because the plan file is written a field at a time.
   void put(std::string_view bytes) {
+    if (bytes.empty()) return;  // an empty view may have no data at all
     if (bytes.size() <= buffer_bytes - used_) {
       std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
       used_ += bytes.size();

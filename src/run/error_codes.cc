@@ -36,8 +36,7 @@ constexpr std::array<code_info, 28> codes = {{
      "station starts less than 350 m after the end of the previous one"},
     {10, false,
      "entry table full: the stations would reach the direction-board texts"},
-    {2, false,
-     "a kilometric reference is not a multiple of 50 after ordering"},
+    {2, false, "a kilometric reference is not a multiple of 50 after ordering"},
     {25, false, "reading or run-time failure while compiling"},
     {11, true,
      "no room for a speed point next to a signal ahead of a slowdown "

@@ -73,7 +73,8 @@ int run_scenario(const std::filesystem::path& dir, window& ui,
 
 std::filesystem::path program_directory() {
   std::error_code ec;
-  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  std::filesystem::path exe =
+      std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return std::filesystem::current_path();
   return exe.parent_path();
 }

@@ -20,11 +20,11 @@ inline constexpr char build_treno[] = "IR 4518";
 
 // Exit statuses of a run.
 enum exit_status : int {
-  exit_clean = 0,         // nothing recorded
-  exit_recorded = 1,      // a code was recorded, the binary files were written
-  exit_no_cells = 2,      // the compiler ended before the cell array existed
-  exit_errore = 3,        // an output slot was in use (1250 or 1251)
-  exit_file_system = 4,   // a file could not be written
+  exit_clean = 0,        // nothing recorded
+  exit_recorded = 1,     // a code was recorded, the binary files were written
+  exit_no_cells = 2,     // the compiler ended before the cell array existed
+  exit_errore = 3,       // an output slot was in use (1250 or 1251)
+  exit_file_system = 4,  // a file could not be written
 };
 
 struct report_options {

@@ -4,6 +4,7 @@
 #ifndef SCENARIO_RUN_WINDOW_H_
 #define SCENARIO_RUN_WINDOW_H_
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,9 +29,10 @@ inline std::string errore_text(std::string_view a) {
 // Console fallback: writes to standard error.
 std::unique_ptr<window> make_console_window();
 // The toolkit window when a display can be opened, else the console one.
-// The toolkit lives in a module of its own (`window_module`), loaded only
-// then: a run without a display never pays for loading it.
-std::unique_ptr<window> make_window();
+// The toolkit lives in a module of its own (`window_module`) that ships next
+// to the program in `program_dir`, loaded only then: a run without a display
+// never pays for loading it.
+std::unique_ptr<window> make_window(const std::filesystem::path& program_dir);
 
 inline constexpr char window_module[] = "libscenario_window.so";
 // The module's entry: opens the display named by DISPLAY and returns a new

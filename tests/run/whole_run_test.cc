@@ -113,13 +113,33 @@ TEST(scenario_builder, window_run_in_an_empty_folder) {
   if (getenv("DISPLAY") == nullptr || *getenv("DISPLAY") == '\0') {
     GTEST_SKIP() << "DISPLAY is not set: run the tests under xvfb-run -a";
   }
+  // The program ships with its window module beside it.
+  temp_dir dir;
+  const auto program = dir / "scenario_builder";
+  const std::filesystem::path built = SCENARIO_BUILDER_PATH;
+  std::filesystem::copy_file(built, program);
+  std::filesystem::copy_file(built.parent_path() / window_module,
+                             dir / window_module);
+  const testing::process_result r =
+      testing::run_program({program.string()}, /*without_display=*/false);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");  // the label is in the window, not on the console
+  expect_pinned_files(dir.path());
+}
+
+TEST(scenario_builder, without_its_window_module_falls_back_to_the_console) {
+  if (getenv("DISPLAY") == nullptr || *getenv("DISPLAY") == '\0') {
+    GTEST_SKIP() << "DISPLAY is not set: run the tests under xvfb-run -a";
+  }
   temp_dir dir;
   const auto program = dir / "scenario_builder";
   std::filesystem::copy_file(SCENARIO_BUILDER_PATH, program);
   const testing::process_result r =
       testing::run_program({program.string()}, /*without_display=*/false);
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");  // the label is in the window, not on the console
+  EXPECT_EQ(r.err.rfind("warning: no window (", 0), 0u) << r.err;
+  EXPECT_NE(r.err.find("libscenario_window.so"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.substr(r.err.size() - 10), "Attendere\n");
   expect_pinned_files(dir.path());
 }
 

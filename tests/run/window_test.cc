@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "run/run.h"
 #include "run/window_fltk.h"
 
 // Sanitized builds: fontconfig keeps its font caches for the life of the
@@ -264,7 +265,7 @@ class make_window_without_display_test
 
 TEST_P(make_window_without_display_test, gives_console_window) {
   display_env env(GetParam());
-  auto w = make_window();
+  auto w = make_window(program_directory());
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(dynamic_cast<fltk_window*>(w.get()), nullptr);
   ::testing::internal::CaptureStderr();
@@ -297,7 +298,7 @@ class gui_test : public ::testing::Test {
 using make_window_with_display_test = gui_test;
 
 TEST_F(make_window_with_display_test, gives_toolkit_window) {
-  auto w = make_window();
+  auto w = make_window(program_directory());
   EXPECT_NE(dynamic_cast<fltk_window*>(w.get()), nullptr);
 }
 
