@@ -76,6 +76,16 @@ std::string line_with_78_boards() {
   return line_description(10000, boards);
 }
 
+// `n` short tunnels of kind 1, one every 100 m.
+std::string line_with_tunnels(int n) {
+  std::vector<std::string> tunnels;
+  for (int i = 0; i < n; ++i) {
+    tunnels.push_back("montagna, " + std::to_string(100 * i) + ", " +
+                      std::to_string(100 * i + 50) + ", 1");
+  }
+  return line_description(10000, tunnels);
+}
+
 // What a compilation leaves on disk.
 enum class left_on_disk { both, train, nothing };
 // The description a diagnostic names.
@@ -145,6 +155,12 @@ std::vector<file_case> file_cases() {
     {"25 missing train file", good_line(), none, 25, none, nothing, false, named::train, 0},
     {"25 text in the train", good_line(), train_with("aderenza, 0, wet"), 25, none, nothing, true, named::train, train_last},
     {"25 station kind beyond 8 bits", good_line(), train_with(station(5000, 300, 600)), 25, none, nothing, true, named::train, train_last},
+    // Anything that would reach outside an array is a run-time failure too.
+    {"25 tunnel ending past the last cell", line_description(10000, {"montagna, 16900, 17500, 11"}), train_with(), 25, none, nothing, false, named::line, body},
+    {"25 an 81st tunnel", line_with_tunnels(81), train_with(), 25, none, nothing, false, named::line, body + 80},
+    {"25 signal whose approach cells fall below cell 0", good_line(), train_with("segnale, 300, 1, 4, 1, 0, 0, 0, 0,0,0, 0"), 25, none, nothing, true, named::train, train_last},
+    {"25 slowdown ending past the last cell", good_line(), train_with("rallentamento, 16800, 60, 1000, 1, 0, 0"), 25, none, nothing, true, named::train, train_last},
+    {"25 negative position", good_line(), train_with("abbattimento, -500, 60"), 25, none, nothing, true, named::train, train_last},
   };
   // clang-format on
 }
