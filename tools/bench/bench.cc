@@ -124,11 +124,11 @@ void generate(const fs::path& line_file, const fs::path& train_file, int km) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::cerr << "usage: scenario_bench BUILDER COMPILE WORK_DIR\n";
+    std::cerr << "usage: scenario_bench BUILDER SCENARIO_TOOL WORK_DIR\n";
     return 64;
   }
   const fs::path builder = fs::absolute(argv[1]);
-  const fs::path compiler = fs::absolute(argv[2]);
+  const fs::path tool = fs::absolute(argv[2]);
   const fs::path work = fs::absolute(argv[3]);
   fs::remove_all(work);
   fs::create_directories(work / "run");
@@ -181,7 +181,7 @@ int main(int argc, char** argv) {
     int status = 0;
     for (int i = 0; i < 5; ++i) {
       const sample s = run_process(
-          {compiler.string(), (dir / "line.txt").string(),
+          {tool.string(), "compile", (dir / "line.txt").string(),
            (dir / "train.txt").string(), "-o", (dir / "out").string()});
       times.push_back(s.seconds);
       peak = std::max(peak, s.peak_kib);

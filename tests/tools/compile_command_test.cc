@@ -1,4 +1,4 @@
-// The compile tool as a scenario author uses it: any pair of descriptions,
+// `scenario compile` as a scenario author uses it: any pair of descriptions,
 // errors as FILE:LINE: error CODE: meaning, inputs never touched.
 #include <gtest/gtest.h>
 
@@ -22,7 +22,8 @@ using testing::temp_dir;
 using testing::write_file;
 
 process_result compile(std::vector<std::string> args) {
-  args.insert(args.begin(), SCENARIO_COMPILE_PATH);
+  args.insert(args.begin(), "compile");
+  args.insert(args.begin(), SCENARIO_TOOL_PATH);
   return testing::run_program(args, /*without_display=*/true);
 }
 
@@ -62,7 +63,7 @@ struct author_files {
   }
 };
 
-TEST(scenario_compile, clean_pair_writes_the_three_files_and_leaves_inputs) {
+TEST(compile_command, clean_pair_writes_the_three_files_and_leaves_inputs) {
   author_files f(small_line, small_train);
   const process_result r = f.run();
   EXPECT_EQ(r.status, 0) << r.err;
@@ -75,7 +76,7 @@ TEST(scenario_compile, clean_pair_writes_the_three_files_and_leaves_inputs) {
   EXPECT_EQ(read_file(f.train), small_train);
 }
 
-TEST(scenario_compile, the_builds_own_pair_gives_the_runs_binary_files) {
+TEST(compile_command, the_builds_own_pair_gives_the_runs_binary_files) {
   temp_dir dir;
   file_failure failure;
   ASSERT_TRUE(dati_linea(dir.path(), "Tarvena_Olmisco", &failure));
@@ -101,7 +102,7 @@ TEST(scenario_compile, the_builds_own_pair_gives_the_runs_binary_files) {
   EXPECT_EQ(read_file(train), train_before);
 }
 
-TEST(scenario_compile, names_and_plan_follow_the_options) {
+TEST(compile_command, names_and_plan_follow_the_options) {
   author_files f(small_line, small_train);
   const process_result r =
       f.run({"--route", "Valle", "--train", "R 12", "--no-plan"});
@@ -112,7 +113,7 @@ TEST(scenario_compile, names_and_plan_follow_the_options) {
 }
 
 // One case per class of error: the exit status and the exact report.
-TEST(scenario_compile, errors_are_reported_with_file_and_line) {
+TEST(compile_command, errors_are_reported_with_file_and_line) {
   struct error_case {
     const char* name;
     std::string line_text;
@@ -165,7 +166,7 @@ TEST(scenario_compile, errors_are_reported_with_file_and_line) {
   }
 }
 
-TEST(scenario_compile, missing_inputs_are_named_with_their_codes) {
+TEST(compile_command, missing_inputs_are_named_with_their_codes) {
   author_files f(small_line, small_train);
   const std::string nowhere = (f.dir / "nowhere.txt").string();
   process_result r = compile({nowhere, f.train, "-o", f.out});
@@ -181,7 +182,7 @@ TEST(scenario_compile, missing_inputs_are_named_with_their_codes) {
   EXPECT_EQ(read_file(f.line), small_line);
 }
 
-TEST(scenario_compile,
+TEST(compile_command,
      slot_in_use_prints_the_error_box_text_and_writes_nothing) {
   const std::string line_head =
       std::string(small_line).substr(0, std::string(small_line).find("[fine]"));
@@ -198,7 +199,7 @@ TEST(scenario_compile,
   EXPECT_FALSE(std::filesystem::exists(f.out + "/Tarvena_Olmisco_IR 4518.dat"));
 }
 
-TEST(scenario_compile, help_and_bad_arguments) {
+TEST(compile_command, help_and_bad_arguments) {
   process_result r = compile({"--help"});
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("--no-plan"), std::string::npos);
@@ -210,7 +211,7 @@ TEST(scenario_compile, help_and_bad_arguments) {
                                               {"a", "b", "c", "-o", "d"}}) {
     r = compile(bad);
     EXPECT_EQ(r.status, 64);
-    EXPECT_EQ(r.err.rfind("scenario_compile: ", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.rfind("scenario: ", 0), 0u) << r.err;
     EXPECT_NE(r.err.find("Usage:"), std::string::npos) << r.err;
   }
 }

@@ -1,0 +1,24 @@
+// The subcommands of the `scenario` tool. Each adds itself to the tool's
+// command line and returns the action that runs it once the arguments are
+// parsed; the action returns the process's exit status.
+#ifndef SCENARIO_TOOLS_SCENARIO_COMMANDS_H_
+#define SCENARIO_TOOLS_SCENARIO_COMMANDS_H_
+
+#include <CLI/CLI.hpp>
+#include <functional>
+
+namespace scenario::tool {
+
+// Exit status for bad arguments (sysexits' EX_USAGE).
+constexpr int exit_usage = 64;
+
+struct command {
+  CLI::App* app = nullptr;
+  std::function<int()> run;
+};
+
+command add_compile_command(CLI::App& tool);
+
+}  // namespace scenario::tool
+
+#endif  // SCENARIO_TOOLS_SCENARIO_COMMANDS_H_

@@ -1,0 +1,31 @@
+// scenario: the scenario author's tool. One program, one subcommand per job:
+// `scenario compile`, and the readers of compiled scenarios.
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <vector>
+
+#include "commands.h"
+
+int main(int argc, char** argv) {
+  using namespace scenario::tool;
+  CLI::App app{
+      "The scenario author's tool: compiles line and train descriptions into "
+      "the simulator's binary files and reads compiled scenarios back.",
+      "scenario"};
+  app.require_subcommand(1);
+  const std::vector<command> commands = {
+      add_compile_command(app),
+  };
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::cerr << "scenario: " << e.what() << "\n\n" << app.help() << std::flush;
+    return exit_usage;
+  }
+  for (const command& c : commands) {
+    if (c.app->parsed()) return c.run();
+  }
+  return exit_usage;  // unreachable: one subcommand is required
+}
