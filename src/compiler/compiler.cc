@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -36,6 +37,12 @@ std::string read_description(const std::filesystem::path& p) {
   return text.str();
 }
 
+// The text of a description, or the run-time failure of reading it.
+const std::string& text_of(const description_text& d) {
+  if (!d.text) throw run_time_failure(d.failure);
+  return *d.text;
+}
+
 // The descriptions are deleted once read, unless the caller keeps them.
 class description_files {
  public:
@@ -54,6 +61,16 @@ class description_files {
   const compile_inputs& in_;
 };
 
+// What the compilation does with the descriptions between its steps: the
+// run deletes each once read, the in-memory compilation keeps them.
+struct description_steps {
+  std::function<bool()> line_exists;
+  std::function<description_text()> load_line;
+  std::function<description_text()> load_train;
+  std::function<void()> delete_line;
+  std::function<void()> delete_train;
+};
+
 enum class outcome { go_on, rejected, failed };
 
 // A run-time failure is code 25 at the line the compiler was reading, with
@@ -63,12 +80,12 @@ void record_failure(scenario_model& m, const std::string& file, int line,
   record_error(m, reading_failure, std::nullopt, file, line, e.what());
 }
 
-outcome compile_line(scenario_model& m, const std::filesystem::path& p,
+outcome compile_line(scenario_model& m, const description_text& d,
                      int* board_entry) {
-  const std::string file = p.string();
+  const std::string& file = d.file;
   std::optional<line_compiler> c;
   try {
-    c.emplace(m, file, read_description(p));
+    c.emplace(m, file, text_of(d));
     if (!c->compile()) return outcome::rejected;
     *board_entry = c->next_board_entry();
     return outcome::go_on;
@@ -78,12 +95,12 @@ outcome compile_line(scenario_model& m, const std::filesystem::path& p,
   }
 }
 
-outcome compile_train(scenario_model& m, const std::filesystem::path& p,
+outcome compile_train(scenario_model& m, const description_text& d,
                       int board_entry) {
-  const std::string file = p.string();
+  const std::string& file = d.file;
   std::optional<train_compiler> c;
   try {
-    c.emplace(m, file, read_description(p), board_entry);
+    c.emplace(m, file, text_of(d), board_entry);
     return c->compile() ? outcome::go_on : outcome::rejected;
   } catch (const run_time_failure& e) {
     record_failure(m, file, c ? c->failure_line() : 0, e);
@@ -91,9 +108,11 @@ outcome compile_train(scenario_model& m, const std::filesystem::path& p,
   }
 }
 
-}  // namespace
-
-void memorizza_dati(scenario_model& m, const compile_inputs& in) {
+// The compiler's sequence: the line description, then the train
+// description. A rejection in the line description leaves the train
+// description, a failure deletes both.
+void compile_sequence(scenario_model& m, const std::string& line_file,
+                      const description_steps& steps) {
   voce_at(m, voce_index::percorso_generale).nome = m.percorso;
   voce_at(m, voce_index::segnali_generale).nome = m.treno;
   // The cells and the plan belong to this compilation's line length; until
@@ -103,25 +122,56 @@ void memorizza_dati(scenario_model& m, const compile_inputs& in) {
   m.numero_celle = 0;
   m.lunghezza_estesa = 0;
 
-  const description_files files(in);
-  std::error_code ec;
-  if (!std::filesystem::exists(in.linea, ec)) {
-    record_error(m, missing_line_file, std::nullopt, in.linea.string(), 0);
+  if (!steps.line_exists()) {
+    record_error(m, missing_line_file, std::nullopt, line_file, 0);
     return;
   }
-
-  // Each description is deleted once read; a rejection in the line
-  // description leaves the train description, a failure deletes both.
   int board_entry = voce_index::primo_cartello;
-  const outcome line = compile_line(m, in.linea, &board_entry);
-  files.delete_line();
+  const outcome line = compile_line(m, steps.load_line(), &board_entry);
+  steps.delete_line();
   if (line == outcome::rejected) return;
   if (line == outcome::failed) {
-    files.delete_train();
+    steps.delete_train();
     return;
   }
-  compile_train(m, in.treno, board_entry);
-  files.delete_train();
+  compile_train(m, steps.load_train(), board_entry);
+  steps.delete_train();
+}
+
+}  // namespace
+
+description_text load_description(const std::filesystem::path& p) {
+  description_text d{p.string(), std::nullopt, {}};
+  try {
+    d.text = read_description(p);
+  } catch (const run_time_failure& e) {
+    d.failure = e.what();
+  }
+  return d;
+}
+
+void memorizza_dati(scenario_model& m, const compile_inputs& in) {
+  const description_files files(in);
+  compile_sequence(m, in.linea.string(),
+                   {.line_exists =
+                        [&] {
+                          std::error_code ec;
+                          return std::filesystem::exists(in.linea, ec);
+                        },
+                    .load_line = [&] { return load_description(in.linea); },
+                    .load_train = [&] { return load_description(in.treno); },
+                    .delete_line = [&] { files.delete_line(); },
+                    .delete_train = [&] { files.delete_train(); }});
+}
+
+void compile_descriptions(scenario_model& m, const description_text& linea,
+                          const description_text& treno) {
+  compile_sequence(m, linea.file,
+                   {.line_exists = [&] { return linea.text.has_value(); },
+                    .load_line = [&] { return linea; },
+                    .load_train = [&] { return treno; },
+                    .delete_line = [] {},
+                    .delete_train = [] {}});
 }
 
 }  // namespace scenario

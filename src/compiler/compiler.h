@@ -6,6 +6,8 @@
 #define SCENARIO_COMPILER_COMPILER_H_
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "model/model.h"
 
@@ -22,6 +24,23 @@ struct compile_inputs {
 // Copies percorso and treno into entries 85 and 86, then compiles both
 // descriptions. The caller has reset the model.
 void memorizza_dati(scenario_model& m, const compile_inputs& in);
+
+// A description held in memory: the name it has in the diagnostics and its
+// text, or no text when it could not be read (`failure` says why).
+struct description_text {
+  std::string file;
+  std::optional<std::string> text;
+  std::string failure;
+};
+
+// Reads a whole description file; never throws.
+description_text load_description(const std::filesystem::path& p);
+
+// The same compilation as memorizza_dati on descriptions held in memory,
+// deleting nothing: a line description without text is code 101, a train
+// description without text is code 25. The caller has reset the model.
+void compile_descriptions(scenario_model& m, const description_text& linea,
+                          const description_text& treno);
 
 }  // namespace scenario
 

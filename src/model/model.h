@@ -32,6 +32,8 @@ struct cella {
   uint8_t velocita_limite = 0;
   uint8_t pendenza = 0;
   uint8_t aderenza = 0;
+
+  bool operator==(const cella&) const = default;
 };
 
 // Cell kinds.
@@ -74,6 +76,8 @@ struct voce {
   uint8_t flag4 = 0;
   uint8_t flag5 = 0;
   int32_t orario = 0;
+
+  bool operator==(const voce&) const = default;
 };
 
 // Fixed uses of the entry table.

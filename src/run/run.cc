@@ -56,6 +56,21 @@ int memorizza_percorso(scenario_model& m, int32_t j, const compile_inputs& in,
                                                        : exit_recorded;
 }
 
+int compile_in_memory(scenario_model& m, int32_t j,
+                      const description_text& linea,
+                      const description_text& treno) {
+  reset(m, j);
+  compile_descriptions(m, linea, treno);
+  if (!m.has_cells()) return exit_no_cells;
+  post_elabora(m);
+  if (int slot = fill_marker_slots(m); slot != 0) {
+    record_error(m, slot);
+    return exit_errore;
+  }
+  return m.diagnostics.empty() && m.codice_errore == 0 ? exit_clean
+                                                       : exit_recorded;
+}
+
 int run_scenario(const std::filesystem::path& dir, window& ui,
                  std::ostream& err) {
   scenario_model m;

@@ -39,6 +39,15 @@ int memorizza_percorso(scenario_model& m, int32_t j, const compile_inputs& in,
                        const std::filesystem::path& out_dir, window& ui,
                        std::ostream& err, report_options opts = {});
 
+// The same stages on descriptions held in memory, up to the files: reset,
+// compilation, post-processing (when the cells exist) and the marker and
+// checksum slots (a conflict is recorded as its code). Writes nothing and
+// reports nothing. Returns the status a run of the same pair ends with when
+// every file can be written.
+int compile_in_memory(scenario_model& m, int32_t j,
+                      const description_text& linea,
+                      const description_text& treno);
+
 // The whole run in `dir`.
 int run_scenario(const std::filesystem::path& dir, window& ui,
                  std::ostream& err);

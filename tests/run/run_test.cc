@@ -57,6 +57,30 @@ struct fixture {
   }
 };
 
+// Compiling in memory ends as the run on files would and leaves the same
+// cells, entries and codes, for a clean pair, a recorded code and a line
+// that never creates its cells.
+TEST(compile_in_memory, matches_the_compilation_of_the_same_files) {
+  for (const std::string body :
+       {"curvad2,  100,  200\r\n",
+        "[indicazioni]\r\ncartello_indicatore,  99999,   TESTO\r\n", ""}) {
+    fixture f(body);
+    if (body.empty()) write_file(f.dir / "line.txt", "[generale]\r\n");
+    const int on_files = f.run();
+    scenario_model in_memory;
+    in_memory.percorso = f.m.percorso;
+    in_memory.treno = f.m.treno;
+    const int status =
+        compile_in_memory(in_memory, 1, load_description(f.dir / "line.txt"),
+                          load_description(f.dir / "train.txt"));
+    EXPECT_EQ(status, on_files) << body;
+    EXPECT_EQ(in_memory.celle, f.m.celle) << body;
+    EXPECT_EQ(in_memory.voci, f.m.voci) << body;
+    EXPECT_EQ(in_memory.codice_errore, f.m.codice_errore) << body;
+    EXPECT_EQ(in_memory.diagnostics.size(), f.m.diagnostics.size()) << body;
+  }
+}
+
 TEST(memorizza_percorso, clean_compile_writes_three_files_and_exits_0) {
   fixture f("curvad2,  100,  200\r\n");
   EXPECT_EQ(f.run(), exit_clean) << f.err.str();
