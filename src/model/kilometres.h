@@ -1,0 +1,33 @@
+// Positions in railway terms: metres written as kilometres "17+600", and the
+// position that a cell stands for. Shared by every reader of a scenario
+// (inspection, comparison, drawing, checking) so that all speak alike.
+#ifndef SCENARIO_MODEL_KILOMETRES_H_
+#define SCENARIO_MODEL_KILOMETRES_H_
+
+#include <cstdint>
+#include <string>
+
+#include "model/model.h"
+
+namespace scenario {
+
+// "17+600" for 17600 m, "0+050" for 50 m, "-0+050" for -50 m.
+std::string format_km(int64_t metres);
+
+// Objects (signals, slowdown marks, boards, station end marks) claim the
+// cell p / 50 + 1, so cell i stands for (i - 1) x 50 m.
+inline int64_t object_position_m(int64_t cell) {
+  return (cell - 1) * cell_length_m;
+}
+
+// Layers (speed limit, gradient, adhesion) and speed points take effect
+// from cell p / 50, so cell i stands for i x 50 m.
+inline int64_t layer_position_m(int64_t cell) { return cell * cell_length_m; }
+
+// The position a cell stands for, by what it holds: objects by the object
+// rule, speed points and empty cells by the layer rule.
+int64_t cell_position_m(const cella& c, int64_t cell);
+
+}  // namespace scenario
+
+#endif  // SCENARIO_MODEL_KILOMETRES_H_
