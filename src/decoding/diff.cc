@@ -1,0 +1,525 @@
+#include "decoding/diff.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+#include <utility>
+
+#include "model/kilometres.h"
+
+namespace scenario {
+namespace {
+
+constexpr std::string_view arrow = " \u2192 ";  // old → new
+constexpr std::string_view dash = "\u2013";     // ranges: first–last
+
+// ---------------------------------------------------------------- texts
+
+std::string readable_text(const std::string& text) {
+  std::string out;
+  for (const char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c >= 0x80) {  // Latin-1 to UTF-8: two bytes
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c == '\\') {
+      out += "\\\\";
+    } else if (c < 0x20 || c == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+      out += escaped;
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+// Shortest text that reads back as the same double.
+std::string number_text(double v) {
+  char text[32];
+  const auto r = std::to_chars(text, text + sizeof text, v);
+  return std::string(text, r.ptr);
+}
+
+// A difference for people: six significant digits are plenty.
+std::string amount_text(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", v);
+  return text;
+}
+
+std::string change_text(std::string_view field, const std::string& from,
+                        const std::string& to) {
+  std::string out(field);
+  out += ' ';
+  out += from;
+  out += arrow;
+  out += to;
+  return out;
+}
+
+std::string range_text(int64_t first, int64_t last) {
+  return std::to_string(first) + std::string(dash) + std::to_string(last);
+}
+
+// ---------------------------------------------------------------- cells
+
+struct cell_field {
+  const char* name;
+  int (*get)(const cella&);
+};
+
+constexpr std::array<cell_field, 11> cell_fields = {{
+    {"tipo", [](const cella& c) -> int { return c.tipo; }},
+    {"dato1", [](const cella& c) -> int { return c.dato1; }},
+    {"dato2", [](const cella& c) -> int { return c.dato2; }},
+    {"dato3", [](const cella& c) -> int { return c.dato3; }},
+    {"dato4", [](const cella& c) -> int { return c.dato4; }},
+    {"tempo", [](const cella& c) -> int { return c.tempo; }},
+    {"avviso", [](const cella& c) -> int { return c.avviso; }},
+    {"montagna", [](const cella& c) -> int { return c.montagna; }},
+    {"velocita_limite",
+     [](const cella& c) -> int { return c.velocita_limite; }},
+    {"pendenza", [](const cella& c) -> int { return c.pendenza; }},
+    {"aderenza", [](const cella& c) -> int { return c.aderenza; }},
+}};
+
+struct field_change {
+  int field = 0;
+  int from = 0;
+  int to = 0;
+  bool operator==(const field_change&) const = default;
+};
+using change_list = std::vector<field_change>;
+
+change_list cell_changes(const cella& a, const cella& b) {
+  change_list changes;
+  for (int f = 0; f < static_cast<int>(cell_fields.size()); ++f) {
+    const int from = cell_fields[f].get(a);
+    const int to = cell_fields[f].get(b);
+    if (from != to) changes.push_back({f, from, to});
+  }
+  return changes;
+}
+
+std::string changes_text(const change_list& changes) {
+  std::string out;
+  for (const field_change& c : changes) {
+    if (!out.empty()) out += ", ";
+    out += change_text(cell_fields[c.field].name, std::to_string(c.from),
+                       std::to_string(c.to));
+  }
+  return out;
+}
+
+// A cell is placed by what it holds; when one side holds an object there
+// and the other does not, the object's rule names the place.
+int64_t cell_position(const scenario_model& a, const scenario_model& b,
+                      int64_t i) {
+  const int64_t in_a = cell_position_m(a.celle[i], i);
+  if (in_a != layer_position_m(i)) return in_a;
+  return cell_position_m(b.celle[i], i);
+}
+
+std::string cells_label(const scenario_model& a, const scenario_model& b,
+                        int64_t first, int64_t last) {
+  if (first == last) {
+    return "cell " + std::to_string(first) + " (" +
+           format_km(cell_position(a, b, first)) + ")";
+  }
+  return "cells " + range_text(first, last) + " (" +
+         format_km(cell_position(a, b, first)) + std::string(dash) +
+         format_km(cell_position(a, b, last)) + ")";
+}
+
+// Consecutive cells with the same changes.
+struct cell_run {
+  int64_t first = 0;
+  int64_t last = 0;
+  change_list changes;
+};
+
+void diff_cells(const scenario_model& a, const scenario_model& b,
+                const diff_options& options, std::vector<std::string>& out) {
+  const int64_t count_a = static_cast<int64_t>(a.celle.size());
+  const int64_t count_b = static_cast<int64_t>(b.celle.size());
+  const int64_t common = std::min(count_a, count_b);
+  if (count_a != count_b) {
+    out.push_back("cell count " + std::to_string(count_a) + std::string(arrow) +
+                  std::to_string(count_b) + "; the first " +
+                  std::to_string(common) + " compared");
+  }
+
+  std::vector<cell_run> runs;
+  for (int64_t i = 0; i < common; ++i) {
+    if (a.celle[i] == b.celle[i]) continue;
+    change_list changes = cell_changes(a.celle[i], b.celle[i]);
+    if (!runs.empty() && runs.back().last == i - 1 &&
+        runs.back().changes == changes) {
+      runs.back().last = i;
+    } else {
+      runs.push_back({i, i, std::move(changes)});
+    }
+  }
+
+  // Stretches of nearby runs: listed run by run when short, summarised per
+  // field when long (a shifted section would otherwise print every cell).
+  size_t begin = 0;
+  while (begin < runs.size()) {
+    size_t end = begin + 1;
+    while (end < runs.size() &&
+           runs[end].first - runs[end - 1].last <= options.stretch_gap_cells) {
+      ++end;
+    }
+    const size_t lines = end - begin;
+    if (options.max_stretch_lines <= 0 ||
+        lines <= static_cast<size_t>(options.max_stretch_lines)) {
+      for (size_t r = begin; r < end; ++r) {
+        out.push_back(cells_label(a, b, runs[r].first, runs[r].last) + ": " +
+                      changes_text(runs[r].changes));
+      }
+    } else {
+      std::array<int64_t, cell_fields.size()> cells_per_field{};
+      for (size_t r = begin; r < end; ++r) {
+        for (const field_change& c : runs[r].changes) {
+          cells_per_field[c.field] += runs[r].last - runs[r].first + 1;
+        }
+      }
+      const std::string label =
+          cells_label(a, b, runs[begin].first, runs[end - 1].last);
+      for (size_t f = 0; f < cell_fields.size(); ++f) {
+        if (cells_per_field[f] == 0) continue;
+        out.push_back(label + ": " + cell_fields[f].name + " differs in " +
+                      std::to_string(cells_per_field[f]) +
+                      (cells_per_field[f] == 1 ? " cell" : " cells"));
+      }
+    }
+    begin = end;
+  }
+}
+
+// ---------------------------------------------------------------- entries
+
+struct entry_field {
+  const char* name;
+  int64_t (*get)(const voce&);  // null for the text
+};
+
+constexpr std::array<entry_field, 16> entry_fields = {{
+    {"tipo", [](const voce& v) -> int64_t { return v.tipo; }},
+    {"inizio", [](const voce& v) -> int64_t { return v.inizio; }},
+    {"fine", [](const voce& v) -> int64_t { return v.fine; }},
+    {"posizione", [](const voce& v) -> int64_t { return v.posizione; }},
+    {"flag1", [](const voce& v) -> int64_t { return v.flag1; }},
+    {"nome", nullptr},
+    {"num1", [](const voce& v) -> int64_t { return v.num1; }},
+    {"num2", [](const voce& v) -> int64_t { return v.num2; }},
+    {"num3", [](const voce& v) -> int64_t { return v.num3; }},
+    {"num4", [](const voce& v) -> int64_t { return v.num4; }},
+    {"num5", [](const voce& v) -> int64_t { return v.num5; }},
+    {"flag2", [](const voce& v) -> int64_t { return v.flag2; }},
+    {"flag3", [](const voce& v) -> int64_t { return v.flag3; }},
+    {"flag4", [](const voce& v) -> int64_t { return v.flag4; }},
+    {"flag5", [](const voce& v) -> int64_t { return v.flag5; }},
+    {"orario", [](const voce& v) -> int64_t { return v.orario; }},
+}};
+
+// What a field of a general entry holds, or null when it has no fixed use.
+const char* general_meaning(int entry, std::string_view field) {
+  struct meaning {
+    int entry;
+    std::string_view field;
+    const char* text;
+  };
+  static constexpr meaning meanings[] = {
+      {84, "inizio", "percentuale massa frenata"},
+      {84, "fine", "lunghezza percorso"},
+      {84, "posizione", "numero vetture"},
+      {85, "inizio", "sfondo uno"},
+      {85, "fine", "sfondo tre"},
+      {85, "posizione", "sfondo due"},
+      {85, "nome", "route"},
+      {85, "num1", "format marker"},
+      {85, "orario", "checksum"},
+      {86, "inizio", "ripetizione segnali, first"},
+      {86, "fine", "ripetizione segnali, second"},
+      {86, "posizione", "code count"},
+      {86, "nome", "train"},
+      {86, "num1", "sabbia"},
+      {86, "num3", "orologio hours"},
+      {86, "num4", "orologio minutes"},
+      {86, "num5", "orologio seconds"},
+  };
+  for (const meaning& m : meanings) {
+    if (m.entry == entry && m.field == field) return m.text;
+  }
+  return nullptr;
+}
+
+// Entries that a direction board's cell points to.
+std::array<bool, voci_count> board_entries(const scenario_model& m) {
+  std::array<bool, voci_count> boards{};
+  for (const cella& c : m.celle) {
+    if (c.tipo == tipo_cella::cartello_indicatore && c.dato1 > 0 &&
+        c.dato1 < voci_count) {
+      boards[c.dato1] = true;
+    }
+  }
+  return boards;
+}
+
+// The use of entry `i` in one scenario, empty when it holds nothing.
+std::string entry_use(const scenario_model& m,
+                      const std::array<bool, voci_count>& boards, int i) {
+  const voce& v = m.voci[i];
+  switch (i) {
+    case 0:
+      return "unused";
+    case voce_index::progressiva_tre:
+      return "progressiva chilometrica tre";
+    case voce_index::progressiva_due:
+      return "progressiva chilometrica due";
+    case voce_index::progressiva_uno:
+      return "progressiva chilometrica uno";
+    case voce_index::treno_generale:
+      return "general values of the train";
+    case voce_index::percorso_generale:
+      return "general values of the route";
+    case voce_index::segnali_generale:
+      return "general values of signals and train";
+  }
+  if (boards[i]) return "board " + readable_text(v.nome);
+  if (v == voce{}) return {};
+  if (v.nome.empty()) return "station at " + format_km(v.posizione);
+  return "station " + readable_text(v.nome);
+}
+
+void diff_entries(const scenario_model& a, const scenario_model& b,
+                  std::vector<std::string>& out) {
+  const auto boards_a = board_entries(a);
+  const auto boards_b = board_entries(b);
+  for (int i = 0; i < voci_count; ++i) {
+    const voce& va = a.voci[i];
+    const voce& vb = b.voci[i];
+    if (va == vb) continue;
+    std::string use = entry_use(a, boards_a, i);
+    if (use.empty()) use = entry_use(b, boards_b, i);
+    std::string changes;
+    for (const entry_field& f : entry_fields) {
+      std::string from, to;
+      if (f.get == nullptr) {
+        if (va.nome == vb.nome) continue;
+        from = quote_entry_text(va.nome);
+        to = quote_entry_text(vb.nome);
+      } else {
+        if (f.get(va) == f.get(vb)) continue;
+        from = std::to_string(f.get(va));
+        to = std::to_string(f.get(vb));
+      }
+      std::string name = f.name;
+      if (const char* meaning = general_meaning(i, f.name)) {
+        name += std::string(" (") + meaning + ")";
+      }
+      if (!changes.empty()) changes += ", ";
+      changes += change_text(name, from, to);
+    }
+    out.push_back("entry " + std::to_string(i) + " (" + use + "): " + changes);
+  }
+}
+
+// ---------------------------------------------------------------- plan
+
+using genere = tracciato_t::genere;
+
+const char* kind_name(genere g) {
+  switch (g) {
+    case genere::vuoto:
+      return "empty";
+    case genere::intero16:
+      return "16-bit";
+    case genere::doppio:
+      return "double";
+  }
+  return "?";
+}
+
+std::string element_text(const tracciato_t& t, int64_t metre, int coord) {
+  switch (t.kind(metre, coord)) {
+    case genere::vuoto:
+      return "empty";
+    case genere::intero16:
+      return std::to_string(static_cast<int>(t.value(metre, coord)));
+    case genere::doppio:
+      return number_text(t.value(metre, coord));
+  }
+  return "?";
+}
+
+std::string element_with_kind(const tracciato_t& t, int64_t metre, int coord) {
+  if (t.kind(metre, coord) == genere::vuoto) return "empty";
+  return std::string(kind_name(t.kind(metre, coord))) + " " +
+         element_text(t, metre, coord);
+}
+
+// Values compare by their bits, as the file holds them (so -0 is not 0).
+bool same_value(double x, double y) {
+  return std::memcmp(&x, &y, sizeof x) == 0;
+}
+
+std::string metres_label(int64_t first, int64_t last) {
+  if (first == last) return "plan metre " + std::to_string(first);
+  return "plan metres " + range_text(first, last);
+}
+
+const char* coord_name(int coord) { return coord == 0 ? "x" : "y"; }
+
+struct plan_line {
+  int64_t first;
+  int coord;
+  std::string text;
+};
+
+// Metres where one coordinate holds the same kind on both sides and
+// different values, grouped across short equal gaps.
+struct value_range {
+  int64_t first = -1;
+  int64_t last = -1;
+  int64_t count = 0;
+  double largest = 0;
+  int64_t largest_at = 0;
+};
+
+// Consecutive metres where the kind changes the same way.
+struct kind_range {
+  int64_t first = -1;
+  int64_t last = -1;
+  genere from{};
+  genere to{};
+};
+
+void diff_coordinate(const tracciato_t& a, const tracciato_t& b, int coord,
+                     int64_t metres, const diff_options& options,
+                     std::vector<plan_line>& lines) {
+  const char* name = coord_name(coord);
+  value_range values;
+  kind_range kinds;
+
+  auto close_values = [&] {
+    if (values.count == 0) return;
+    std::string text = metres_label(values.first, values.last) + ": ";
+    if (values.count == 1) {
+      text += change_text(name, element_text(a, values.first, coord),
+                          element_text(b, values.first, coord));
+    } else {
+      text += std::string(name) + " differs in " +
+              std::to_string(values.count) + " metres (largest " +
+              amount_text(values.largest) + " at metre " +
+              std::to_string(values.largest_at) + ")";
+    }
+    lines.push_back({values.first, coord, std::move(text)});
+    values = {};
+  };
+  auto close_kinds = [&] {
+    if (kinds.first < 0) return;
+    std::string text = metres_label(kinds.first, kinds.last) + ": ";
+    if (kinds.first == kinds.last) {
+      text += change_text(name, element_with_kind(a, kinds.first, coord),
+                          element_with_kind(b, kinds.first, coord));
+    } else {
+      text += change_text(name, kind_name(kinds.from), kind_name(kinds.to));
+    }
+    lines.push_back({kinds.first, coord, std::move(text)});
+    kinds = {};
+  };
+
+  for (int64_t m = 0; m < metres; ++m) {
+    const genere ka = a.kind(m, coord);
+    const genere kb = b.kind(m, coord);
+    if (ka != kb) {
+      if (kinds.first >= 0 &&
+          (kinds.last != m - 1 || kinds.from != ka || kinds.to != kb)) {
+        close_kinds();
+      }
+      if (kinds.first < 0) kinds = {m, m, ka, kb};
+      kinds.last = m;
+      continue;
+    }
+    if (ka == genere::vuoto) continue;
+    const double va = a.value(m, coord);
+    const double vb = b.value(m, coord);
+    if (same_value(va, vb)) continue;
+    if (values.count > 0 && m - values.last > options.plan_gap_m) {
+      close_values();
+    }
+    const double d = std::fabs(va - vb);
+    if (values.count == 0) {
+      values.first = m;
+      values.largest = d;
+      values.largest_at = m;
+    } else if (d > values.largest || std::isnan(d)) {
+      values.largest = d;
+      values.largest_at = m;
+    }
+    values.last = m;
+    ++values.count;
+  }
+  close_values();
+  close_kinds();
+}
+
+void diff_plan(const scenario_model& a, const scenario_model& b,
+               const diff_options& options, std::vector<std::string>& out) {
+  const tracciato_t& pa = a.tracciato;
+  const tracciato_t& pb = b.tracciato;
+  if (!pa.exists() && !pb.exists()) return;
+  auto extent = [](const tracciato_t& t) {
+    return t.exists() ? std::to_string(t.size()) + " metres"
+                      : std::string("none");
+  };
+  if (!pa.exists() || !pb.exists()) {
+    out.push_back("plan: " + extent(pa) + std::string(arrow) + extent(pb));
+    return;
+  }
+  const int64_t common = std::min(pa.size(), pb.size());
+  if (pa.size() != pb.size()) {
+    out.push_back("plan: " + extent(pa) + std::string(arrow) + extent(pb) +
+                  "; the first " + std::to_string(common) + " compared");
+  }
+  std::vector<plan_line> lines;
+  for (int coord = 0; coord < 2; ++coord) {
+    diff_coordinate(pa, pb, coord, common, options, lines);
+  }
+  std::stable_sort(
+      lines.begin(), lines.end(), [](const plan_line& x, const plan_line& y) {
+        return std::pair(x.first, x.coord) < std::pair(y.first, y.coord);
+      });
+  for (plan_line& l : lines) out.push_back(std::move(l.text));
+}
+
+}  // namespace
+
+std::string quote_entry_text(const std::string& text) {
+  std::string out = "\"";
+  for (const char ch : readable_text(text)) {
+    if (ch == '"') out += '\\';
+    out += ch;
+  }
+  return out + "\"";
+}
+
+std::vector<std::string> diff_scenarios(const scenario_model& a,
+                                        const scenario_model& b,
+                                        const diff_options& options) {
+  std::vector<std::string> out;
+  diff_cells(a, b, options, out);
+  diff_entries(a, b, out);
+  diff_plan(a, b, options, out);
+  return out;
+}
+
+}  // namespace scenario
