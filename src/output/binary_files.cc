@@ -129,7 +129,7 @@ void write_voce(replacement_file& out, const voce& v) {
   // A text is its 16-bit length, then its 8-bit characters. Texts come from
   // description lines, far shorter than 64 KiB; a longer one keeps its first
   // 65535 bytes so that the length always matches what follows.
-  const size_t length = v.nome.size() < 0xFFFF ? v.nome.size() : 0xFFFF;
+  const size_t length = std::min(v.nome.size(), format::entry_name_max_bytes);
   out.put_u16(static_cast<uint16_t>(length));
   out.put(std::string_view(v.nome).substr(0, length));
   out.put_i16(v.num1);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "model/model.h"
 
@@ -12,6 +13,13 @@ namespace scenario {
 
 // The first 25 characters of lower(treno name + route name) + padding.
 std::string checksum_work_string(const scenario_model& m);
+std::string checksum_work_string(std::string_view treno_nome,
+                                 std::string_view percorso_nome);
+
+// The two sums over a work string, for readers that check a scenario's
+// checksums without a model to work in.
+int16_t sum_of_codes(std::string_view work);
+int32_t weighted_sum_of_codes(std::string_view work);
 
 // Sum of the character codes of the work string.
 int16_t codice_gara_og(scenario_model& m);

@@ -30,12 +30,21 @@ constexpr size_t checksum_length = 25;
 //   9 tempo u8 | 10 avviso u8 | 11 montagna u8 | 12 velocita_limite u8 |
 //   13 pendenza u8 | 14 aderenza u8
 constexpr size_t cell_record_bytes = 15;
+constexpr size_t cell_dato1_offset = 1;
+constexpr size_t cell_dato2_offset = 3;
 
 // One entry: 34 bytes plus the length of its text.
 //   0 tipo u8 | 1 inizio i32 | 5 fine i32 | 9 posizione i32 | 13 flag1 u8 |
 //   14 length of nome u16 | 16 nome | then num1..num5 i16, flag2, flag3,
 //   flag4, flag5 u8, orario i32
 constexpr size_t entry_fixed_bytes = 34;
+constexpr size_t entry_name_length_offset = 14;
+constexpr size_t entry_name_offset = 16;
+// Offsets of the fields after the text, counted as if the text were empty:
+// add its length.
+constexpr size_t entry_num1_offset = 16;
+constexpr size_t entry_orario_offset = 30;
+constexpr size_t entry_name_max_bytes = 0xFFFF;  // its length is a u16
 
 // One plan element: a u16 type code and its value.
 constexpr uint16_t element_empty = 0;   // no value

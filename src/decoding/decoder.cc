@@ -1,0 +1,536 @@
+#include "decoding/decoder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "output/binary_files.h"
+#include "output/checksum.h"
+#include "output/format.h"
+
+namespace scenario {
+namespace {
+
+// The shortest extended line that still has cell 1, which carries the
+// format marker: 26 m / 50 rounds to 1, 25 m rounds to the even 0.
+constexpr int32_t min_extended_length = cell_length_m / 2 + 1;
+constexpr int32_t min_line_length = min_extended_length - line_margin_m;
+
+// A name as it appears in a message: printable ASCII as it is, every other
+// byte as \xNN, so that damage never reaches the terminal raw.
+std::string quote_name(std::string_view text) {
+  static constexpr char hex[] = "0123456789ABCDEF";
+  std::string q = "\"";
+  for (char ch : text) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (b == '"' || b == '\\') {
+      q += '\\';
+      q += ch;
+    } else if (b >= 0x20 && b < 0x7F) {
+      q += ch;
+    } else {
+      q += "\\x";
+      q += hex[b >> 4];
+      q += hex[b & 0xF];
+    }
+  }
+  return q + "\"";
+}
+
+std::string bytes_word(size_t n) {
+  return std::to_string(n) + (n == 1 ? " byte" : " bytes");
+}
+
+// What is left when a field does not fit.
+std::string found_end(size_t left) {
+  return left == 0 ? "end of file"
+                   : bytes_word(left) + " before the end of file";
+}
+
+decode_result damaged(std::string_view file, size_t offset,
+                      const std::string& expected, const std::string& found) {
+  return {decode_damaged, std::string(file) + ": byte " +
+                              std::to_string(offset) + ": expected " +
+                              expected + ", found " + found};
+}
+
+// Little-endian integer at `p`; the caller has checked that it fits.
+template <typename T>
+T get_le(const char* p) {
+  using U = std::make_unsigned_t<T>;
+  U v = 0;
+  for (size_t i = 0; i < sizeof(T); ++i) {
+    v = static_cast<U>(
+        v | static_cast<U>(static_cast<U>(static_cast<unsigned char>(p[i]))
+                           << (8 * i)));
+  }
+  return static_cast<T>(v);
+}
+
+// Reads the entries field by field; every field is checked against what is
+// left of the bytes before it is read.
+class entry_reader {
+ public:
+  entry_reader(std::string_view bytes, std::string_view file)
+      : bytes_(bytes), file_(file) {}
+
+  size_t offset() const { return pos_; }
+  size_t left() const { return bytes_.size() - pos_; }
+  const decode_result& error() const { return error_; }
+
+  template <typename T>
+  bool get(T& out, int entry, const char* field) {
+    if (left() < sizeof(T)) {
+      error_ = damaged(file_, pos_,
+                       "entry " + std::to_string(entry) + " " + field + " (" +
+                           bytes_word(sizeof(T)) + ")",
+                       found_end(left()));
+      return false;
+    }
+    out = get_le<T>(bytes_.data() + pos_);
+    pos_ += sizeof(T);
+    return true;
+  }
+
+  bool get_text(std::string& out, size_t length, int entry) {
+    if (left() < length) {
+      error_ = damaged(
+          file_, pos_,
+          "entry " + std::to_string(entry) + " nome of " + bytes_word(length),
+          found_end(left()));
+      return false;
+    }
+    out.assign(bytes_.substr(pos_, length));
+    pos_ += length;
+    return true;
+  }
+
+ private:
+  std::string_view bytes_;
+  std::string_view file_;
+  size_t pos_ = 0;
+  decode_result error_;
+};
+
+bool read_voce(entry_reader& in, int k, voce& v) {
+  uint16_t length = 0;
+  return in.get(v.tipo, k, "tipo") && in.get(v.inizio, k, "inizio") &&
+         in.get(v.fine, k, "fine") && in.get(v.posizione, k, "posizione") &&
+         in.get(v.flag1, k, "flag1") && in.get(length, k, "nome length") &&
+         in.get_text(v.nome, length, k) && in.get(v.num1, k, "num1") &&
+         in.get(v.num2, k, "num2") && in.get(v.num3, k, "num3") &&
+         in.get(v.num4, k, "num4") && in.get(v.num5, k, "num5") &&
+         in.get(v.flag2, k, "flag2") && in.get(v.flag3, k, "flag3") &&
+         in.get(v.flag4, k, "flag4") && in.get(v.flag5, k, "flag5") &&
+         in.get(v.orario, k, "orario");
+}
+
+bool line_length_in_range(int32_t length) {
+  return length >= min_line_length && length <= max_line_length_m;
+}
+
+std::string names_of(const std::array<voce, voci_count>& voci) {
+  return quote_name(voci[voce_index::segnali_generale].nome) + " and " +
+         quote_name(voci[voce_index::percorso_generale].nome);
+}
+
+std::string checksum_work(const std::array<voce, voci_count>& voci) {
+  return checksum_work_string(voci[voce_index::segnali_generale].nome,
+                              voci[voce_index::percorso_generale].nome);
+}
+
+const char* coord_name(int coord) { return coord == 0 ? "x" : "y"; }
+
+// Decodes plan elements as their bytes arrive, so that a large plan is read
+// through a small buffer. Elements are stored x of every metre, then y.
+class plan_reader {
+ public:
+  plan_reader(std::string_view file, int32_t lunghezza_estesa, size_t file_size,
+              tracciato_t& t)
+      : file_(file),
+        last_metre_(lunghezza_estesa),
+        file_size_(file_size),
+        t_(t) {
+    t_.create(lunghezza_estesa);
+  }
+
+  const decode_result& error() const { return error_; }
+
+  // Decodes the whole elements at the start of `data`, which follows the
+  // bytes consumed so far; returns false on damage. `used` receives the
+  // bytes consumed. With `at_eof`, `data` is all that is left of the file.
+  bool consume(std::string_view data, bool at_eof, size_t& used) {
+    size_t p = 0;
+    while (p < data.size()) {
+      const size_t at = offset_ + p;
+      const size_t left = data.size() - p;
+      if (coord_ == 2) {
+        const size_t more = file_size_ > at ? file_size_ - at : left;
+        return fail(
+            at, "end of file after y of metre " + std::to_string(last_metre_),
+            bytes_word(std::max(more, left)) + " more");
+      }
+      if (left < 2) {
+        if (!at_eof) break;
+        return fail(at, "the type code of " + element() + " (2 bytes)",
+                    found_end(left));
+      }
+      const auto code = get_le<uint16_t>(data.data() + p);
+      size_t value_bytes = 0;
+      if (code == format::element_int16) {
+        value_bytes = format::element_int16_bytes - 2;
+      } else if (code == format::element_double) {
+        value_bytes = format::element_double_bytes - 2;
+      } else if (code != format::element_empty) {
+        return fail(at,
+                    "a type code 0, 2 or 5 for " + element() +
+                        " (empty, 16-bit integer or double)",
+                    std::to_string(code));
+      }
+      if (left - 2 < value_bytes) {
+        if (!at_eof) break;
+        return fail(
+            at + 2,
+            "a value of " + bytes_word(value_bytes) + " for " + element(),
+            found_end(left - 2));
+      }
+      const char* value = data.data() + p + 2;
+      if (code == format::element_int16) {
+        t_.set_int16(metre_, coord_, get_le<int16_t>(value));
+      } else if (code == format::element_double) {
+        const auto bits = get_le<uint64_t>(value);
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        t_.set_double(metre_, coord_, d);
+      }
+      p += 2 + value_bytes;
+      if (++metre_ > last_metre_) {
+        metre_ = 0;
+        ++coord_;
+      }
+    }
+    offset_ += p;
+    used = p;
+    if (at_eof && p == data.size() && coord_ < 2) {
+      return fail(offset_,
+                  element() + " (the plan has metres 0 to " +
+                      std::to_string(last_metre_) + ", x then y)",
+                  "end of file");
+    }
+    return true;
+  }
+
+ private:
+  std::string element() const {
+    return std::string("plan element ") + coord_name(coord_) + " of metre " +
+           std::to_string(metre_);
+  }
+  bool fail(size_t at, const std::string& expected, const std::string& found) {
+    error_ = damaged(file_, at, expected, found);
+    return false;
+  }
+
+  std::string_view file_;
+  int64_t last_metre_;
+  size_t file_size_;
+  tracciato_t& t_;
+  int64_t metre_ = 0;
+  int coord_ = 0;
+  size_t offset_ = 0;
+  decode_result error_;
+};
+
+bool plan_length_in_range(int32_t lunghezza_estesa) {
+  return lunghezza_estesa >= 0 &&
+         lunghezza_estesa <= max_line_length_m + line_margin_m;
+}
+
+// An open file, closed when it goes out of scope.
+class input_file {
+ public:
+  input_file() = default;
+  ~input_file() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  input_file(const input_file&) = delete;
+  input_file& operator=(const input_file&) = delete;
+
+  // Opens `path`; errno tells why it failed.
+  bool open(const std::filesystem::path& path) {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) return false;
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return false;
+    if (S_ISDIR(st.st_mode)) {
+      errno = EISDIR;
+      return false;
+    }
+    size_ = static_cast<size_t>(st.st_size);
+    return true;
+  }
+  size_t size() const { return size_; }
+
+  // Reads up to `n` bytes; returns the count, 0 at the end, -1 on failure.
+  ssize_t read(char* p, size_t n) {
+    for (;;) {
+      const ssize_t got = ::read(fd_, p, n);
+      if (got >= 0 || errno != EINTR) return got;
+    }
+  }
+
+ private:
+  int fd_ = -1;
+  size_t size_ = 0;
+};
+
+decode_result cannot(const std::filesystem::path& path, const char* what) {
+  return {decode_missing,
+          path.string() + ": cannot " + what + ": " + std::strerror(errno)};
+}
+
+decode_result read_whole(const std::filesystem::path& path,
+                         std::string& bytes) {
+  input_file in;
+  if (!in.open(path)) return cannot(path, "open");
+  bytes.resize(in.size());
+  size_t got = 0;
+  for (;;) {
+    if (got == bytes.size()) bytes.resize(got + 4096 + got / 2);
+    const ssize_t n = in.read(bytes.data() + got, bytes.size() - got);
+    if (n < 0) return cannot(path, "read");
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  bytes.resize(got);
+  return {};
+}
+
+// Streams the plan file through a fixed buffer: a 1000 km plan is some
+// 20 MB of file, and its elements go straight into the model.
+decode_result read_plan(input_file& in, const std::filesystem::path& path,
+                        int32_t lunghezza_estesa, tracciato_t& t) {
+  const std::string file = path.string();
+  plan_reader reader(file, lunghezza_estesa, in.size(), t);
+  std::vector<char> buffer(size_t{1} << 20);
+  size_t filled = 0;
+  for (;;) {
+    const ssize_t n = in.read(buffer.data() + filled, buffer.size() - filled);
+    if (n < 0) return cannot(path, "read");
+    filled += static_cast<size_t>(n);
+    const bool at_eof = n == 0;
+    size_t used = 0;
+    if (!reader.consume(std::string_view(buffer.data(), filled), at_eof,
+                        used)) {
+      return reader.error();
+    }
+    if (at_eof) return {};
+    // Keep the part of an element that the next read completes.
+    std::memmove(buffer.data(), buffer.data() + used, filled - used);
+    filled -= used;
+  }
+}
+
+}  // namespace
+
+size_t entry_offset(const std::array<voce, voci_count>& voci, int index) {
+  size_t offset = 0;
+  for (int k = 0; k < index; ++k) {
+    offset += format::entry_fixed_bytes +
+              std::min(voci[k].nome.size(), format::entry_name_max_bytes);
+  }
+  return offset;
+}
+
+int32_t extended_length(const std::array<voce, voci_count>& voci) {
+  return voci[voce_index::treno_generale].fine + line_margin_m;
+}
+
+int32_t last_cell(const std::array<voce, voci_count>& voci) {
+  return static_cast<int32_t>(
+      div_round_even(extended_length(voci), cell_length_m));
+}
+
+decode_result decode_entries(std::string_view bytes, std::string_view file,
+                             std::array<voce, voci_count>& voci) {
+  entry_reader in(bytes, file);
+  for (int k = 0; k < voci_count; ++k) {
+    voci[k] = voce{};
+    if (!read_voce(in, k, voci[k])) return in.error();
+  }
+  if (in.left() > 0) {
+    return damaged(file, in.offset(),
+                   "end of file after entry " + std::to_string(voci_count - 1),
+                   bytes_word(in.left()) + " more");
+  }
+
+  const voce& route = voci[format::marker_entry];
+  const size_t route_at = entry_offset(voci, format::marker_entry);
+  if (route.num1 != format::entries_marker) {
+    return damaged(file,
+                   route_at + format::entry_num1_offset + route.nome.size(),
+                   "format marker " + std::to_string(format::entries_marker) +
+                       " in entry 85 num1",
+                   std::to_string(route.num1));
+  }
+  const int32_t st = weighted_sum_of_codes(checksum_work(voci));
+  if (route.orario != st) {
+    return damaged(file,
+                   route_at + format::entry_orario_offset + route.nome.size(),
+                   "checksum " + std::to_string(st) + " of the names " +
+                       names_of(voci) + " in entry 85 orario",
+                   std::to_string(route.orario));
+  }
+  const int32_t length = voci[voce_index::treno_generale].fine;
+  if (!line_length_in_range(length)) {
+    return damaged(file, entry_offset(voci, voce_index::treno_generale) + 5,
+                   "a line length from " + std::to_string(min_line_length) +
+                       " to " + std::to_string(max_line_length_m) +
+                       " m in entry 84 fine",
+                   std::to_string(length));
+  }
+  return {};
+}
+
+decode_result decode_cells(std::string_view bytes, std::string_view file,
+                           const std::array<voce, voci_count>& voci,
+                           std::vector<cella>& celle) {
+  const int32_t length = voci[voce_index::treno_generale].fine;
+  if (!line_length_in_range(length)) {
+    return damaged(file, 0,
+                   "the cells of a line from " +
+                       std::to_string(min_line_length) + " to " +
+                       std::to_string(max_line_length_m) + " m",
+                   "entries giving a line of " + std::to_string(length) + " m");
+  }
+  const int32_t highest = last_cell(voci);
+  const size_t count = static_cast<size_t>(highest) + 1;
+  const size_t expected = count * format::cell_record_bytes;
+  const std::string cells_of_line = "cells 0 to " + std::to_string(highest) +
+                                    " for a line of " + std::to_string(length) +
+                                    " m";
+  if (bytes.size() < expected) {
+    return damaged(file, bytes.size(),
+                   bytes_word(expected) + " (" + cells_of_line + ")",
+                   "end of file");
+  }
+  if (bytes.size() > expected) {
+    return damaged(file, expected, "end of file (" + cells_of_line + ")",
+                   bytes_word(bytes.size() - expected) + " more");
+  }
+
+  celle.assign(count, cella{});
+  const char* p = bytes.data();
+  for (cella& c : celle) {
+    c.tipo = get_le<uint8_t>(p + 0);
+    c.dato1 = get_le<int16_t>(p + 1);
+    c.dato2 = get_le<int16_t>(p + 3);
+    c.dato3 = get_le<int16_t>(p + 5);
+    c.dato4 = get_le<int16_t>(p + 7);
+    c.tempo = get_le<uint8_t>(p + 9);
+    c.avviso = get_le<uint8_t>(p + 10);
+    c.montagna = get_le<uint8_t>(p + 11);
+    c.velocita_limite = get_le<uint8_t>(p + 12);
+    c.pendenza = get_le<uint8_t>(p + 13);
+    c.aderenza = get_le<uint8_t>(p + 14);
+    p += format::cell_record_bytes;
+  }
+
+  const cella& marked = celle[format::marker_cell];
+  const size_t marked_at = format::marker_cell * format::cell_record_bytes;
+  if (marked.dato1 != format::cells_marker) {
+    return damaged(file, marked_at + format::cell_dato1_offset,
+                   "format marker " + std::to_string(format::cells_marker) +
+                       " in cell 1 dato1",
+                   std::to_string(marked.dato1));
+  }
+  const int16_t og = sum_of_codes(checksum_work(voci));
+  if (marked.dato2 != og) {
+    return damaged(file, marked_at + format::cell_dato2_offset,
+                   "checksum " + std::to_string(og) + " of the names " +
+                       names_of(voci) + " in cell 1 dato2",
+                   std::to_string(marked.dato2));
+  }
+  return {};
+}
+
+decode_result decode_plan(std::string_view bytes, std::string_view file,
+                          int32_t lunghezza_estesa, tracciato_t& t) {
+  if (!plan_length_in_range(lunghezza_estesa)) {
+    return damaged(file, 0,
+                   "a plan of metres 0 to at most " +
+                       std::to_string(max_line_length_m + line_margin_m),
+                   "a line of metres 0 to " + std::to_string(lunghezza_estesa));
+  }
+  plan_reader reader(file, lunghezza_estesa, bytes.size(), t);
+  size_t used = 0;
+  if (!reader.consume(bytes, /*at_eof=*/true, used)) return reader.error();
+  return {};
+}
+
+decode_result decode_scenario(const std::filesystem::path& dir,
+                              const std::string& percorso,
+                              const std::string& treno, scenario_model& m) {
+  // Every read of the three files happens here, one after the other.
+  std::array<voce, voci_count> voci;
+  const std::filesystem::path sim = entries_path(dir, percorso, treno);
+  {
+    std::string bytes;
+    decode_result r = read_whole(sim, bytes);
+    if (r.ok()) r = decode_entries(bytes, sim.string(), voci);
+    if (!r.ok()) return r;
+  }
+  // The names inside must be the ones the files are named after.
+  const std::pair<int, const std::string*> names[] = {
+      {voce_index::percorso_generale, &percorso},
+      {voce_index::segnali_generale, &treno},
+  };
+  for (const auto& [index, want] : names) {
+    if (voci[index].nome != *want) {
+      return damaged(
+          sim.string(),
+          entry_offset(voci, index) + format::entry_name_length_offset,
+          std::string(index == voce_index::percorso_generale ? "route"
+                                                             : "train") +
+              " name " + quote_name(*want) + " in entry " +
+              std::to_string(index),
+          quote_name(voci[index].nome));
+    }
+  }
+
+  std::vector<cella> celle;
+  const std::filesystem::path dat = cells_path(dir, percorso, treno);
+  {
+    std::string bytes;
+    decode_result r = read_whole(dat, bytes);
+    if (r.ok()) r = decode_cells(bytes, dat.string(), voci, celle);
+    if (!r.ok()) return r;
+  }
+
+  tracciato_t plan;
+  const std::filesystem::path linea = plan_path(dir, percorso);
+  input_file in;
+  if (in.open(linea)) {
+    decode_result r = read_plan(in, linea, extended_length(voci), plan);
+    if (!r.ok()) return r;
+  } else if (errno != ENOENT) {
+    return cannot(linea, "open");
+  }
+
+  m.percorso = percorso;
+  m.treno = treno;
+  m.voci = std::move(voci);
+  m.celle = std::move(celle);
+  m.lunghezza_estesa = extended_length(m.voci);
+  m.numero_celle = last_cell(m.voci);
+  m.con_tracciato = plan.exists() ? 1 : 0;
+  m.tracciato = std::move(plan);
+  return {};
+}
+
+}  // namespace scenario

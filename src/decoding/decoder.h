@@ -1,0 +1,68 @@
+// Reads compiled scenarios back into the scenario model: the entry table
+// (.sim), the cell array (.dat) and the plan (_linea.dat). The mirror of the
+// writers; trusts nothing it reads and names every damage by file and byte.
+#ifndef SCENARIO_DECODING_DECODER_H_
+#define SCENARIO_DECODING_DECODER_H_
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "model/model.h"
+
+namespace scenario {
+
+// Exit statuses of the readers of compiled scenarios (sysexits' values).
+enum decode_status : int {
+  decode_ok = 0,
+  decode_damaged = 65,  // a file is there but its bytes are not a scenario's
+  decode_missing = 66,  // a file is missing or cannot be read
+};
+
+// What went wrong, as a person reads it: "FILE: byte N: expected ..., found
+// ..." for damage, "FILE: cannot open: reason" for a missing file.
+struct decode_result {
+  int status = decode_ok;
+  std::string message;
+  bool ok() const { return status == decode_ok; }
+};
+
+// The 87 entries of a .sim file, with their format marker, checksum and line
+// length checked. `file` names the bytes in messages.
+decode_result decode_entries(std::string_view bytes, std::string_view file,
+                             std::array<voce, voci_count>& voci);
+
+// Byte offset of entry `index` in the .sim file that holds `voci`.
+size_t entry_offset(const std::array<voce, voci_count>& voci, int index);
+
+// Length of the extended line (route length + margin) and highest cell
+// index of the scenario whose entries are `voci` (decoded, so in range).
+int32_t extended_length(const std::array<voce, voci_count>& voci);
+int32_t last_cell(const std::array<voce, voci_count>& voci);
+
+// The cell array of a .dat file belonging to the decoded entries `voci`:
+// its size must match their line length, its marker and checksum their
+// names.
+decode_result decode_cells(std::string_view bytes, std::string_view file,
+                           const std::array<voce, voci_count>& voci,
+                           std::vector<cella>& celle);
+
+// The plan of a _linea.dat file for a line of metres 0 to
+// `lunghezza_estesa`; `t` is created here.
+decode_result decode_plan(std::string_view bytes, std::string_view file,
+                          int32_t lunghezza_estesa, tracciato_t& t);
+
+// The scenario `percorso`/`treno` in `dir`: ROUTE_TRAIN.sim first (it gives
+// the line length), then ROUTE_TRAIN.dat, then ROUTE_linea.dat when it is
+// there (a scenario compiled without plan has none: then con_tracciato is
+// 0). Fills percorso, treno, con_tracciato, lunghezza_estesa, numero_celle,
+// celle, voci and tracciato; the rest of `m` is left as it was.
+decode_result decode_scenario(const std::filesystem::path& dir,
+                              const std::string& percorso,
+                              const std::string& treno, scenario_model& m);
+
+}  // namespace scenario
+
+#endif  // SCENARIO_DECODING_DECODER_H_
