@@ -5,8 +5,13 @@
 #include "run/run.h"
 #include "run/window.h"
 
+// One run at a time writes into the folder: a second one waits for the
+// first, then runs.
 int main() {
   const auto dir = scenario::program_directory();
-  auto ui = scenario::make_window(dir);
-  return scenario::run_scenario(dir, *ui, std::cerr);
+  return scenario::with_folder_locked(
+      dir, scenario::default_folder_wait, std::cerr, [&dir] {
+        auto ui = scenario::make_window(dir);
+        return scenario::run_scenario(dir, *ui, std::cerr);
+      });
 }

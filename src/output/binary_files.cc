@@ -1,19 +1,18 @@
 #include "output/binary_files.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "output/checksum.h"
 #include "output/format.h"
 
 namespace scenario {
 namespace {
-
-bool finish(replacement_file& out, file_failure* failure) {
-  if (out.commit()) return true;
-  if (failure != nullptr) *failure = out.failure();
-  return false;
-}
 
 // Writes one element at `p` and returns the byte after it.
 char* put_element(char* p, tracciato_t::genere kind, double value) {
@@ -39,9 +38,7 @@ char* put_element(char* p, tracciato_t::genere kind, double value) {
   return p;
 }
 
-bool write_plan(const tracciato_t& t, const std::filesystem::path& path,
-                file_failure* failure) {
-  replacement_file out(path);
+void put_plan(replacement_file& out, const tracciato_t& t) {
   // Storage order: the metre runs fastest, x before y. The plan is most of
   // a run's output, so its elements go straight into the write buffer.
   constexpr int64_t chunk =
@@ -58,21 +55,22 @@ bool write_plan(const tracciato_t& t, const std::filesystem::path& path,
       out.wrote(static_cast<size_t>(p - start));
     }
   }
-  return finish(out, failure);
 }
 
-bool write_entries(const scenario_model& m, const std::filesystem::path& path,
-                   file_failure* failure) {
-  replacement_file out(path);
-  for (const voce& v : m.voci) write_voce(out, v);
-  return finish(out, failure);
+bool failed(const replacement_file& out, file_failure* failure) {
+  if (failure != nullptr) *failure = out.failure();
+  return false;
 }
 
-bool write_cells(const scenario_model& m, const std::filesystem::path& path,
-                 file_failure* failure) {
-  replacement_file out(path);
-  for (const cella& c : m.celle) write_cella(out, c);
-  return finish(out, failure);
+// A folder standing where a file goes would refuse the rename only after
+// the files before it were renamed; it is checked before any rename.
+bool target_is_a_folder(const replacement_file& out, file_failure* failure) {
+  struct stat st;
+  if (::lstat(out.target().c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    return false;
+  }
+  if (failure != nullptr) *failure = {out.target(), std::strerror(EISDIR)};
+  return true;
 }
 
 }  // namespace
@@ -155,12 +153,35 @@ void write_plan_element(replacement_file& out, const tracciato_t& t,
 bool write_binary_files(const scenario_model& m,
                         const std::filesystem::path& dir,
                         file_failure* failure) {
-  if (m.con_tracciato != 0 && m.tracciato.exists() &&
-      !write_plan(m.tracciato, plan_path(dir, m.percorso), failure)) {
-    return false;
+  // Every file of the set is written out completely before any is renamed
+  // over its old one: a mix of new and old files would load as one
+  // inconsistent scenario. An unfinished file removes its temporary file.
+  std::vector<std::unique_ptr<replacement_file>> set;
+  const auto start = [&set](const std::filesystem::path& path) {
+    return set.emplace_back(std::make_unique<replacement_file>(path)).get();
+  };
+  if (m.con_tracciato != 0 && m.tracciato.exists()) {
+    replacement_file* plan = start(plan_path(dir, m.percorso));
+    if (!plan->ok()) return failed(*plan, failure);
+    put_plan(*plan, m.tracciato);
+    if (!plan->complete()) return failed(*plan, failure);
   }
-  return write_entries(m, entries_path(dir, m.percorso, m.treno), failure) &&
-         write_cells(m, cells_path(dir, m.percorso, m.treno), failure);
+  replacement_file* entries = start(entries_path(dir, m.percorso, m.treno));
+  if (!entries->ok()) return failed(*entries, failure);
+  for (const voce& v : m.voci) write_voce(*entries, v);
+  if (!entries->complete()) return failed(*entries, failure);
+  replacement_file* cells = start(cells_path(dir, m.percorso, m.treno));
+  if (!cells->ok()) return failed(*cells, failure);
+  for (const cella& c : m.celle) write_cella(*cells, c);
+  if (!cells->complete()) return failed(*cells, failure);
+
+  for (const auto& out : set) {
+    if (target_is_a_folder(*out, failure)) return false;
+  }
+  for (const auto& out : set) {
+    if (!out->install()) return failed(*out, failure);
+  }
+  return true;
 }
 
 }  // namespace scenario

@@ -1,6 +1,6 @@
 // The last stage of a run: the marker and checksum slots of the model, and
-// the three binary files written from it (plan, entries, cells), each by one
-// writer per record kind through a safe replacement.
+// the three binary files written from it (plan, entries, cells) by one
+// writer per record kind, replaced together as a set.
 #ifndef SCENARIO_OUTPUT_BINARY_FILES_H_
 #define SCENARIO_OUTPUT_BINARY_FILES_H_
 
@@ -34,8 +34,10 @@ void write_plan_element(replacement_file& out, const tracciato_t& t,
                         int64_t metre, int coord);
 
 // Writes `_linea.dat` (only when con_tracciato is nonzero and the plan
-// exists), then `.sim`, then `.dat`, in that order; stops at the first
-// failure, which leaves that file as it was.
+// exists), `.sim` and `.dat` as one set: each to a temporary file, in that
+// order, and renames them over the old files only when all are complete.
+// A failure at any of them leaves every old file as it was, no temporary
+// file, and `failure` naming the file and the reason.
 bool write_binary_files(const scenario_model& m,
                         const std::filesystem::path& dir,
                         file_failure* failure);

@@ -39,10 +39,7 @@ replacement_file::replacement_file(std::filesystem::path target)
   temp_.clear();
 }
 
-replacement_file::~replacement_file() {
-  if (fd_ >= 0) ::close(fd_);
-  if (!temp_.empty()) ::unlink(temp_.c_str());
-}
+replacement_file::~replacement_file() { discard(); }
 
 void replacement_file::fail(const std::string& reason) {
   if (failed_.reason.empty()) failed_.reason = reason;
@@ -76,19 +73,39 @@ void replacement_file::put_large(std::string_view bytes) {
   }
 }
 
-bool replacement_file::commit() {
-  if (fd_ < 0) return false;
-  flush_buffer();
-  if (::close(fd_) != 0) fail(system_reason(errno));
+void replacement_file::discard() {
+  if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (ok() && ::rename(temp_.c_str(), target_.c_str()) != 0) {
-    fail(system_reason(errno));
+  if (!temp_.empty()) ::unlink(temp_.c_str());
+  temp_.clear();
+}
+
+bool replacement_file::complete() {
+  if (fd_ < 0) {
+    fail(system_reason(EBADF));  // created badly, completed twice, or failed
+    return false;
   }
-  if (!ok()) {
-    ::unlink(temp_.c_str());
-  }
-  temp_.clear();  // gone, or now the target
+  flush_buffer();
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) fail(system_reason(errno));
+  if (!ok()) discard();
   return ok();
+}
+
+bool replacement_file::install() {
+  if (!ok() || temp_.empty() || fd_ >= 0) {
+    if (ok()) fail(system_reason(EBADF));  // not completed first
+    discard();
+    return false;
+  }
+  if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+    fail(system_reason(errno));
+    discard();
+    return false;
+  }
+  temp_.clear();  // now the target
+  return true;
 }
 
 bool write_text_lines(const std::filesystem::path& target,

@@ -68,7 +68,15 @@ class replacement_file {
 
   // Completes the replacement; false (with failure() set) when any write,
   // the close or the rename failed, in which case the old file is untouched.
-  bool commit();
+  bool commit() { return complete() && install(); }
+
+  // The two halves of commit(), for files replaced as a set: complete()
+  // writes out the buffer and closes the temporary file, install() renames
+  // it over the target. Each is false (with failure() set) on failure; a
+  // failed or abandoned replacement removes its temporary file.
+  bool complete();
+  bool install();
+  const std::filesystem::path& target() const { return target_; }
 
  private:
   void put_le(uint64_t v, int bytes) {
@@ -80,6 +88,7 @@ class replacement_file {
   void flush_buffer();
   void write_all(const char* data, size_t size);
   void fail(const std::string& reason);
+  void discard();
 
   std::filesystem::path target_;
   std::filesystem::path temp_;

@@ -1,6 +1,7 @@
 #include "run/run.h"
 
 #include <string>
+#include <system_error>
 
 #include "compiler/post_processing.h"
 #include "output/binary_files.h"
@@ -24,6 +25,15 @@ bool write_sources(const scenario_model& m, const std::filesystem::path& dir,
          dati_note(dir, m.percorso, m.treno, f) &&
          dati_rallentamenti(dir, m.percorso, m.treno, f) &&
          dati_scheda(dir, m.percorso, m.treno, f);
+}
+
+// Removes a description file, and nothing else that may stand in its place.
+void remove_description(const std::filesystem::path& p) {
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(
+          std::filesystem::symlink_status(p, ec))) {
+    std::filesystem::remove(p, ec);
+  }
 }
 
 }  // namespace
@@ -79,11 +89,36 @@ int run_scenario(const std::filesystem::path& dir, window& ui,
   ui.show_waiting();
   file_failure failure;
   if (!write_sources(m, dir, &failure)) {
+    // The descriptions are there only for the compiler, which does not run
+    // now: none is left behind.
+    remove_description(linea_txt_path(dir, m.percorso));
+    remove_description(treno_txt_path(dir, m.percorso, m.treno));
     return file_system_failure(failure, err);
   }
   const compile_inputs in{linea_txt_path(dir, m.percorso),
                           treno_txt_path(dir, m.percorso, m.treno), true};
   return memorizza_percorso(m, 1, in, dir, ui, err);
+}
+
+int with_folder_locked(const std::filesystem::path& dir,
+                       std::chrono::milliseconds wait, std::ostream& err,
+                       const std::function<int()>& work) {
+  lock_result held = lock_folder(
+      dir,
+      {.mode = lock_mode::exclusive, .wait = wait, .waiting_notice = &err});
+  switch (held.outcome) {
+    case lock_outcome::held:
+      return work();
+    case lock_outcome::timed_out:
+      err << "error: " << held.message << '\n';
+      err.flush();
+      return exit_busy;
+    case lock_outcome::failed:
+      break;
+  }
+  err << "error: " << held.message << '\n';
+  err.flush();
+  return exit_file_system;
 }
 
 std::filesystem::path program_directory() {

@@ -5,11 +5,14 @@
 #ifndef SCENARIO_RUN_RUN_H_
 #define SCENARIO_RUN_RUN_H_
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <ostream>
 
 #include "compiler/compiler.h"
 #include "model/model.h"
+#include "output/folder_lock.h"
 #include "run/window.h"
 
 namespace scenario {
@@ -25,7 +28,11 @@ enum exit_status : int {
   exit_no_cells = 2,     // the compiler ended before the cell array existed
   exit_errore = 3,       // an output slot was in use (1250 or 1251)
   exit_file_system = 4,  // a file could not be written
+  exit_busy = exit_folder_busy,  // another run held the folder too long
 };
+
+// How long a run waits for another run that is writing into its folder.
+inline constexpr std::chrono::seconds default_folder_wait{60};
 
 struct report_options {
   bool file_names_only = true;  // name descriptions without their directory
@@ -48,7 +55,15 @@ int compile_in_memory(scenario_model& m, int32_t j,
                       const description_text& linea,
                       const description_text& treno);
 
-// The whole run in `dir`.
+// Runs `work` while holding the exclusive lock of the folder `dir`, so that
+// one run at a time writes there. Waits at most `wait` for another run,
+// saying so once on `err`. Returns the status of `work`, exit_busy when the
+// wait ran out, or exit_file_system when the folder cannot be locked.
+int with_folder_locked(const std::filesystem::path& dir,
+                       std::chrono::milliseconds wait, std::ostream& err,
+                       const std::function<int()>& work);
+
+// The whole run in `dir`. The caller holds the folder (with_folder_locked).
 int run_scenario(const std::filesystem::path& dir, window& ui,
                  std::ostream& err);
 

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <set>
+#include <string>
 
 #include "testing/temp_dir.h"
 
@@ -57,9 +59,9 @@ TEST(binary_layout, cell_is_fifteen_bytes_in_field_order) {
   c.velocita_limite = 19;
   c.pendenza = 100;
   c.aderenza = 255;
-  EXPECT_EQ(written([&](replacement_file& o) { write_cella(o, c); }),
-            bytes({1, 0x34, 0x12, 0xFE, 0xFF, 3, 0, 6, 0, 101, 61, 2, 19, 100,
-                   255}));
+  EXPECT_EQ(
+      written([&](replacement_file& o) { write_cella(o, c); }),
+      bytes({1, 0x34, 0x12, 0xFE, 0xFF, 3, 0, 6, 0, 101, 61, 2, 19, 100, 255}));
 }
 
 TEST(binary_layout, entry_with_empty_name_is_34_bytes) {
@@ -79,11 +81,13 @@ TEST(binary_layout, entry_with_empty_name_is_34_bytes) {
   v.flag4 = 9;
   v.flag5 = 10;
   v.orario = 25500;
-  EXPECT_EQ(written([&](replacement_file& o) { write_voce(o, v); }),
-            bytes({12, 0x6A, 0xFF, 0xFF, 0xFF, 0x58, 2, 0, 0, 200, 0, 0, 0,
-                   1, 0, 0,  // empty text: length 00 00 and nothing after
-                   4, 0, 1, 0, 2, 0, 1, 0, 0xFF, 0xFF, 7, 8, 9, 10, 0x9C,
-                   0x63, 0, 0}));
+  EXPECT_EQ(
+      written([&](replacement_file& o) { write_voce(o, v); }),
+      bytes({12,   0x6A, 0xFF, 0xFF, 0xFF, 0x58, 2,    0, 0,
+             200,  0,    0,    0,    1,    0,    0,  // empty text: length 00 00
+                                                     // and nothing after
+             4,    0,    1,    0,    2,    0,    1,    0, 0xFF,
+             0xFF, 7,    8,    9,    10,   0x9C, 0x63, 0, 0}));
 }
 
 TEST(binary_layout, entry_name_is_length_then_characters) {
@@ -164,7 +168,8 @@ TEST(binary_files, sizes_and_markers_of_a_whole_model) {
 
   const std::string cells = read_file(dir / "Tarvena_Olmisco_IR 4518.dat");
   EXPECT_EQ(cells.size(), 31965u);
-  EXPECT_EQ(cells.substr(16, 4), bytes({0x01, 0x14, 0x37, 0x09}));  // 5121, 2359
+  EXPECT_EQ(cells.substr(16, 4),
+            bytes({0x01, 0x14, 0x37, 0x09}));  // 5121, 2359
 
   const std::string sim = read_file(dir / "Tarvena_Olmisco_IR 4518.sim");
   EXPECT_EQ(sim.size(), 87u * 34u + 15u + 7u);
@@ -190,39 +195,108 @@ TEST(binary_files, without_plan_an_existing_plan_file_is_left_alone) {
   EXPECT_EQ(read_file(dir / "Tarvena_Olmisco_IR 4518.dat").size(), 31965u);
 }
 
-// A disk that fills up halfway: the child process may write at most 4000
-// bytes per file, so the cell file (31965 bytes) fails after the entry file
-// was replaced.
-TEST(binary_files, write_failure_keeps_the_old_file_and_leaves_no_partial_one) {
+std::set<std::string> names_in(const std::filesystem::path& dir) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    names.insert(e.path().filename().string());
+  }
+  return names;
+}
+
+const char* const plan_name = "Tarvena_Olmisco_linea.dat";
+const char* const entries_name = "Tarvena_Olmisco_IR 4518.sim";
+const char* const cells_name = "Tarvena_Olmisco_IR 4518.dat";
+
+void write_old_set(const temp_dir& dir) {
+  for (const char* name : {plan_name, entries_name, cells_name}) {
+    write_file(dir / name, std::string("old ") + name);
+  }
+}
+
+void expect_old_set(const temp_dir& dir) {
+  for (const char* name : {plan_name, entries_name, cells_name}) {
+    EXPECT_EQ(read_file(dir / name), std::string("old ") + name) << name;
+  }
+  EXPECT_EQ(names_in(dir.path()),
+            (std::set<std::string>{plan_name, entries_name, cells_name}))
+      << "a temporary file was left behind";
+}
+
+// A disk that fills up at one file of the set: the child process may write
+// at most `limit` bytes per file. The files grow in writing order (plan 40
+// bytes, entries 2980, cells 31965), so each limit stops a different one.
+// Whichever fails, all three old files stay: the set is never mixed.
+TEST(binary_files, failure_at_any_file_of_the_set_keeps_all_old_files) {
+  const struct {
+    const char* fails;
+    rlim_t limit;
+  } cases[] = {{plan_name, 20}, {entries_name, 1000}, {cells_name, 4000}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fails);
+    temp_dir dir;
+    write_old_set(dir);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      signal(SIGXFSZ, SIG_IGN);
+      rlimit limit{c.limit, c.limit};
+      setrlimit(RLIMIT_FSIZE, &limit);
+      scenario_model m = small_model(1);
+      m.tracciato.create(9);
+      fill_marker_slots(m);
+      file_failure f;
+      const bool ok = write_binary_files(m, dir.path(), &f);
+      const bool named = f.message() == "cannot write " +
+                                            (dir / c.fails).string() +
+                                            ": File too large";
+      _exit(!ok && named ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "expected 'File too large' naming it";
+    expect_old_set(dir);
+  }
+}
+
+// The same set written without limits replaces all three.
+TEST(binary_files, complete_set_replaces_all_old_files) {
   temp_dir dir;
-  write_file(dir / "Tarvena_Olmisco_IR 4518.dat", "old dat");
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{4000, 4000};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    scenario_model m = small_model(0);
-    fill_marker_slots(m);
+  write_old_set(dir);
+  scenario_model m = small_model(1);
+  m.tracciato.create(9);
+  ASSERT_EQ(fill_marker_slots(m), 0);
+  file_failure f;
+  ASSERT_TRUE(write_binary_files(m, dir.path(), &f)) << f.message();
+  EXPECT_EQ(read_file(dir / plan_name).size(), 40u);
+  EXPECT_EQ(read_file(dir / entries_name).size(), 2980u);
+  EXPECT_EQ(read_file(dir / cells_name).size(), 31965u);
+  EXPECT_EQ(names_in(dir.path()).size(), 3u);
+}
+
+// A folder where one of the files goes refuses its rename; it is found
+// before any file is renamed, whichever file it is.
+TEST(binary_files, folder_in_place_of_any_file_keeps_the_others_old) {
+  for (const char* taken : {plan_name, entries_name, cells_name}) {
+    SCOPED_TRACE(taken);
+    temp_dir dir;
+    write_old_set(dir);
+    std::filesystem::remove(dir / taken);
+    std::filesystem::create_directory(dir / taken);
+    scenario_model m = small_model(1);
+    m.tracciato.create(9);
+    ASSERT_EQ(fill_marker_slots(m), 0);
     file_failure f;
-    const bool ok = write_binary_files(m, dir.path(), &f);
-    const bool named = f.file == dir / "Tarvena_Olmisco_IR 4518.dat" &&
-                       f.message().find("File too large") != std::string::npos;
-    _exit(!ok && named ? 0 : 1);
+    EXPECT_FALSE(write_binary_files(m, dir.path(), &f));
+    EXPECT_EQ(f.message(),
+              "cannot write " + (dir / taken).string() + ": Is a directory");
+    for (const char* name : {plan_name, entries_name, cells_name}) {
+      if (name == taken) continue;
+      EXPECT_EQ(read_file(dir / name), std::string("old ") + name) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(dir / taken));
+    EXPECT_EQ(names_in(dir.path()).size(), 3u) << "a temporary file was left";
   }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "expected a named 'File too large'";
-  EXPECT_EQ(read_file(dir / "Tarvena_Olmisco_IR 4518.dat"), "old dat");
-  EXPECT_EQ(read_file(dir / "Tarvena_Olmisco_IR 4518.sim").size(),
-            87u * 34u + 22u);
-  int files = 0;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
-    (void)e;
-    ++files;
-  }
-  EXPECT_EQ(files, 2) << "a temporary file was left behind";
 }
 
 TEST(binary_files, missing_directory_is_reported_with_the_file_name) {
@@ -231,10 +305,10 @@ TEST(binary_files, missing_directory_is_reported_with_the_file_name) {
   ASSERT_EQ(fill_marker_slots(m), 0);
   file_failure f;
   EXPECT_FALSE(write_binary_files(m, dir / "missing", &f));
-  EXPECT_EQ(f.message(), "cannot write " +
-                             (dir / "missing" / "Tarvena_Olmisco_IR 4518.sim")
-                                 .string() +
-                             ": No such file or directory");
+  EXPECT_EQ(f.message(),
+            "cannot write " +
+                (dir / "missing" / "Tarvena_Olmisco_IR 4518.sim").string() +
+                ": No such file or directory");
 }
 
 }  // namespace

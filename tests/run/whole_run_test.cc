@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <set>
 #include <sstream>
 
 #include "run/run.h"
 #include "run/window.h"
+#include "testing/pinned_files.h"
 #include "testing/process.h"
 #include "testing/sha256.h"
 #include "testing/temp_dir.h"
@@ -20,24 +20,7 @@ using testing::read_file;
 using testing::temp_dir;
 using testing::write_file;
 
-// The six files a run leaves, with the SHA-256 of their bytes. Taken once the
-// content was reviewed and the decoded plan, entries and cells were read
-// value by value; any change to the content, the compiler or a layout shows
-// here first.
-const std::map<std::string, std::string> expected_files = {
-    {"Tarvena_Olmisco_IR 4518_note.txt",
-     "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
-    {"Tarvena_Olmisco_IR 4518_rallentamenti.txt",
-     "624533115edc35d5e811ca3f00be3ec81cde3377def7c54a89d2a64c4f82597f"},
-    {"Tarvena_Olmisco_IR 4518_scheda_treno.txt",
-     "463c9d99d5a7f07ee54feb894ecf021dc1cc5e950c73e88462a98f0e00c4ec1a"},
-    {"Tarvena_Olmisco_linea.dat",
-     "083a26a8f797ff99f03d47c9d5cb8d85a2e9cce7fbdbe3ef65f0779faca708db"},
-    {"Tarvena_Olmisco_IR 4518.sim",
-     "7f545c8efa55508841335a87fb240338126be4f560a5a831ba3dd52dd69d49a8"},
-    {"Tarvena_Olmisco_IR 4518.dat",
-     "3361b6ac53f4203178499811dd258b4ed8b9feee78c7a3478c80e7eceb7726e1"},
-};
+const auto& expected_files = testing::pinned_run_files;
 
 std::set<std::string> names_in(const std::filesystem::path& dir) {
   std::set<std::string> names;

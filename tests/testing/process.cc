@@ -1,44 +1,76 @@
 #include "testing/process.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "testing/temp_dir.h"
-
 namespace scenario::testing {
 
-process_result run_program(const std::vector<std::string>& argv,
-                           bool without_display) {
-  temp_dir streams;
-  const std::string out_path = (streams / "out").string();
-  const std::string err_path = (streams / "err").string();
+started_process::started_process(const std::vector<std::string>& argv,
+                                 const process_options& options) {
+  const std::string out_path = (streams_ / "out").string();
+  const std::string err_path = (streams_ / "err").string();
   std::vector<char*> args;
   for (const std::string& a : argv)
     args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
 
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (without_display) unsetenv("DISPLAY");
+  pid_ = fork();
+  if (pid_ == 0) {
+    if (options.without_display) unsetenv("DISPLAY");
+    if (options.file_size_limit != 0) {
+      // An ignored signal stays ignored in the new program: a write past
+      // the limit then fails with EFBIG instead of killing it.
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{options.file_size_limit, options.file_size_limit};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+    }
     const int in = open("/dev/null", O_RDONLY);
     const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
+    // The streams are open before the rights are dropped.
+    if (options.without_root && geteuid() == 0) {
+      if (setgroups(0, nullptr) != 0 || setgid(unprivileged_user) != 0 ||
+          setuid(unprivileged_user) != 0) {
+        _exit(126);
+      }
+    }
     execv(args[0], args.data());
     _exit(127);
   }
+}
+
+started_process::~started_process() {
+  if (pid_ > 0) wait();
+}
+
+process_result started_process::wait() {
   process_result r;
   int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+  if (pid_ > 0 && waitpid(pid_, &status, 0) == pid_ && WIFEXITED(status)) {
     r.status = WEXITSTATUS(status);
   }
-  r.out = read_file(out_path);
-  r.err = read_file(err_path);
+  pid_ = -1;
+  r.out = read_file(streams_ / "out");
+  r.err = read_file(streams_ / "err");
   return r;
+}
+
+process_result run_program(const std::vector<std::string>& argv,
+                           const process_options& options) {
+  return started_process(argv, options).wait();
+}
+
+process_result run_program(const std::vector<std::string>& argv,
+                           bool without_display) {
+  return run_program(argv, process_options{.without_display = without_display});
 }
 
 }  // namespace scenario::testing

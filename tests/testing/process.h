@@ -1,10 +1,17 @@
 // Runs a program of the build as a child process, as a person would, and
-// collects its exit status and both output streams.
+// collects its exit status and both output streams. A program can also be
+// started and waited for later, to run several at once.
 #ifndef SCENARIO_TESTS_TESTING_PROCESS_H_
 #define SCENARIO_TESTS_TESTING_PROCESS_H_
 
+#include <sys/types.h>
+
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "testing/temp_dir.h"
 
 namespace scenario::testing {
 
@@ -14,10 +21,41 @@ struct process_result {
   std::string err;
 };
 
+struct process_options {
+  bool without_display = true;  // DISPLAY removed from the environment
+  // When nonzero, the most bytes the process may write into one file (a
+  // disk that fills up); writing past it fails with "File too large".
+  uint64_t file_size_limit = 0;
+  // When the tests run as root, the process runs as the unprivileged user
+  // nobody, for whom a folder's permissions hold.
+  bool without_root = false;
+};
+
+// The user id `without_root` runs as.
+constexpr uid_t unprivileged_user = 65534;
+
+// A child process started and not yet waited for.
+class started_process {
+ public:
+  started_process(const std::vector<std::string>& argv,
+                  const process_options& options);
+  started_process(const started_process&) = delete;
+  started_process& operator=(const started_process&) = delete;
+  ~started_process();
+  // Waits for the process to end; once.
+  process_result wait();
+
+ private:
+  temp_dir streams_;
+  pid_t pid_ = -1;
+};
+
 // Runs argv[0] with the given arguments; with `without_display`, DISPLAY is
 // removed from its environment.
 process_result run_program(const std::vector<std::string>& argv,
                            bool without_display);
+process_result run_program(const std::vector<std::string>& argv,
+                           const process_options& options);
 
 }  // namespace scenario::testing
 

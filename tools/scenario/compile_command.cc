@@ -1,6 +1,9 @@
 // scenario compile: compiles any pair of descriptions into the simulator's
 // three binary files, for scenario authors. Never deletes or changes its
 // inputs; reports each recorded code as FILE:LINE: error CODE: meaning.
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -21,6 +24,8 @@ struct compile_arguments {
   std::string route = build_percorso;
   std::string train = build_treno;
   bool no_plan = false;
+  double wait_seconds =
+      std::chrono::duration<double>(default_folder_wait).count();
 };
 
 int run_compile(const compile_arguments& args) {
@@ -32,14 +37,32 @@ int run_compile(const compile_arguments& args) {
     return exit_file_system;
   }
 
-  scenario_model m;
-  m.percorso = args.route;
-  m.treno = args.train;
-  const compile_inputs in{args.linea, args.treno,
-                          /*delete_sources=*/false};
-  auto console = make_console_window();
-  return memorizza_percorso(m, args.no_plan ? 0 : 1, in, args.out_dir, *console,
-                            std::cerr, {.file_names_only = false});
+  const std::chrono::milliseconds wait(std::llround(args.wait_seconds * 1000));
+  return with_folder_locked(args.out_dir, wait, std::cerr, [&args] {
+    scenario_model m;
+    m.percorso = args.route;
+    m.treno = args.train;
+    const compile_inputs in{args.linea, args.treno,
+                            /*delete_sources=*/false};
+    auto console = make_console_window();
+    return memorizza_percorso(m, args.no_plan ? 0 : 1, in, args.out_dir,
+                              *console, std::cerr, {.file_names_only = false});
+  });
+}
+
+// A wait in seconds: a plain number from 0 to a million (NaN and infinity
+// would pass a range check).
+CLI::Validator seconds_validator() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        char* end = nullptr;
+        const double v = std::strtod(text.c_str(), &end);
+        if (end == text.c_str() || *end != '\0' || !(v >= 0 && v <= 1e6)) {
+          return "expected a number of seconds from 0 to 1000000, got " + text;
+        }
+        return {};
+      },
+      "SECONDS");
 }
 
 }  // namespace
@@ -52,11 +75,13 @@ command add_compile_command(CLI::App& tool) {
       "binary files");
   app->footer(
       "Writes the plan (ROUTE_linea.dat), the entry table (ROUTE_TRAIN.sim) "
-      "and the cell array (ROUTE_TRAIN.dat). The inputs are never changed.\n"
+      "and the cell array (ROUTE_TRAIN.dat), replaced together as one set. "
+      "The inputs are never changed. One run at a time writes into a "
+      "directory; another one waits for it.\n"
       "Exit status: 0 clean; 1 codes recorded, files written; 2 compilation "
       "ended before the cell array existed, nothing written; 3 an output slot "
       "was in use, nothing written; 4 a file could not be written; 64 bad "
-      "arguments.");
+      "arguments; 75 the directory stayed in use for the whole wait.");
   app->add_option("LINE", args->linea, "line description (text)")->required();
   app->add_option("TRAIN", args->treno, "train and service description (text)")
       ->required();
@@ -71,6 +96,11 @@ command add_compile_command(CLI::App& tool) {
       ->capture_default_str();
   app->add_flag("--no-plan", args->no_plan,
                 "do not build or write the plan polyline (ROUTE_linea.dat)");
+  app->add_option("--wait", args->wait_seconds,
+                  "seconds to wait for another run writing into the "
+                  "directory before giving up (0: do not wait)")
+      ->capture_default_str()
+      ->check(seconds_validator());
   return {app, [args] { return run_compile(*args); }};
 }
 

@@ -1,0 +1,71 @@
+// The advisory lock of an output folder: one run writes into a folder at a
+// time (exclusive), and readers share it so that they never see a
+// half-replaced set of files. The lock is taken on the folder itself, so it
+// leaves nothing behind, and the kernel drops it when its holder dies.
+#ifndef SCENARIO_OUTPUT_FOLDER_LOCK_H_
+#define SCENARIO_OUTPUT_FOLDER_LOCK_H_
+
+#include <chrono>
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+namespace scenario {
+
+// The status of a process that gave up waiting for a folder (sysexits'
+// EX_TEMPFAIL: try again later).
+constexpr int exit_folder_busy = 75;
+
+enum class lock_mode { shared, exclusive };
+
+struct lock_request;
+struct lock_result;
+
+// A held lock; released when destroyed or moved from. Holds the folder's
+// open descriptor, which is closed when the process ends by any means.
+class folder_lock {
+ public:
+  folder_lock() = default;
+  ~folder_lock() { release(); }
+  folder_lock(folder_lock&& other) noexcept;
+  folder_lock& operator=(folder_lock&& other) noexcept;
+  folder_lock(const folder_lock&) = delete;
+  folder_lock& operator=(const folder_lock&) = delete;
+
+  bool held() const { return fd_ >= 0; }
+  void release();
+
+ private:
+  friend lock_result lock_folder(const std::filesystem::path&,
+                                 const lock_request&);
+  explicit folder_lock(int fd) : fd_(fd) {}
+  int fd_ = -1;
+};
+
+struct lock_request {
+  lock_mode mode = lock_mode::exclusive;
+  // How long to wait for the other holders; zero tries once.
+  std::chrono::milliseconds wait = std::chrono::seconds(60);
+  // Told once, in one line, when the lock is not free at the first try.
+  std::ostream* waiting_notice = nullptr;
+};
+
+enum class lock_outcome {
+  held,       // the lock is taken
+  timed_out,  // others held it for the whole wait
+  failed,     // the folder could not be opened or locked
+};
+
+struct lock_result {
+  lock_outcome outcome = lock_outcome::failed;
+  folder_lock lock;     // held when outcome is held
+  std::string message;  // why not, naming the folder, for a person
+};
+
+// Locks the folder `dir`, waiting at most `r.wait` for the other holders.
+lock_result lock_folder(const std::filesystem::path& dir,
+                        const lock_request& r);
+
+}  // namespace scenario
+
+#endif  // SCENARIO_OUTPUT_FOLDER_LOCK_H_

@@ -1,0 +1,116 @@
+// Runs of the program started together in one folder: one at a time writes
+// there, the other waits, and the folder ends as a single clean run leaves
+// it.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <set>
+#include <thread>
+
+#include "output/folder_lock.h"
+#include "testing/pinned_files.h"
+#include "testing/process.h"
+#include "testing/sha256.h"
+#include "testing/temp_dir.h"
+
+namespace scenario {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::process_result;
+using testing::read_file;
+using testing::started_process;
+using testing::temp_dir;
+
+std::set<std::string> names_in(const std::filesystem::path& dir) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    names.insert(e.path().filename().string());
+  }
+  return names;
+}
+
+// The program copied alone into a fresh folder, as it is shipped.
+struct program_folder {
+  temp_dir dir;
+  std::filesystem::path program = dir / "scenario_builder";
+  program_folder() {
+    std::filesystem::copy_file(SCENARIO_BUILDER_PATH, program);
+  }
+  std::string waiting_line() const {
+    return "waiting for another run in " + dir.path().string() + " to finish\n";
+  }
+  void expect_one_clean_runs_files() const {
+    std::set<std::string> want = {"scenario_builder"};
+    for (const auto& [name, hash] : testing::pinned_run_files) {
+      want.insert(name);
+      EXPECT_EQ(testing::sha256_hex(read_file(dir / name)), hash) << name;
+    }
+    EXPECT_EQ(names_in(dir.path()), want);
+  }
+};
+
+TEST(concurrent_runs,
+     pairs_started_together_all_succeed_with_the_pinned_files) {
+  program_folder f;
+  constexpr int pairs = 30;
+  int waited = 0;
+  for (int i = 0; i < pairs; ++i) {
+    SCOPED_TRACE(i);
+    auto first = std::make_unique<started_process>(
+        std::vector<std::string>{f.program.string()},
+        testing::process_options{});
+    auto second = std::make_unique<started_process>(
+        std::vector<std::string>{f.program.string()},
+        testing::process_options{});
+    for (auto* p : {first.get(), second.get()}) {
+      const process_result r = p->wait();
+      EXPECT_EQ(r.status, 0) << r.err;
+      // Either it found the folder free, or it said once that it waited.
+      if (r.err != "Attendere\n") {
+        EXPECT_EQ(r.err, f.waiting_line() + "Attendere\n");
+        ++waited;
+      }
+    }
+    f.expect_one_clean_runs_files();
+  }
+  // Not a requirement of the pairs, only what the trial showed.
+  std::cout << waited << " of " << 2 * pairs << " runs waited\n";
+}
+
+TEST(concurrent_runs, a_run_waits_for_the_folder_and_says_so_once) {
+  program_folder f;
+  lock_result holder = lock_folder(f.dir.path(), {.wait = 0ms});
+  ASSERT_EQ(holder.outcome, lock_outcome::held) << holder.message;
+  started_process run({f.program.string()}, {});
+  // Long enough for many polls of the waiting run.
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(names_in(f.dir.path()), (std::set<std::string>{"scenario_builder"}))
+      << "the waiting run wrote before it had the folder";
+  holder.lock.release();
+  const process_result r = run.wait();
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, f.waiting_line() + "Attendere\n");
+  f.expect_one_clean_runs_files();
+}
+
+// A reader holds the folder shared: the program waits for it too.
+TEST(concurrent_runs, a_readers_shared_lock_holds_the_run_back) {
+  program_folder f;
+  lock_result reader =
+      lock_folder(f.dir.path(), {.mode = lock_mode::shared, .wait = 0ms});
+  ASSERT_EQ(reader.outcome, lock_outcome::held) << reader.message;
+  started_process run({f.program.string()}, {});
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(names_in(f.dir.path()).size(), 1u);
+  reader.lock.release();
+  const process_result r = run.wait();
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, f.waiting_line() + "Attendere\n");
+}
+
+}  // namespace
+}  // namespace scenario
