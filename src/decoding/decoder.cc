@@ -475,8 +475,16 @@ decode_result decode_plan(std::string_view bytes, std::string_view file,
 
 decode_result decode_scenario(const std::filesystem::path& dir,
                               const std::string& percorso,
-                              const std::string& treno, scenario_model& m) {
-  // Every read of the three files happens here, one after the other.
+                              const std::string& treno, scenario_model& m,
+                              const reader_wait& wait) {
+  const lock_result held = lock_folder(dir, {.mode = lock_mode::shared,
+                                             .wait = wait.wait,
+                                             .waiting_notice = wait.notice});
+  if (held.outcome == lock_outcome::timed_out) {
+    return {decode_busy, held.message};
+  }
+  // Every read of the three files happens here, one after the other, with
+  // the folder held.
   std::array<voce, voci_count> voci;
   const std::filesystem::path sim = entries_path(dir, percorso, treno);
   {

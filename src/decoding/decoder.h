@@ -5,12 +5,15 @@
 #define SCENARIO_DECODING_DECODER_H_
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <string_view>
 
 #include "model/model.h"
+#include "output/folder_lock.h"
 
 namespace scenario {
 
@@ -19,6 +22,7 @@ enum decode_status : int {
   decode_ok = 0,
   decode_damaged = 65,  // a file is there but its bytes are not a scenario's
   decode_missing = 66,  // a file is missing or cannot be read
+  decode_busy = exit_folder_busy,  // a run kept writing there for the wait
 };
 
 // What went wrong, as a person reads it: "FILE: byte N: expected ..., found
@@ -59,9 +63,19 @@ decode_result decode_plan(std::string_view bytes, std::string_view file,
 // there (a scenario compiled without plan has none: then con_tracciato is
 // 0). Fills percorso, treno, con_tracciato, lunghezza_estesa, numero_celle,
 // celle, voci and tracciato; the rest of `m` is left as it was.
+// The folder is held shared while the files are read, so that a run
+// replacing the set is waited for (at most `wait.wait`, telling
+// `wait.notice` once) and never read half-way; a run that keeps it longer
+// gives decode_busy. A folder that cannot be opened to be locked is read
+// without the lock: its files' own errors say what is wrong.
+struct reader_wait {
+  std::chrono::milliseconds wait = std::chrono::seconds(60);
+  std::ostream* notice = nullptr;
+};
 decode_result decode_scenario(const std::filesystem::path& dir,
                               const std::string& percorso,
-                              const std::string& treno, scenario_model& m);
+                              const std::string& treno, scenario_model& m,
+                              const reader_wait& wait = {});
 
 }  // namespace scenario
 
