@@ -1,0 +1,187 @@
+// The whole compilation of a line and train pair held in memory: it ends
+// with one of the documented statuses, records only codes a person can be
+// told about, at lines that exist, and compiles the same input to the same
+// model whatever the model held before.
+
+#include <string>
+
+#include "compiler/compiler.h"
+#include "fuzz/model_diff.h"
+#include "fuzz/targets.h"
+#include "model/model.h"
+#include "run/error_codes.h"
+#include "run/report.h"
+#include "run/run.h"
+
+namespace scenario::fuzz {
+namespace {
+
+constexpr char line_file[] = "line.txt";
+constexpr char train_file[] = "train.txt";
+
+scenario_model named_model() {
+  scenario_model m;
+  m.percorso = build_percorso;
+  m.treno = build_treno;
+  return m;
+}
+
+struct compiled {
+  scenario_model model;
+  int status = -1;
+};
+
+// A model that has already been through a compilation with tunnels,
+// stations, boards, a plan and a recorded code, to see that nothing of it
+// leaks into the next one. Built once: the compiler does not depend on it.
+scenario_model compile_used_model() {
+  scenario_model m = named_model();
+  const description_text linea{
+      line_file,
+      "[generale]\r\n"
+      "lunghezza percorso, 12000\r\n"
+      "[curve]\r\n"
+      "curvad2, 100, 400\r\n"
+      "[montagne]\r\n"
+      "montagna, 3650, 3750, 12\r\n"
+      "[cartelli]\r\n"
+      "indicatori_vmax, 850, 90, 95, 95, 0, , , , 0\r\n"
+      "[indicazioni]\r\n"
+      "cartello_indicatore, 3600, (GALLERIA)(m.100)\r\n"
+      "[fine]\r\n",
+      {}};
+  const description_text treno{
+      train_file,
+      "[generale]\r\n"
+      "numero vetture, 7\r\n"
+      "[stazioni]\r\n"
+      "stazione, 200, 12, 700, 1, 1, 1, 4, 1, 0, 2, 1, 1, 1, 7, 5, 0, A\r\n"
+      "[segnali]\r\n"
+      "segnale, 2400, 1, 4, 1, 0, 0, 0, 0, 0, 0, 0\r\n"
+      "segnale, 2400, 1, 4, 1, 0, 0, 0, 0, 0, 0, 0\r\n"
+      "[fine]\r\n",
+      {}};
+  compile_in_memory(m, 1, linea, treno);
+  return m;
+}
+
+std::string check_status(const compiled& c) {
+  const scenario_model& m = c.model;
+  switch (c.status) {
+    case exit_clean:
+    case exit_recorded:
+    case exit_no_cells:
+    case exit_errore:
+      break;
+    default:
+      return "status " + std::to_string(c.status);
+  }
+  if ((c.status == exit_no_cells) != !m.has_cells()) {
+    return "status " + std::to_string(c.status) + " with" +
+           (m.has_cells() ? "" : "out") + " cells";
+  }
+  if (c.status == exit_errore && m.codice_errore != 1250 &&
+      m.codice_errore != 1251) {
+    return "status 3 with code " + std::to_string(m.codice_errore);
+  }
+  const bool nothing_recorded = m.diagnostics.empty() && m.codice_errore == 0;
+  if ((c.status == exit_clean) != nothing_recorded) {
+    return "status " + std::to_string(c.status) + " with " +
+           std::to_string(m.diagnostics.size()) + " codes recorded";
+  }
+  return {};
+}
+
+std::string check_codes(const scenario_model& m, const description_text& linea,
+                        const description_text& treno) {
+  if (!m.diagnostics.empty() &&
+      m.diagnostics.back().codice != m.codice_errore) {
+    return "the last code recorded is not the model's code";
+  }
+  for (const diagnostic& d : m.diagnostics) {
+    const std::string code = "code " + std::to_string(d.codice);
+    if (error_meaning(d.codice) == error_meaning(-1)) {
+      return code + " has no meaning";
+    }
+    if (error_has_position(d.codice) && !d.posizione) {
+      return code + " was recorded without its position";
+    }
+    int lines = 0;  // a code from no description has no line
+    if (d.file == linea.file) {
+      lines = linea.text ? count_lines(*linea.text) : 0;
+    } else if (d.file == treno.file) {
+      lines = treno.text ? count_lines(*treno.text) : 0;
+    } else if (!d.file.empty()) {
+      return code + " names the file \"" + d.file + "\"";
+    }
+    if (d.line < 0 || d.line > lines) {
+      return code + " at line " + std::to_string(d.line) + " of " +
+             std::to_string(lines);
+    }
+    if (format_diagnostic(d, true).empty()) return code + " reads as nothing";
+  }
+  return {};
+}
+
+std::string check_shape(const scenario_model& m) {
+  if (!m.has_cells()) return {};
+  if (m.celle.size() != static_cast<size_t>(m.numero_celle) + 1) {
+    return std::to_string(m.celle.size()) + " cells for numero_celle " +
+           std::to_string(m.numero_celle);
+  }
+  if (m.tracciato.exists() &&
+      m.tracciato.size() != static_cast<int64_t>(m.lunghezza_estesa) + 1) {
+    return "a plan of " + std::to_string(m.tracciato.size()) +
+           " metres for a line of " + std::to_string(m.lunghezza_estesa);
+  }
+  return {};
+}
+
+// The same status, codes, cells, entries and plan.
+std::string same_model(const compiled& a, const compiled& b) {
+  if (a.status != b.status) return "status";
+  if (a.model.codice_errore != b.model.codice_errore) return "code";
+  if (a.model.diagnostics.size() != b.model.diagnostics.size()) {
+    return "number of codes";
+  }
+  for (size_t i = 0; i < a.model.diagnostics.size(); ++i) {
+    if (format_diagnostic(a.model.diagnostics[i], false) !=
+        format_diagnostic(b.model.diagnostics[i], false)) {
+      return "code " + std::to_string(i);
+    }
+  }
+  if (std::string d = diff_cells(a.model.celle, b.model.celle); !d.empty()) {
+    return d;
+  }
+  if (std::string d = diff_entries(a.model.voci, b.model.voci); !d.empty()) {
+    return d;
+  }
+  return diff_plan(a.model.tracciato, b.model.tracciato);
+}
+
+}  // namespace
+
+std::string compile_target(std::string_view input) {
+  const split_input parts = split_at_nul(input);
+  const description_text linea{line_file, std::string(parts.first), {}};
+  description_text treno{train_file, std::nullopt, "cannot open the file"};
+  if (parts.second) treno.text = std::string(*parts.second);
+
+  compiled fresh{named_model()};
+  fresh.status = compile_in_memory(fresh.model, 1, linea, treno);
+  for (const std::string& broken :
+       {check_status(fresh), check_codes(fresh.model, linea, treno),
+        check_shape(fresh.model)}) {
+    if (!broken.empty()) return broken;
+  }
+
+  static const scenario_model used = compile_used_model();
+  compiled again{used};
+  again.status = compile_in_memory(again.model, 1, linea, treno);
+  if (std::string d = same_model(fresh, again); !d.empty()) {
+    return "the same input compiled differently in a used model: " + d;
+  }
+  return {};
+}
+
+}  // namespace scenario::fuzz

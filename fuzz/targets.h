@@ -1,0 +1,47 @@
+// The fuzz targets as plain functions. Each runs one part of the library on
+// one input and returns the first broken invariant it sees, or an empty
+// string; the sanitizers catch the rest. The libFuzzer entry points
+// (fuzz/*_fuzz.cc, built only with -DSCENARIO_FUZZ=ON) and the test suite's
+// replay of the kept inputs (fuzz/corpus, fuzz/regressions) call the same
+// functions.
+#ifndef SCENARIO_FUZZ_TARGETS_H_
+#define SCENARIO_FUZZ_TARGETS_H_
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace scenario::fuzz {
+
+// Input: reader operations, a NUL byte, then the text read. Without a NUL
+// the whole input is the text, read one text field after another.
+std::string record_reader_target(std::string_view input);
+
+// Input: the line description, a NUL byte, then the train description.
+// Without a NUL the train description cannot be read.
+std::string compile_target(std::string_view input);
+
+struct target {
+  std::string_view name;  // also the folder of its inputs
+  std::string (*run)(std::string_view input);
+};
+
+// Every target, for the replay.
+std::span<const target> all_targets();
+
+// The two parts of an input around its first NUL byte; no second part when
+// there is no NUL.
+struct split_input {
+  std::string_view first;
+  std::optional<std::string_view> second;
+};
+split_input split_at_nul(std::string_view input);
+
+// Lines of a text as the record reader counts them: CR LF, a lone LF and a
+// lone CR each end one.
+int count_lines(std::string_view text);
+
+}  // namespace scenario::fuzz
+
+#endif  // SCENARIO_FUZZ_TARGETS_H_
