@@ -1,13 +1,16 @@
 // The whole compilation of a line and train pair held in memory: it ends
 // with one of the documented statuses, records only codes a person can be
-// told about, at lines that exist, and compiles the same input to the same
-// model whatever the model held before.
+// told about, at lines that exist, writes files that decode to what it
+// compiled, and compiles the same input to the same model whatever the
+// model held before.
 
 #include <string>
 
 #include "compiler/compiler.h"
+#include "decoding/decoder.h"
 #include "fuzz/model_diff.h"
 #include "fuzz/targets.h"
+#include "fuzz/written_files.h"
 #include "model/model.h"
 #include "run/error_codes.h"
 #include "run/report.h"
@@ -137,6 +140,31 @@ std::string check_shape(const scenario_model& m) {
   return {};
 }
 
+// What the writers write of a compiled model decodes to the same entries,
+// cells and plan.
+std::string check_round_trip(const scenario_model& m) {
+  std::string why;
+  const std::optional<written_files> files = write_and_read(m, &why);
+  if (!files) return "the compiled model cannot be written: " + why;
+  scenario_model back;
+  decode_result r = decode_entries(files->entries, "sim", back.voci);
+  if (r.ok()) r = decode_cells(files->cells, "dat", back.voci, back.celle);
+  if (r.ok() && files->plan) {
+    r = decode_plan(*files->plan, "plan", extended_length(back.voci),
+                    back.tracciato);
+  }
+  if (!r.ok()) return "what the compiler wrote does not decode: " + r.message;
+  if (files->plan.has_value() != m.tracciato.exists()) {
+    return "a plan was compiled but not written, or the other way round";
+  }
+  for (const std::string& d :
+       {diff_entries(m.voci, back.voci), diff_cells(m.celle, back.celle),
+        diff_plan(m.tracciato, back.tracciato)}) {
+    if (!d.empty()) return "written and decoded, the model differs: " + d;
+  }
+  return {};
+}
+
 // The same status, codes, cells, entries and plan.
 std::string same_model(const compiled& a, const compiled& b) {
   if (a.status != b.status) return "status";
@@ -173,6 +201,12 @@ std::string compile_target(std::string_view input) {
        {check_status(fresh), check_codes(fresh.model, linea, treno),
         check_shape(fresh.model)}) {
     if (!broken.empty()) return broken;
+  }
+
+  if (fresh.status == exit_clean || fresh.status == exit_recorded) {
+    if (std::string broken = check_round_trip(fresh.model); !broken.empty()) {
+      return broken;
+    }
   }
 
   static const scenario_model used = compile_used_model();

@@ -5,9 +5,10 @@
 namespace scenario::fuzz {
 
 std::span<const target> all_targets() {
-  static constexpr std::array<target, 2> targets = {{
+  static constexpr std::array<target, 3> targets = {{
       {"record_reader", record_reader_target},
       {"compile", compile_target},
+      {"decoder", decoder_target},
   }};
   return targets;
 }

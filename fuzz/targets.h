@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace scenario::fuzz {
 
@@ -21,6 +22,13 @@ std::string record_reader_target(std::string_view input);
 // Input: the line description, a NUL byte, then the train description.
 // Without a NUL the train description cannot be read.
 std::string compile_target(std::string_view input);
+
+// Input: the bytes of an entry table (.sim), then file_separator and the
+// bytes of its cell array (.dat), then file_separator and the bytes of its
+// plan (_linea.dat). A part that is not there is not decoded.
+std::string decoder_target(std::string_view input);
+inline constexpr std::string_view file_separator = "--next scenario file--";
+std::vector<std::string_view> split_files(std::string_view input);
 
 struct target {
   std::string_view name;  // also the folder of its inputs
