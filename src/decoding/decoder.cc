@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <type_traits>
@@ -538,6 +539,86 @@ decode_result decode_scenario(const std::filesystem::path& dir,
   m.numero_celle = last_cell(m.voci);
   m.con_tracciato = plan.exists() ? 1 : 0;
   m.tracciato = std::move(plan);
+  return {};
+}
+
+decode_result find_scenario(const std::filesystem::path& dir,
+                            const std::optional<std::string>& percorso,
+                            const std::optional<std::string>& treno,
+                            scenario_names& names, const reader_wait& wait) {
+  if (percorso && treno) {
+    names = {*percorso, *treno};
+    return {};
+  }
+  const std::string prefix = percorso ? *percorso + "_" : "";
+  const std::string suffix =
+      (treno ? "_" + *treno : "") + std::string(format::entries_suffix);
+  std::vector<std::string> found;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() >= prefix.size() + suffix.size() &&
+        name.compare(0, prefix.size(), prefix) == 0 &&
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+        it->is_regular_file()) {
+      found.push_back(name);
+    }
+  }
+  if (ec) {
+    return {decode_missing, dir.string() + ": cannot open: " + ec.message()};
+  }
+  const std::string pattern = (percorso ? prefix : "ROUTE_") +
+                              (treno ? *treno : "TRAIN") +
+                              std::string(format::entries_suffix);
+  if (found.empty()) {
+    return {decode_missing,
+            dir.string() + ": no scenario: no file " + pattern + " there"};
+  }
+  if (found.size() > 1) {
+    std::sort(found.begin(), found.end());
+    std::string list;
+    for (const std::string& f : found) list += (list.empty() ? "" : ", ") + f;
+    return {decode_usage, dir.string() + ": several scenarios (" + list +
+                              "): choose one with --route and --train"};
+  }
+  const std::string& file = found.front();
+  const std::string middle =
+      file.substr(prefix.size(), file.size() - prefix.size() - suffix.size());
+  if (percorso) {
+    names = {*percorso, middle};
+    return {};
+  }
+  if (treno) {
+    names = {middle, *treno};
+    return {};
+  }
+  // The route and the train are both free to hold "_": the entries tell
+  // where one ends.
+  std::array<voce, voci_count> voci;
+  const std::filesystem::path sim = dir / file;
+  std::string bytes;
+  const lock_result held = lock_folder(dir, {.mode = lock_mode::shared,
+                                             .wait = wait.wait,
+                                             .waiting_notice = wait.notice});
+  if (held.outcome == lock_outcome::timed_out) {
+    return {decode_busy, held.message};
+  }
+  decode_result r = read_whole(sim, bytes);
+  if (r.ok()) r = decode_entries(bytes, sim.string(), voci);
+  if (!r.ok()) return r;
+  names = {voci[voce_index::percorso_generale].nome,
+           voci[voce_index::segnali_generale].nome};
+  if (names.percorso + "_" + names.treno +
+          std::string(format::entries_suffix) !=
+      file) {
+    return damaged(
+        sim.string(),
+        entry_offset(voci, voce_index::percorso_generale) +
+            format::entry_name_length_offset,
+        "route and train names that make up the file name",
+        quote_name(names.percorso) + " and " + quote_name(names.treno));
+  }
   return {};
 }
 

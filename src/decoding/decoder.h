@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -20,6 +21,7 @@ namespace scenario {
 // Exit statuses of the readers of compiled scenarios (sysexits' values).
 enum decode_status : int {
   decode_ok = 0,
+  decode_usage = 64,    // the folder holds several scenarios: name one
   decode_damaged = 65,  // a file is there but its bytes are not a scenario's
   decode_missing = 66,  // a file is missing or cannot be read
   decode_busy = exit_folder_busy,  // a run kept writing there for the wait
@@ -76,6 +78,24 @@ decode_result decode_scenario(const std::filesystem::path& dir,
                               const std::string& percorso,
                               const std::string& treno, scenario_model& m,
                               const reader_wait& wait = {});
+
+// The route and train of a scenario in a folder.
+struct scenario_names {
+  std::string percorso;
+  std::string treno;
+};
+
+// Finds the scenario of `dir`: the names given when both are; otherwise
+// the one .sim file there whose name fits the name given (or any, when
+// none is). Its names are then the rest of the file name, or, with neither
+// given, the names in its entries 85 and 86 (read with the folder held
+// shared), which must make up the file name. No fitting file is status 66,
+// several are status 64.
+decode_result find_scenario(const std::filesystem::path& dir,
+                            const std::optional<std::string>& percorso,
+                            const std::optional<std::string>& treno,
+                            scenario_names& names,
+                            const reader_wait& wait = {});
 
 }  // namespace scenario
 

@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   const std::vector<command> commands = {
       add_compile_command(app),
+      add_inspect_command(app),
   };
   try {
     app.parse(argc, argv);
