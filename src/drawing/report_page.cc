@@ -184,6 +184,11 @@ class profile_drawing {
 
   markup& g() { return out_body_; }
 
+  // Centre of a label of width `w` centred at `x`, moved inside the plot.
+  double inside(double x, double w) const {
+    return std::clamp(x, left + w / 2, left + plot_width() - w / 2);
+  }
+
   void strip_title(double y, double h, std::string_view title,
                    std::string_view unit = {}) {
     g().open("rect")
@@ -228,7 +233,7 @@ class profile_drawing {
   // stretch wide enough to carry its value.
   double elevation(double y) {
     const double h = 120, pad_top = 26, pad_bottom = 10;
-    strip_title(y, h, "Elevation", "m, from 0 at 0+000");
+    strip_title(y, h, "Elevation", "m");
     const auto& e = s_.elevation_m;
     double lo = 0, hi = 0;
     for (double v : e) {
@@ -337,8 +342,9 @@ class profile_drawing {
             (b.stripes ? ", stripes " + std::to_string(b.stripes) : ""));
       g().close("path");
       const double w = label_width(b.speeds, 9);
-      if (rows.place(x - w / 2, x + w / 2) == 0) {
-        label(x, y + 14, b.speeds, "board-label");
+      const double c = inside(x, w);
+      if (rows.place(c - w / 2, c + w / 2) == 0) {
+        label(c, y + 14, b.speeds, "board-label");
       }
     }
     // Speed points at their speed (those without one on the base line).
@@ -414,9 +420,11 @@ class profile_drawing {
     // Names below the bars, staggered over up to three rows.
     label_rows rows(3);
     std::vector<int> row_of;
+    std::vector<double> centre;
     for (const tunnel& t : s_.tunnels) {
-      const double x = (x_of(t.start_m) + x_of(t.end_m)) / 2;
       const double w = label_width(t.name, 9);
+      const double x = inside((x_of(t.start_m) + x_of(t.end_m)) / 2, w);
+      centre.push_back(x);
       row_of.push_back(t.name.empty() ? -1 : rows.place(x - w / 2, x + w / 2));
     }
     const double h = 30 + 11 * rows.rows_used();
@@ -437,7 +445,7 @@ class profile_drawing {
             std::to_string(t.kind) + ")");
       g().close("rect");
       if (row_of[i] >= 0) {
-        label((xs + xe) / 2, y + 31 + 11 * row_of[i], t.name, "tunnel-label");
+        label(centre[i], y + 31 + 11 * row_of[i], t.name, "tunnel-label");
       }
     }
     return y + h + 6;
@@ -462,8 +470,9 @@ class profile_drawing {
       g().close("line");
       const std::string t = std::to_string(s.left_kind);
       const double w = label_width(t, 9);
-      if (rows.place(x - w / 2, x + w / 2) == 0) {
-        label(x, y + 31, t, "signal-label");
+      const double c = inside(x, w);
+      if (rows.place(c - w / 2, c + w / 2) == 0) {
+        label(c, y + 31, t, "signal-label");
       }
     }
     return y + h + 6;
@@ -474,9 +483,11 @@ class profile_drawing {
     // crowded ones are thinned out (the timetable lists them all).
     label_rows rows(8, 6);
     std::vector<int> row_of;
+    std::vector<double> centre;
     for (const station& st : s_.stations) {
-      const double x = x_of(st.position_m);
       const double w = label_width(st.name);
+      const double x = inside(x_of(st.position_m), w);
+      centre.push_back(x);
       row_of.push_back(rows.place(x - w / 2, x + w / 2));
     }
     const double h = 28 + 13 * std::max(1, rows.rows_used());
@@ -507,7 +518,7 @@ class profile_drawing {
           .end_empty();
       g().close("g");
       if (row_of[i] >= 0) {
-        label(x, y + 34 + 13 * row_of[i], st.name,
+        label(centre[i], y + 34 + 13 * row_of[i], st.name,
               st.stops ? "station-label stop" : "station-label");
       }
     }
@@ -571,9 +582,11 @@ class profile_drawing {
           .attr("y1", bottom)
           .attr("y2", bottom + 5)
           .end_empty();
-      label(x, bottom + 17, km_label(static_cast<int64_t>(m)), "axis-label");
+      const std::string t = km_label(static_cast<int64_t>(m));
+      label(std::min(x, drawing_width - label_width(t, 10) / 2 - 2),
+            bottom + 17, t, "axis-label");
     }
-    label(left - 4, bottom + 17, "km", "axis-label", "end");
+    label(8, bottom + 17, "km", "axis-label", "start");
     if (s_.line_length_m > 0 && s_.line_length_m <= extent_) {
       const double x = x_of(s_.line_length_m);
       g().open("line")
@@ -646,10 +659,12 @@ class plan_drawing {
         .attr("class", "plan-line")
         .attr("d", path_of(screen))
         .end_empty();
+    // Labels claim their room by importance: the ends, the stations, then
+    // the kilometre ticks.
     draw_tunnels();
-    draw_ticks();
-    draw_stations();
     draw_ends(end);
+    draw_stations();
+    draw_ticks();
     out_.close("svg");
     return true;
   }
@@ -781,6 +796,8 @@ class plan_drawing {
           .attr("cy", p->y)
           .attr("r", 7)
           .end_empty();
+      labels_.place(p->x - 12 - label_width("start 0+000"), p->y - 8, p->x + 8,
+                    p->y + 8);
       out_.open("text")
           .attr("class", "plan-end-label")
           .attr("x", p->x - 12)
@@ -797,6 +814,8 @@ class plan_drawing {
           .attr("width", 12)
           .attr("height", 12)
           .end_empty();
+      labels_.place(p->x - 8, p->y - 8,
+                    p->x + 12 + label_width("end " + km_label(end)), p->y + 8);
       out_.open("text")
           .attr("class", "plan-end-label")
           .attr("x", p->x + 12)

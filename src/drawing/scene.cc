@@ -159,13 +159,15 @@ void read_tunnels(const scenario_model& m, scene& s) {
       s.tunnels.push_back({start, start + cell_length_m, kind, {}});
     }
   }
-  // A tunnel is named by the direction board that announces it: the last
-  // board from 500 m before its start to its first cell.
-  for (tunnel& t : s.tunnels) {
-    for (const direction_board& b : s.direction_boards) {
-      if (b.position_m >= t.start_m - 500 && b.position_m <= t.start_m + 50) {
+  // A tunnel is named by the direction board that announces it: the first
+  // tunnel that starts from 50 m before the board to 500 m after it.
+  for (const direction_board& b : s.direction_boards) {
+    for (tunnel& t : s.tunnels) {
+      if (t.start_m + 50 < b.position_m) continue;
+      if (t.start_m <= b.position_m + 500 && t.name.empty()) {
         t.name = tunnel_name_from_board(b.text);
       }
+      break;
     }
   }
 }
@@ -239,11 +241,13 @@ scene read_scene(const scenario_model& m) {
   s.gradient = layer_runs(m.celle, layer_cells,
                           [](const cella& c) { return c.pendenza - 100; });
   s.elevation_m.reserve(layer_cells + 1);
-  double e = 0;
-  s.elevation_m.push_back(e);
+  // Summed in millimetres (a cell of g per mille climbs 50 g mm), so that
+  // a long line gathers no rounding.
+  int64_t mm = 0;
+  s.elevation_m.push_back(0);
   for (size_t i = 0; i < layer_cells; ++i) {
-    e += (m.celle[i].pendenza - 100) * (cell_length_m / 1000.0);
-    s.elevation_m.push_back(e);
+    mm += (m.celle[i].pendenza - 100) * int64_t{cell_length_m};
+    s.elevation_m.push_back(static_cast<double>(mm) / 1000);
   }
   read_objects(m, s);
   read_tunnels(m, s);

@@ -19,6 +19,7 @@ struct command {
 
 command add_compile_command(CLI::App& tool);
 command add_inspect_command(CLI::App& tool);
+command add_report_command(CLI::App& tool);
 
 }  // namespace scenario::tool
 

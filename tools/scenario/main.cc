@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   const std::vector<command> commands = {
       add_compile_command(app),
       add_inspect_command(app),
+      add_report_command(app),
   };
   try {
     app.parse(argc, argv);
