@@ -525,14 +525,34 @@ class profile_drawing {
     return y + h + 6;
   }
 
+  // Codes with a position stand at it (at the edge, pointing out, when it
+  // lies beyond the drawing); codes without one in a row of their own.
   double problems(double y) {
-    const double h = 34;
+    bool unplaced = false;
+    for (const problem& p : s_.problems) unplaced = unplaced || !p.position_m;
+    const double h = unplaced ? 66 : 36;
     strip_title(y, h, "Problems", "recorded codes");
-    int unplaced = 0;
+    if (unplaced) {
+      label(left + 6, y + 54, "without a position:", "unit", "start");
+    }
+    double next_unplaced = left + 6 + label_width("without a position:") + 12;
     for (const problem& p : s_.problems) {
-      // A code without a position stands in the margin before 0+000.
-      const double x =
-          p.position_m ? x_of(*p.position_m) : left - 10 - 9 * unplaced++;
+      double x, top = y + 5;
+      std::string shape = "l7 13h-14z";  // a warning triangle
+      if (p.position_m) {
+        x = x_of(*p.position_m);
+        if (x > left + plot_width()) {
+          x = left + plot_width() - 10;
+          shape = "l8 7l-8 7z";  // pointing on, past the end
+        } else if (x < left) {
+          x = left + 8;
+          shape = "l-8 7l8 7z";
+        }
+      } else {
+        x = next_unplaced;
+        next_unplaced += 22;
+        top = y + 38;
+      }
       g().open("g")
           .attr("class", "problem-marker")
           .attr("data-code", std::to_string(p.code));
@@ -544,19 +564,18 @@ class profile_drawing {
                  : " (" + p.file +
                        (p.line ? ":" + std::to_string(p.line) : "") + ")"));
       g().open("path")
-          .attr("d",
-                "M" + coordinate(x) + " " + coordinate(y + 5) + "l7 13h-14z")
+          .attr("d", "M" + coordinate(x) + " " + coordinate(top) + shape)
           .end_empty();
       g().open("text")
           .attr("x", x)
-          .attr("y", y + 30)
+          .attr("y", top + 25)
           .attr("text-anchor", "middle")
           .text(std::to_string(p.code))
           .close("text");
       g().close("g");
     }
     if (s_.problems.empty()) {
-      label(left + 8, y + 21, "no recorded code", "none-label", "start");
+      label(left + 8, y + 22, "no recorded code", "none-label", "start");
     }
     return y + h + 6;
   }
@@ -743,13 +762,17 @@ class plan_drawing {
           .end_empty();
       const std::string t = km_label(static_cast<int64_t>(m));
       const double w = label_width(t, 9);
-      if (labels_.place(p->x + 4, p->y - 13, p->x + 4 + w, p->y - 2)) {
-        out_.open("text")
-            .attr("class", "plan-tick-label")
-            .attr("x", p->x + 4)
-            .attr("y", p->y - 4)
-            .text(t)
-            .close("text");
+      // Right of the tick, else left of it.
+      for (const double x0 : {p->x + 5, p->x - 5 - w}) {
+        if (labels_.place(x0, p->y - 9, x0 + w, p->y + 2)) {
+          out_.open("text")
+              .attr("class", "plan-tick-label")
+              .attr("x", x0)
+              .attr("y", p->y)
+              .text(t)
+              .close("text");
+          break;
+        }
       }
     }
   }
