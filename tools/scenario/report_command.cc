@@ -55,7 +55,8 @@ int report_folder(const report_arguments& args) {
     }
   }
   scenario_model m;
-  const decode_result r = decode_scenario(dir, route, train, m);
+  const decode_result r =
+      decode_scenario(dir, route, train, m, {.notice = &std::cerr});
   if (!r.ok()) {
     std::cerr << "error: " << r.message << '\n';
     return r.status;
@@ -127,7 +128,8 @@ command add_report_command(CLI::App& tool) {
       "compilation); for descriptions the statuses of `scenario compile` (1 "
       "codes recorded, 2 no cells, 3 a slot in use), the page being written "
       "all the same; 4 the page could not be written; 64 bad arguments; 65 "
-      "damaged compiled files; 66 missing files.");
+      "damaged compiled files; 66 missing files; 75 a run kept the folder "
+      "busy past the wait.");
   app->add_option("INPUTS", args->inputs,
                   "DIR (compiled files) or LINE TRAIN (descriptions)")
       ->required()
