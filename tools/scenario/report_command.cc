@@ -2,9 +2,11 @@
 // argument, a folder, it draws the compiled files there; with two, a line
 // and a train description, it compiles them in memory (writing no binary
 // file) and draws the result with every code the compilation recorded.
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -23,8 +25,8 @@ namespace {
 struct report_arguments {
   std::vector<std::string> inputs;
   std::string output;
-  std::string route;  // empty: not given
-  std::string train;
+  std::optional<std::string> route;
+  std::optional<std::string> train;
 };
 
 int write(const scenario_model& m, const std::string& source,
@@ -40,37 +42,27 @@ int write(const scenario_model& m, const std::string& source,
 
 int report_folder(const report_arguments& args) {
   const std::filesystem::path dir = args.inputs[0];
-  std::string route = args.route, train = args.train;
-  if (route.empty() != train.empty()) {
-    std::cerr << "scenario report: give both --route and --train, or "
-                 "neither to take the one scenario in "
-              << dir.string() << '\n';
-    return exit_usage;
-  }
-  if (route.empty()) {
-    const decode_result found = drawing::find_scenario_names(dir, route, train);
-    if (!found.ok()) {
-      std::cerr << "error: " << found.message << '\n';
-      return found.status;
-    }
-  }
+  // A run writing into the folder is waited for, and said so once.
+  const reader_wait wait{.wait = std::chrono::seconds(60),
+                         .notice = &std::cerr};
+  scenario_names names;
+  decode_result r = find_scenario(dir, args.route, args.train, names, wait);
   scenario_model m;
-  const decode_result r =
-      decode_scenario(dir, route, train, m, {.notice = &std::cerr});
+  if (r.ok()) r = decode_scenario(dir, names.percorso, names.treno, m, wait);
   if (!r.ok()) {
-    std::cerr << "error: " << r.message << '\n';
+    std::cerr << r.message << '\n';
     return r.status;
   }
-  return write(
-      m,
-      "the compiled files of " + route + " / " + train + " in " + dir.string(),
-      args.output);
+  return write(m,
+               "the compiled files of " + names.percorso + " / " + names.treno +
+                   " in " + dir.string(),
+               args.output);
 }
 
 int report_descriptions(const report_arguments& args) {
   scenario_model m;
-  m.percorso = args.route.empty() ? build_percorso : args.route;
-  m.treno = args.train.empty() ? build_treno : args.train;
+  m.percorso = args.route.value_or(build_percorso);
+  m.treno = args.train.value_or(build_treno);
   const int status = compile_in_memory(m, 1, load_description(args.inputs[0]),
                                        load_description(args.inputs[1]));
   report_diagnostics(m, std::cerr, /*file_name_only=*/false);
@@ -116,11 +108,13 @@ command add_report_command(CLI::App& tool) {
       "Draws a scenario as one self-contained HTML page: plan, profiles, "
       "timetable and problems");
   app->footer(
-      "Forms: scenario report DIR -o FILE.html [--route R --train T]; "
+      "Forms: scenario report DIR -o FILE.html [--route R] [--train T]; "
       "scenario report LINE TRAIN -o FILE.html [--route R] [--train T].\n"
       "One argument is a folder of compiled files (ROUTE_TRAIN.sim, "
       "ROUTE_TRAIN.dat and, when there, ROUTE_linea.dat); without --route "
-      "and --train the folder's one .sim file names the scenario. Two "
+      "and --train the folder's one .sim file names the scenario (its "
+      "names come from its entries), with one of them the one .sim file "
+      "that fits it. Two "
       "arguments are a line and a train description: they are compiled in "
       "memory, nothing is written beside the page, and the page shows every "
       "code the compilation recorded (also printed on standard error).\n"
