@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string_view>
 #include <utility>
 
@@ -137,6 +138,23 @@ std::string cells_label(const scenario_model& a, const scenario_model& b,
          format_km(cell_position(a, b, last)) + ")";
 }
 
+// "134 cells (1 → 0 in 67, 0 → 1 in 67)": the count, and the ways when
+// they are few enough to read.
+std::string ways_text(const std::map<std::pair<int, int>, int64_t>& ways) {
+  constexpr size_t most_ways_shown = 4;
+  int64_t cells = 0;
+  for (const auto& [way, count] : ways) cells += count;
+  std::string out = std::to_string(cells) + (cells == 1 ? " cell" : " cells");
+  if (ways.size() > most_ways_shown) return out;
+  std::string list;
+  for (const auto& [way, count] : ways) {
+    if (!list.empty()) list += ", ";
+    list += std::to_string(way.first) + std::string(arrow) +
+            std::to_string(way.second) + " in " + std::to_string(count);
+  }
+  return out + " (" + list + ")";
+}
+
 // Consecutive cells with the same changes.
 struct cell_run {
   int64_t first = 0;
@@ -184,19 +202,20 @@ void diff_cells(const scenario_model& a, const scenario_model& b,
                       changes_text(runs[r].changes));
       }
     } else {
-      std::array<int64_t, cell_fields.size()> cells_per_field{};
+      // Per field, how many cells change each way.
+      std::array<std::map<std::pair<int, int>, int64_t>, cell_fields.size()>
+          ways{};
       for (size_t r = begin; r < end; ++r) {
         for (const field_change& c : runs[r].changes) {
-          cells_per_field[c.field] += runs[r].last - runs[r].first + 1;
+          ways[c.field][{c.from, c.to}] += runs[r].last - runs[r].first + 1;
         }
       }
       const std::string label =
           cells_label(a, b, runs[begin].first, runs[end - 1].last);
       for (size_t f = 0; f < cell_fields.size(); ++f) {
-        if (cells_per_field[f] == 0) continue;
+        if (ways[f].empty()) continue;
         out.push_back(label + ": " + cell_fields[f].name + " differs in " +
-                      std::to_string(cells_per_field[f]) +
-                      (cells_per_field[f] == 1 ? " cell" : " cells"));
+                      ways_text(ways[f]));
       }
     }
     begin = end;

@@ -14,12 +14,13 @@
 namespace scenario {
 
 struct diff_options {
-  // Cell changes closer than this many cells belong to one stretch.
-  int64_t stretch_gap_cells = 10;
-  // A stretch that would take more lines than this is summarised with one
-  // line per field (its range and how many cells differ in it); 0 lists
-  // every change however many there are.
-  int max_stretch_lines = 12;
+  // Cell changes closer than this many cells (2 km) belong to one stretch.
+  int64_t stretch_gap_cells = 40;
+  // A stretch that would take more lines than this (a shifted section, say)
+  // is summarised with one line per field: its range, how many cells differ
+  // and, when few, the ways they change. 0 lists every change however many
+  // there are.
+  int max_stretch_lines = 40;
   // Differing plan metres separated by fewer equal metres than this form
   // one range.
   int64_t plan_gap_m = cell_length_m;

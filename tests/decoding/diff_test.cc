@@ -212,24 +212,31 @@ TEST(diff_scenarios, differing_extents_are_reported_once_then_compared) {
 }
 
 // A long stretch of nearby changes is summarised per field, still naming
-// its range and each field; with no limit every cell is listed.
+// its range, each field, how many cells differ and, when they are few, the
+// ways they change; with no limit every cell is listed.
 TEST(diff_scenarios, long_stretches_are_summarised_per_field) {
   scenario_model a;
-  a.celle.resize(100);
+  a.celle.resize(200);
   scenario_model b = a;
-  for (int i = 10; i < 40; ++i) b.celle[i].pendenza = 100 + i;
-  b.celle[41].tipo = tipo_cella::segnale;
-  b.celle[80].aderenza = 3;
+  for (int i = 10; i < 60; ++i) b.celle[i].pendenza = 100 + i;
+  b.celle[61].tipo = tipo_cella::segnale;
+  b.celle[62].avviso = 31;
+  b.celle[63].tipo = tipo_cella::segnale;
+  b.celle[64].avviso = 32;
+  b.celle[150].aderenza = 3;  // too far to belong to the stretch
   EXPECT_EQ(diff_scenarios(a, b),
             (lines{
-                "cells 10–41 (0+500–2+000): tipo differs in 1 cell",
-                "cells 10–41 (0+500–2+000): pendenza differs in 30 cells",
-                "cell 80 (4+000): aderenza 0 → 3",
+                "cells 10–64 (0+500–3+200): tipo differs in 2 cells (0 → 1 "
+                "in 2)",
+                "cells 10–64 (0+500–3+200): avviso differs in 2 cells (0 → "
+                "31 in 1, 0 → 32 in 1)",
+                "cells 10–64 (0+500–3+200): pendenza differs in 50 cells",
+                "cell 150 (7+500): aderenza 0 → 3",
             }));
   const lines all = diff_scenarios(a, b, {.max_stretch_lines = 0});
-  ASSERT_EQ(all.size(), 32u);
+  ASSERT_EQ(all.size(), 55u);
   EXPECT_EQ(all[0], "cell 10 (0+500): pendenza 0 → 110");
-  EXPECT_EQ(all[30], "cell 41 (2+000): tipo 0 → 1");
+  EXPECT_EQ(all[50], "cell 61 (3+000): tipo 0 → 1");
 }
 
 TEST(quote_entry_text, gives_readable_utf8) {
