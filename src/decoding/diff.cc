@@ -10,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "decoding/inspect.h"
 #include "model/kilometres.h"
 
 namespace scenario {
@@ -20,14 +21,13 @@ constexpr std::string_view dash = "\u2013";     // ranges: first–last
 
 // ---------------------------------------------------------------- texts
 
+// The entry's 8-bit text as UTF-8, with control characters and
+// backslashes escaped so that every byte stays visible on one line.
 std::string readable_text(const std::string& text) {
   std::string out;
-  for (const char ch : text) {
+  for (const char ch : windows1252_to_utf8(text)) {
     const auto c = static_cast<unsigned char>(ch);
-    if (c >= 0x80) {  // Latin-1 to UTF-8: two bytes
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c == '\\') {
+    if (c == '\\') {
       out += "\\\\";
     } else if (c < 0x20 || c == 0x7F) {
       char escaped[8];

@@ -36,8 +36,8 @@ std::vector<std::string> diff_scenarios(const scenario_model& a,
                                         const diff_options& options = {});
 
 // An entry text as readable UTF-8 between double quotes: the 8-bit
-// characters above 127 are taken as Latin-1, control characters, quotes
-// and backslashes are escaped.
+// characters are read as Windows-1252; control characters, quotes and
+// backslashes are escaped.
 std::string quote_entry_text(const std::string& text);
 
 }  // namespace scenario

@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "compiler/fixtures/descriptions.h"
+#include "decoding/decoder.h"
 #include "run/run.h"
+#include "testing/compiled_scenarios.h"
+#include "testing/temp_dir.h"
 
 namespace scenario {
 namespace {
@@ -152,6 +155,36 @@ TEST(diff_scenarios, a_changed_curve_is_one_range_per_coordinate) {
   }
 }
 
+// Another route name changes the name and the two checksums made from it
+// (sums of "r 12valleaabb..." and "r 12monteaabb..."), nothing else.
+TEST(diff_scenarios, another_route_name_changes_it_and_its_checksums) {
+  scenario_model a;
+  scenario_model b;
+  testing::compile_every_kind(a, "Valle", "R 12");
+  testing::compile_every_kind(b, "Monte", "R 12");
+  EXPECT_EQ(diff_scenarios(a, b),
+            (lines{
+                "cell 1 (0+050): dato2 2385 → 2400",
+                "entry 85 (general values of the route): nome (route) "
+                "\"Valle\" → \"Monte\", orario (checksum) 32534 → 32651",
+            }));
+}
+
+// What is read back from the files is what was compiled.
+TEST(diff_scenarios, a_decoded_scenario_equals_its_compilation) {
+  for (const bool with_plan : {true, false}) {
+    testing::temp_dir dir;
+    testing::write_every_kind(dir.path(), "Valle", "R 12", with_plan);
+    scenario_model compiled_model;
+    testing::compile_every_kind(compiled_model, "Valle", "R 12", with_plan);
+    scenario_model decoded;
+    const decode_result r =
+        decode_scenario(dir.path(), "Valle", "R 12", decoded);
+    ASSERT_TRUE(r.ok()) << r.message;
+    EXPECT_EQ(diff_scenarios(compiled_model, decoded), lines{}) << with_plan;
+  }
+}
+
 // Hand-made plans: ranges, gaps, single metres and kind changes.
 scenario_model with_plan(int32_t last_metre) {
   scenario_model m;
@@ -242,6 +275,7 @@ TEST(diff_scenarios, long_stretches_are_summarised_per_field) {
 TEST(quote_entry_text, gives_readable_utf8) {
   EXPECT_EQ(quote_entry_text(""), "\"\"");
   EXPECT_EQ(quote_entry_text("S. MAR\xCD"), "\"S. MARÍ\"");
+  EXPECT_EQ(quote_entry_text("\x80 5"), "\"€ 5\"");
   EXPECT_EQ(quote_entry_text("a\"b\\c\x01"), "\"a\\\"b\\\\c\\x01\"");
 }
 

@@ -20,6 +20,7 @@ struct command {
 command add_compile_command(CLI::App& tool);
 command add_inspect_command(CLI::App& tool);
 command add_report_command(CLI::App& tool);
+command add_diff_command(CLI::App& tool);
 
 }  // namespace scenario::tool
 

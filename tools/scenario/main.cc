@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
       add_compile_command(app),
       add_inspect_command(app),
       add_report_command(app),
+      add_diff_command(app),
   };
   try {
     app.parse(argc, argv);
