@@ -73,46 +73,49 @@ struct description_steps {
 
 enum class outcome { go_on, rejected, failed };
 
-// A run-time failure is code 25 at the line the compiler was reading, with
+// A run-time failure is code 25 at the field the compiler was reading, with
 // what exactly failed.
-void record_failure(scenario_model& m, const std::string& file, int line,
+void record_failure(scenario_model& m, const std::string& file, source_span at,
                     const run_time_failure& e) {
-  record_error(m, reading_failure, std::nullopt, file, line, e.what());
+  record_error(m, reading_failure, std::nullopt, file, std::move(at), e.what());
 }
 
 outcome compile_line(scenario_model& m, const description_text& d,
-                     int* board_entry) {
+                     int* board_entry, const compile_policy& policy) {
   const std::string& file = d.file;
   std::optional<line_compiler> c;
   try {
-    c.emplace(m, file, text_of(d));
+    c.emplace(m, file, text_of(d), policy);
     if (!c->compile()) return outcome::rejected;
     *board_entry = c->next_board_entry();
     return outcome::go_on;
   } catch (const run_time_failure& e) {
-    record_failure(m, file, c ? c->failure_line() : 0, e);
+    record_failure(m, file, c ? c->failure_span() : source_span{}, e);
+    if (c) *board_entry = c->next_board_entry();
     return outcome::failed;
   }
 }
 
 outcome compile_train(scenario_model& m, const description_text& d,
-                      int board_entry) {
+                      int board_entry, const compile_policy& policy) {
   const std::string& file = d.file;
   std::optional<train_compiler> c;
   try {
-    c.emplace(m, file, text_of(d), board_entry);
+    c.emplace(m, file, text_of(d), board_entry, policy);
     return c->compile() ? outcome::go_on : outcome::rejected;
   } catch (const run_time_failure& e) {
-    record_failure(m, file, c ? c->failure_line() : 0, e);
+    record_failure(m, file, c ? c->failure_span() : source_span{}, e);
     return outcome::failed;
   }
 }
 
 // The compiler's sequence: the line description, then the train
 // description. A rejection in the line description leaves the train
-// description, a failure deletes both.
+// description, a failure deletes both. Keeping going, the train description
+// is compiled whenever the cells exist.
 void compile_sequence(scenario_model& m, const std::string& line_file,
-                      const description_steps& steps) {
+                      const description_steps& steps,
+                      const compile_policy& policy) {
   voce_at(m, voce_index::percorso_generale).nome = m.percorso;
   voce_at(m, voce_index::segnali_generale).nome = m.treno;
   // The cells and the plan belong to this compilation's line length; until
@@ -127,14 +130,20 @@ void compile_sequence(scenario_model& m, const std::string& line_file,
     return;
   }
   int board_entry = voce_index::primo_cartello;
-  const outcome line = compile_line(m, steps.load_line(), &board_entry);
+  const outcome line = compile_line(m, steps.load_line(), &board_entry, policy);
   steps.delete_line();
+  if (policy.keep_going) {
+    if (m.has_cells())
+      compile_train(m, steps.load_train(), board_entry, policy);
+    steps.delete_train();
+    return;
+  }
   if (line == outcome::rejected) return;
   if (line == outcome::failed) {
     steps.delete_train();
     return;
   }
-  compile_train(m, steps.load_train(), board_entry);
+  compile_train(m, steps.load_train(), board_entry, policy);
   steps.delete_train();
 }
 
@@ -161,17 +170,20 @@ void memorizza_dati(scenario_model& m, const compile_inputs& in) {
                     .load_line = [&] { return load_description(in.linea); },
                     .load_train = [&] { return load_description(in.treno); },
                     .delete_line = [&] { files.delete_line(); },
-                    .delete_train = [&] { files.delete_train(); }});
+                    .delete_train = [&] { files.delete_train(); }},
+                   {});
 }
 
 void compile_descriptions(scenario_model& m, const description_text& linea,
-                          const description_text& treno) {
+                          const description_text& treno,
+                          const compile_policy& policy) {
   compile_sequence(m, linea.file,
                    {.line_exists = [&] { return linea.text.has_value(); },
                     .load_line = [&] { return linea; },
                     .load_train = [&] { return treno; },
                     .delete_line = [] {},
-                    .delete_train = [] {}});
+                    .delete_train = [] {}},
+                   policy);
 }
 
 }  // namespace scenario

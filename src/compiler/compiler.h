@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "compiler/policy.h"
 #include "model/model.h"
 
 namespace scenario {
@@ -39,8 +40,10 @@ description_text load_description(const std::filesystem::path& p);
 // The same compilation as memorizza_dati on descriptions held in memory,
 // deleting nothing: a line description without text is code 101, a train
 // description without text is code 25. The caller has reset the model.
+// `policy` may keep going past rejections and watch the records.
 void compile_descriptions(scenario_model& m, const description_text& linea,
-                          const description_text& treno);
+                          const description_text& treno,
+                          const compile_policy& policy = {});
 
 }  // namespace scenario
 

@@ -1,5 +1,6 @@
 #include "compiler/line_compiler.h"
 
+#include <functional>
 #include <utility>
 
 #include "compiler/progressive.h"
@@ -38,26 +39,41 @@ bool record_fits(const scenario_model& m, int32_t p, int32_t margin) {
 }
 
 line_compiler::line_compiler(scenario_model& m, std::string file,
-                             std::string text)
+                             std::string text, compile_policy policy)
     : m_(m),
       file_(std::move(file)),
       reader_(std::move(text)),
-      plan_(m.tracciato) {}
+      policy_(policy),
+      plan_(m.tracciato) {
+  reader_.set_logging(policy_.observer != nullptr);
+}
 
-int line_compiler::failure_line() const {
-  return reading_ ? reader_.field_line() : 0;
+source_span line_compiler::failure_span() const {
+  return reading_ ? reader_.span(reader_.last_field()) : source_span{};
 }
 
 void line_compiler::reject(int code, std::optional<int32_t> posizione,
-                           int line) {
-  record_error(m_, code, posizione, file_, line);
+                           const field_place& at) {
+  record_error(m_, code, posizione, file_, reader_.span(at));
+}
+
+line_compiler::step line_compiler::after_rejection(step strict) const {
+  return policy_.keep_going ? step::next : strict;
+}
+
+void line_compiler::notify(record_kind kind, size_t first, bool accepted) {
+  if (policy_.observer == nullptr) return;
+  const auto& fields = reader_.record_fields();
+  policy_.observer->on_record(
+      {kind, description::line, key_, reader_.record_key(),
+       std::span<const read_field>(fields).subspan(first), accepted});
 }
 
 bool line_compiler::compile() {
   reading_ = true;
   if (!search_generale(reader_, m_.riga)) {
     reading_ = false;
-    reject(102, std::nullopt, 0);
+    reject(102, std::nullopt, {});
     return false;
   }
   if (!general_block()) return false;
@@ -73,28 +89,45 @@ bool line_compiler::compile() {
 // ---------------------------------------------------------------------------
 // General block
 
+// When keeping going, a reading failure in the general block is recorded
+// and reading resumes at the next line: the block needs no cells.
 bool line_compiler::general_block() {
   bool go_on = true;
-  records_loop(reader_, m_.riga, general_dash_repeats, false,
-               [&](std::string& key) {
-                 if (!general_record(key)) {
-                   go_on = false;
-                   return false;
-                 }
-                 return !ends_general_block(key);
-               });
+  std::function<bool(const run_time_failure&)> recover;
+  if (policy_.keep_going) {
+    recover = [&](const run_time_failure& e) {
+      record_error(m_, 25, std::nullopt, file_, failure_span(), e.what());
+      return true;
+    };
+  }
+  records_loop(
+      reader_, m_.riga, general_dash_repeats, false,
+      [&](std::string& key) {
+        if (!general_record(key)) {
+          go_on = false;
+          return false;
+        }
+        return !ends_general_block(key);
+      },
+      recover);
   return go_on;
 }
 
+// Returns false when the compilation ends: strictly on any rejection; when
+// keeping going, only on a length that leaves no cells.
 bool line_compiler::general_record(const std::string& key) {
-  const int line = reader_.field_line();
+  if (policy_.observer != nullptr) key_ = key;
   if (contains_nocase(key, "percorso") && contains_nocase(key, "lunghezza")) {
+    const size_t first = fields_so_far();
     const int32_t length = reader_.read_int32();
+    const field_place at = reader_.last_field();
     voce_at(m_, voce_index::treno_generale).fine = length;
     if (length > max_line_length_m) {
-      reject(1, std::nullopt, line);
-      return false;
+      reject(1, std::nullopt, at);
+      notify(record_kind::line_length, first, false);
+      return policy_.keep_going && m_.has_cells();
     }
+    notify(record_kind::line_length, first, true);
     // Cell 0 must exist; a plan without metre 1 fails when it is started.
     if (static_cast<int64_t>(length) + line_margin_m < 0) {
       throw run_time_failure("line length " + std::to_string(length) +
@@ -128,21 +161,24 @@ bool line_compiler::general_record(const std::string& key) {
     backgrounds.fine = reader_.read_int32();
   }
   if (contains_exact(key, "segnali") && contains_exact(key, "ripetizione")) {
-    return signal_repetition(key, line);
+    return signal_repetition(key) || policy_.keep_going;
   }
   return true;
 }
 
-bool line_compiler::signal_repetition(const std::string& key, int line) {
+bool line_compiler::signal_repetition(const std::string& key) {
+  const field_place key_at = reader_.record_key();
   voce& v = voce_at(m_, voce_index::segnali_generale);
   v.inizio = reader_.read_int32();
+  const field_place first_at = reader_.last_field();
   v.fine = reader_.read_int32();
+  const field_place second_at = reader_.last_field();
   if (v.inizio % signal_repetition_step_m != 0) {
-    reject(3, std::nullopt, line);
+    reject(3, std::nullopt, first_at);
     return false;
   }
   if (v.fine % signal_repetition_step_m != 0) {
-    reject(4, std::nullopt, line);
+    reject(4, std::nullopt, second_at);
     return false;
   }
   // The number of codes is named in the key itself.
@@ -151,7 +187,7 @@ bool line_compiler::signal_repetition(const std::string& key, int line) {
   } else if (contains_exact(key, "9")) {
     v.posizione = 9;
   } else {
-    reject(5, std::nullopt, line);
+    reject(5, std::nullopt, key_at);
     return false;
   }
   if (v.fine == 0) v.posizione = 0;
@@ -172,40 +208,53 @@ void line_compiler::between_blocks() {
 // ---------------------------------------------------------------------------
 // Body
 
+// When keeping going, a reading failure in the body is recorded and reading
+// resumes at the next line, as long as the cells exist: without them every
+// record would fail alike.
 bool line_compiler::body() {
   bool go_on = true;
-  records_loop(reader_, m_.riga, body_dash_repeats, true,
-               [&](std::string& key) {
-                 const step s = body_record(key);
-                 if (s == step::reject) go_on = false;
-                 return s == step::next;
-               });
+  std::function<bool(const run_time_failure&)> recover;
+  if (policy_.keep_going) {
+    recover = [&](const run_time_failure& e) {
+      if (!m_.has_cells()) return false;
+      record_error(m_, 25, std::nullopt, file_, failure_span(), e.what());
+      return true;
+    };
+  }
+  records_loop(
+      reader_, m_.riga, body_dash_repeats, true,
+      [&](std::string& key) {
+        const step s = body_record(key);
+        if (s == step::reject) go_on = false;
+        return s == step::next;
+      },
+      recover);
   return go_on;
 }
 
 line_compiler::step line_compiler::body_record(std::string& key) {
-  const int line = reader_.field_line();
+  if (policy_.observer != nullptr) key_ = key;
   step s = step::next;
-  if (contains_nocase(key, "pendenza")) s = gradient(line);
+  if (contains_nocase(key, "pendenza")) s = gradient();
   if (s == step::next && contains_nocase(key, "curva") &&
       m_.con_tracciato != 0) {
-    s = curve(key, line);
+    s = curve(key);
   }
-  if (s == step::next && contains_nocase(key, "montagna")) s = tunnel(line);
+  if (s == step::next && contains_nocase(key, "montagna")) s = tunnel();
   if (s == step::next && contains_nocase(key, "indicatori_v")) {
-    s = speed_board(line);
+    s = speed_board();
   }
   // Last: it reads the board text over the key.
   if (s == step::next && contains_nocase(key, "cartello") &&
       contains_nocase(key, "indicat")) {
-    s = direction_board(key, line);
+    s = direction_board(key);
   }
   return s;
 }
 
-bool line_compiler::in_range(int32_t p, int line) {
+bool line_compiler::in_range(int32_t p, const field_place& at) {
   if (record_fits(m_, p, record_margin_m)) return true;
-  reject(15, p, line);
+  reject(15, p, at);
   return false;
 }
 
@@ -217,10 +266,16 @@ void line_compiler::write_gradient() {
 
 // The gradient in force reaches up to the cell before p / 50; the new value
 // takes effect from there.
-line_compiler::step line_compiler::gradient(int line) {
+line_compiler::step line_compiler::gradient() {
+  const size_t first = fields_so_far();
   const int32_t p = reader_.read_int32();
+  const field_place at = reader_.last_field();
   const int32_t g = reader_.read_int32();
-  if (!in_range(p, line)) return step::stop_body;
+  if (!in_range(p, at)) {
+    notify(record_kind::gradient, first, false);
+    return after_rejection(step::stop_body);
+  }
+  notify(record_kind::gradient, first, true);
   const int64_t k = div_round_even(p, cell_length_m);
   if (k > 0) {
     do {
@@ -231,56 +286,85 @@ line_compiler::step line_compiler::gradient(int line) {
   return step::next;
 }
 
-line_compiler::step line_compiler::curve(const std::string& key, int line) {
+line_compiler::step line_compiler::curve(const std::string& key) {
+  const size_t first = fields_so_far();
+  const field_place key_at = reader_.record_key();
   const int32_t start = reader_.read_int32();
+  const field_place at = reader_.last_field();
   const int32_t length = reader_.read_int32();
-  if (!in_range(start, line)) return step::stop_body;
-  if (!plan_.draw_curve(key, start, length)) {
-    reject(103, std::nullopt, line);
-    return step::reject;
+  if (!in_range(start, at)) {
+    notify(record_kind::curve, first, false);
+    return after_rejection(step::stop_body);
   }
+  if (!plan_.draw_curve(key, start, length)) {
+    reject(103, std::nullopt, key_at);
+    notify(record_kind::curve, first, false);
+    return after_rejection(step::reject);
+  }
+  notify(record_kind::curve, first, true);
   return step::next;
 }
 
 // The stamping operations report a conflict by setting a code of their own;
 // a 15 left by an earlier record is no conflict.
-line_compiler::step line_compiler::tunnel(int line) {
+line_compiler::step line_compiler::tunnel() {
+  const size_t first = fields_so_far();
   const int32_t inizio = reader_.read_int32();
+  const field_place at = reader_.last_field();
   const int32_t fine = reader_.read_int32();
   const int32_t tipo = reader_.read_int32();
-  if (!in_range(inizio, line)) return step::stop_body;
-  const int32_t before = m_.codice_errore;
-  memo_montagna(m_, inizio, fine, tipo);
-  if (m_.codice_errore > 0 && m_.codice_errore != before) {
-    reject(m_.codice_errore, inizio, line);
-    return step::reject;
+  if (!in_range(inizio, at)) {
+    notify(record_kind::tunnel, first, false);
+    return after_rejection(step::stop_body);
   }
+  const int32_t code =
+      stamp_conflict(m_, [&] { memo_montagna(m_, inizio, fine, tipo); });
+  if (code > 0) {
+    reject(code, inizio, at);
+    notify(record_kind::tunnel, first, false);
+    return after_rejection(step::reject);
+  }
+  notify(record_kind::tunnel, first, true);
   return step::next;
 }
 
-line_compiler::step line_compiler::speed_board(int line) {
+line_compiler::step line_compiler::speed_board() {
+  const size_t first = fields_so_far();
   int32_t f[9];
-  for (int32_t& v : f) v = reader_.read_int32();
-  if (!in_range(f[0], line)) return step::stop_body;
-  const int32_t before = m_.codice_errore;
-  memo_indicatori_v_max(m_, f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7],
-                        f[8]);
-  if (m_.codice_errore > 0 && m_.codice_errore != before) {
-    reject(m_.codice_errore, f[0], line);
-    return step::reject;
+  f[0] = reader_.read_int32();
+  const field_place at = reader_.last_field();
+  for (int i = 1; i < 9; ++i) f[i] = reader_.read_int32();
+  if (!in_range(f[0], at)) {
+    notify(record_kind::speed_board, first, false);
+    return after_rejection(step::stop_body);
   }
+  const int32_t code = stamp_conflict(m_, [&] {
+    memo_indicatori_v_max(m_, f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7],
+                          f[8]);
+  });
+  if (code > 0) {
+    reject(code, f[0], at);
+    notify(record_kind::speed_board, first, false);
+    return after_rejection(step::reject);
+  }
+  notify(record_kind::speed_board, first, true);
   return step::next;
 }
 
-line_compiler::step line_compiler::direction_board(std::string& riga,
-                                                   int line) {
+line_compiler::step line_compiler::direction_board(std::string& riga) {
+  const size_t first = fields_so_far();
   const int32_t p = reader_.read_int32();
+  const field_place at = reader_.last_field();
   riga = reader_.read_text();
-  if (!in_range(p, line)) return step::stop_body;
+  if (!in_range(p, at)) {
+    notify(record_kind::direction_board, first, false);
+    return after_rejection(step::stop_body);
+  }
   cella& c = cell_at(m_, ordinary_cell(p));
   if (!is_free(c)) {
-    reject(6, p, line);
-    return step::reject;
+    reject(6, p, at);
+    notify(record_kind::direction_board, first, false);
+    return after_rejection(step::reject);
   }
   // Entry 0 is never written: a board that would need it does not fit.
   if (board_entry_ < 1) {
@@ -291,6 +375,7 @@ line_compiler::step line_compiler::direction_board(std::string& riga,
   c.dato1 = static_cast<int16_t>(board_entry_);
   voce_at(m_, board_entry_).nome = riga;
   --board_entry_;
+  notify(record_kind::direction_board, first, true);
   return step::next;
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "compiler/plan.h"
+#include "compiler/policy.h"
 #include "compiler/record_reader.h"
 #include "model/model.h"
 
@@ -27,49 +28,64 @@ bool record_fits(const scenario_model& m, int32_t p, int32_t margin);
 class line_compiler {
  public:
   // `file` names the description in the diagnostics; `text` is all of it.
-  line_compiler(scenario_model& m, std::string file, std::string text);
+  line_compiler(scenario_model& m, std::string file, std::string text,
+                compile_policy policy = {});
 
   // Compiles the whole text. Returns true when the compilation goes on with
-  // the train description (no code, or code 15), false when a record was
-  // rejected. Reading failures and accesses outside the model throw
-  // run_time_failure; the caller turns them into code 25.
+  // the train description (no code, or code 15; when keeping going, any code
+  // but those that leave no cells), false when it ends. Reading failures and
+  // accesses outside the model throw run_time_failure (when keeping going,
+  // only those after which nothing can follow); the caller turns them into
+  // code 25.
   bool compile();
 
   // The entry that receives the next direction board (80 downward).
   int next_board_entry() const { return board_entry_; }
 
-  // Line of the field in hand while records are read, else 0: where a
+  // The field in hand while records are read, else no place: where a
   // run-time failure is reported.
-  int failure_line() const;
+  source_span failure_span() const;
 
  private:
+  // What a handler leaves to the loop: go on, end the body (code 15), or end
+  // the compiler (a rejection).
   enum class step { next, stop_body, reject };
 
   bool general_block();
   bool general_record(const std::string& key);
-  bool signal_repetition(const std::string& key, int line);
+  bool signal_repetition(const std::string& key);
   void between_blocks();
   bool body();
   step body_record(std::string& key);
-  step gradient(int line);
-  step curve(const std::string& key, int line);
-  step tunnel(int line);
-  step speed_board(int line);
-  step direction_board(std::string& riga, int line);
+  step gradient();
+  step curve(const std::string& key);
+  step tunnel();
+  step speed_board();
+  step direction_board(std::string& riga);
   void closing_steps();
 
   // The range check of a body record; on failure records code 15.
-  bool in_range(int32_t p, int line);
-  // Records a rejection of this file.
-  void reject(int code, std::optional<int32_t> posizione, int line);
+  bool in_range(int32_t p, const field_place& at);
+  // Records a rejection of this file at the field `at`.
+  void reject(int code, std::optional<int32_t> posizione,
+              const field_place& at);
+  // What a rejected record or a failed range check does to the loop: under
+  // the strict policy `strict`, when keeping going the record is skipped.
+  step after_rejection(step strict) const;
+  // Tells the observer, if any, about the record whose fields start at
+  // `first` in the reader's log.
+  void notify(record_kind kind, size_t first, bool accepted);
+  size_t fields_so_far() const { return reader_.record_fields().size(); }
   // Writes the gradient in force into the cell at the pointer, advancing it.
   void write_gradient();
 
   scenario_model& m_;
   std::string file_;
   record_reader reader_;
+  compile_policy policy_;
   bool reading_ = false;
   plan_drawer plan_;
+  std::string key_;  // the key in hand, kept for the observer
 
   int32_t gradient_pointer_ = 0;
   int32_t gradient_ = 0;

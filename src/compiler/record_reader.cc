@@ -21,6 +21,20 @@ char fold_case(char c) {
 
 }  // namespace
 
+source_span span_at(std::string_view text, const field_place& at) {
+  source_span s;
+  if (at.line <= 0) return s;
+  s.line = at.line;
+  s.column = at.column;
+  s.length = at.length;
+  const size_t start = std::min(at.offset, text.size()) -
+                       static_cast<size_t>(std::max(at.column - 1, 0));
+  size_t end = start;
+  while (end < text.size() && !is_line_end_char(text[end])) ++end;
+  s.text = std::string(text.substr(start, end - start));
+  return s;
+}
+
 record_reader::record_reader(std::string text) : text_(std::move(text)) {
   content_end_ = text_.size();
   while (content_end_ > 0 && (is_blank(text_[content_end_ - 1]) ||
@@ -44,6 +58,7 @@ void record_reader::consume_line_end() {
   }
   ++pos_;
   ++line_;
+  line_start_ = pos_;
 }
 
 void record_reader::skip_blanks() {
@@ -57,7 +72,32 @@ void record_reader::begin_field() {
     consume_line_end();
   }
   field_line_ = line_;
+  field_ = {line_, static_cast<int>(pos_ - line_start_) + 1, 0, pos_};
   if (at_end()) fail("reading past the end of the file");
+}
+
+void record_reader::end_field(size_t end) {
+  field_.length = static_cast<int>(end - field_.offset);
+}
+
+void record_reader::log_field(int64_t number, std::string_view text,
+                              bool is_text) {
+  if (logging_) fields_.push_back({field_, number, text, is_text});
+}
+
+void record_reader::begin_record() {
+  key_ = field_;
+  fields_.clear();
+}
+
+void record_reader::skip_past_line(int line) {
+  while (line_ <= line && pos_ < text_.size()) {
+    if (at_line_end()) {
+      consume_line_end();
+    } else {
+      ++pos_;
+    }
+  }
 }
 
 void record_reader::skip_to_delimiter() {
@@ -89,7 +129,14 @@ std::string record_reader::read_text() {
       }
     }
     if (at_end()) fail("a quoted text has no closing quote");
+    // The caret covers the quotes, as far as the field's first line goes.
+    size_t first_line_end = field_.offset;
+    while (first_line_end <= pos_ && !is_line_end_char(text_[first_line_end])) {
+      ++first_line_end;
+    }
+    end_field(first_line_end);
     std::string field = text_.substr(start, pos_ - start);
+    log_field(0, std::string_view(text_).substr(start, pos_ - start), true);
     ++pos_;
     skip_to_delimiter();
     return field;
@@ -98,6 +145,8 @@ std::string record_reader::read_text() {
   while (pos_ < text_.size() && text_[pos_] != ',' && !at_line_end()) ++pos_;
   size_t end = pos_;
   while (end > start && is_blank(text_[end - 1])) --end;
+  end_field(end);
+  log_field(0, std::string_view(text_).substr(start, end - start), true);
   skip_to_delimiter();
   return text_.substr(start, end - start);
 }
@@ -106,6 +155,8 @@ int64_t record_reader::read_integer(int64_t low, int64_t high,
                                     const char* kind) {
   begin_field();
   if (text_[pos_] == ',') {  // an empty field reads as 0
+    end_field(pos_);
+    log_field(0, {}, false);
     ++pos_;
     return 0;
   }
@@ -114,6 +165,7 @@ int64_t record_reader::read_integer(int64_t low, int64_t high,
          !at_line_end()) {
     ++pos_;
   }
+  end_field(pos_);
   const std::string_view token(text_.data() + start, pos_ - start);
 
   size_t i = 0;
@@ -136,6 +188,8 @@ int64_t record_reader::read_integer(int64_t low, int64_t high,
     fail(std::string(token) + " lies outside the " + kind + " field (" +
          std::to_string(low) + " to " + std::to_string(high) + ")");
   }
+
+  log_field(value, {}, false);
 
   // The delimiter: blanks, then at most one comma or one line end. Another
   // character means the next number follows after blanks only.
@@ -184,18 +238,47 @@ bool search_generale(record_reader& r, std::string& riga) {
   }
 }
 
+namespace {
+
+enum class loop_step { next, end };
+
+loop_step one_record(record_reader& r, std::string& riga, int dash_repeats,
+                     bool eof_ends_loop,
+                     const std::function<bool(std::string& riga)>& handle) {
+  riga = r.read_text();
+  if (r.at_end()) return loop_step::end;  // the last field is never processed
+  // A dashed key is a comment, but only a fixed number of them is skipped.
+  for (int i = 0; i < dash_repeats && contains_exact(riga, "-"); ++i) {
+    riga = r.read_text();
+    if (eof_ends_loop && r.at_end()) return loop_step::end;
+  }
+  r.begin_record();
+  return handle(riga) ? loop_step::next : loop_step::end;
+}
+
+}  // namespace
+
 void records_loop(record_reader& r, std::string& riga, int dash_repeats,
                   bool eof_ends_loop,
-                  const std::function<bool(std::string& riga)>& handle) {
+                  const std::function<bool(std::string& riga)>& handle,
+                  const std::function<bool(const run_time_failure&)>& recover) {
   while (!r.at_end()) {
-    riga = r.read_text();
-    if (r.at_end()) return;  // the file's last field is never processed
-    // A dashed key is a comment, but only a fixed number of them is skipped.
-    for (int i = 0; i < dash_repeats && contains_exact(riga, "-"); ++i) {
-      riga = r.read_text();
-      if (eof_ends_loop && r.at_end()) return;
+    if (!recover) {
+      if (one_record(r, riga, dash_repeats, eof_ends_loop, handle) ==
+          loop_step::end) {
+        return;
+      }
+      continue;
     }
-    if (!handle(riga)) return;
+    try {
+      if (one_record(r, riga, dash_repeats, eof_ends_loop, handle) ==
+          loop_step::end) {
+        return;
+      }
+    } catch (const run_time_failure& e) {
+      if (!recover(e)) throw;
+      r.skip_past_line(r.last_field().line);
+    }
   }
 }
 

@@ -12,6 +12,19 @@
 
 namespace scenario {
 
+// Runs one stamping operation and returns the code it set, 0 when none. The
+// code already in force (a 15, or any code when the compiler keeps going) is
+// no conflict of this stamp, and stays in force when the stamp sets none.
+template <typename Stamp>
+int32_t stamp_conflict(scenario_model& m, Stamp&& stamp) {
+  const int32_t before = m.codice_errore;
+  m.codice_errore = 0;
+  stamp();
+  const int32_t code = m.codice_errore;
+  if (code == 0) m.codice_errore = before;
+  return code;
+}
+
 // Ordinary cell of a position: p / 50 + 1, rounded half to even.
 int64_t ordinary_cell(int32_t p);
 

@@ -1,5 +1,7 @@
 #include "compiler/train_compiler.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -43,24 +45,41 @@ bool is_multiple(int32_t v, int32_t step) { return v % step == 0; }
 }  // namespace
 
 train_compiler::train_compiler(scenario_model& m, std::string file,
-                               std::string text, int board_entry)
+                               std::string text, int board_entry,
+                               compile_policy policy)
     : m_(m),
       file_(std::move(file)),
       reader_(std::move(text)),
-      board_entry_(board_entry) {}
+      policy_(policy),
+      board_entry_(board_entry) {
+  reader_.set_logging(policy_.observer != nullptr);
+}
 
-int train_compiler::failure_line() const {
-  return reading_ ? reader_.field_line() : 0;
+source_span train_compiler::failure_span() const {
+  return reading_ ? reader_.span(reader_.last_field()) : source_span{};
 }
 
 void train_compiler::reject(int code, std::optional<int32_t> posizione,
-                            int line) {
-  record_error(m_, code, posizione, file_, line);
+                            const field_place& at) {
+  record_error(m_, code, posizione, file_, reader_.span(at));
 }
 
-bool train_compiler::in_range(int32_t p, int32_t margin, int line) {
+train_compiler::step train_compiler::after_rejection(step strict) const {
+  return policy_.keep_going ? step::next : strict;
+}
+
+void train_compiler::notify(record_kind kind, size_t first, bool accepted) {
+  if (policy_.observer == nullptr) return;
+  const auto& fields = reader_.record_fields();
+  policy_.observer->on_record(
+      {kind, description::train, key_, reader_.record_key(),
+       std::span<const read_field>(fields).subspan(first), accepted});
+}
+
+bool train_compiler::in_range(int32_t p, int32_t margin,
+                              const field_place& at) {
   if (record_fits(m_, p, margin)) return true;
-  reject(15, p, line);
+  reject(15, p, at);
   return false;
 }
 
@@ -74,19 +93,30 @@ bool train_compiler::compile() {
   return true;
 }
 
+// When keeping going, a reading failure is recorded and reading resumes at
+// the next line (the cells exist: the line description made them).
 bool train_compiler::records() {
   bool go_on = true;
-  records_loop(reader_, m_.riga, train_dash_repeats, true,
-               [&](std::string& key) {
-                 const step s = record(key);
-                 if (s == step::reject) go_on = false;
-                 return s == step::next;
-               });
+  std::function<bool(const run_time_failure&)> recover;
+  if (policy_.keep_going) {
+    recover = [&](const run_time_failure& e) {
+      record_error(m_, 25, std::nullopt, file_, failure_span(), e.what());
+      return true;
+    };
+  }
+  records_loop(
+      reader_, m_.riga, train_dash_repeats, true,
+      [&](std::string& key) {
+        const step s = record(key);
+        if (s == step::reject) go_on = false;
+        return s == step::next;
+      },
+      recover);
   return go_on;
 }
 
 train_compiler::step train_compiler::record(const std::string& key) {
-  const int line = reader_.field_line();
+  if (policy_.observer != nullptr) key_ = key;
   if (contains_nocase(key, "frenata") && contains_nocase(key, "massa")) {
     voce_at(m_, voce_index::treno_generale).inizio = reader_.read_int32();
   }
@@ -94,8 +124,8 @@ train_compiler::step train_compiler::record(const std::string& key) {
     voce_at(m_, voce_index::treno_generale).posizione = reader_.read_int32();
   }
   step s = step::next;
-  if (contains_nocase(key, "velocit")) s = speed_limit(line);
-  if (s == step::next && contains_nocase(key, "aderenza")) s = adhesion(line);
+  if (contains_nocase(key, "velocit")) s = speed_limit();
+  if (s == step::next && contains_nocase(key, "aderenza")) s = adhesion();
   if (s != step::next) return s;
   voce& general = voce_at(m_, voce_index::segnali_generale);
   if (contains_nocase(key, "orologio")) {
@@ -104,14 +134,14 @@ train_compiler::step train_compiler::record(const std::string& key) {
     general.num5 = reader_.read_int16();
   }
   if (contains_nocase(key, "sabbia")) general.num1 = reader_.read_int16();
-  if (contains_nocase(key, "segnale")) s = signal(line);
+  if (contains_nocase(key, "segnale")) s = signal();
   if (s == step::next && contains_nocase(key, "rallentamento")) {
-    s = slowdown(line);
+    s = slowdown();
   }
   if (s == step::next && contains_nocase(key, "abbattimento")) {
-    s = speed_point(line);
+    s = speed_point();
   }
-  if (s == step::next && contains_nocase(key, "stazione")) s = station(line);
+  if (s == step::next && contains_nocase(key, "stazione")) s = station();
   return s;
 }
 
@@ -135,10 +165,16 @@ void train_compiler::write_adhesion() {
 
 // The speed in force reaches up to the cell before p / 50; the new speed
 // takes effect from there.
-train_compiler::step train_compiler::speed_limit(int line) {
+train_compiler::step train_compiler::speed_limit() {
+  const size_t first = fields_so_far();
   const int32_t p = reader_.read_int32();
+  const field_place at = reader_.last_field();
   const int32_t v = reader_.read_int32();
-  if (!in_range(p, record_margin_m, line)) return step::stop_records;
+  if (!in_range(p, record_margin_m, at)) {
+    notify(record_kind::speed_limit, first, false);
+    return after_rejection(step::stop_records);
+  }
+  notify(record_kind::speed_limit, first, true);
   const int64_t k = div_round_even(p, cell_length_m);
   if (k > 0) {
     while (speed_pointer_ < m_.numero_celle) {
@@ -150,10 +186,16 @@ train_compiler::step train_compiler::speed_limit(int line) {
   return step::next;
 }
 
-train_compiler::step train_compiler::adhesion(int line) {
+train_compiler::step train_compiler::adhesion() {
+  const size_t first = fields_so_far();
   const int32_t p = reader_.read_int32();
+  const field_place at = reader_.last_field();
   const int32_t a = reader_.read_int32();
-  if (!in_range(p, record_margin_m, line)) return step::stop_records;
+  if (!in_range(p, record_margin_m, at)) {
+    notify(record_kind::adhesion, first, false);
+    return after_rejection(step::stop_records);
+  }
+  notify(record_kind::adhesion, first, true);
   const int64_t k = div_round_even(p, cell_length_m);
   if (k > 0) {
     do {
@@ -169,43 +211,66 @@ train_compiler::step train_compiler::adhesion(int line) {
 
 // The stamping operations report a conflict by setting a code of their own;
 // a 15 left by the line description is no conflict.
-train_compiler::step train_compiler::signal(int line) {
+train_compiler::step train_compiler::signal() {
+  const size_t first = fields_so_far();
   int32_t f[11];
-  for (int32_t& v : f) v = reader_.read_int32();
-  if (!in_range(f[0], record_margin_m, line)) return step::stop_records;
-  const int32_t before = m_.codice_errore;
-  memo_segnale(m_, f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9],
-               f[10]);
-  if (m_.codice_errore > 0 && m_.codice_errore != before) {
-    reject(m_.codice_errore, f[0], line);
-    return step::reject;
+  f[0] = reader_.read_int32();
+  const field_place at = reader_.last_field();
+  for (int i = 1; i < 11; ++i) f[i] = reader_.read_int32();
+  if (!in_range(f[0], record_margin_m, at)) {
+    notify(record_kind::signal, first, false);
+    return after_rejection(step::stop_records);
   }
+  const int32_t code = stamp_conflict(m_, [&] {
+    memo_segnale(m_, f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9],
+                 f[10]);
+  });
+  if (code > 0) {
+    reject(code, f[0], at);
+    notify(record_kind::signal, first, false);
+    return after_rejection(step::reject);
+  }
+  notify(record_kind::signal, first, true);
   return step::next;
 }
 
-train_compiler::step train_compiler::slowdown(int line) {
+train_compiler::step train_compiler::slowdown() {
+  const size_t first = fields_so_far();
   int32_t f[6];
-  for (int32_t& v : f) v = reader_.read_int32();
-  if (!in_range(f[0], record_margin_m, line)) return step::stop_records;
-  const int32_t before = m_.codice_errore;
-  memo_rallentamento(m_, f[0], f[1], f[2], f[3], f[4], f[5]);
-  if (m_.codice_errore > 0 && m_.codice_errore != before) {
-    reject(m_.codice_errore, f[0], line);
-    return step::reject;
+  f[0] = reader_.read_int32();
+  const field_place at = reader_.last_field();
+  for (int i = 1; i < 6; ++i) f[i] = reader_.read_int32();
+  if (!in_range(f[0], record_margin_m, at)) {
+    notify(record_kind::slowdown, first, false);
+    return after_rejection(step::stop_records);
   }
+  const int32_t code = stamp_conflict(
+      m_, [&] { memo_rallentamento(m_, f[0], f[1], f[2], f[3], f[4], f[5]); });
+  if (code > 0) {
+    reject(code, f[0], at);
+    notify(record_kind::slowdown, first, false);
+    return after_rejection(step::reject);
+  }
+  notify(record_kind::slowdown, first, true);
   return step::next;
 }
 
 // A speed point claims cell p / 50 (no + 1); a value below 1 makes a point
 // without a speed.
-train_compiler::step train_compiler::speed_point(int line) {
+train_compiler::step train_compiler::speed_point() {
+  const size_t first = fields_so_far();
   const int32_t p = reader_.read_int32();
+  const field_place at = reader_.last_field();
   const int32_t w = reader_.read_int32();
-  if (!in_range(p, record_margin_m, line)) return step::stop_records;
+  if (!in_range(p, record_margin_m, at)) {
+    notify(record_kind::speed_point, first, false);
+    return after_rejection(step::stop_records);
+  }
   cella& c = cell_at(m_, div_round_even(p, cell_length_m));
   if (!is_free(c)) {
-    reject(7, p, line);
-    return step::reject;
+    reject(7, p, at);
+    notify(record_kind::speed_point, first, false);
+    return after_rejection(step::reject);
   }
   if (w < 1) {
     c.tipo = tipo_cella::punto_senza_velocita;
@@ -213,28 +278,39 @@ train_compiler::step train_compiler::speed_point(int line) {
     c.tipo = tipo_cella::punto_velocita;
     c.dato1 = low16(w);
   }
+  notify(record_kind::speed_point, first, true);
   return step::next;
 }
 
 // ---------------------------------------------------------------------------
 // Stations
 
-// The columns are stored into the station's entry as they are read.
-train_compiler::step train_compiler::station(int line) {
+// The columns are stored into the station's entry as they are read. When
+// keeping going, a rejected station is still read to its end and its entry
+// is given back as it was.
+train_compiler::step train_compiler::station() {
+  const size_t first = fields_so_far();
   voce& v = voce_at(m_, station_);
+  std::optional<voce> saved;
+  if (policy_.keep_going) saved = v;
+  bool rejected = false;
   v.posizione = reader_.read_int32();
-  if (!in_range(v.posizione, station_margin_m, line)) {
-    return step::stop_records;
-  }
-  if (!is_multiple(v.posizione, station_position_step_m)) {
-    reject(8, v.posizione, line);
-    return step::reject;
+  const field_place at = reader_.last_field();
+  if (!in_range(v.posizione, station_margin_m, at)) {
+    if (!policy_.keep_going) return step::stop_records;
+    rejected = true;
+  } else if (!is_multiple(v.posizione, station_position_step_m)) {
+    reject(8, v.posizione, at);
+    if (!policy_.keep_going) return step::reject;
+    rejected = true;
   }
   v.tipo = reader_.read_int8();
   const int32_t length = reader_.read_int32();
-  if (!is_multiple(length, station_length_step_m)) {
-    reject(9, v.posizione, line);
-    return step::reject;
+  const field_place length_at = reader_.last_field();
+  if (!rejected && !is_multiple(length, station_length_step_m)) {
+    reject(9, v.posizione, length_at);
+    if (!policy_.keep_going) return step::reject;
+    rejected = true;
   }
   v.flag1 = reader_.read_int8();
   v.flag5 = reader_.read_int8();
@@ -251,29 +327,37 @@ train_compiler::step train_compiler::station(int line) {
   const int64_t seconds = reader_.read_int32();
   v.orario = checked32((hours * 60 + minutes) * 60 + seconds, "time of day");
   v.nome = reader_.read_text();
-  return station_zone_and_marks(v, length, line);
+  if (rejected) {
+    v = *saved;
+    notify(record_kind::station, first, false);
+    return step::next;
+  }
+  const step s = station_zone_and_marks(v, length, at);
+  notify(record_kind::station, first, s == step::next && !rejected_);
+  rejected_ = false;
+  return s;
 }
 
-train_compiler::step train_compiler::station_zone_and_marks(voce& v,
-                                                            int32_t length,
-                                                            int line) {
-  const int64_t pos = v.posizione;
-  // Zone. flag4 lengthens the zone of an ordinary station before it is
-  // cleared for the first one.
-  if (v.tipo == 5 || v.tipo == 6) {
-    v.inizio = checked32(pos - length, "station zone start");
-    v.fine = checked32(pos + platform_tail_m, "station zone end");
-    v.flag4 = 0;
-  } else if (v.tipo == 7 || v.tipo == 8) {
-    v.inizio = checked32(pos - length, "station zone start");
-    v.fine = checked32(pos + length, "station zone end");
-    v.flag4 = 0;
-  } else {
-    const int64_t half = length / 2;  // exact: a multiple of 100
-    v.inizio = checked32(pos - half, "station zone start");
-    v.fine = checked32(pos + half + (v.flag4 != 0 ? flag4_extension_m : 0),
-                       "station zone end");
+station_zone zone_of_station(int64_t posizione, int64_t kind, int64_t length,
+                             int64_t flag4) {
+  // flag4 lengthens the zone of an ordinary station before it is cleared
+  // for the first one.
+  if (kind == 5 || kind == 6) {
+    return {posizione - length, posizione + platform_tail_m};
   }
+  if (kind == 7 || kind == 8) return {posizione - length, posizione + length};
+  const int64_t half = length / 2;  // exact: a multiple of 100
+  return {posizione - half,
+          posizione + half + (flag4 != 0 ? flag4_extension_m : 0)};
+}
+
+train_compiler::step train_compiler::station_zone_and_marks(
+    voce& v, int32_t length, const field_place& at) {
+  const station_zone zone =
+      zone_of_station(v.posizione, v.tipo, length, v.flag4);
+  v.inizio = checked32(zone.inizio, "station zone start");
+  v.fine = checked32(zone.fine, "station zone end");
+  if (v.tipo >= 5 && v.tipo <= 8) v.flag4 = 0;
   if (length < short_station_m) v.flag5 = 0;
   if (station_ == voce_index::prima_stazione) {
     v.flag4 = 0;
@@ -296,8 +380,9 @@ train_compiler::step train_compiler::station_zone_and_marks(voce& v,
   if (v.tipo < first_unmarked_kind) {
     const int64_t numerator = fine - cell_length_m;
     if (numerator <= cell_length_m) {
-      reject(24, std::nullopt, line);
-      return step::reject;
+      reject(24, std::nullopt, at);
+      rejected_ = true;
+      return after_rejection(step::reject);
     }
     cella& c = cell_at(m_, div_round_even(numerator, cell_length_m));
     c.tipo = tipo_cella::fine_stazione;
@@ -307,13 +392,18 @@ train_compiler::step train_compiler::station_zone_and_marks(voce& v,
   if (station_ > voce_index::prima_stazione &&
       static_cast<int64_t>(v.inizio) - station_spacing_m <
           voce_at(m_, station_ - 1).fine) {
-    reject(22, v.posizione, line);
-    return step::reject;
+    reject(22, v.posizione, at);
+    rejected_ = true;
+    return after_rejection(step::reject);
   }
   ++station_;
   if (station_ >= board_entry_) {
-    reject(10, std::nullopt, line);
-    return step::reject;
+    reject(10, std::nullopt, at);
+    rejected_ = true;
+    // Keeping going, each further station takes the last free entry and is
+    // refused alike.
+    if (policy_.keep_going) --station_;
+    return after_rejection(step::reject);
   }
   return step::next;
 }
@@ -334,7 +424,7 @@ void train_compiler::closing_steps() {
     const voce& v = voce_at(m_, entry);
     if (!is_multiple(v.inizio, cell_length_m) ||
         !is_multiple(v.fine, cell_length_m)) {
-      reject(2, std::nullopt, 0);
+      reject(2, std::nullopt, {});
       return;
     }
   }

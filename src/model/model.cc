@@ -95,8 +95,24 @@ void record_error(scenario_model& m, int codice,
                   std::string detail) {
   m.codice_errore = codice;
   if (posizione) m.posizione_errore = *posizione;
-  m.diagnostics.push_back(
-      {codice, posizione, std::move(file), line, std::move(detail)});
+  diagnostic d;
+  d.codice = codice;
+  d.posizione = posizione;
+  d.file = std::move(file);
+  d.line = line;
+  d.detail = std::move(detail);
+  m.diagnostics.push_back(std::move(d));
+}
+
+void record_error(scenario_model& m, int codice,
+                  std::optional<int32_t> posizione, std::string file,
+                  source_span at, std::string detail) {
+  record_error(m, codice, posizione, std::move(file), at.line,
+               std::move(detail));
+  diagnostic& d = m.diagnostics.back();
+  d.column = at.column;
+  d.length = at.length;
+  d.source_line = std::move(at.text);
 }
 
 int64_t div_round_even(int64_t num, int64_t den) {

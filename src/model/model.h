@@ -139,15 +139,27 @@ class tracciato_t {
   std::array<genere*, 2> kind_{};
 };
 
+// A field of a description as a diagnostic points at it: 1-based line and
+// byte column of its first character, its length, and its whole line.
+struct source_span {
+  int line = 0;  // 0 when there is no place
+  int column = 0;
+  int length = 0;
+  std::string text;  // the line, without its line end
+};
+
 // One recorded failure as it is shown to a person: the code, its position in
-// metres when the code records one, and the description file and line of the
-// record that caused it when a compiler rejection did.
+// metres when the code records one, and the description file, line and
+// column of the field that caused it when a compiler rejection did.
 struct diagnostic {
   int codice = 0;
   std::optional<int32_t> posizione;
-  std::string file;    // file name of the description, empty when none
-  int line = 0;        // 1-based line of the rejected record, 0 when none
-  std::string detail;  // what exactly failed, for run-time failures
+  std::string file;         // file name of the description, empty when none
+  int line = 0;             // 1-based line of the rejected record, 0 when none
+  std::string detail;       // what exactly failed, for run-time failures
+  int column = 0;           // 1-based byte column of the field, 0 when unknown
+  int length = 0;           // bytes of the field on its line
+  std::string source_line;  // the text of `line`, when known
 };
 
 struct scenario_model {
@@ -189,6 +201,10 @@ void create_cells(scenario_model& m, int32_t length);
 void record_error(scenario_model& m, int codice,
                   std::optional<int32_t> posizione = std::nullopt,
                   std::string file = {}, int line = 0, std::string detail = {});
+// The same, pointing at a field of the description.
+void record_error(scenario_model& m, int codice,
+                  std::optional<int32_t> posizione, std::string file,
+                  source_span at, std::string detail = {});
 
 // num / den rounded to the nearest integer, exact halves to the even
 // neighbour. `den` must be positive.

@@ -56,7 +56,15 @@ const code_info* find(int code) {
   return nullptr;
 }
 
+constexpr std::array<int, codes.size()> code_numbers = [] {
+  std::array<int, codes.size()> n{};
+  for (size_t i = 0; i < codes.size(); ++i) n[i] = codes[i].code;
+  return n;
+}();
+
 }  // namespace
+
+std::span<const int> all_error_codes() { return code_numbers; }
 
 std::string_view error_meaning(int code) {
   const code_info* c = find(code);

@@ -1,10 +1,49 @@
 #include "run/report.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
+#include "model/kilometres.h"
 #include "run/error_codes.h"
 
 namespace scenario {
+
+namespace {
+
+constexpr char bold[] = "\033[1m";
+constexpr char red[] = "\033[1;31m";
+constexpr char magenta[] = "\033[1;35m";
+constexpr char green[] = "\033[1;32m";
+constexpr char plain[] = "\033[0m";
+
+std::string paint(const std::string& s, const char* colour, bool on) {
+  return on ? colour + s + plain : s;
+}
+
+// The gutter of the source lines: the line number right-aligned in at least
+// five columns (an empty number for the caret's line), then " | ".
+std::string gutter(int line, const std::string& number) {
+  const size_t width = std::max<size_t>(5, std::to_string(line).size());
+  return std::string(width - number.size(), ' ') + number + " | ";
+}
+
+// The caret under the field: the source's tabs are kept before it so that
+// it lines up whatever the tab width.
+std::string caret_line(const source_span& at) {
+  std::string pad;
+  const size_t before = static_cast<size_t>(std::max(at.column - 1, 0));
+  for (size_t i = 0; i < before; ++i) {
+    pad += i < at.text.size() && at.text[i] == '\t' ? '\t' : ' ';
+  }
+  std::string caret = "^";
+  if (at.length > 1) caret.append(static_cast<size_t>(at.length - 1), '~');
+  return pad + caret;
+}
+
+}  // namespace
 
 std::string format_diagnostic(const diagnostic& d, bool file_name_only) {
   std::string s;
@@ -29,6 +68,59 @@ void report_diagnostics(const scenario_model& m, std::ostream& err,
     err << format_diagnostic(d, file_name_only) << '\n';
   }
   err.flush();
+}
+
+std::string position_note(std::optional<int32_t> metres) {
+  if (!metres) return {};
+  return " (position " + format_km(*metres) + ", " + std::to_string(*metres) +
+         " m)";
+}
+
+located_message diagnostic_message(const diagnostic& d) {
+  located_message msg;
+  msg.file = d.file;
+  msg.at = {d.line, d.column, d.length, d.source_line};
+  msg.label = "error " + std::to_string(d.codice);
+  msg.text = std::string(error_meaning(d.codice));
+  if (!d.detail.empty()) msg.text += " (" + d.detail + ")";
+  if (error_has_position(d.codice)) msg.text += position_note(d.posizione);
+  return msg;
+}
+
+std::string render_message(const located_message& msg, bool colour) {
+  std::string head;
+  if (!msg.file.empty()) {
+    head = msg.file;
+    if (msg.at.line > 0) head += ":" + std::to_string(msg.at.line);
+    if (msg.at.line > 0 && msg.at.column > 0) {
+      head += ":" + std::to_string(msg.at.column);
+    }
+    head += ":";
+  }
+  std::string s;
+  if (!head.empty()) s = paint(head, bold, colour) + " ";
+  s += paint(msg.label + ":", msg.is_error ? red : magenta, colour);
+  s += " " + msg.text + "\n";
+  if (msg.at.line > 0 && msg.at.column > 0) {
+    const int n = msg.at.line;
+    s += gutter(n, std::to_string(n)) + msg.at.text + "\n";
+    s += gutter(n, "") + paint(caret_line(msg.at), green, colour) + "\n";
+  }
+  return s;
+}
+
+void report_diagnostics_with_source(const scenario_model& m, std::ostream& err,
+                                    bool colour) {
+  for (const diagnostic& d : m.diagnostics) {
+    err << render_message(diagnostic_message(d), colour);
+  }
+  err.flush();
+}
+
+bool use_colour() {
+  const char* no_color = std::getenv("NO_COLOR");
+  if (no_color != nullptr && no_color[0] != '\0') return false;
+  return isatty(STDERR_FILENO) != 0;
 }
 
 }  // namespace scenario

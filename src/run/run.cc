@@ -36,6 +36,15 @@ void remove_description(const std::filesystem::path& p) {
   }
 }
 
+void report(const scenario_model& m, std::ostream& err,
+            const report_options& opts) {
+  if (opts.with_source) {
+    report_diagnostics_with_source(m, err, opts.colour);
+  } else {
+    report_diagnostics(m, err, opts.file_names_only);
+  }
+}
+
 }  // namespace
 
 int memorizza_percorso(scenario_model& m, int32_t j, const compile_inputs& in,
@@ -44,7 +53,7 @@ int memorizza_percorso(scenario_model& m, int32_t j, const compile_inputs& in,
   reset(m, j);
   memorizza_dati(m, in);
   if (!m.has_cells()) {
-    report_diagnostics(m, err, opts.file_names_only);
+    report(m, err, opts);
     err << "error: the compiler ended before the cell array existed; no "
            "binary file was written and earlier ones are left as they were\n";
     err.flush();
@@ -53,11 +62,11 @@ int memorizza_percorso(scenario_model& m, int32_t j, const compile_inputs& in,
   post_elabora(m);
   if (int slot = fill_marker_slots(m); slot != 0) {
     record_error(m, slot);
-    report_diagnostics(m, err, opts.file_names_only);
+    report(m, err, opts);
     ui.errore(std::to_string(slot));
     return exit_errore;
   }
-  report_diagnostics(m, err, opts.file_names_only);
+  report(m, err, opts);
   file_failure failure;
   if (!write_binary_files(m, out_dir, &failure)) {
     return file_system_failure(failure, err);
@@ -68,9 +77,10 @@ int memorizza_percorso(scenario_model& m, int32_t j, const compile_inputs& in,
 
 int compile_in_memory(scenario_model& m, int32_t j,
                       const description_text& linea,
-                      const description_text& treno) {
+                      const description_text& treno,
+                      const compile_policy& policy) {
   reset(m, j);
-  compile_descriptions(m, linea, treno);
+  compile_descriptions(m, linea, treno, policy);
   if (!m.has_cells()) return exit_no_cells;
   post_elabora(m);
   if (int slot = fill_marker_slots(m); slot != 0) {

@@ -36,6 +36,10 @@ inline constexpr std::chrono::seconds default_folder_wait{60};
 
 struct report_options {
   bool file_names_only = true;  // name descriptions without their directory
+  // The author's form: column, kilometres, source line and caret (the
+  // builder keeps its one-line form: its descriptions are gone by then).
+  bool with_source = false;
+  bool colour = false;  // with_source only
 };
 
 // Resets the model, compiles `in`, post-processes, fills the marker and
@@ -53,7 +57,8 @@ int memorizza_percorso(scenario_model& m, int32_t j, const compile_inputs& in,
 // every file can be written.
 int compile_in_memory(scenario_model& m, int32_t j,
                       const description_text& linea,
-                      const description_text& treno);
+                      const description_text& treno,
+                      const compile_policy& policy = {});
 
 // Runs `work` while holding the exclusive lock of the folder `dir`, so that
 // one run at a time writes there. Waits at most `wait` for another run,

@@ -9,9 +9,9 @@ TEST(div_round_even, rounds_halves_to_the_even_neighbour) {
   const struct {
     int64_t num, den, want;
   } cases[] = {
-      {106500, 50, 2130}, {25, 50, 0},   {75, 50, 2},    {125, 50, 2},
+      {106500, 50, 2130}, {25, 50, 0},     {75, 50, 2},     {125, 50, 2},
       {175, 50, 4},       {7025, 50, 140}, {7075, 50, 142}, {26, 50, 1},
-      {24, 50, 0},        {-25, 50, 0},  {-75, 50, -2},  {-26, 50, -1},
+      {24, 50, 0},        {-25, 50, 0},    {-75, 50, -2},   {-26, 50, -1},
       {-50, 50, -1},      {0, 50, 0},
   };
   for (const auto& c : cases) {
@@ -48,7 +48,7 @@ TEST(reset, clears_entries_and_code_but_keeps_the_position) {
   m.voci[5].orario = 99;
   m.codice_errore = 16;
   m.posizione_errore = 2400;
-  m.diagnostics.push_back({16, 2400, "f", 3, ""});
+  m.diagnostics.push_back({16, 2400, "f", 3, "", 0, 0, ""});
   reset(m, 1);
   for (const voce& v : m.voci) {
     EXPECT_TRUE(v.nome.empty());

@@ -1,5 +1,6 @@
 // `scenario compile` as a scenario author uses it: any pair of descriptions,
-// errors as FILE:LINE: error CODE: meaning, inputs never touched.
+// errors as FILE:LINE:COLUMN: error CODE: meaning with the source line and a
+// caret under the field, inputs never touched.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -113,7 +114,7 @@ TEST(compile_command, names_and_plan_follow_the_options) {
 }
 
 // One case per class of error: the exit status and the exact report.
-TEST(compile_command, errors_are_reported_with_file_and_line) {
+TEST(compile_command, errors_are_reported_with_line_column_and_caret) {
   struct error_case {
     const char* name;
     std::string line_text;
@@ -127,25 +128,37 @@ TEST(compile_command, errors_are_reported_with_file_and_line) {
       {"line rejection ends the compiler before the train",
        line_head + "cartello_indicatore,  1500,   (GALLERIA)(BIS)(m.100)\r\n",
        small_train, 1,
-       "LINE:8: error 6: direction board on an occupied cell (position 1500 "
-       "m)\n"},
+       "LINE:8:23: error 6: direction board on an occupied cell (position "
+       "1+500, 1500 m)\n"
+       "    8 | cartello_indicatore,  1500,   (GALLERIA)(BIS)(m.100)\n"
+       "      |                       ^~~~\n"},
       {"train rejection names the train file and the record's line", small_line,
        std::string(small_train) +
            "segnale,    1000,   2, 4, 1,  0, 0,    0,  0,0,0, 0\r\n",
-       1, "TRAIN:8: error 16: signal on an occupied cell (position 1000 m)\n"},
+       1,
+       "TRAIN:8:13: error 16: signal on an occupied cell (position 1+000, "
+       "1000 m)\n"
+       "    8 | segnale,    1000,   2, 4, 1,  0, 0,    0,  0,0,0, 0\n"
+       "      |             ^~~~\n"},
       {"a record beyond the line is reported and compilation goes on",
        line_head + "[montagne]\r\nmontagna,   9950,  10000,  11\r\n",
        small_train, 1,
-       "LINE:9: error 15: record lies beyond the end of the cell array "
-       "(position 9950 m)\n"},
+       "LINE:9:13: error 15: record lies beyond the end of the cell array "
+       "(position 9+950, 9950 m)\n"
+       "    9 | montagna,   9950,  10000,  11\n"
+       "      |             ^~~~\n"},
       {"text where a number belongs is a reading failure", small_line,
        "[generale]\r\nnumero vetture,    sette\r\n", 1,
-       "TRAIN:2: error 25: reading or run-time failure while compiling "
-       "(\"sette\" is not a whole number)\n"},
+       "TRAIN:2:20: error 25: reading or run-time failure while compiling "
+       "(\"sette\" is not a whole number)\n"
+       "    2 | numero vetture,    sette\n"
+       "      |                    ^~~~~\n"},
       {"a failure before the cells exist writes nothing",
        "[generale]\r\nlunghezza percorso,    2000000\r\n[fine]\r\n",
        small_train, 2,
-       "LINE:2: error 1: line length above 1000000 m\n"
+       "LINE:2:24: error 1: line length above 1000000 m\n"
+       "    2 | lunghezza percorso,    2000000\n"
+       "      |                        ^~~~~~~\n"
        "error: the compiler ended before the cell array existed; no binary "
        "file was written and earlier ones are left as they were\n"},
   };

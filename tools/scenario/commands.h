@@ -21,6 +21,7 @@ command add_compile_command(CLI::App& tool);
 command add_inspect_command(CLI::App& tool);
 command add_report_command(CLI::App& tool);
 command add_diff_command(CLI::App& tool);
+command add_check_command(CLI::App& tool);
 
 }  // namespace scenario::tool
 

@@ -1,6 +1,7 @@
 // scenario compile: compiles any pair of descriptions into the simulator's
 // three binary files, for scenario authors. Never deletes or changes its
-// inputs; reports each recorded code as FILE:LINE: error CODE: meaning.
+// inputs; reports each recorded code as FILE:LINE:COLUMN: error CODE:
+// meaning, with the source line and a caret under the field.
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <system_error>
 
 #include "commands.h"
+#include "run/report.h"
 #include "run/run.h"
 #include "run/window.h"
 
@@ -46,7 +48,10 @@ int run_compile(const compile_arguments& args) {
                             /*delete_sources=*/false};
     auto console = make_console_window();
     return memorizza_percorso(m, args.no_plan ? 0 : 1, in, args.out_dir,
-                              *console, std::cerr, {.file_names_only = false});
+                              *console, std::cerr,
+                              {.file_names_only = false,
+                               .with_source = true,
+                               .colour = use_colour()});
   });
 }
 

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
       add_inspect_command(app),
       add_report_command(app),
       add_diff_command(app),
+      add_check_command(app),
   };
   try {
     app.parse(argc, argv);

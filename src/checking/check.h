@@ -1,0 +1,48 @@
+// Checks a pair of descriptions in one pass: every code the compiler would
+// record (it compiles with the keep-going policy, so a rejected record is
+// reported and skipped), then the railway consistency warnings on the
+// records as read. Works on descriptions held in memory, writes nothing and
+// never throws; `scenario check` prints what it returns.
+#ifndef SCENARIO_CHECKING_CHECK_H_
+#define SCENARIO_CHECKING_CHECK_H_
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "checking/warnings.h"
+#include "compiler/compiler.h"
+#include "model/model.h"
+
+namespace scenario {
+
+// One problem found: an error (a compiler code) or a warning (by name).
+struct finding {
+  bool is_error = true;
+  int code = 0;                       // the error code; 0 for a warning
+  std::string warning;                // the warning's name; empty for an error
+  std::string message;                // what is wrong, without the position
+  std::optional<int64_t> position_m;  // where along the line, when known
+  std::string file;                   // the description, empty when none
+  source_span at;                     // at.line 0 when the finding has no place
+};
+
+struct check_result {
+  std::vector<finding> findings;  // in file order, then line and column
+  int errors = 0;
+  int warnings = 0;  // counted as errors instead under -Werror
+};
+
+// Compiles `linea` and `treno` with the keep-going policy and runs the
+// enabled warnings. Under options.warnings_as_errors every warning is a
+// finding with is_error set.
+check_result check_descriptions(const description_text& linea,
+                                const description_text& treno,
+                                const warning_options& options);
+
+// The exit status of a check: 0 when no error, 1 otherwise.
+int check_status(const check_result& r);
+
+}  // namespace scenario
+
+#endif  // SCENARIO_CHECKING_CHECK_H_

@@ -1,0 +1,180 @@
+#include "checking/formats.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <nlohmann/json.hpp>
+
+#include "model/kilometres.h"
+#include "run/error_codes.h"
+#include "run/report.h"
+
+namespace scenario {
+namespace {
+
+using nlohmann::json;
+
+std::string error_rule_id(int code) { return "E" + std::to_string(code); }
+
+std::string rule_id(const finding& f) {
+  return f.warning.empty() ? error_rule_id(f.code) : f.warning;
+}
+
+std::string plural(int n, const char* word) {
+  return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+}
+
+// A description's path as a URI reference: absolute paths as file URIs,
+// relative ones as relative references; bytes outside the unreserved set
+// (and '/') are percent-encoded.
+std::string path_uri(const std::string& path) {
+  std::string s = path.starts_with("/") ? "file://" : "";
+  for (unsigned char c : path) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                       (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+                       c == '_' || c == '~' || c == '/';
+    if (plain) {
+      s += static_cast<char>(c);
+    } else {
+      char buf[4];
+      std::snprintf(buf, sizeof buf, "%%%02X", c);
+      s += buf;
+    }
+  }
+  return s;
+}
+
+}  // namespace
+
+std::string format_text(const check_result& r, bool colour) {
+  std::string s;
+  for (const finding& f : r.findings) {
+    located_message msg;
+    msg.file = f.file;
+    msg.at = f.at;
+    msg.is_error = f.is_error;
+    if (f.warning.empty()) {
+      msg.label = "error " + std::to_string(f.code);
+    } else {
+      msg.label = f.is_error ? "error" : "warning";
+    }
+    msg.text = f.message;
+    if (f.position_m) {
+      msg.text += position_note(static_cast<int32_t>(*f.position_m));
+    }
+    if (!f.warning.empty()) {
+      msg.text += f.is_error ? " [-Werror=" + f.warning + "]"
+                             : " [-W" + f.warning + "]";
+    }
+    s += render_message(msg, colour);
+  }
+  s += plural(r.errors, "error") + ", " + plural(r.warnings, "warning") + "\n";
+  return s;
+}
+
+std::string format_json(const check_result& r) {
+  json findings = json::array();
+  for (const finding& f : r.findings) {
+    json j;
+    j["severity"] = f.is_error ? "error" : "warning";
+    j["code"] = f.warning.empty() ? json(f.code) : json(nullptr);
+    j["warning"] = f.warning.empty() ? json(nullptr) : json(f.warning);
+    j["message"] = f.message;
+    j["file"] = f.file.empty() ? json(nullptr) : json(f.file);
+    if (f.at.line > 0) {
+      j["line"] = f.at.line;
+      j["column"] = f.at.column;
+      j["length"] = f.at.length;
+      j["source"] = f.at.text;
+    } else {
+      j["line"] = nullptr;
+      j["column"] = nullptr;
+      j["length"] = nullptr;
+      j["source"] = nullptr;
+    }
+    if (f.position_m) {
+      j["position_m"] = *f.position_m;
+      j["position_km"] = format_km(*f.position_m);
+    } else {
+      j["position_m"] = nullptr;
+      j["position_km"] = nullptr;
+    }
+    findings.push_back(std::move(j));
+  }
+  json out;
+  out["errors"] = r.errors;
+  out["warnings"] = r.warnings;
+  out["findings"] = std::move(findings);
+  return out.dump(2) + "\n";
+}
+
+std::string format_sarif(const check_result& r) {
+  json rules = json::array();
+  std::map<std::string, size_t> rule_index;
+  for (int code : all_error_codes()) {
+    rule_index[error_rule_id(code)] = rules.size();
+    rules.push_back({{"id", error_rule_id(code)},
+                     {"name", "Error" + std::to_string(code)},
+                     {"shortDescription",
+                      {{"text", std::string(error_meaning(code)) + "."}}},
+                     {"defaultConfiguration", {{"level", "error"}}}});
+  }
+  for (const warning_info& w : all_warnings()) {
+    rule_index[std::string(w.name)] = rules.size();
+    rules.push_back(
+        {{"id", std::string(w.name)},
+         {"name", std::string(w.name)},
+         {"shortDescription", {{"text", std::string(w.rationale) + "."}}},
+         {"defaultConfiguration", {{"level", "warning"}}}});
+  }
+
+  json results = json::array();
+  for (const finding& f : r.findings) {
+    const std::string id = rule_id(f);
+    json result = {{"ruleId", id},
+                   {"ruleIndex", rule_index.at(id)},
+                   {"level", f.is_error ? "error" : "warning"}};
+    std::string text = f.message;
+    if (f.position_m) {
+      text += position_note(static_cast<int32_t>(*f.position_m));
+      result["properties"] = {{"positionMetres", *f.position_m},
+                              {"positionKilometres", format_km(*f.position_m)}};
+    }
+    result["message"] = {{"text", text + "."}};
+    if (!f.file.empty()) {
+      json physical = {{"artifactLocation", {{"uri", path_uri(f.file)}}}};
+      if (f.at.line > 0) {
+        json region = {{"startLine", f.at.line},
+                       {"snippet", {{"text", f.at.text}}}};
+        if (f.at.column > 0) {
+          region["startColumn"] = f.at.column;
+          region["endColumn"] = f.at.column + std::max(f.at.length, 1);
+        }
+        physical["region"] = std::move(region);
+      }
+      result["locations"] = json::array({{{"physicalLocation", physical}}});
+    }
+    results.push_back(std::move(result));
+  }
+
+  json driver = {{"name", "scenario check"}, {"rules", std::move(rules)}};
+  json run = {{"tool", {{"driver", std::move(driver)}}},
+              {"columnKind", "unicodeCodePoints"},
+              {"results", std::move(results)}};
+  json log = {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
+              {"version", "2.1.0"},
+              {"runs", json::array({std::move(run)})}};
+  return log.dump(2) + "\n";
+}
+
+std::string format_warning_list() {
+  std::string s;
+  for (const warning_info& w : all_warnings()) {
+    std::string name(w.name);
+    name.resize(std::max<size_t>(name.size() + 2, 24), ' ');
+    s += "-W" + name + std::string(w.rationale) + "\n";
+  }
+  return s;
+}
+
+}  // namespace scenario

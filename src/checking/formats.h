@@ -1,0 +1,25 @@
+// What `scenario check` prints: the findings as a compiler's text (with the
+// source line and a caret), as JSON, or as SARIF 2.1.0 for editors and
+// code-scanning views (one rule per error code and per warning).
+#ifndef SCENARIO_CHECKING_FORMATS_H_
+#define SCENARIO_CHECKING_FORMATS_H_
+
+#include <string>
+
+#include "checking/check.h"
+
+namespace scenario {
+
+// Every finding in the compiler's form, then a line counting them.
+std::string format_text(const check_result& r, bool colour);
+
+std::string format_json(const check_result& r);
+
+std::string format_sarif(const check_result& r);
+
+// The list that --list-warnings prints: each name and its rationale.
+std::string format_warning_list();
+
+}  // namespace scenario
+
+#endif  // SCENARIO_CHECKING_FORMATS_H_

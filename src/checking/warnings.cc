@@ -1,0 +1,482 @@
+#include "checking/warnings.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+#include "compiler/plan.h"
+#include "compiler/train_compiler.h"
+#include "model/kilometres.h"
+
+namespace scenario {
+namespace {
+
+constexpr std::array<warning_info, 10> warnings = {{
+    {"tunnel-board",
+     "a tunnel board (\"GALLERIA\") must state the length of the tunnel span "
+     "that follows it"},
+    {"station-order",
+     "stations are listed in their order along the line, so that each "
+     "follows the one before it"},
+    {"station-overlap",
+     "two station zones must not share track: the train cannot be in both"},
+    {"station-time",
+     "the timetable runs forward: a station further along is not timed "
+     "earlier"},
+    {"speed-board-missing",
+     "every change of the speed limit is announced by a speed board near it"},
+    {"speed-board-unmatched",
+     "a speed board announces a speed-limit change that follows it"},
+    {"signal-spacing",
+     "consecutive signals stand at least a braking distance apart at the "
+     "speed in force (0.5 m/s^2)"},
+    {"curve-speed",
+     "the speed in force through a curve keeps the lateral acceleration "
+     "within 1.0 m/s^2"},
+    {"beyond-line",
+     "records stand between the start of the line and its length"},
+    {"duplicate-record", "the same record written twice is a slip"},
+}};
+
+// Limits of the warnings, in metres.
+constexpr int64_t board_before_change_m = 1500;  // advance boards
+constexpr int64_t board_after_change_m = 100;
+constexpr int64_t tunnel_board_reach_m = 1000;
+constexpr int64_t tunnel_length_tolerance_m = 50;
+
+bool is(const record_as_read& r, record_kind k) { return r.kind == k; }
+
+std::string km(int64_t m) { return format_km(m); }
+
+std::string kmh(double v) { return std::to_string(std::lround(v)) + " km/h"; }
+
+// The speed limit in force at position `p`, from the compiled cells (their
+// layer rule: cell p / 50), in km/h; none without cells.
+std::optional<int64_t> speed_at(const scenario_model& m, int64_t p) {
+  if (!m.has_cells()) return std::nullopt;
+  const int64_t last = static_cast<int64_t>(m.celle.size()) - 1;
+  const int64_t k =
+      std::clamp<int64_t>(div_round_even(p, cell_length_m), 0, last);
+  return int64_t{m.celle[static_cast<size_t>(k)].velocita_limite} * 5;
+}
+
+// The highest speed in force from `from` to `to`.
+std::optional<int64_t> top_speed(const scenario_model& m, int64_t from,
+                                 int64_t to) {
+  std::optional<int64_t> top;
+  for (int64_t p = from; p <= to; p += cell_length_m) {
+    const auto v = speed_at(m, p);
+    if (v && (!top || *v > *top)) top = v;
+  }
+  const auto end = speed_at(m, to);
+  if (end && (!top || *end > *top)) top = end;
+  return top;
+}
+
+class warning_run {
+ public:
+  warning_run(const std::vector<record_as_read>& records,
+              const scenario_model& m, const warning_options& options)
+      : records_(records), m_(m), options_(options) {}
+
+  std::vector<raised_warning> run() {
+    if (on("tunnel-board")) tunnel_boards();
+    stations();
+    if (on("speed-board-missing") || on("speed-board-unmatched")) {
+      speed_boards();
+    }
+    if (on("signal-spacing")) signal_spacing();
+    if (on("curve-speed")) curve_speed();
+    if (on("beyond-line")) beyond_line();
+    if (on("duplicate-record")) duplicates();
+    return std::move(out_);
+  }
+
+ private:
+  bool on(std::string_view name) const { return options_.enabled(name); }
+
+  void raise(std::string_view name, const record_as_read& r, field_place at,
+             std::optional<int64_t> position, std::string message) {
+    out_.push_back({std::string(name), std::move(message), r.in, at, position});
+  }
+
+  std::vector<const record_as_read*> accepted(record_kind k) const {
+    std::vector<const record_as_read*> v;
+    for (const record_as_read& r : records_) {
+      if (is(r, k) && r.accepted) v.push_back(&r);
+    }
+    return v;
+  }
+
+  // A board whose text names a tunnel ("GALLERIA") and states a length
+  // ("m.550") must be followed, within reach, by a tunnel of that length.
+  void tunnel_boards() {
+    const auto tunnels = accepted(record_kind::tunnel);
+    for (const record_as_read* b : accepted(record_kind::direction_board)) {
+      const std::optional<int64_t> stated = stated_tunnel_length(b->text);
+      if (!stated) continue;
+      const int64_t p = b->number(0);
+      const record_as_read* next = nullptr;
+      for (const record_as_read* t : tunnels) {
+        const int64_t start = t->number(0);
+        if (start >= p && start <= p + tunnel_board_reach_m &&
+            (next == nullptr || start < next->number(0))) {
+          next = t;
+        }
+      }
+      if (next == nullptr) {
+        raise("tunnel-board", *b, b->text_at, p,
+              "tunnel board states " + std::to_string(*stated) +
+                  " m, but no tunnel starts within " +
+                  std::to_string(tunnel_board_reach_m) + " m after it");
+        continue;
+      }
+      const int64_t length = next->number(1) - next->number(0);
+      if (std::llabs(length - *stated) > tunnel_length_tolerance_m) {
+        raise("tunnel-board", *b, b->text_at, p,
+              "tunnel board states " + std::to_string(*stated) +
+                  " m, but the tunnel that follows from " +
+                  km(next->number(0)) + " (line " +
+                  std::to_string(next->key_at.line) + ") is " +
+                  std::to_string(length) + " m long");
+      }
+    }
+  }
+
+  static std::optional<int64_t> stated_tunnel_length(const std::string& text) {
+    std::string upper = text;
+    for (char& c : upper) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    if (upper.find("GALLERIA") == std::string::npos) return std::nullopt;
+    for (size_t at = upper.find("M."); at != std::string::npos;
+         at = upper.find("M.", at + 1)) {
+      size_t i = at + 2;
+      while (i < upper.size() && upper[i] == ' ') ++i;
+      int64_t v = 0;
+      size_t digits = 0;
+      while (i < upper.size() && upper[i] >= '0' && upper[i] <= '9' &&
+             digits < 9) {
+        v = v * 10 + (upper[i] - '0');
+        ++i;
+        ++digits;
+      }
+      if (digits > 0) return v;
+    }
+    return std::nullopt;
+  }
+
+  // Stations: every station record as read, refused ones too, since these
+  // warnings say why the compiler refused them.
+  struct station {
+    const record_as_read* r;
+    int64_t posizione, inizio, fine, orario;
+  };
+
+  std::vector<station> station_list() const {
+    std::vector<station> v;
+    for (const record_as_read& r : records_) {
+      if (!is(r, record_kind::station) || r.numbers.size() < 16) continue;
+      const station_zone z =
+          zone_of_station(r.number(0), r.number(1), r.number(2), r.number(5));
+      const int64_t orario =
+          (r.number(13) * 60 + r.number(14)) * 60 + r.number(15);
+      v.push_back({&r, r.number(0), z.inizio, z.fine, orario});
+    }
+    return v;
+  }
+
+  static std::string clock(int64_t s) {
+    char buf[32];
+    std::snprintf(
+        buf, sizeof buf, "%lld:%02lld:%02lld", static_cast<long long>(s / 3600),
+        static_cast<long long>(s / 60 % 60), static_cast<long long>(s % 60));
+    return buf;
+  }
+
+  static std::string named(const station& s) {
+    return s.r->text + " (" + km(s.posizione) + ", line " +
+           std::to_string(s.r->key_at.line) + ")";
+  }
+
+  void stations() {
+    const std::vector<station> in_file = station_list();
+    if (on("station-order")) {
+      const station* furthest = nullptr;
+      for (const station& s : in_file) {
+        if (furthest != nullptr && s.posizione < furthest->posizione) {
+          raise("station-order", *s.r, s.r->place(0), s.posizione,
+                "station " + s.r->text + " comes after " + named(*furthest) +
+                    " in the file but stands before it on the line");
+        }
+        if (furthest == nullptr || s.posizione >= furthest->posizione) {
+          furthest = &s;
+        }
+      }
+    }
+    std::vector<station> along = in_file;
+    std::stable_sort(along.begin(), along.end(),
+                     [](const station& a, const station& b) {
+                       return a.posizione < b.posizione;
+                     });
+    if (on("station-overlap")) {
+      const station* reach = nullptr;  // the zone that reaches furthest
+      for (const station& s : along) {
+        if (reach != nullptr && s.inizio < reach->fine) {
+          raise("station-overlap", *s.r, s.r->place(0), s.posizione,
+                "the zone of station " + s.r->text + " (" + km(s.inizio) +
+                    " to " + km(s.fine) + ") overlaps the zone of " +
+                    named(*reach) + " (" + km(reach->inizio) + " to " +
+                    km(reach->fine) + ")");
+        }
+        if (reach == nullptr || s.fine > reach->fine) reach = &s;
+      }
+    }
+    if (on("station-time")) {
+      // Stations without a time (passed without a stop) are left out.
+      const station* latest = nullptr;
+      for (const station& s : along) {
+        if (s.orario == 0) continue;
+        if (latest != nullptr && s.orario < latest->orario) {
+          raise("station-time", *s.r, s.r->place(13), s.posizione,
+                "station " + s.r->text + " is timed " + clock(s.orario) +
+                    ", earlier than " + named(*latest) + " before it (" +
+                    clock(latest->orario) + ")");
+        }
+        if (latest == nullptr || s.orario > latest->orario) latest = &s;
+      }
+    }
+  }
+
+  // A speed-limit change is a speed record whose speed differs from the one
+  // in force before it (the first record sets the speed, it changes none).
+  // A board announces a change when one of its six speeds is the new speed
+  // and it stands from 1500 m before the change to 100 m after it.
+  void speed_boards() {
+    const auto boards = accepted(record_kind::speed_board);
+    struct change {
+      const record_as_read* r;
+      int64_t at, speed;
+    };
+    std::vector<change> changes;
+    std::optional<int64_t> in_force;
+    for (const record_as_read* r : accepted(record_kind::speed_limit)) {
+      if (in_force && *in_force != r->number(1)) {
+        changes.push_back({r, r->number(0), r->number(1)});
+      }
+      in_force = r->number(1);
+    }
+    auto announces = [](const record_as_read& b, const change& c) {
+      const int64_t p = b.number(0);
+      if (p < c.at - board_before_change_m || p > c.at + board_after_change_m) {
+        return false;
+      }
+      for (size_t i : {1, 2, 3, 5, 6, 7}) {
+        if (b.number(i) == c.speed) return true;
+      }
+      return false;
+    };
+    if (on("speed-board-missing")) {
+      for (const change& c : changes) {
+        const bool announced = std::any_of(
+            boards.begin(), boards.end(),
+            [&](const record_as_read* b) { return announces(*b, c); });
+        if (!announced) {
+          raise("speed-board-missing", *c.r, c.r->place(0), c.at,
+                "the speed limit changes to " + kmh(c.speed) +
+                    " with no speed board for it from " +
+                    std::to_string(board_before_change_m) + " m before to " +
+                    std::to_string(board_after_change_m) + " m after");
+        }
+      }
+    }
+    if (on("speed-board-unmatched")) {
+      for (const record_as_read* b : boards) {
+        const bool used =
+            std::any_of(changes.begin(), changes.end(),
+                        [&](const change& c) { return announces(*b, c); });
+        if (!used) {
+          raise("speed-board-unmatched", *b, b->place(0), b->number(0),
+                "speed board for " + std::to_string(b->number(1)) + "/" +
+                    std::to_string(b->number(2)) + "/" +
+                    std::to_string(b->number(3)) +
+                    " km/h announces no speed-limit change from " +
+                    std::to_string(board_after_change_m) + " m before it to " +
+                    std::to_string(board_before_change_m) + " m after it");
+        }
+      }
+    }
+  }
+
+  // Braking distance v^2 / 2a at the highest speed in force between two
+  // consecutive signals along the line.
+  void signal_spacing() {
+    auto signals = accepted(record_kind::signal);
+    std::stable_sort(signals.begin(), signals.end(),
+                     [](const record_as_read* a, const record_as_read* b) {
+                       return a->number(0) < b->number(0);
+                     });
+    for (size_t i = 1; i < signals.size(); ++i) {
+      const int64_t from = signals[i - 1]->number(0);
+      const int64_t to = signals[i]->number(0);
+      const auto v = top_speed(m_, from, to);
+      if (!v || *v <= 0) continue;
+      const double ms = static_cast<double>(*v) / 3.6;
+      const double braking = ms * ms / (2 * braking_deceleration_ms2);
+      if (static_cast<double>(to - from) < braking) {
+        raise("signal-spacing", *signals[i], signals[i]->place(0), to,
+              "signal stands " + std::to_string(to - from) +
+                  " m after the one at " + km(from) + " (line " +
+                  std::to_string(signals[i - 1]->key_at.line) +
+                  "); braking from " + kmh(static_cast<double>(*v)) +
+                  " at 0.5 m/s^2 takes " +
+                  std::to_string(std::lround(braking)) + " m");
+      }
+    }
+  }
+
+  // The radius of a curve class is 1 / curvature; the speed it allows is
+  // sqrt(a * r).
+  void curve_speed() {
+    for (const record_as_read* c : accepted(record_kind::curve)) {
+      const std::optional<double> k = curvature_of(c->key);
+      if (!k || *k == 0) continue;
+      const double radius = 1.0 / std::fabs(*k);
+      const double allowed = std::sqrt(lateral_acceleration_ms2 * radius) * 3.6;
+      const auto v = top_speed(m_, c->number(0), c->number(0) + c->number(1));
+      if (!v || static_cast<double>(*v) <= allowed) continue;
+      raise("curve-speed", *c, c->key_at, c->number(0),
+            "curve of radius about " + std::to_string(std::lround(radius)) +
+                " m is run at " + kmh(static_cast<double>(*v)) +
+                "; 1.0 m/s^2 of lateral acceleration allows " + kmh(allowed));
+    }
+  }
+
+  // Where a record starts and ends along the line, when it has a place.
+  static std::optional<std::pair<int64_t, int64_t>> extent(
+      const record_as_read& r) {
+    switch (r.kind) {
+      case record_kind::line_length:
+        return std::nullopt;
+      case record_kind::curve:
+        return std::pair{r.number(0), r.number(0) + r.number(1)};
+      case record_kind::tunnel:
+        return std::pair{r.number(0), r.number(1)};
+      case record_kind::slowdown:
+        return std::pair{r.number(0), r.number(0) + r.number(2)};
+      default:
+        return std::pair{r.number(0), r.number(0)};
+    }
+  }
+
+  void beyond_line() {
+    std::optional<int64_t> length;
+    for (const record_as_read* r : accepted(record_kind::line_length)) {
+      length = r->number(0);
+    }
+    if (!length) return;
+    for (const record_as_read& r : records_) {
+      if (!r.accepted) continue;
+      const auto e = extent(r);
+      if (!e) continue;
+      if (e->first < 0) {
+        raise("beyond-line", r, r.place(0), e->first,
+              "record starts " + std::to_string(-e->first) +
+                  " m before the start of the line");
+      } else if (e->second > *length) {
+        raise("beyond-line", r, r.place(0), e->first,
+              std::string(e->first > *length ? "record lies" : "record ends") +
+                  " beyond the end of the line at " + km(*length) +
+                  " (\"lunghezza percorso\")");
+      }
+    }
+  }
+
+  // The same key (ignoring case and blanks at its ends) with the same
+  // fields, in the same description.
+  void duplicates() {
+    std::map<std::string, const record_as_read*> seen;
+    for (const record_as_read& r : records_) {
+      std::string k = std::to_string(static_cast<int>(r.in)) + "|" +
+                      std::to_string(static_cast<int>(r.kind)) + "|";
+      for (char c : r.key) {
+        k += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+      }
+      for (int64_t n : r.numbers) k += "|" + std::to_string(n);
+      k += "|" + r.text;
+      const auto [it, fresh] = seen.emplace(std::move(k), &r);
+      if (!fresh) {
+        raise("duplicate-record", r, r.key_at,
+              extent(r) ? std::optional{extent(r)->first} : std::nullopt,
+              "the same record as line " +
+                  std::to_string(it->second->key_at.line));
+      }
+    }
+  }
+
+  const std::vector<record_as_read>& records_;
+  const scenario_model& m_;
+  const warning_options& options_;
+  std::vector<raised_warning> out_;
+};
+
+}  // namespace
+
+std::span<const warning_info> all_warnings() { return warnings; }
+
+bool apply_warning_switch(warning_options& o, std::string_view value,
+                          std::string* why) {
+  if (value == "error") {
+    o.warnings_as_errors = true;
+    return true;
+  }
+  if (value == "no-error") {
+    o.warnings_as_errors = false;
+    return true;
+  }
+  const bool off = value.starts_with("no-");
+  const std::string_view name = off ? value.substr(3) : value;
+  const bool known =
+      std::any_of(warnings.begin(), warnings.end(),
+                  [&](const warning_info& w) { return w.name == name; });
+  if (!known) {
+    *why = "unknown warning \"" + std::string(name) +
+           "\" (scenario check --list-warnings lists them)";
+    return false;
+  }
+  if (off) {
+    o.disabled.emplace(name);
+  } else {
+    o.disabled.erase(std::string(name));
+  }
+  return true;
+}
+
+void record_collector::on_record(const record_event& e) {
+  record_as_read r;
+  r.kind = e.kind;
+  r.in = e.in;
+  r.key = std::string(e.key);
+  r.key_at = e.key_at;
+  r.accepted = e.accepted;
+  for (const read_field& f : e.fields) {
+    if (f.is_text) {
+      r.text = std::string(f.text);
+      r.text_at = f.at;
+    } else {
+      r.numbers.push_back(f.number);
+      r.number_at.push_back(f.at);
+    }
+  }
+  records_.push_back(std::move(r));
+}
+
+std::vector<raised_warning> run_warnings(
+    const std::vector<record_as_read>& records, const scenario_model& m,
+    const warning_options& options) {
+  return warning_run(records, m, options).run();
+}
+
+}  // namespace scenario

@@ -1,0 +1,196 @@
+// The checker: every compiler code of a pair in one pass, each at the line
+// and column of its field, while the strict compilation of the same pair
+// still stops at the first; and what the check does after each kind of code.
+#include "checking/check.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "run/run.h"
+
+namespace scenario {
+namespace {
+
+description_text text(const char* file, std::string body) {
+  return {file, std::move(body), {}};
+}
+
+// Several independent errors in both files (line and column in comments).
+const char* const faulty_line =
+    "[generale]\r\n"                                              // 1
+    "lunghezza percorso,    5000\r\n"                             // 2
+    "ripetizione segnali 4 codici,    520    ,0\r\n"              // 3: 34
+    "[curve]\r\n"                                                 // 4
+    "curvad7,  100,  200\r\n"                                     // 5: 1
+    "[cartelli]\r\n"                                              // 6
+    "indicatori_vmax,  1000,  90,  95,  95,  0,  ,  ,  ,  0\r\n"  // 7
+    "indicatori_vmax,  1000,  90,  95,  95,  1,  ,  ,  ,  0\r\n"  // 8: 19
+    "[indicazioni]\r\n"                                           // 9
+    "cartello_indicatore,  99950,   (X)\r\n"                      // 10: 23
+    "cartello_indicatore,  2000,   (A)\r\n"                       // 11
+    "cartello_indicatore,  2000,   (B)\r\n"                       // 12: 23
+    "[fine]\r\n";
+const char* const faulty_train =
+    "[generale]\r\n"                // 1
+    "numero vetture,    sette\r\n"  // 2: 20
+    "[vel_limite]\r\n"              // 3
+    "velocita,   0,    30\r\n"      // 4
+    "[stazioni]\r\n"                // 5
+    "stazione,     225, 12,  700,  1, 1, 1,  4,1,0,  2,1,1,    1,   7, 5, "
+    "0, A\r\n"  // 6: 15
+    "stazione,    3000, 12,  650,  1, 1, 1,  4,1,0,  2,1,1,    1,   7, 5, "
+    "0, B\r\n"                                                 // 7: 25
+    "[segnali]\r\n"                                            // 8
+    "segnale,    1500,   1, 4, 1,  0, 0,    0,  0,0,0, 0\r\n"  // 9
+    "segnale,    1500,   2, 4, 1,  0, 0,    0,  0,0,0, 0\r\n"  // 10: 13
+    "segnale,    4000,   1, 4, 1,  0, 0,    0,  0,0,0, 0\r\n"  // 11
+    "[fine]\r\n";
+
+using place = std::tuple<std::string, int, int, int>;  // file, code, line, col
+
+std::vector<place> error_places(const check_result& r) {
+  std::vector<place> v;
+  for (const finding& f : r.findings) {
+    if (f.is_error) v.emplace_back(f.file, f.code, f.at.line, f.at.column);
+  }
+  return v;
+}
+
+TEST(check, lists_every_error_of_both_files_at_its_field) {
+  const check_result r =
+      check_descriptions(text("line.txt", faulty_line),
+                         text("train.txt", faulty_train), warning_options{});
+  const std::vector<place> want = {
+      {"line.txt", 3, 3, 34},    {"line.txt", 103, 5, 1},
+      {"line.txt", 21, 8, 19},   {"line.txt", 15, 10, 23},
+      {"line.txt", 6, 12, 23},   {"train.txt", 25, 2, 20},
+      {"train.txt", 8, 6, 15},   {"train.txt", 9, 7, 25},
+      {"train.txt", 16, 10, 13},
+  };
+  EXPECT_EQ(error_places(r), want);
+  EXPECT_EQ(r.errors, 9);
+  EXPECT_EQ(check_status(r), 1);
+  // Each error shows its source line.
+  for (const finding& f : r.findings) {
+    if (f.is_error) {
+      EXPECT_FALSE(f.at.text.empty()) << f.code;
+    }
+  }
+}
+
+TEST(check, strict_compilation_of_the_same_pair_stops_at_the_first) {
+  scenario_model m;
+  compile_in_memory(m, 1, text("line.txt", faulty_line),
+                    text("train.txt", faulty_train));
+  ASSERT_EQ(m.diagnostics.size(), 1u);
+  EXPECT_EQ(m.diagnostics[0].codice, 3);
+  EXPECT_EQ(m.diagnostics[0].line, 3);
+  EXPECT_EQ(m.diagnostics[0].column, 34);
+}
+
+// A valid pair to break one way at a time.
+const char* const good_line =
+    "[generale]\r\n"
+    "lunghezza percorso,    5000\r\n"
+    "[curve]\r\n"
+    "pendenza,   0,    0\r\n"
+    "[fine]\r\n";
+const char* const good_train =
+    "[generale]\r\n"
+    "velocita,   0,    30\r\n"
+    "segnale,    1500,   1, 4, 1,  0, 0,    0,  0,0,0, 0\r\n"
+    "segnale,    1500,   1, 4, 1,  0, 0,    0,  0,0,0, 0\r\n"
+    "[fine]\r\n";
+
+// After these codes nothing meaningful can follow: the check ends with the
+// one code and never reads the train description (whose duplicate signal
+// would otherwise be code 16).
+TEST(check, codes_that_leave_no_cells_end_the_check) {
+  const struct {
+    const char* name;
+    description_text line;
+    int code;
+  } cases[] = {
+      {"missing line description",
+       {"l.txt", std::nullopt, "no such file"},
+       101},
+      {"no [generale]", text("l.txt", "lunghezza percorso, 5000\r\n[fine]\r\n"),
+       102},
+      {"line too long",
+       text("l.txt",
+            "[generale]\r\nlunghezza percorso, 2000000\r\n[curve]\r\n"
+            "pendenza, 0, 0\r\n[fine]\r\n"),
+       1},
+      {"no line length",
+       text("l.txt",
+            "[generale]\r\n[curve]\r\npendenza, 0, 0\r\n"
+            "pendenza, 100, 0\r\n[fine]\r\n"),
+       25},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const check_result r =
+        check_descriptions(c.line, text("t.txt", good_train), {});
+    ASSERT_EQ(r.findings.size(), 1u);
+    EXPECT_EQ(r.findings[0].code, c.code);
+    EXPECT_EQ(r.errors, 1);
+  }
+}
+
+// A reading failure resumes at the next line, in either file; a missing
+// train description is one code 25 with the line's findings kept.
+TEST(check, reading_failures_resume_at_the_next_line) {
+  const check_result r = check_descriptions(
+      text("l.txt",
+           "[generale]\r\nlunghezza percorso, 5000\r\nsfondo uno, x1\r\n"
+           "[curve]\r\npendenza, 0, 99999999999\r\npendenza, 100, 1\r\n"
+           "montagna,   100,  2000,  1\r\n[fine]\r\n"),
+      text("t.txt",
+           "[generale]\r\nvelocita, 0, 30\r\nsabbia, 70000\r\n"
+           "segnale, 1500, 1, 4, 1, 0, 0, 0, 0, 0, 0, 0\r\n"
+           "segnale, 1500, 1, 4, 1, 0, 0, 0, 0, 0, 0, 0\r\n[fine]\r\n"),
+      {});
+  const std::vector<place> want = {{"l.txt", 25, 3, 13},
+                                   {"l.txt", 25, 5, 14},
+                                   {"t.txt", 25, 3, 9},
+                                   {"t.txt", 16, 5, 10}};
+  EXPECT_EQ(error_places(r), want);
+
+  const check_result missing =
+      check_descriptions(text("l.txt", good_line),
+                         {"t.txt", std::nullopt, "cannot open the file"}, {});
+  ASSERT_EQ(missing.errors, 1);
+  EXPECT_EQ(missing.findings[0].code, 25);
+  EXPECT_EQ(missing.findings[0].file, "t.txt");
+}
+
+// A rejected station is read to its end and leaves no trace: the next
+// station is compared with the last one accepted.
+TEST(check, a_rejected_station_is_skipped_whole) {
+  const check_result r = check_descriptions(
+      text("l.txt", good_line),
+      text("t.txt",
+           "[generale]\r\nvelocita, 0, 30\r\n"
+           "stazione, 1000, 12, 200, 0,0,0, 0,0,0, 0,0,0, 0, 7,0,0, A\r\n"
+           "stazione, 1525, 12, 200, 0,0,0, 0,0,0, 0,0,0, 0, 7,5,0, STAZIONE "
+           "NORD\r\n"
+           "stazione, 2000, 12, 200, 0,0,0, 0,0,0, 0,0,0, 0, 7,9,0, C\r\n"
+           "[fine]\r\n"),
+      {});
+  const std::vector<place> want = {{"t.txt", 8, 4, 11}};
+  EXPECT_EQ(error_places(r), want);
+}
+
+TEST(check, a_clean_pair_has_no_error) {
+  const check_result r = check_descriptions(
+      text("l.txt", good_line),
+      text("t.txt", "[generale]\r\nvelocita, 0, 30\r\n[fine]\r\n"), {});
+  EXPECT_EQ(r.errors, 0);
+  EXPECT_EQ(check_status(r), 0);
+}
+
+}  // namespace
+}  // namespace scenario
