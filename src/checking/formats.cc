@@ -114,7 +114,6 @@ std::string format_sarif(const check_result& r) {
   for (int code : all_error_codes()) {
     rule_index[error_rule_id(code)] = rules.size();
     rules.push_back({{"id", error_rule_id(code)},
-                     {"name", "Error" + std::to_string(code)},
                      {"shortDescription",
                       {{"text", std::string(error_meaning(code)) + "."}}},
                      {"defaultConfiguration", {{"level", "error"}}}});
@@ -123,7 +122,6 @@ std::string format_sarif(const check_result& r) {
     rule_index[std::string(w.name)] = rules.size();
     rules.push_back(
         {{"id", std::string(w.name)},
-         {"name", std::string(w.name)},
          {"shortDescription", {{"text", std::string(w.rationale) + "."}}},
          {"defaultConfiguration", {{"level", "warning"}}}});
   }
