@@ -78,6 +78,9 @@ bool line_compiler::compile() {
   }
   if (!general_block()) return false;
   reading_ = false;
+  // Keeping going, a general block whose failure left no cells has said
+  // all there is: what follows would only fail again for want of them.
+  if (policy_.keep_going && general_failed_ && !m_.has_cells()) return false;
   between_blocks();
   reading_ = true;
   if (!body()) return false;
@@ -97,6 +100,7 @@ bool line_compiler::general_block() {
   if (policy_.keep_going) {
     recover = [&](const run_time_failure& e) {
       record_error(m_, 25, std::nullopt, file_, failure_span(), e.what());
+      general_failed_ = true;
       return true;
     };
   }

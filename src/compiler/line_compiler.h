@@ -85,7 +85,8 @@ class line_compiler {
   compile_policy policy_;
   bool reading_ = false;
   plan_drawer plan_;
-  std::string key_;  // the key in hand, kept for the observer
+  std::string key_;              // the key in hand, kept for the observer
+  bool general_failed_ = false;  // a reading failure in the general block
 
   int32_t gradient_pointer_ = 0;
   int32_t gradient_ = 0;

@@ -11,6 +11,8 @@
 
 #include "checking/faulty_pair.h"
 #include "run/run.h"
+#include "sources/sources.h"
+#include "testing/temp_dir.h"
 
 namespace scenario {
 namespace {
@@ -102,6 +104,13 @@ TEST(check, codes_that_leave_no_cells_end_the_check) {
             "[generale]\r\n[curve]\r\npendenza, 0, 0\r\n"
             "pendenza, 100, 0\r\n[fine]\r\n"),
        25},
+      {"a failed line length and no body",
+       text("l.txt",
+            "[generale]\r\nlunghezza percorso, lungo\r\n[curve]\r\n"
+            "[fine]\r\n"),
+       25},
+      {"no line length and no body",
+       text("l.txt", "[generale]\r\n[curve]\r\n[fine]\r\n"), 25},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -163,6 +172,33 @@ TEST(check, a_clean_pair_has_no_error) {
       text("t.txt", "[generale]\r\nvelocita, 0, 30\r\n[fine]\r\n"), {});
   EXPECT_EQ(r.errors, 0);
   EXPECT_EQ(check_status(r), 0);
+}
+
+// The build's own descriptions, as its writers write them: no error, and
+// only the warnings judged in the notes of this check (three records past
+// the 99500 m the line's length states, and the last speed change, to
+// 30 km/h at 99100 m, without a speed board).
+TEST(check, the_builds_descriptions_have_no_error) {
+  testing::temp_dir dir;
+  file_failure failure;
+  ASSERT_TRUE(dati_linea(dir.path(), build_percorso, &failure));
+  ASSERT_TRUE(dati_treno(dir.path(), build_percorso, build_treno, &failure));
+  const check_result r = check_descriptions(
+      load_description(linea_txt_path(dir.path(), build_percorso)),
+      load_description(treno_txt_path(dir.path(), build_percorso, build_treno)),
+      {});
+  EXPECT_EQ(r.errors, 0);
+  std::vector<std::pair<std::string, int>> warnings;
+  for (const finding& f : r.findings) {
+    if (!f.is_error) warnings.emplace_back(f.warning, f.at.line);
+  }
+  const std::vector<std::pair<std::string, int>> want = {
+      {"beyond-line", 137},         // curvad4 from 99800 m
+      {"beyond-line", 170},         // tunnel from 100050 m
+      {"speed-board-missing", 14},  // 30 km/h from 99100 m
+      {"beyond-line", 35},          // OLMISCO at 101200 m
+  };
+  EXPECT_EQ(warnings, want);
 }
 
 }  // namespace
