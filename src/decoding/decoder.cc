@@ -318,7 +318,7 @@ decode_result read_plan(input_file& in, const std::filesystem::path& path,
                         int32_t lunghezza_estesa, tracciato_t& t) {
   const std::string file = path.string();
   plan_reader reader(file, lunghezza_estesa, in.size(), t);
-  std::vector<char> buffer(size_t{1} << 20);
+  std::vector<char> buffer(size_t{1} << 16);
   size_t filled = 0;
   for (;;) {
     const ssize_t n = in.read(buffer.data() + filled, buffer.size() - filled);

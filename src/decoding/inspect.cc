@@ -5,7 +5,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <set>
 
@@ -26,26 +28,35 @@ constexpr std::array<char16_t, 32> cp1252_high = {
 // JSON and CSV of a long line are tens of megabytes of small fields.
 class buffered_out {
  public:
-  explicit buffered_out(std::ostream& out) : out_(out) {
-    buf_.reserve(flush_bytes + 64);
-  }
+  explicit buffered_out(std::ostream& out)
+      : out_(out), buf_(new char[buffer_bytes]) {}
   ~buffered_out() { flush(); }
   buffered_out(const buffered_out&) = delete;
   buffered_out& operator=(const buffered_out&) = delete;
 
   buffered_out& operator<<(std::string_view s) {
-    buf_.append(s);
-    if (buf_.size() >= flush_bytes) flush();
+    if (s.size() > buffer_bytes - used_) {
+      flush();
+      if (s.size() > buffer_bytes) {
+        out_.write(s.data(), static_cast<std::streamsize>(s.size()));
+        return *this;
+      }
+    }
+    std::memcpy(buf_.get() + used_, s.data(), s.size());
+    used_ += s.size();
     return *this;
   }
   buffered_out& operator<<(char c) {
-    buf_ += c;
+    room(1);
+    buf_[used_++] = c;
     return *this;
   }
   buffered_out& operator<<(int64_t v) {
-    char text[24];
-    const auto r = std::to_chars(text, text + sizeof text, v);
-    return *this << std::string_view(text, static_cast<size_t>(r.ptr - text));
+    room(max_number_bytes);
+    used_ = static_cast<size_t>(
+        std::to_chars(buf_.get() + used_, buf_.get() + buffer_bytes, v).ptr -
+        buf_.get());
+    return *this;
   }
   // The shortest text that reads back as the same double, always with a
   // fraction or exponent so that it stays a double; JSON has no NaN or
@@ -55,23 +66,31 @@ class buffered_out {
       *this << std::string_view("null");
       return;
     }
-    char text[32];
-    const auto r = std::to_chars(text, text + sizeof text, d);
-    const std::string_view s(text, static_cast<size_t>(r.ptr - text));
-    *this << s;
-    if (s.find_first_of(".e") == std::string_view::npos) {
-      *this << std::string_view(".0");
+    room(max_number_bytes);
+    char* const first = buf_.get() + used_;
+    char* const last = std::to_chars(first, buf_.get() + buffer_bytes, d).ptr;
+    bool marked = false;
+    for (const char* p = first; p != last; ++p) {
+      marked = marked || *p == '.' || *p == 'e';
     }
+    used_ = static_cast<size_t>(last - buf_.get());
+    if (!marked) *this << std::string_view(".0");
   }
   void flush() {
-    out_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
-    buf_.clear();
+    out_.write(buf_.get(), static_cast<std::streamsize>(used_));
+    used_ = 0;
   }
 
  private:
-  static constexpr size_t flush_bytes = size_t{1} << 16;
+  static constexpr size_t buffer_bytes = size_t{1} << 16;
+  static constexpr size_t max_number_bytes = 32;
+  void room(size_t n) {
+    if (buffer_bytes - used_ < n) flush();
+  }
+
   std::ostream& out_;
-  std::string buf_;
+  std::unique_ptr<char[]> buf_;
+  size_t used_ = 0;
 };
 
 // One plan element: nothing for an empty one (`empty` is written), the

@@ -1,8 +1,9 @@
 // Benchmark of the builder (not a test): times the whole run in an empty
-// folder against the floor of copying its six output files, and times the
-// compile tool on generated lines of growing length, and the check of the
-// longest against its compilation. Prints figures, one per
-// line, as "name: value unit".
+// folder against the floor of copying its six output files, times the
+// compile tool on generated lines of growing length, the check of the
+// longest against its compilation, and reading the 1000 km scenario back as
+// JSON against the floor of reading its files. Prints figures, one per line,
+// as "name: value unit".
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -155,6 +156,56 @@ void report_figures(const fs::path& tool, const fs::path& dir) {
   }
 }
 
+// Reading the 1000 km scenario back: `scenario inspect --format json`
+// against the floor of reading its three files, and its peak memory next to
+// compiling the same line. Runs and reads alternate, like the whole runs.
+void inspect_figures(const fs::path& tool, const fs::path& out,
+                     double compile_time, long compile_peak) {
+  std::vector<std::string> cat = {"/bin/cat"};
+  for (const auto& e : fs::directory_iterator(out)) {
+    cat.push_back(e.path().string());
+  }
+  std::sort(cat.begin() + 1, cat.end());
+  constexpr int reads = 11;
+  std::vector<double> inspect_times;
+  std::vector<double> summary_times;
+  std::vector<double> cat_times;
+  long peak = 0;
+  int status = 0;
+  for (int i = 0; i < reads; ++i) {
+    const sample s = run_process(
+        {tool.string(), "inspect", out.string(), "--format", "json"});
+    inspect_times.push_back(s.seconds);
+    peak = std::max(peak, s.peak_kib);
+    status = s.status;
+    cat_times.push_back(run_process(cat).seconds);
+    // The summary decodes all of it but writes little: the decoder's own
+    // cost next to the floor.
+    const sample summary =
+        run_process({tool.string(), "inspect", out.string()});
+    summary_times.push_back(summary.seconds);
+    peak = std::max(peak, summary.peak_kib);
+  }
+  uintmax_t bytes = 0;
+  for (size_t i = 1; i < cat.size(); ++i) bytes += fs::file_size(cat[i]);
+  const double inspect_median = median(inspect_times);
+  const double cat_median = median(cat_times);
+  std::printf("inspect 1000 km exit status: %d\n", status);
+  print("inspect 1000 km: size of the three files", bytes / 1048576.0, "MiB");
+  print("inspect --format json 1000 km median wall time", inspect_median * 1000,
+        "ms");
+  print("cat of the three files median wall time", cat_median * 1000, "ms");
+  print("inspect / cat ratio", inspect_median / cat_median, "(target <= 3)");
+  print("inspect summary 1000 km median wall time",
+        median(summary_times) * 1000, "ms");
+  print("inspect summary / cat ratio", median(summary_times) / cat_median, "");
+  print("inspect 1000 km peak memory (json and summary)", peak / 1024.0, "MiB");
+  print("inspect / compile peak memory ratio",
+        static_cast<double>(peak) / static_cast<double>(compile_peak),
+        "(target <= 1)");
+  print("inspect / compile wall time ratio", inspect_median / compile_time, "");
+}
+
 }  // namespace
 
 // Checking the 1000 km pair against compiling it: the two alternate, so
@@ -261,6 +312,7 @@ int main(int argc, char** argv) {
     if (km == 1000) {
       report_figures(tool, dir);
       check_figures(tool, dir);
+      inspect_figures(tool, dir / "out", t, peak);
     }
   }
   return 0;
