@@ -9,8 +9,10 @@
 // first, then runs.
 int main() {
   const auto dir = scenario::program_directory();
+  const auto outputs = scenario::run_outputs(dir, scenario::build_percorso,
+                                             scenario::build_treno);
   return scenario::with_folder_locked(
-      dir, scenario::default_folder_wait, std::cerr, [&dir] {
+      dir, scenario::default_folder_wait, std::cerr, outputs, [&dir] {
         auto ui = scenario::make_window(dir);
         return scenario::run_scenario(dir, *ui, std::cerr);
       });

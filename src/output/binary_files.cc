@@ -92,6 +92,13 @@ std::filesystem::path cells_path(const std::filesystem::path& dir,
   return dir / (percorso + "_" + treno + std::string(format::cells_suffix));
 }
 
+std::vector<std::filesystem::path> binary_outputs(
+    const std::filesystem::path& dir, const std::string& percorso,
+    const std::string& treno) {
+  return {plan_path(dir, percorso), entries_path(dir, percorso, treno),
+          cells_path(dir, percorso, treno)};
+}
+
 int fill_marker_slots(scenario_model& m) {
   voce& entry = m.voci[format::marker_entry];
   cella& cell = m.celle.at(format::marker_cell);

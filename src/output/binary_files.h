@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "model/model.h"
 #include "output/replace_file.h"
@@ -20,6 +21,11 @@ std::filesystem::path entries_path(const std::filesystem::path& dir,
 std::filesystem::path cells_path(const std::filesystem::path& dir,
                                  const std::string& percorso,
                                  const std::string& treno);
+
+// The three files in writing order: plan, entries, cells.
+std::vector<std::filesystem::path> binary_outputs(
+    const std::filesystem::path& dir, const std::string& percorso,
+    const std::string& treno);
 
 // Checks that the marker and checksum slots are free, then fills them with
 // the markers and the two checksums. Returns 0, or 1250 (marker slot in use)

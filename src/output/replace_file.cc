@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
+#include <system_error>
 
 namespace scenario {
 namespace {
@@ -20,7 +22,45 @@ std::filesystem::path temp_name_for(const std::filesystem::path& target,
   return target.parent_path() / name;
 }
 
+// True when `name` is `prefix` followed by digits, a dot and digits.
+bool is_temp_suffix(std::string_view name, std::string_view prefix) {
+  if (name.substr(0, prefix.size()) != prefix) return false;
+  name.remove_prefix(prefix.size());
+  const size_t dot = name.find('.');
+  const auto digits = [](std::string_view d) {
+    return !d.empty() && d.find_first_not_of("0123456789") == d.npos;
+  };
+  return dot != name.npos && digits(name.substr(0, dot)) &&
+         digits(name.substr(dot + 1));
+}
+
 }  // namespace
+
+int remove_abandoned_temporaries(
+    const std::filesystem::path& dir,
+    const std::vector<std::filesystem::path>& targets) {
+  std::vector<std::string> prefixes;
+  for (const auto& t : targets) {
+    prefixes.push_back("." + t.filename().string() + ".tmp.");
+  }
+  // One pass over the folder for all the targets.
+  std::error_code ec;
+  std::filesystem::directory_iterator it(dir, ec);
+  int removed = 0;
+  for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+    const std::filesystem::path& p = it->path();
+    const std::string name = p.filename().string();
+    std::error_code entry;
+    for (const std::string& prefix : prefixes) {
+      if (is_temp_suffix(name, prefix) && it->is_regular_file(entry) &&
+          std::filesystem::remove(p, entry)) {
+        ++removed;
+        break;
+      }
+    }
+  }
+  return removed;
+}
 
 std::string file_failure::message() const {
   return "cannot write " + file.string() + ": " + reason;

@@ -98,6 +98,14 @@ class replacement_file {
   file_failure failed_;
 };
 
+// Removes the temporary files that replacements of the `targets` (files
+// of the folder `dir`) left behind when their process was killed before
+// completing; returns how many. Only a process that holds the folder
+// exclusively may call it: others' temporaries are live files then.
+int remove_abandoned_temporaries(
+    const std::filesystem::path& dir,
+    const std::vector<std::filesystem::path>& targets);
+
 // Writes `lines` as 8-bit text, each line followed by CR LF.
 bool write_text_lines(const std::filesystem::path& target,
                       const std::vector<std::string_view>& lines,

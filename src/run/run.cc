@@ -112,12 +112,14 @@ int run_scenario(const std::filesystem::path& dir, window& ui,
 
 int with_folder_locked(const std::filesystem::path& dir,
                        std::chrono::milliseconds wait, std::ostream& err,
+                       const std::vector<std::filesystem::path>& outputs,
                        const std::function<int()>& work) {
   lock_result held = lock_folder(
       dir,
       {.mode = lock_mode::exclusive, .wait = wait, .waiting_notice = &err});
   switch (held.outcome) {
     case lock_outcome::held:
+      remove_abandoned_temporaries(dir, outputs);
       return work();
     case lock_outcome::timed_out:
       err << "error: " << held.message << '\n';
@@ -129,6 +131,22 @@ int with_folder_locked(const std::filesystem::path& dir,
   err << "error: " << held.message << '\n';
   err.flush();
   return exit_file_system;
+}
+
+std::vector<std::filesystem::path> run_outputs(const std::filesystem::path& dir,
+                                               const std::string& percorso,
+                                               const std::string& treno) {
+  std::vector<std::filesystem::path> files = {
+      linea_txt_path(dir, percorso),
+      treno_txt_path(dir, percorso, treno),
+      note_txt_path(dir, percorso, treno),
+      rallentamenti_txt_path(dir, percorso, treno),
+      scheda_txt_path(dir, percorso, treno),
+  };
+  for (const auto& p : binary_outputs(dir, percorso, treno)) {
+    files.push_back(p);
+  }
+  return files;
 }
 
 std::filesystem::path program_directory() {

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <functional>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "compiler/compiler.h"
 #include "model/model.h"
@@ -62,11 +64,20 @@ int compile_in_memory(scenario_model& m, int32_t j,
 
 // Runs `work` while holding the exclusive lock of the folder `dir`, so that
 // one run at a time writes there. Waits at most `wait` for another run,
-// saying so once on `err`. Returns the status of `work`, exit_busy when the
-// wait ran out, or exit_file_system when the folder cannot be locked.
+// saying so once on `err`. Once it holds the folder, removes the temporary
+// files that a killed run left for `outputs` (files of `dir`). Returns the
+// status of `work`, exit_busy when the wait ran out, or exit_file_system
+// when the folder cannot be locked.
 int with_folder_locked(const std::filesystem::path& dir,
                        std::chrono::milliseconds wait, std::ostream& err,
+                       const std::vector<std::filesystem::path>& outputs,
                        const std::function<int()>& work);
+
+// The eight files a whole run in `dir` writes: the five texts, then the
+// three binary files.
+std::vector<std::filesystem::path> run_outputs(const std::filesystem::path& dir,
+                                               const std::string& percorso,
+                                               const std::string& treno);
 
 // The whole run in `dir`. The caller holds the folder (with_folder_locked).
 int run_scenario(const std::filesystem::path& dir, window& ui,

@@ -26,8 +26,8 @@ TEST(replace_file, text_lines_end_in_cr_lf_and_replace_a_longer_file) {
   temp_dir dir;
   write_file(dir / "a.txt", std::string(5000, 'x'));
   file_failure f;
-  ASSERT_TRUE(write_text_lines(dir / "a.txt", {"[fine]", "  trailing  ", ""},
-                               &f));
+  ASSERT_TRUE(
+      write_text_lines(dir / "a.txt", {"[fine]", "  trailing  ", ""}, &f));
   EXPECT_EQ(read_file(dir / "a.txt"), "[fine]\r\n  trailing  \r\n\r\n");
   EXPECT_EQ(count_entries(dir.path()), 1);
 }
@@ -62,6 +62,31 @@ TEST(replace_file, failed_rename_keeps_what_stands_there) {
   EXPECT_FALSE(out.failure().reason.empty());
   EXPECT_EQ(read_file(dir / "taken" / "inside"), "kept");
   EXPECT_EQ(count_entries(dir.path()), 1);
+}
+
+// What a replacement killed half-way leaves is removed; every other name,
+// however close, stays.
+TEST(replace_file, abandoned_temporaries_of_a_target_are_removed) {
+  temp_dir dir;
+  const char* const abandoned[] = {".x.dat.tmp.123.0", ".x.dat.tmp.9.99"};
+  const char* const others[] = {
+      "x.dat",          ".x.dat.tmp.",      ".x.dat.tmp.12", ".x.dat.tmp.a.0",
+      ".y.dat.tmp.1.0", ".x.dat.tmp.1.0.b", "x.dat.tmp.1.0", ".x.dat.tmp.1.",
+  };
+  for (const char* name : abandoned) write_file(dir / name, "partial");
+  for (const char* name : others) write_file(dir / name, "kept");
+  std::filesystem::create_directory(dir / ".x.dat.tmp.5.5");
+  write_file(dir / ".z.sim.tmp.7.0", "partial");
+  EXPECT_EQ(
+      remove_abandoned_temporaries(dir.path(), {dir / "x.dat", dir / "z.sim"}),
+      3);
+  EXPECT_FALSE(std::filesystem::exists(dir / ".z.sim.tmp.7.0"));
+  for (const char* name : abandoned) {
+    EXPECT_FALSE(std::filesystem::exists(dir / name)) << name;
+  }
+  for (const char* name : others) EXPECT_EQ(read_file(dir / name), "kept");
+  EXPECT_TRUE(std::filesystem::is_directory(dir / ".x.dat.tmp.5.5"));
+  EXPECT_EQ(remove_abandoned_temporaries(dir / "missing", {"x.dat"}), 0);
 }
 
 TEST(replace_file, integers_are_little_endian) {

@@ -8,6 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <utility>
+
 namespace scenario::testing {
 
 started_process::started_process(const std::vector<std::string>& argv,
@@ -51,6 +54,10 @@ started_process::~started_process() {
   if (pid_ > 0) wait();
 }
 
+void started_process::send(int signal) const {
+  if (pid_ > 0) ::kill(pid_, signal);
+}
+
 process_result started_process::wait() {
   process_result r;
   int status = 0;
@@ -58,8 +65,12 @@ process_result started_process::wait() {
     r.status = WEXITSTATUS(status);
   }
   pid_ = -1;
-  r.out = read_file(streams_ / "out");
-  r.err = read_file(streams_ / "err");
+  // A process killed early may not have opened its streams yet.
+  for (auto [name, text] : {std::pair{"out", &r.out}, {"err", &r.err}}) {
+    if (std::filesystem::exists(streams_ / name)) {
+      *text = read_file(streams_ / name);
+    }
+  }
   return r;
 }
 

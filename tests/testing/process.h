@@ -44,6 +44,8 @@ class started_process {
   ~started_process();
   // Waits for the process to end; once.
   process_result wait();
+  // Sends `signal` to the process (before wait()).
+  void send(int signal) const;
 
  private:
   temp_dir streams_;

@@ -127,6 +127,21 @@ TEST(compile_lock, runs_once_the_holder_lets_go) {
   f.expect_pinned_binaries();
 }
 
+// Files a killed compile left half-written are cleared by the next one that
+// holds the folder; other files stay.
+TEST(compile_lock, temporaries_of_a_killed_run_are_cleared) {
+  build_pair f;
+  testing::write_file(f.out / ".Tarvena_Olmisco_IR 4518.dat.tmp.4242.0",
+                      "half");
+  testing::write_file(f.out / ".Tarvena_Olmisco_linea.dat.tmp.4242.1", "half");
+  testing::write_file(f.out / ".notes.tmp.1.0", "the author's");
+  const process_result r = testing::run_program(f.args, {});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(read_file(f.out / ".notes.tmp.1.0"), "the author's");
+  std::filesystem::remove(f.out / ".notes.tmp.1.0");
+  f.expect_pinned_binaries();
+}
+
 TEST(compile_lock, wait_must_be_a_number_of_seconds) {
   build_pair f;
   for (const char* bad : {"-1", "nan", "inf", "soon", "2000000", ""}) {

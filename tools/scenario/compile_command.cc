@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "commands.h"
+#include "output/binary_files.h"
 #include "run/report.h"
 #include "run/run.h"
 #include "run/window.h"
@@ -40,7 +41,8 @@ int run_compile(const compile_arguments& args) {
   }
 
   const std::chrono::milliseconds wait(std::llround(args.wait_seconds * 1000));
-  return with_folder_locked(args.out_dir, wait, std::cerr, [&args] {
+  const auto outputs = binary_outputs(args.out_dir, args.route, args.train);
+  return with_folder_locked(args.out_dir, wait, std::cerr, outputs, [&args] {
     scenario_model m;
     m.percorso = args.route;
     m.treno = args.train;
