@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -164,6 +165,60 @@ TEST(memorizza_percorso, without_plan_leaves_an_old_plan_file_alone) {
   write_file(f.dir / "R_linea.dat", "earlier plan");
   EXPECT_EQ(f.run(0), exit_clean);
   EXPECT_EQ(read_file(f.dir / "R_linea.dat"), "earlier plan");
+}
+
+// The work runs only with the folder held; otherwise the status says why:
+// 75 when another holder kept it, 4 when it cannot be locked at all.
+TEST(with_folder_locked, runs_the_work_only_while_holding_the_folder) {
+  temp_dir dir;
+  write_file(dir / "plain", "");
+  struct lock_case {
+    const char* name;
+    std::filesystem::path folder;
+    bool held_by_another;
+    int status;
+    std::string err;  // with DIR standing for the folder
+  };
+  const lock_case cases[] = {
+      {"free folder", dir.path(), false, 1, ""},
+      {"held folder", dir.path(), true, 75,
+       "error: DIR is still in use by another run after 0 s; try again "
+       "later\n"},
+      {"missing folder", dir / "missing", false, 4,
+       "error: cannot lock DIR: No such file or directory\n"},
+      {"a file, not a folder", dir / "plain", false, 4,
+       "error: cannot lock DIR: Not a directory\n"},
+  };
+  for (const lock_case& c : cases) {
+    SCOPED_TRACE(c.name);
+    lock_result other;
+    if (c.held_by_another) {
+      other = lock_folder(c.folder, {.mode = lock_mode::shared,
+                                     .wait = std::chrono::milliseconds(0)});
+      ASSERT_TRUE(other.lock.held());
+    }
+    bool ran = false;
+    bool held_while_running = false;
+    std::ostringstream err;
+    const int status = with_folder_locked(
+        c.folder, std::chrono::milliseconds(0), err, {}, [&] {
+          ran = true;
+          // Nobody else may take the folder while the work runs.
+          held_while_running =
+              lock_folder(c.folder, {.mode = lock_mode::shared,
+                                     .wait = std::chrono::milliseconds(0)})
+                  .outcome == lock_outcome::timed_out;
+          return 1;
+        });
+    EXPECT_EQ(status, c.status);
+    EXPECT_EQ(ran, c.status == 1);
+    EXPECT_EQ(held_while_running, c.status == 1);
+    std::string want = c.err;
+    if (const size_t at = want.find("DIR"); at != std::string::npos) {
+      want.replace(at, 3, c.folder.string());
+    }
+    EXPECT_EQ(err.str(), want);
+  }
 }
 
 }  // namespace
