@@ -62,11 +62,9 @@ TEST(concurrent_runs,
   for (int i = 0; i < pairs; ++i) {
     SCOPED_TRACE(i);
     auto first = std::make_unique<started_process>(
-        std::vector<std::string>{f.program.string()},
-        testing::process_options{});
+        std::vector<std::string>{f.program.string()});
     auto second = std::make_unique<started_process>(
-        std::vector<std::string>{f.program.string()},
-        testing::process_options{});
+        std::vector<std::string>{f.program.string()});
     for (auto* p : {first.get(), second.get()}) {
       const process_result r = p->wait();
       EXPECT_EQ(r.status, 0) << r.err;
@@ -86,7 +84,7 @@ TEST(concurrent_runs, a_run_waits_for_the_folder_and_says_so_once) {
   program_folder f;
   lock_result holder = lock_folder(f.dir.path(), {.wait = 0ms});
   ASSERT_EQ(holder.outcome, lock_outcome::held) << holder.message;
-  started_process run({f.program.string()}, {});
+  started_process run({f.program.string()});
   // Long enough for many polls of the waiting run.
   std::this_thread::sleep_for(500ms);
   EXPECT_EQ(names_in(f.dir.path()), (std::set<std::string>{"scenario_builder"}))
@@ -104,7 +102,7 @@ TEST(concurrent_runs, a_readers_shared_lock_holds_the_run_back) {
   lock_result reader =
       lock_folder(f.dir.path(), {.mode = lock_mode::shared, .wait = 0ms});
   ASSERT_EQ(reader.outcome, lock_outcome::held) << reader.message;
-  started_process run({f.program.string()}, {});
+  started_process run({f.program.string()});
   std::this_thread::sleep_for(300ms);
   EXPECT_EQ(names_in(f.dir.path()).size(), 1u);
   reader.lock.release();
@@ -122,7 +120,7 @@ TEST(concurrent_runs, a_killed_run_leaves_neither_lock_nor_files_behind) {
   for (int i = 0; i < 40; ++i) {
     SCOPED_TRACE(i);
     {
-      started_process doomed({f.program.string()}, {});
+      started_process doomed({f.program.string()});
       std::this_thread::sleep_for(std::chrono::microseconds(400 * i));
       doomed.send(SIGKILL);
       doomed.wait();
@@ -130,7 +128,7 @@ TEST(concurrent_runs, a_killed_run_leaves_neither_lock_nor_files_behind) {
     for (const std::string& name : names_in(f.dir.path())) {
       if (name.find(".tmp.") != std::string::npos) ++left_temporaries;
     }
-    const process_result next = testing::run_program({f.program.string()}, {});
+    const process_result next = testing::run_program({f.program.string()});
     EXPECT_EQ(next.status, 0) << next.err;
     EXPECT_EQ(next.err, "Attendere\n");
     f.expect_one_clean_runs_files();

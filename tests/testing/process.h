@@ -37,8 +37,8 @@ constexpr uid_t unprivileged_user = 65534;
 // A child process started and not yet waited for.
 class started_process {
  public:
-  started_process(const std::vector<std::string>& argv,
-                  const process_options& options);
+  explicit started_process(const std::vector<std::string>& argv,
+                           const process_options& options = {});
   started_process(const started_process&) = delete;
   started_process& operator=(const started_process&) = delete;
   ~started_process();
@@ -56,8 +56,9 @@ class started_process {
 // removed from its environment.
 process_result run_program(const std::vector<std::string>& argv,
                            bool without_display);
+// Without a second argument: the options' defaults (no display).
 process_result run_program(const std::vector<std::string>& argv,
-                           const process_options& options);
+                           const process_options& options = {});
 
 }  // namespace scenario::testing
 

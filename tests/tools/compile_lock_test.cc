@@ -77,10 +77,8 @@ TEST(compile_lock, pairs_started_together_all_succeed_with_the_pinned_files) {
   build_pair f;
   for (int i = 0; i < 30; ++i) {
     SCOPED_TRACE(i);
-    auto first =
-        std::make_unique<started_process>(f.args, testing::process_options{});
-    auto second =
-        std::make_unique<started_process>(f.args, testing::process_options{});
+    auto first = std::make_unique<started_process>(f.args);
+    auto second = std::make_unique<started_process>(f.args);
     for (auto* p : {first.get(), second.get()}) {
       const process_result r = p->wait();
       EXPECT_EQ(r.status, 0) << r.err;
@@ -101,8 +99,7 @@ TEST(compile_lock, gives_up_after_its_wait_with_status_75) {
     lock_result holder = lock_folder(f.out, {.mode = held_as, .wait = 0ms});
     ASSERT_EQ(holder.outcome, lock_outcome::held) << holder.message;
     const auto start = std::chrono::steady_clock::now();
-    const process_result r =
-        testing::run_program(f.with({"--wait", "0.3"}), {});
+    const process_result r = testing::run_program(f.with({"--wait", "0.3"}));
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(r.status, 75);
     EXPECT_EQ(r.err, f.waiting_line() + "error: " + f.out.string() +
@@ -117,7 +114,7 @@ TEST(compile_lock, runs_once_the_holder_lets_go) {
   build_pair f;
   lock_result holder = lock_folder(f.out, {.mode = lock_mode::shared});
   ASSERT_EQ(holder.outcome, lock_outcome::held) << holder.message;
-  started_process run(f.with({"--wait", "20"}), {});
+  started_process run(f.with({"--wait", "20"}));
   std::this_thread::sleep_for(300ms);
   EXPECT_TRUE(names_in(f.out).empty());
   holder.lock.release();
@@ -135,7 +132,7 @@ TEST(compile_lock, temporaries_of_a_killed_run_are_cleared) {
                       "half");
   testing::write_file(f.out / ".Tarvena_Olmisco_linea.dat.tmp.4242.1", "half");
   testing::write_file(f.out / ".notes.tmp.1.0", "the author's");
-  const process_result r = testing::run_program(f.args, {});
+  const process_result r = testing::run_program(f.args);
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(read_file(f.out / ".notes.tmp.1.0"), "the author's");
   std::filesystem::remove(f.out / ".notes.tmp.1.0");
@@ -146,12 +143,12 @@ TEST(compile_lock, wait_must_be_a_number_of_seconds) {
   build_pair f;
   for (const char* bad : {"-1", "nan", "inf", "soon", "2000000", ""}) {
     SCOPED_TRACE(bad);
-    const process_result r = testing::run_program(f.with({"--wait", bad}), {});
+    const process_result r = testing::run_program(f.with({"--wait", bad}));
     EXPECT_EQ(r.status, 64);
     EXPECT_NE(r.err.find("--wait"), std::string::npos) << r.err;
   }
   // Zero tries once: with the folder free, the run goes ahead.
-  const process_result r = testing::run_program(f.with({"--wait", "0"}), {});
+  const process_result r = testing::run_program(f.with({"--wait", "0"}));
   EXPECT_EQ(r.status, 0) << r.err;
   f.expect_pinned_binaries();
 }
