@@ -72,6 +72,10 @@ class label_boxes {
     boxes_.push_back({x0, y0, x1, y1});
     return true;
   }
+  // Room that no label may take (a mark), whatever lies there already.
+  void reserve(double x0, double y0, double x1, double y1) {
+    boxes_.push_back({x0, y0, x1, y1});
+  }
 
  private:
   struct box {
@@ -678,8 +682,13 @@ class plan_drawing {
         .attr("class", "plan-line")
         .attr("d", path_of(screen))
         .end_empty();
-    // Labels claim their room by importance: the ends, the stations, then
-    // the kilometre ticks.
+    // Labels claim their room by importance, after the marks they must not
+    // cover: the ends, the stations, then the kilometre ticks.
+    for (const station& st : s_.stations) {
+      if (const auto p = at(st.position_m)) {
+        labels_.reserve(p->x - 5, p->y - 5, p->x + 5, p->y + 5);
+      }
+    }
     draw_tunnels();
     draw_ends(end);
     draw_stations();
@@ -837,8 +846,9 @@ class plan_drawing {
           .attr("width", 12)
           .attr("height", 12)
           .end_empty();
-      labels_.place(p->x - 8, p->y - 8,
-                    p->x + 12 + label_width("end " + km_label(end)), p->y + 8);
+      labels_.reserve(p->x - 8, p->y - 8,
+                      p->x + 12 + label_width("end " + km_label(end)),
+                      p->y + 8);
       out_.open("text")
           .attr("class", "plan-end-label")
           .attr("x", p->x + 12)
@@ -924,7 +934,10 @@ svg text { font-family: system-ui, "DejaVu Sans", sans-serif; font-size: 11px; f
   @page { size: A4 landscape; margin: 10mm; }
   body { max-width: none; padding: 0; font-size: 10pt; }
   * { -webkit-print-color-adjust: exact; print-color-adjust: exact; }
-  section { break-inside: avoid; }
+  svg { break-inside: avoid; }
+  svg.plan { height: 90mm; width: auto; margin: 0 auto; }
+  svg.profile { max-height: 180mm; }
+  #profile-section { break-before: page; }
   table { break-inside: auto; }
   tr { break-inside: avoid; }
   h2 { break-after: avoid; }
