@@ -53,6 +53,16 @@ TEST(render_report, page_needs_nothing_beside_it) {
   }
 }
 
+TEST(render_report, a_scenario_without_plan_still_draws_its_profiles) {
+  scenario_model m;
+  testing::compile_every_kind(m, "R", "T", /*with_plan=*/false);
+  const std::string page = render_report(m, {});
+  EXPECT_NE(page.find("No plan"), std::string::npos);
+  EXPECT_EQ(page.find("class=\"plan-line\""), std::string::npos);
+  EXPECT_NE(path_of_class(page, "speed-limit"), "");
+  EXPECT_EQ(count(page, "class=\"station-label"), 3u);
+}
+
 TEST(render_report, one_label_per_station_and_escaped_names) {
   scenario_model m;
   m.percorso = "R<1>";
