@@ -12,6 +12,7 @@
 #include "compiler/line_compiler.h"
 #include "compiler/run_time_failure.h"
 #include "compiler/train_compiler.h"
+#include "output/format.h"
 
 namespace scenario {
 
@@ -80,6 +81,20 @@ void record_failure(scenario_model& m, const std::string& file, source_span at,
   record_error(m, reading_failure, std::nullopt, file, std::move(at), e.what());
 }
 
+// Cell 1 carries the format marker of the cell file: a line so short that
+// it has no cell 1 cannot become a scenario. Its cells are dropped, so that
+// no file is written from them.
+void refuse_too_short_line(scenario_model& m, const std::string& file) {
+  record_error(m, reading_failure, std::nullopt, file, 0,
+               "a line of " +
+                   std::to_string(m.voci[voce_index::treno_generale].fine) +
+                   " m has no cell 1 for the format marker");
+  m.celle.clear();
+  m.tracciato.clear();
+  m.numero_celle = 0;
+  m.lunghezza_estesa = 0;
+}
+
 outcome compile_line(scenario_model& m, const description_text& d,
                      int* board_entry, const compile_policy& policy) {
   const std::string& file = d.file;
@@ -130,8 +145,12 @@ void compile_sequence(scenario_model& m, const std::string& line_file,
     return;
   }
   int board_entry = voce_index::primo_cartello;
-  const outcome line = compile_line(m, steps.load_line(), &board_entry, policy);
+  outcome line = compile_line(m, steps.load_line(), &board_entry, policy);
   steps.delete_line();
+  if (m.has_cells() && m.numero_celle < format::marker_cell) {
+    line = outcome::failed;
+    refuse_too_short_line(m, line_file);
+  }
   if (policy.keep_going) {
     if (m.has_cells())
       compile_train(m, steps.load_train(), board_entry, policy);

@@ -210,6 +210,36 @@ TEST(memorizza_dati, inputs_stay_byte_identical_when_not_deleting) {
   }
 }
 
+// Cell 1 carries the format marker: a line whose cells stop at cell 0 is
+// refused once read, with or without the plan, and leaves no cells to write.
+TEST(memorizza_dati, line_without_cell_1_is_a_run_time_failure_without_cells) {
+  const struct {
+    int32_t length;
+    int32_t j;
+  } cases[] = {{-7000, 0}, {-7000, 1}, {-6975, 0}, {-6975, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.length) + " m, j " + std::to_string(c.j));
+    const sources_on_disk files(line_description(c.length), train_with());
+    const scenario_model m = files.compile(true, c.j);
+    EXPECT_EQ(m.codice_errore, 25);
+    ASSERT_FALSE(m.diagnostics.empty());
+    EXPECT_EQ(m.diagnostics.back().file, files.linea.string());
+    EXPECT_EQ(m.diagnostics.back().detail,
+              "a line of " + std::to_string(c.length) +
+                  " m has no cell 1 for the format marker");
+    EXPECT_FALSE(m.has_cells());
+    EXPECT_FALSE(m.tracciato.exists());
+    EXPECT_FALSE(fs::exists(files.treno));  // a failure deletes both
+    EXPECT_EQ(m.voci[voce_index::treno_generale].posizione, 0);
+  }
+  // One metre more rounds to cell 1.
+  const sources_on_disk files(line_description(-6974), train_with());
+  const scenario_model m = files.compile();
+  EXPECT_NE(m.codice_errore, 25);  // the train's records lie beyond it: 15
+  ASSERT_TRUE(m.has_cells());
+  EXPECT_EQ(m.numero_celle, 1);
+}
+
 TEST(memorizza_dati, line_kept_by_the_model_after_each_kind_of_ending) {
   {
     SCOPED_TRACE("101: no cells at all");

@@ -161,6 +161,13 @@ TEST(compile_command, errors_are_reported_with_line_column_and_caret) {
        "      |                        ^~~~~~~\n"
        "error: the compiler ended before the cell array existed; no binary "
        "file was written and earlier ones are left as they were\n"},
+      {"a line too short for the marker's cell writes nothing",
+       "[generale]\r\nlunghezza percorso,    -6975\r\n[fine]\r\n", small_train,
+       2,
+       "LINE: error 25: reading or run-time failure while compiling (a line "
+       "of -6975 m has no cell 1 for the format marker)\n"
+       "error: the compiler ended before the cell array existed; no binary "
+       "file was written and earlier ones are left as they were\n"},
   };
   for (const error_case& c : cases) {
     SCOPED_TRACE(c.name);
