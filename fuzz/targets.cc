@@ -5,10 +5,11 @@
 namespace scenario::fuzz {
 
 std::span<const target> all_targets() {
-  static constexpr std::array<target, 3> targets = {{
+  static constexpr std::array<target, 4> targets = {{
       {"record_reader", record_reader_target},
       {"compile", compile_target},
       {"decoder", decoder_target},
+      {"check", check_target},
   }};
   return targets;
 }
@@ -28,6 +29,21 @@ int count_lines(std::string_view text) {
     }
   }
   return lines;
+}
+
+std::string_view line_of(std::string_view text, int n) {
+  size_t start = 0;
+  for (int line = 1; line < n && start < text.size(); ++line) {
+    const size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) return {};
+    start = end +
+            (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n'
+                 ? 2
+                 : 1);
+  }
+  if (start > text.size()) return {};
+  const size_t end = text.find_first_of("\r\n", start);
+  return text.substr(start, end == std::string_view::npos ? end : end - start);
 }
 
 }  // namespace scenario::fuzz

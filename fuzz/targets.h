@@ -30,6 +30,9 @@ std::string decoder_target(std::string_view input);
 inline constexpr std::string_view file_separator = "--next scenario file--";
 std::vector<std::string_view> split_files(std::string_view input);
 
+// Input: as for compile_target, checked with every warning on.
+std::string check_target(std::string_view input);
+
 struct target {
   std::string_view name;  // also the folder of its inputs
   std::string (*run)(std::string_view input);
@@ -49,6 +52,8 @@ split_input split_at_nul(std::string_view input);
 // Lines of a text as the record reader counts them: CR LF, a lone LF and a
 // lone CR each end one.
 int count_lines(std::string_view text);
+// Line `n` (1-based) of a text, without its line end.
+std::string_view line_of(std::string_view text, int n);
 
 }  // namespace scenario::fuzz
 

@@ -61,5 +61,21 @@ TEST(fuzz_replay, lines_are_counted_as_the_reader_counts_them) {
   }
 }
 
+TEST(fuzz_replay, a_line_is_found_by_its_number_without_its_line_end) {
+  const struct {
+    std::string_view text;
+    int n;
+    std::string_view line;
+  } cases[] = {
+      {"a\r\nb\nc\rd", 1, "a"}, {"a\r\nb\nc\rd", 2, "b"},
+      {"a\r\nb\nc\rd", 4, "d"}, {"a\r\r\nb", 2, ""},
+      {"a\r\r\nb", 3, "b"},     {"a\n", 2, ""},
+      {"a\n", 5, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(line_of(c.text, c.n), c.line) << c.text << " line " << c.n;
+  }
+}
+
 }  // namespace
 }  // namespace scenario::fuzz
