@@ -130,6 +130,27 @@ TEST(check_command, statuses_and_warning_switches) {
   }
 }
 
+// On a terminal (a pseudo-terminal made by script(1)) the report is
+// coloured, unless NO_COLOR is set; through a pipe it never is.
+TEST(check_command, colour_only_on_a_terminal_without_no_color) {
+  pair_on_disk f(warned_line, warned_train);
+  for (const bool no_color : {false, true}) {
+    const std::string command =
+        std::string(no_color ? "NO_COLOR=1 " : "env -u NO_COLOR ") +
+        SCENARIO_TOOL_PATH + " check '" + f.line + "' '" + f.train + "'";
+    const process_result r =
+        testing::run_program({"/usr/bin/script", "-qec", command, "/dev/null"},
+                             /*without_display=*/true);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("[-Wduplicate-record]"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("\033[1;35mwarning:\033[0m") != std::string::npos,
+              !no_color)
+        << r.out;
+  }
+  EXPECT_EQ(tool({"check", f.line, f.train}).err.find('\033'),
+            std::string::npos);
+}
+
 TEST(check_command, list_warnings_gives_every_name_and_its_rationale) {
   const process_result r = tool({"check", "--list-warnings"});
   EXPECT_EQ(r.status, 0);
