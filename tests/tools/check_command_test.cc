@@ -119,6 +119,9 @@ TEST(check_command, statuses_and_warning_switches) {
     }
   }
 
+  // Switches may also stand before the files.
+  EXPECT_EQ(tool({"check", "-Werror", f.line, f.train}).status, 1);
+
   for (const std::vector<std::string>& bad :
        {std::vector<std::string>{"check", f.line},
         {"check", f.line, f.train, "-Wno-such-warning"},
