@@ -16,14 +16,6 @@
 namespace scenario {
 namespace {
 
-// Code points of the bytes 0x80 to 0x9F in Windows-1252; the undefined
-// ones keep their own number.
-constexpr std::array<char16_t, 32> cp1252_high = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 // Output through a buffer of its own, written out in large pieces: the
 // JSON and CSV of a long line are tens of megabytes of small fields.
 class buffered_out {
@@ -359,26 +351,6 @@ constexpr const char* cell_field_names[] = {
     "avviso", "montagna", "velocita_limite", "pendenza", "aderenza"};
 
 }  // namespace
-
-std::string windows1252_to_utf8(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char ch : text) {
-    const auto b = static_cast<unsigned char>(ch);
-    const char32_t cp = b >= 0x80 && b < 0xA0 ? cp1252_high[b - 0x80] : b;
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-  }
-  return out;
-}
 
 std::vector<station_view> stations(const scenario_model& m) {
   const std::set<int> boards = board_entries(m);

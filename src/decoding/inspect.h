@@ -12,13 +12,9 @@
 #include <vector>
 
 #include "model/model.h"
+#include "model/text_8bit.h"
 
 namespace scenario {
-
-// Entry texts are 8-bit text of the Windows-1252 code page; this gives
-// their UTF-8 form. The five bytes that code page leaves undefined map to
-// the control characters of the same number, as Windows maps them.
-std::string windows1252_to_utf8(std::string_view text);
 
 // One station entry as a person reads it.
 struct station_view {

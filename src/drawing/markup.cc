@@ -3,31 +3,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "model/text_8bit.h"
+
 namespace scenario::drawing {
 namespace {
 
-// Code points of Windows-1252 bytes 0x80 to 0x9F; 0 where the code page
-// defines nothing.
-constexpr char32_t cp1252_high[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 constexpr char32_t replacement = 0xFFFD;
-
-void append_utf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 }  // namespace
 
@@ -36,15 +17,12 @@ std::string from_8bit(std::string_view text) {
   out.reserve(text.size());
   for (char ch : text) {
     const auto b = static_cast<unsigned char>(ch);
-    char32_t c = b;
-    if (b < 0x20 && b != '\t' && b != '\n' && b != '\r') {
-      c = replacement;
-    } else if (b == 0x7F) {
-      c = replacement;
-    } else if (b >= 0x80 && b < 0xA0) {
-      c = cp1252_high[b - 0x80] ? cp1252_high[b - 0x80] : replacement;
-    }
-    append_utf8(out, c);
+    char32_t c = windows1252_code_point(b);
+    // Markup cannot carry control characters, nor the undefined bytes that
+    // decode to them.
+    const bool control = (c < 0x20 && c != '\t' && c != '\n' && c != '\r') ||
+                         (c >= 0x7F && c < 0xA0);
+    append_utf8(out, control ? replacement : c);
   }
   return out;
 }

@@ -13,14 +13,6 @@
 namespace scenario::drawing {
 namespace {
 
-// Okabe-Ito colours, told apart by readers of every kind of colour vision.
-constexpr char orange[] = "#E69F00";
-constexpr char sky_blue[] = "#56B4E9";
-constexpr char bluish_green[] = "#009E73";
-constexpr char blue[] = "#0072B2";
-constexpr char vermillion[] = "#D55E00";
-constexpr char reddish_purple[] = "#CC79A7";
-
 constexpr double font = 11;
 // Width of a label of `chars` characters; capitals are wide.
 double label_width(std::string_view utf8, double size = font) {
@@ -869,6 +861,9 @@ class plan_drawing {
 
 // ------------------------------------------------------------------- page
 
+// The series take the Okabe-Ito colours (orange #E69F00, sky blue #56B4E9,
+// bluish green #009E73, blue #0072B2, vermillion #D55E00, reddish purple
+// #CC79A7), which readers of every kind of colour vision tell apart.
 constexpr std::string_view style_sheet = R"css(
 :root { color-scheme: light; }
 body { font: 14px/1.4 system-ui, "DejaVu Sans", sans-serif; color: #111;
