@@ -10,7 +10,7 @@
 #include <string_view>
 #include <utility>
 
-#include "decoding/inspect.h"
+#include "decoding/readout.h"
 #include "model/kilometres.h"
 
 namespace scenario {

@@ -1,4 +1,4 @@
-#include "decoding/inspect.h"
+#include "decoding/readout.h"
 
 #include <algorithm>
 #include <array>

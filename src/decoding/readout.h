@@ -2,8 +2,8 @@
 // (stations, signals, tunnels, boards, slowdowns, speeds, plan extent), a
 // table of chosen cells, and the whole scenario as JSON or CSV. The big
 // arrays (cells, plan) are written element by element, never built whole.
-#ifndef SCENARIO_DECODING_INSPECT_H_
-#define SCENARIO_DECODING_INSPECT_H_
+#ifndef SCENARIO_DECODING_READOUT_H_
+#define SCENARIO_DECODING_READOUT_H_
 
 #include <cstdint>
 #include <ostream>
@@ -64,4 +64,4 @@ void write_csv(const scenario_model& m, bool with_plan, std::ostream& out);
 
 }  // namespace scenario
 
-#endif  // SCENARIO_DECODING_INSPECT_H_
+#endif  // SCENARIO_DECODING_READOUT_H_

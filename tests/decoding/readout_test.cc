@@ -1,7 +1,7 @@
 // `scenario inspect` as an author uses it: the summary of the build's
 // scenario, the JSON and CSV forms of every cell and plan element, finding
 // the scenario of a folder, and the statuses of its errors.
-#include "decoding/inspect.h"
+#include "decoding/readout.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 
 #include "commands.h"
 #include "decoding/decoder.h"
-#include "decoding/inspect.h"
+#include "decoding/readout.h"
 
 namespace scenario::tool {
 namespace {
