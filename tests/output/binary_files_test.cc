@@ -15,6 +15,7 @@
 namespace scenario {
 namespace {
 
+using testing::names_in;
 using testing::read_file;
 using testing::temp_dir;
 using testing::write_file;
@@ -81,13 +82,12 @@ TEST(binary_layout, entry_with_empty_name_is_34_bytes) {
   v.flag4 = 9;
   v.flag5 = 10;
   v.orario = 25500;
-  EXPECT_EQ(
-      written([&](replacement_file& o) { write_voce(o, v); }),
-      bytes({12,   0x6A, 0xFF, 0xFF, 0xFF, 0x58, 2,    0, 0,
-             200,  0,    0,    0,    1,    0,    0,  // empty text: length 00 00
-                                                     // and nothing after
-             4,    0,    1,    0,    2,    0,    1,    0, 0xFF,
-             0xFF, 7,    8,    9,    10,   0x9C, 0x63, 0, 0}));
+  EXPECT_EQ(written([&](replacement_file& o) { write_voce(o, v); }),
+            bytes({12, 0x6A, 0xFF, 0xFF, 0xFF, 0x58, 2, 0, 0, 200, 0, 0, 0, 1,
+                   0, 0,  // empty text: length 00 00
+                          // and nothing after
+                   4, 0, 1, 0, 2, 0, 1, 0, 0xFF, 0xFF, 7, 8, 9, 10, 0x9C, 0x63,
+                   0, 0}));
 }
 
 TEST(binary_layout, entry_name_is_length_then_characters) {
@@ -193,14 +193,6 @@ TEST(binary_files, without_plan_an_existing_plan_file_is_left_alone) {
   ASSERT_TRUE(write_binary_files(m, dir.path(), &f));
   EXPECT_EQ(read_file(dir / "Tarvena_Olmisco_linea.dat"), "old plan");
   EXPECT_EQ(read_file(dir / "Tarvena_Olmisco_IR 4518.dat").size(), 31965u);
-}
-
-std::set<std::string> names_in(const std::filesystem::path& dir) {
-  std::set<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) {
-    names.insert(e.path().filename().string());
-  }
-  return names;
 }
 
 const char* const plan_name = "Tarvena_Olmisco_linea.dat";

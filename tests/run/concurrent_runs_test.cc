@@ -21,18 +21,11 @@ namespace scenario {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::names_in;
 using testing::process_result;
 using testing::read_file;
 using testing::started_process;
 using testing::temp_dir;
-
-std::set<std::string> names_in(const std::filesystem::path& dir) {
-  std::set<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) {
-    names.insert(e.path().filename().string());
-  }
-  return names;
-}
 
 // The program copied alone into a fresh folder, as it is shipped.
 struct program_folder {

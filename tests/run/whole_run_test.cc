@@ -16,19 +16,12 @@
 namespace scenario {
 namespace {
 
+using testing::names_in;
 using testing::read_file;
 using testing::temp_dir;
 using testing::write_file;
 
 const auto& expected_files = testing::pinned_run_files;
-
-std::set<std::string> names_in(const std::filesystem::path& dir) {
-  std::set<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) {
-    names.insert(e.path().filename().string());
-  }
-  return names;
-}
 
 std::set<std::string> expected_names() {
   std::set<std::string> names;

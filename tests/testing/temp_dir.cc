@@ -12,7 +12,8 @@ namespace scenario::testing {
 
 temp_dir::temp_dir() {
   std::string tmpl =
-      (std::filesystem::temp_directory_path() / "scenario_test.XXXXXX").string();
+      (std::filesystem::temp_directory_path() / "scenario_test.XXXXXX")
+          .string();
   if (mkdtemp(tmpl.data()) == nullptr) {
     throw std::runtime_error("mkdtemp failed");
   }
@@ -36,6 +37,14 @@ void write_file(const std::filesystem::path& p, std::string_view bytes) {
   std::ofstream out(p, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + p.string());
+}
+
+std::set<std::string> names_in(const std::filesystem::path& dir) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    names.insert(e.path().filename().string());
+  }
+  return names;
 }
 
 }  // namespace scenario::testing

@@ -1,9 +1,10 @@
-// Test helpers: a temporary directory removed at the end of the test, and
-// whole-file reads and writes.
+// Test helpers: a temporary directory removed at the end of the test,
+// whole-file reads and writes, and the names a folder holds.
 #ifndef SCENARIO_TESTS_TESTING_TEMP_DIR_H_
 #define SCENARIO_TESTS_TESTING_TEMP_DIR_H_
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,9 @@ class temp_dir {
 
 std::string read_file(const std::filesystem::path& p);
 void write_file(const std::filesystem::path& p, std::string_view bytes);
+
+// The names of everything in `dir`, sorted.
+std::set<std::string> names_in(const std::filesystem::path& dir);
 
 }  // namespace scenario::testing
 

@@ -22,18 +22,11 @@ namespace scenario {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::names_in;
 using testing::process_result;
 using testing::read_file;
 using testing::started_process;
 using testing::temp_dir;
-
-std::set<std::string> names_in(const std::filesystem::path& dir) {
-  std::set<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) {
-    names.insert(e.path().filename().string());
-  }
-  return names;
-}
 
 // The build's own pair of descriptions, and an output folder for them.
 struct build_pair {
