@@ -106,6 +106,26 @@ TEST(fmt_command, rewritten_pair_compiles_to_the_same_bytes) {
   EXPECT_EQ(compared, 3u);
 }
 
+// The rewritten file keeps its permissions, and a link stays a link to the
+// file it names, which receives the new text.
+TEST(fmt_command, rewriting_keeps_permissions_and_links) {
+  temp_dir dir;
+  const std::filesystem::path file = dir / "train.txt";
+  const std::filesystem::path link = dir / "link.txt";
+  write_file(file, loose_train);
+  std::filesystem::permissions(file, std::filesystem::perms::owner_read |
+                                         std::filesystem::perms::owner_write);
+  std::filesystem::create_symlink(file, link);
+
+  const process_result w = tool({"fmt", "-w", link.string()});
+  EXPECT_EQ(w.status, 0) << w.err;
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(read_file(file), tidy_train);
+  EXPECT_EQ(
+      std::filesystem::status(file).permissions(),
+      std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
 TEST(fmt_command, reads_standard_input_for_a_dash) {
   temp_dir dir;
   write_file(dir / "in.txt", loose_train);

@@ -2,6 +2,7 @@
 // (the default), rewrites the files in place (-w) through the safe
 // replacement, or only says which files would change (--check). `-` stands
 // for standard input.
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -46,6 +47,25 @@ std::optional<std::string> read_input(const std::string& name) {
   return text;
 }
 
+// Replaces the file a name leads to (through symbolic links), keeping its
+// permissions: the replacement is a new file.
+int rewrite(const std::string& name, const std::string& formatted) {
+  std::error_code ec;
+  std::filesystem::path target = std::filesystem::canonical(name, ec);
+  if (ec) target = name;
+  const std::filesystem::perms perms =
+      std::filesystem::status(target, ec).permissions();
+  const bool keep_perms = !ec;
+  replacement_file out(target);
+  if (out.ok()) out.put(formatted);
+  if (!out.ok() || !out.commit()) {
+    std::cerr << "scenario fmt: " << out.failure().message() << '\n';
+    return exit_cannot_write;
+  }
+  if (keep_perms) std::filesystem::permissions(target, perms, ec);
+  return 0;
+}
+
 // The worst status wins: a missing input over a damaged one over a change.
 int worse(int a, int b) {
   auto rank = [](int s) {
@@ -85,13 +105,7 @@ int format_one(const std::string& name, const fmt_arguments& args) {
   }
   if (args.write && name != "-") {
     if (formatted == *text) return 0;
-    replacement_file out(name);
-    if (out.ok()) out.put(formatted);
-    if (!out.ok() || !out.commit()) {
-      std::cerr << "scenario fmt: " << out.failure().message() << '\n';
-      return exit_cannot_write;
-    }
-    return 0;
+    return rewrite(name, formatted);
   }
   std::cout << formatted;
   return 0;
