@@ -241,6 +241,15 @@ bool is_numeric(std::string_view s) {
   return true;
 }
 
+// Whether the reader read a text field from within the cell (a name may
+// follow the last number of a record after blanks only).
+bool holds_text(const cell& c, const reading& r) {
+  for (size_t p = c.begin; p < c.end; ++p) {
+    if (r.text_start[p]) return true;
+  }
+  return false;
+}
+
 // A cell's text as laid out: its core, where a blank run that delimits two
 // numbers becomes one blank; every other byte stays. A run delimits numbers
 // when the reader started a field right after it, or when the cell holds
@@ -248,10 +257,9 @@ bool is_numeric(std::string_view s) {
 // then either numbers or a text that no record keeps (a key matching
 // nothing), whose blanks change nothing.
 std::string render_core(std::string_view t, const cell& c, const reading& r) {
-  const std::string_view core = core_of(t, c);
-  const bool numbers_only = is_numeric(core) && !r.text_start[c.begin];
+  const bool numbers_only = is_numeric(core_of(t, c)) && !holds_text(c, r);
   std::string out;
-  out.reserve(core.size());
+  out.reserve(c.end - c.begin);
   size_t p = c.begin;
   while (p < c.end) {
     if (!is_blank(t[p])) {

@@ -244,6 +244,10 @@ const layout_case layout_cases[] = {
      "stazione,  200, 12, 700, 1, 1, 1, 4, 1, 0, 2, 1, 1, 1, 7, 5, 0, "
      "PIEVE  DI\tLUSCO\n"
      "stazione, 3300, 26, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, X\n"},
+    {"a name of digits after the last number keeps its blanks",
+     "[generale]\nstazione,200,12,700,1,1,1,4,1,0,2,1,1,1,7,5,0  12  34\n",
+     "[generale]\nstazione, 200, 12, 700, 1, 1, 1, 4, 1, 0, 2, 1, 1, 1, 7, 5, "
+     "0 12  34\n"},
     {"the clock's blank-separated numbers keep one blank each",
      "[generale]\norologio,\t7 \t\t5   30 \n",
      "[generale]\norologio, 7 5 30\n"},
