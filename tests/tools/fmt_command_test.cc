@@ -154,7 +154,8 @@ TEST(fmt_command, statuses_for_missing_inputs_and_non_descriptions) {
 
   const process_result absent = tool({"fmt", "--check", missing, notes});
   EXPECT_EQ(absent.status, 66);
-  EXPECT_NE(absent.err.find(missing + ": cannot be read"), std::string::npos)
+  EXPECT_NE(absent.err.find(missing + ": cannot be read: No such file"),
+            std::string::npos)
       << absent.err;
 
   EXPECT_EQ(tool({"fmt", "-w", "--check", tidy}).status, 64);

@@ -2,6 +2,7 @@
 // (the default), rewrites the files in place (-w) through the safe
 // replacement, or only says which files would change (--check). `-` stands
 // for standard input.
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -10,6 +11,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "commands.h"
@@ -32,19 +34,25 @@ struct fmt_arguments {
   bool check = false;
 };
 
-std::optional<std::string> read_input(const std::string& name) {
+// The bytes of a file, or of standard input for "-"; no value (and the
+// system's reason in *why) when they cannot be read.
+std::optional<std::string> read_input(const std::string& name,
+                                      std::string* why) {
+  errno = 0;
   if (name == "-") {
     std::ostringstream s;
     s << std::cin.rdbuf();
-    if (std::cin.bad()) return std::nullopt;
-    return std::move(s).str();
+    if (!std::cin.bad()) return std::move(s).str();
+  } else {
+    std::ifstream in(name, std::ios::binary);
+    if (in) {
+      std::string text((std::istreambuf_iterator<char>(in)),
+                       std::istreambuf_iterator<char>());
+      if (!in.bad()) return text;
+    }
   }
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text((std::istreambuf_iterator<char>(in)),
-                   std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return text;
+  *why = errno != 0 ? std::generic_category().message(errno) : "read error";
+  return std::nullopt;
 }
 
 // Replaces the file a name leads to (through symbolic links), keeping its
@@ -86,9 +94,11 @@ int worse(int a, int b) {
 }
 
 int format_one(const std::string& name, const fmt_arguments& args) {
-  const std::optional<std::string> text = read_input(name);
+  std::string why;
+  const std::optional<std::string> text = read_input(name, &why);
   if (!text) {
-    std::cerr << "scenario fmt: " << name << ": cannot be read\n";
+    std::cerr << "scenario fmt: " << name << ": cannot be read: " << why
+              << '\n';
     return exit_no_input;
   }
   if (const std::string why = editing::description_problem(*text);
