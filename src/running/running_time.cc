@@ -241,7 +241,9 @@ running_result run_fastest(const running_line& line,
   for (size_t k = 0; k < n; ++k) {
     const double x = start + static_cast<double>(k) * h;
     const auto head = std::min(static_cast<int64_t>(std::floor(x)), last_metre);
-    const auto tail = static_cast<int64_t>(std::floor(x - t.length_m()));
+    // The metre just behind the tail counts too: the train left it only
+    // as it reached this node.
+    const auto tail = static_cast<int64_t>(std::ceil(x - t.length_m())) - 1;
     r.permitted_kmh[k] = limit[static_cast<size_t>(head)];
     cap[k] = under_train.over(tail, head) / kmh_per_ms;
   }

@@ -172,7 +172,7 @@ std::string format_timing_text(const timing_context& c,
   }
   out += table(rows, {false, false, true, true, true, true, true, true, false});
   out += "\n" + std::to_string(r.legs.size()) +
-         " legs: " + std::to_string(count[0]) + " impossible, " +
+         (r.legs.size() == 1 ? " leg: " : " legs: ") + std::to_string(count[0]) + " impossible, " +
          std::to_string(count[1]) + " tight, " + std::to_string(count[2]) +
          " ok, " + std::to_string(count[3]) + " slack.\n";
   if (r.stand_m) out += stand_text(r);
