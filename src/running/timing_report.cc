@@ -22,7 +22,12 @@ std::string signed_fixed(double v, int decimals) {
   return (v > 0 ? "+" : "") + fixed(v, decimals);
 }
 
-double rounded(double v, double unit) { return std::round(v / unit) * unit; }
+// `v` to a whole number of `unit` (0.01, 0.001, ...), written as the
+// nearest double to that decimal.
+double rounded(double v, double unit) {
+  const double per_unit = std::round(1 / unit);
+  return std::round(v * per_unit) / per_unit;
+}
 
 size_t display_width(const std::string& utf8) {
   size_t n = 0;
@@ -100,8 +105,8 @@ ordered_json parameters_json(const running_parameters& p, double step_m) {
           {"cars", t.cars},
           {"car_mass_t", t.car_mass_t},
           {"car_length_m", t.car_length_m},
-          {"mass_t", t.mass_t()},
-          {"length_m", t.length_m()},
+          {"mass_t", rounded(t.mass_t(), 1e-6)},
+          {"length_m", rounded(t.length_m(), 1e-6)},
           {"max_acceleration_ms2", t.max_acceleration_ms2},
           {"davis_a_n_per_t", t.davis_a_n_per_t},
           {"davis_b_n_per_t_per_ms", t.davis_b_n_per_t_per_ms},
@@ -110,7 +115,7 @@ ordered_json parameters_json(const running_parameters& p, double step_m) {
           {"curve_resistance_k", t.curve_resistance_k},
           {"braked_mass_percent", t.braked_mass_percent},
           {"deceleration_at_100_ms2", t.deceleration_at_100_ms2},
-          {"deceleration_ms2", t.deceleration_ms2()},
+          {"deceleration_ms2", rounded(t.deceleration_ms2(), 1e-6)},
           {"margin",
            {{"bands", bands},
             {"minutes_per_100km", p.margin.minutes_per_100km},
@@ -172,9 +177,10 @@ std::string format_timing_text(const timing_context& c,
   }
   out += table(rows, {false, false, true, true, true, true, true, true, false});
   out += "\n" + std::to_string(r.legs.size()) +
-         (r.legs.size() == 1 ? " leg: " : " legs: ") + std::to_string(count[0]) + " impossible, " +
-         std::to_string(count[1]) + " tight, " + std::to_string(count[2]) +
-         " ok, " + std::to_string(count[3]) + " slack.\n";
+         (r.legs.size() == 1 ? " leg: " : " legs: ") +
+         std::to_string(count[0]) + " impossible, " + std::to_string(count[1]) +
+         " tight, " + std::to_string(count[2]) + " ok, " +
+         std::to_string(count[3]) + " slack.\n";
   if (r.stand_m) out += stand_text(r);
   return out;
 }
@@ -215,7 +221,7 @@ std::string format_timing_json(const timing_context& c,
       {"legs", legs},
       {"stand_m", r.stand_m ? ordered_json(*r.stand_m) : ordered_json(nullptr)},
       {"profile", profile}};
-  return j.dump(1) + "\n";
+  return j.dump() + "\n";
 }
 
 std::string format_timing_csv(const timing_context& c, const running_line& line,

@@ -200,7 +200,7 @@ TEST(check, the_builds_descriptions_have_no_error) {
       // ROCCAFERRA to ALBAREDO, 22.4 km of which 9.6 at 70 km/h, in 17:00:
       // the fastest run takes 16:06, 54 s less, where the margin asks 59 s.
       {"timetable-tight", 28},
-      {"beyond-line", 35},          // OLMISCO at 101200 m
+      {"beyond-line", 35},  // OLMISCO at 101200 m
   };
   EXPECT_EQ(warnings, want);
 }

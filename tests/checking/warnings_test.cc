@@ -27,8 +27,8 @@ std::string station(int at, int length, int hours, int minutes,
                     const char* name, int seconds = 0) {
   return "stazione, " + std::to_string(at) + ", 12, " + std::to_string(length) +
          ", 0,0,0, 0,0,0, 0,0,0, 0, " + std::to_string(hours) + "," +
-         std::to_string(minutes) + "," + std::to_string(seconds) + ", " +
-         name + "\r\n";
+         std::to_string(minutes) + "," + std::to_string(seconds) + ", " + name +
+         "\r\n";
 }
 
 check_result check_pair(const std::string& line_body,

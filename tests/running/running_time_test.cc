@@ -63,8 +63,7 @@ TEST(running_time, ideal_runs_take_their_closed_form_times) {
   } cases[] = {
       // T = L/v + (v/2)(1/a + 1/b)
       {"flat run reaching its top speed", 2000, 20, 0.5, 0.5, 140},
-      {"flat run, braking harder than it accelerates", 2000, 20, 0.5, 1.0,
-       130},
+      {"flat run, braking harder than it accelerates", 2000, 20, 0.5, 1.0, 130},
       // Too short for 20 m/s: up to the middle and down, 2 sqrt(L/a).
       {"triangular run", 400, 20, 0.5, 0.5, 2 * std::sqrt(400 / 0.5)},
   };
@@ -152,10 +151,10 @@ TEST(running_time, a_climb_beyond_the_train_brings_it_to_a_stand) {
 
 TEST(running_time, stops_hold_the_train_for_their_dwell) {
   // Two 2000 m legs of 140 s each, a dwell of 60 s between them.
-  const running_line line = flat_line(
-      4001, 72,
-      {stop_at(0, 1000), stop_at(2000, 1000 + 150 + 60, 60),
-       stop_at(4000, 1000 + 150 + 60 + 150)});
+  const running_line line =
+      flat_line(4001, 72,
+                {stop_at(0, 1000), stop_at(2000, 1000 + 150 + 60, 60),
+                 stop_at(4000, 1000 + 150 + 60 + 150)});
   const running_result r = run_fastest(line, ideal(0.5, 0.5));
   ASSERT_EQ(r.legs.size(), 2u);
   EXPECT_NEAR(r.legs[0].fastest_s, 140, 1e-6);
@@ -179,13 +178,12 @@ TEST(running_time, each_leg_gets_its_verdict) {
     int scheduled_s;
     verdict want;
   } cases[] = {
-      {139, verdict::impossible}, {141, verdict::tight},
-      {153, verdict::tight},      {155, verdict::ok},
-      {307, verdict::ok},         {309, verdict::slack},
+      {139, verdict::impossible}, {141, verdict::tight}, {153, verdict::tight},
+      {155, verdict::ok},         {307, verdict::ok},    {309, verdict::slack},
   };
   for (const auto& c : cases) {
-    const running_line line =
-        flat_line(2001, 72, {stop_at(0, 100), stop_at(2000, 100 + c.scheduled_s)});
+    const running_line line = flat_line(
+        2001, 72, {stop_at(0, 100), stop_at(2000, 100 + c.scheduled_s)});
     running_parameters p = ideal(0.5, 0.5);
     p.margin.bands = {{1e9, 10}};
     const running_result r = run_fastest(line, p);
@@ -205,18 +203,19 @@ TEST(running_time, margin_takes_its_band_and_its_minutes_per_distance) {
   p.margin = margin_parameters{};
   const running_result r = run_fastest(line, p);
   const size_t k = node_at(r, 2000);
-  const double want = r.time_s[k] * 1.04 + (r.time_s.back() - r.time_s[k]) * 1.05 +
-                      10 * 0.9;
+  const double want =
+      r.time_s[k] * 1.04 + (r.time_s.back() - r.time_s[k]) * 1.05 + 10 * 0.9;
   EXPECT_NEAR(r.margin_time_s.back(), want, 1e-6);
 }
 
 TEST(running_time, halving_the_step_changes_no_time_by_a_thousandth) {
   // A varied line with the default train: limits, climbs and falls, curves,
   // a stop and a passed point.
-  running_line line = flat_line(
-      30001, 100,
-      {stop_at(0, 0), stop_at(9000, 600, 30),
-       {0, "P", 17000, 1200, 0, false}, stop_at(30000, 2400)});
+  running_line line = flat_line(30001, 100,
+                                {stop_at(0, 0),
+                                 stop_at(9000, 600, 30),
+                                 {0, "P", 17000, 1200, 0, false},
+                                 stop_at(30000, 2400)});
   for (size_t x = 4000; x < 7000; ++x) line.line_limit_kmh[x] = 60;
   for (size_t x = 12000; x < 22000; ++x) line.line_limit_kmh[x] = 140;
   for (size_t x = 3000; x < 8000; ++x) line.gradient_permille[x] = 12;
@@ -230,12 +229,12 @@ TEST(running_time, halving_the_step_changes_no_time_by_a_thousandth) {
   ASSERT_EQ(half.legs.size(), 3u);
   for (size_t i = 0; i < whole.legs.size(); ++i) {
     const double a = whole.legs[i].fastest_s, b = half.legs[i].fastest_s;
-    EXPECT_LT(std::fabs(a - b) / b, 0.001) << "leg " << i << ": " << a
-                                           << " s against " << b << " s";
+    EXPECT_LT(std::fabs(a - b) / b, 0.001)
+        << "leg " << i << ": " << a << " s against " << b << " s";
   }
-  EXPECT_LT(std::fabs(whole.time_s.back() - half.time_s.back()) /
-                half.time_s.back(),
-            0.001);
+  EXPECT_LT(
+      std::fabs(whole.time_s.back() - half.time_s.back()) / half.time_s.back(),
+      0.001);
 }
 
 TEST(running_time, fewer_than_two_timed_points_give_nothing_to_time) {

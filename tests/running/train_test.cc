@@ -92,9 +92,9 @@ TEST(train, every_output_names_the_values_it_used) {
   const std::string s = describe(p);
   for (const char* part :
        {"locomotive 80 t", "2345 kW", "7 cars of 40 t and 26.4 m",
-        "(360 t, 200.8 m)", "8.8 + 0.26 v + 0.03 v^2 N/t", "inertia factor 1.05",
-        "braked mass 80 %, deceleration 0.4 m/s^2", "4 % to 140 km/h",
-        "7 % above 200 km/h", "1.5 min per 100 km"}) {
+        "(360 t, 200.8 m)", "8.8 + 0.26 v + 0.03 v^2 N/t",
+        "inertia factor 1.05", "braked mass 80 %, deceleration 0.4 m/s^2",
+        "4 % to 140 km/h", "7 % above 200 km/h", "1.5 min per 100 km"}) {
     EXPECT_NE(s.find(part), std::string::npos) << part << " in " << s;
   }
 }
