@@ -7,6 +7,7 @@
 #include "drawing/report_layout.h"
 #include "drawing/report_plan.h"
 #include "drawing/report_profiles.h"
+#include "drawing/report_running.h"
 #include "drawing/scene.h"
 #include "model/kilometres.h"
 
@@ -76,6 +77,13 @@ svg text { font-family: system-ui, "DejaVu Sans", sans-serif; font-size: 11px; f
 .legend { display: flex; flex-wrap: wrap; gap: 6px 22px; padding: 0; list-style: none; font-size: 13px; }
 .legend li { display: flex; align-items: center; gap: 6px; }
 .legend svg { width: 34px; height: 16px; display: inline-block; }
+.run-permitted { fill: none; stroke: #0072B2; stroke-width: 1; stroke-dasharray: 4 2; }
+.run-fastest { fill: none; stroke: #000; stroke-width: 1.4; stroke-linejoin: round; }
+.run-margin { fill: none; stroke: #CC79A7; stroke-width: 1.4; stroke-dasharray: 5 2; }
+.run-stand { fill: #D55E00; stroke: #6b2f00; }
+.scheduled-point circle { fill: #56B4E9; stroke: #0b3d5c; stroke-width: 1.2; }
+.scheduled-point.unmet circle { fill: #D55E00; stroke: #6b2f00; }
+.scheduled-dwell { stroke: #0b3d5c; stroke-width: 2; }
 .problems tr td:first-child { font-weight: 700; color: #a33f00; }
 @media print {
   @page { size: A4 landscape; margin: 10mm; }
@@ -248,7 +256,7 @@ void legend_item(markup& out, std::string_view swatch, std::string_view text) {
   out.close("li");
 }
 
-void legend(markup& out) {
+void legend(markup& out, bool running) {
   out.open("section").attr("id", "legend");
   out.element("h2", "Legend");
   out.open("ul").attr("class", "legend");
@@ -294,6 +302,7 @@ void legend(markup& out) {
       "<path d=\"M1 8H33\" stroke=\"#000\" stroke-width=\"6\"/><path d=\"M1 "
       "8H33\" stroke=\"#fff\" stroke-width=\"1.6\" stroke-dasharray=\"3 3\"/>",
       "plan: tunnel");
+  if (running) running_legend(out);
   out.close("ul");
   out.close("section");
 }
@@ -336,8 +345,17 @@ std::string render_report(const scenario_model& m, const page_options& opts) {
 
   out.open("section").attr("id", "profile-section");
   out.element("h2", "Profiles");
+  running_drawing run;
   if (s.has_cells) {
-    draw_profiles(s, out);
+    run.line = read_running_line(m, opts.curves);
+    take_from_scenario(m, run.params.train);
+    run.result = run_fastest(run.line, run.params);
+    draw_profiles(s, out, /*problems_only=*/false, &run);
+    out.open("p")
+        .attr("class", "note")
+        .attr("id", "running-note")
+        .text(running_note(run))
+        .close("p");
   } else {
     out.element(
         "p",
@@ -349,7 +367,7 @@ std::string render_report(const scenario_model& m, const page_options& opts) {
 
   timetable(out, s);
   problem_table(out, s);
-  legend(out);
+  legend(out, !run.result.legs.empty());
   out.close("body");
   out.close("html");
   out.raw("\n");

@@ -14,7 +14,8 @@ namespace {
 
 class profile_drawing {
  public:
-  profile_drawing(const scene& s, markup& out) : s_(s), out_(out) {
+  profile_drawing(const scene& s, markup& out, const running_drawing* run)
+      : s_(s), out_(out), run_(run) {
     extent_ = std::max<int64_t>(s.extent_m, 1);
     for (const station& st : s.stations) {
       extent_ = std::max(extent_, st.zone_end_m);
@@ -31,6 +32,11 @@ class profile_drawing {
       y = tunnels(y);
       y = signals(y);
       y = stations(y);
+      if (run_ != nullptr && !run_->result.legs.empty()) {
+        const km_axis axis{left, plot_width(), static_cast<double>(extent_)};
+        y = draw_speed_distance(*run_, axis, g(), y);
+        y = draw_time_distance(*run_, axis, g(), y);
+      }
     }
     y = problems(y);
     const double bottom = y;
@@ -497,6 +503,7 @@ class profile_drawing {
 
   const scene& s_;
   markup& out_;
+  const running_drawing* run_;
   markup out_body_;
   markup grid_;
   int64_t extent_ = 1;
@@ -504,8 +511,9 @@ class profile_drawing {
 
 }  // namespace
 
-void draw_profiles(const scene& s, markup& out, bool problems_only) {
-  profile_drawing(s, out).draw(problems_only);
+void draw_profiles(const scene& s, markup& out, bool problems_only,
+                   const running_drawing* run) {
+  profile_drawing(s, out, run).draw(problems_only);
 }
 
 }  // namespace scenario::drawing

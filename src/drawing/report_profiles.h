@@ -5,13 +5,16 @@
 #define SCENARIO_DRAWING_REPORT_PROFILES_H_
 
 #include "drawing/markup.h"
+#include "drawing/report_running.h"
 #include "drawing/scene.h"
 
 namespace scenario::drawing {
 
 // Appends the strips' SVG to `out`; with `problems_only`, only the strip of
-// the recorded codes (for a scenario without cells).
-void draw_profiles(const scene& s, markup& out, bool problems_only = false);
+// the recorded codes (for a scenario without cells). With `run`, the
+// speed and time runs follow the stations.
+void draw_profiles(const scene& s, markup& out, bool problems_only = false,
+                   const running_drawing* run = nullptr);
 
 }  // namespace scenario::drawing
 
