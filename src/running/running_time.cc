@@ -143,8 +143,10 @@ void judge_legs(const running_line& line, const running_parameters& p,
     } else {
       // The time since the first departure counts the dwell of `a` after
       // its node: the leg starts when it leaves.
-      l.fastest_s = r.time_s[kb] - r.time_s[ka] - a.dwell_s;
-      l.with_margin_s = r.margin_time_s[kb] - r.margin_time_s[ka] - a.dwell_s;
+      // (Two points at one position share a node: no time, no dwell.)
+      l.fastest_s = std::max(0.0, r.time_s[kb] - r.time_s[ka] - a.dwell_s);
+      l.with_margin_s =
+          std::max(0.0, r.margin_time_s[kb] - r.margin_time_s[ka] - a.dwell_s);
     }
     if (l.scheduled_s < l.fastest_s) {
       l.judged = verdict::impossible;
