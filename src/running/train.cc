@@ -133,14 +133,14 @@ bool apply_json_overrides(std::string_view json_text, running_parameters& p,
   return valid(p, why);
 }
 
-bool parse_margin_bands(std::string_view spec, std::vector<margin_band>& out,
+bool parse_margin_bands(std::string_view text, std::vector<margin_band>& out,
                         std::string* why) {
   std::vector<margin_band> bands;
-  while (!spec.empty()) {
-    const size_t comma = spec.find(',');
-    const std::string_view item = spec.substr(0, comma);
-    spec = comma == std::string_view::npos ? std::string_view{}
-                                           : spec.substr(comma + 1);
+  while (!text.empty()) {
+    const size_t comma = text.find(',');
+    const std::string_view item = text.substr(0, comma);
+    text = comma == std::string_view::npos ? std::string_view{}
+                                           : text.substr(comma + 1);
     const size_t colon = item.find(':');
     margin_band b;
     auto number = [](std::string_view t, double& v) {

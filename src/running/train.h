@@ -96,9 +96,9 @@ void take_from_scenario(const scenario_model& m, train_parameters& t);
 bool apply_json_overrides(std::string_view json_text, running_parameters& p,
                           std::string* why);
 
-// Parses a margin specification "140:4,160:5,200:6,*:7" (speed band upper
+// Parses a list of margin bands "140:4,160:5,200:6,*:7" (speed band upper
 // bound in km/h, then percent; "*" for every speed above).
-bool parse_margin_bands(std::string_view spec, std::vector<margin_band>& out,
+bool parse_margin_bands(std::string_view text, std::vector<margin_band>& out,
                         std::string* why);
 
 // Checks that every value is usable (positive masses, power, decelerations,

@@ -1,5 +1,5 @@
 // The train's values: the deceleration law, overrides from a JSON file and
-// from a margin specification, and the refusal of unusable values.
+// from a list of margin bands, and the refusal of unusable values.
 #include "running/train.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +71,7 @@ TEST(train, json_overrides_apply_or_say_what_is_wrong) {
   }
 }
 
-TEST(train, margin_bands_parse_from_their_specification) {
+TEST(train, margin_bands_parse_from_their_text) {
   std::vector<margin_band> bands;
   std::string why;
   ASSERT_TRUE(parse_margin_bands("100:3,160:5.5,*:7", bands, &why)) << why;
@@ -80,8 +80,8 @@ TEST(train, margin_bands_parse_from_their_specification) {
   EXPECT_EQ(m.percent_at(100), 3);
   EXPECT_EQ(m.percent_at(100.5), 5.5);
   EXPECT_EQ(m.percent_at(300), 7);
-  for (const char* spec : {"", "140", "140:x", "160:5,140:4", "a:4"}) {
-    EXPECT_FALSE(parse_margin_bands(spec, bands, &why)) << spec;
+  for (const char* text : {"", "140", "140:x", "160:5,140:4", "a:4"}) {
+    EXPECT_FALSE(parse_margin_bands(text, bands, &why)) << text;
   }
 }
 
