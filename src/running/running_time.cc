@@ -71,23 +71,25 @@ void read_points(const scenario_model& m, running_line& line) {
   }
 }
 
-// The smallest value of a sliding window of metres whose bounds only grow.
+// The smallest value of a sliding window of metres whose bounds only grow;
+// `value_of(metre)` gives a metre's value when it enters the window.
 class window_min {
  public:
-  explicit window_min(const std::vector<double>& v) : v_(v) {}
-  double over(int64_t lo, int64_t hi) {
+  template <typename value_fn>
+  double over(int64_t lo, int64_t hi, const value_fn& value_of) {
+    next_ = std::max(next_, lo);
     while (next_ <= hi) {
-      while (!q_.empty() && v_[q_.back()] >= v_[next_]) q_.pop_back();
-      q_.push_back(next_++);
+      const double v = value_of(next_);
+      while (!q_.empty() && q_.back().second >= v) q_.pop_back();
+      q_.emplace_back(next_++, v);
     }
-    while (!q_.empty() && static_cast<int64_t>(q_.front()) < lo) q_.pop_front();
+    while (!q_.empty() && q_.front().first < lo) q_.pop_front();
     return q_.empty() ? std::numeric_limits<double>::infinity()
-                      : v_[q_.front()];
+                      : q_.front().second;
   }
 
  private:
-  const std::vector<double>& v_;
-  std::deque<size_t> q_;
+  std::deque<std::pair<int64_t, double>> q_;
   int64_t next_ = 0;
 };
 
@@ -111,19 +113,6 @@ struct dynamics {
     const double resistance = a_n + (b_n + c_n * v) * v +
                               mass_kg * gravity_ms2 * grade_permille / 1000;
     return (traction - resistance) / (inertia * mass_kg);
-  }
-
-  // d(v^2)/ds = 2a, integrated over `h` metres by the classical Runge-Kutta
-  // rule (v^2 rather than v: it stays smooth through a start from rest).
-  double next_square(double e, double h, double grade) const {
-    auto f = [&](double x) {
-      return 2 * acceleration(std::sqrt(std::max(x, 0.0)), grade);
-    };
-    const double k1 = f(e);
-    const double k2 = f(e + h / 2 * k1);
-    const double k3 = f(e + h / 2 * k2);
-    const double k4 = f(e + h * k3);
-    return e + h / 6 * (k1 + 2 * k2 + 2 * k3 + k4);
   }
 };
 
@@ -223,31 +212,33 @@ running_result run_fastest(const running_line& line,
   r.start_m = start;
   const auto last_metre = static_cast<int64_t>(line.metres()) - 1;
 
-  // The limit of each metre: line, slowdown and curve.
-  std::vector<double> limit(line.metres());
-  for (size_t x = 0; x < limit.size(); ++x) {
+  // The limit of a metre: line, slowdown and curve.
+  auto limit_at = [&line](int64_t metre) {
+    const auto x = static_cast<size_t>(metre);
     double v = line.line_limit_kmh[x];
     if (line.slowdown_kmh[x] > 0) v = std::min<double>(v, line.slowdown_kmh[x]);
     if (line.curve_radius_m[x] > 0) {
       v = std::min(v,
                    curve_speed_limit_ms(line.curve_radius_m[x]) * kmh_per_ms);
     }
-    limit[x] = v;
-  }
+    return v;
+  };
 
   // The cap of each node: the lowest limit under the whole train (head at
-  // x, tail at x - length), 0 at the stops. Braked backwards into it.
+  // x, tail at x - length), 0 at the stops; braked backwards into it, it
+  // bounds the forward run. It is kept where the run's speeds go.
   r.permitted_kmh.resize(n);
-  std::vector<double> cap(n);
-  window_min under_train(limit);
+  std::vector<double>& cap = r.speed_ms;
+  cap.resize(n);
+  window_min under_train;
   for (size_t k = 0; k < n; ++k) {
     const double x = start + static_cast<double>(k) * h;
     const auto head = std::min(static_cast<int64_t>(std::floor(x)), last_metre);
     // The metre just behind the tail counts too: the train left it only
     // as it reached this node.
     const auto tail = static_cast<int64_t>(std::ceil(x - t.length_m())) - 1;
-    r.permitted_kmh[k] = limit[static_cast<size_t>(head)];
-    cap[k] = under_train.over(tail, head) / kmh_per_ms;
+    r.permitted_kmh[k] = static_cast<float>(limit_at(head));
+    cap[k] = under_train.over(tail, head, limit_at) / kmh_per_ms;
   }
   for (const timed_point& pt : line.points) {
     const auto k = static_cast<size_t>(
@@ -257,19 +248,27 @@ running_result run_fastest(const running_line& line,
   }
   const double b = t.deceleration_ms2();
   for (size_t k = n - 1; k-- > 0;) {
-    cap[k] = std::min(cap[k], std::sqrt(cap[k + 1] * cap[k + 1] + 2 * b * h));
+    // Under the next node's speed no braking curve binds: no root needed.
+    if (cap[k] > cap[k + 1]) {
+      cap[k] = std::min(cap[k], std::sqrt(cap[k + 1] * cap[k + 1] + 2 * b * h));
+    }
   }
 
   // Forwards from rest, under the braking curves.
   const dynamics d(t);
-  r.speed_ms.assign(n, 0);
+  r.speed_ms[0] = 0;
   r.time_s.assign(n, 0);
   r.margin_time_s.assign(n, 0);
-  std::vector<int32_t> dwell_after(n, 0);
+  // The dwells, by node (the points are in order along the line).
+  std::vector<std::pair<size_t, int32_t>> dwells;
   for (size_t i = 1; i + 1 < line.points.size(); ++i) {
-    dwell_after[r.point_node[i]] += line.points[i].dwell_s;
+    if (line.points[i].dwell_s != 0) {
+      dwells.emplace_back(r.point_node[i], line.points[i].dwell_s);
+    }
   }
+  size_t next_dwell = 0;
   const double margin_s_per_m = p.margin.minutes_per_100km * 60 / 100000;
+  double band_for_kmh = -1, stretch = 1;
   for (size_t k = 0; k + 1 < n; ++k) {
     const double x = start + static_cast<double>(k) * h;
     const auto metre = static_cast<size_t>(
@@ -279,8 +278,16 @@ running_result run_fastest(const running_line& line,
       grade += t.curve_resistance_k / line.curve_radius_m[metre];
     }
     const double v0 = r.speed_ms[k];
-    const double e1 = d.next_square(v0 * v0, h, grade);
-    const double v1 = std::min(std::sqrt(std::max(e1, 0.0)), cap[k + 1]);
+    // The acceleration at the start of the step, held through it (exact
+    // for a constant acceleration). Holding the limit with power to spare
+    // is the common case: the train cannot fall below its speed, so the
+    // limit is the next speed.
+    const double a0 = d.acceleration(v0, grade);
+    const double v1 =
+        v0 >= cap[k + 1] && a0 >= 0
+            ? cap[k + 1]
+            : std::min(std::sqrt(std::max(v0 * v0 + 2 * a0 * h, 0.0)),
+                       cap[k + 1]);
     if (v0 + v1 <= 0 || (v1 <= 0 && cap[k + 1] > 0)) {
       r.stand_m = v0 + v1 <= 0 ? x : x + h;
       r.speed_ms.resize(k + 1);
@@ -291,10 +298,17 @@ running_result run_fastest(const running_line& line,
     r.speed_ms[k + 1] = v1;
     // Constant acceleration over the step: the mean speed is the average.
     const double dt = 2 * h / (v0 + v1);
-    const double pct = p.margin.percent_at(r.permitted_kmh[k]);
-    r.time_s[k + 1] = r.time_s[k] + dt + dwell_after[k];
-    r.margin_time_s[k + 1] = r.margin_time_s[k] + dt * (1 + pct / 100) +
-                             h * margin_s_per_m + dwell_after[k];
+    if (r.permitted_kmh[k] != band_for_kmh) {
+      band_for_kmh = r.permitted_kmh[k];
+      stretch = 1 + p.margin.percent_at(band_for_kmh) / 100;
+    }
+    double dwell = 0;
+    while (next_dwell < dwells.size() && dwells[next_dwell].first == k) {
+      dwell += dwells[next_dwell++].second;
+    }
+    r.time_s[k + 1] = r.time_s[k] + dt + dwell;
+    r.margin_time_s[k + 1] =
+        r.margin_time_s[k] + dt * stretch + h * margin_s_per_m + dwell;
   }
   judge_legs(line, p, r);
   return r;

@@ -77,8 +77,8 @@ struct running_result {
   double start_m = 0;  // position of node 0: the first timed station
   double step_m = 1;
   // Per node k at start_m + k * step_m:
-  std::vector<double> permitted_kmh;  // the limit at the head of the train
-  std::vector<double> speed_ms;       // the fastest run
+  std::vector<float> permitted_kmh;  // the limit at the head of the train
+  std::vector<double> speed_ms;      // the fastest run
   // Time since the departure from the first station, dwells included (at a
   // stop, the time of arrival): the fastest run and the run with margin.
   std::vector<double> time_s;

@@ -66,7 +66,7 @@ TEST(timing_command, times_the_builds_timetable_leg_by_leg) {
       "BRENOLA     LUVEA       10.7      15:00     7:41         8:09  +7:19  "
       "+95.1 %  ok\n"
       "LUVEA       SAVIGNE     11.2      10:00     8:00         8:29  +2:00  "
-      "+24.9 %  ok\n"
+      "+25.0 %  ok\n"
       "SAVIGNE     ROCCAFERRA  11.3      12:00     8:53         9:25  +3:07  "
       "+35.1 %  ok\n"
       "ROCCAFERRA  ALBAREDO    22.4      17:00    16:06        17:05  +0:54  "

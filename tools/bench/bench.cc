@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -160,10 +161,19 @@ void timing_figures(const fs::path& tool, const fs::path& dir) {
                 r.message.c_str());
     return;
   }
-  std::vector<double> times;
+  // Wall time, and the thread's processor time, which a machine shared
+  // with other work does not inflate as much.
+  auto cpu_seconds = [] {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) +
+           static_cast<double>(t.tv_nsec) * 1e-9;
+  };
+  std::vector<double> times, cpu_times;
   size_t legs = 0;
   double last = 0;
   for (int i = 0; i < 21; ++i) {
+    const double cpu_start = cpu_seconds();
     const auto start = std::chrono::steady_clock::now();
     const scenario::running_line line = scenario::read_running_line(m, nullptr);
     scenario::running_parameters p;
@@ -172,6 +182,7 @@ void timing_figures(const fs::path& tool, const fs::path& dir) {
     times.push_back(
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
             .count());
+    cpu_times.push_back(cpu_seconds() - cpu_start);
     legs = run.legs.size();
     last = run.time_s.empty() ? 0 : run.time_s.back();
   }
@@ -180,6 +191,9 @@ void timing_figures(const fs::path& tool, const fs::path& dir) {
         *std::min_element(times.begin(), times.end()) * 1000,
         "ms (target <= 50)");
   print("timing 1000 km calculation median time", median(times) * 1000, "ms");
+  print("timing 1000 km calculation best processor time",
+        *std::min_element(cpu_times.begin(), cpu_times.end()) * 1000,
+        "ms (target <= 50)");
   std::vector<double> whole;
   for (int i = 0; i < 5; ++i) {
     whole.push_back(
