@@ -13,11 +13,16 @@ int main(int argc, char** argv) {
       "the simulator's binary files and reads compiled scenarios back.",
       "scenario"};
   app.require_subcommand(1);
+  // clang-format off: one subcommand a line
   const std::vector<command> commands = {
-      add_compile_command(app), add_inspect_command(app),
-      add_report_command(app),  add_diff_command(app),
-      add_check_command(app),   add_timing_command(app),
+      add_compile_command(app),
+      add_inspect_command(app),
+      add_report_command(app),
+      add_diff_command(app),
+      add_check_command(app),
+      add_timing_command(app),
   };
+  // clang-format on
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
