@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
       "the simulator's binary files and reads compiled scenarios back.",
       "scenario"};
   app.require_subcommand(1);
-  // clang-format off: one subcommand a line
+  // One subcommand a line.
+  // clang-format off
   const std::vector<command> commands = {
       add_compile_command(app),
       add_inspect_command(app),
