@@ -6,14 +6,15 @@
 #include <cstdio>
 #include <map>
 
-#include "compiler/plan.h"
+#include "checking/timetable_warnings.h"
 #include "compiler/train_compiler.h"
 #include "model/kilometres.h"
+#include "running/curves.h"
 
 namespace scenario {
 namespace {
 
-constexpr std::array<warning_info, 10> warnings = {{
+constexpr std::array<warning_info, 12> warnings = {{
     {"tunnel-board",
      "a tunnel board (\"GALLERIA\") must state the length of the tunnel span "
      "that follows it"},
@@ -38,6 +39,12 @@ constexpr std::array<warning_info, 10> warnings = {{
     {"beyond-line",
      "records stand between the start of the line and its length"},
     {"duplicate-record", "the same record written twice is a slip"},
+    {"timetable-impossible",
+     "a timed station is reached no sooner than the fastest run of the "
+     "train allows (scenario timing shows the run)"},
+    {"timetable-tight",
+     "a timed station leaves the train at least its regularity margin over "
+     "the fastest run"},
 }};
 
 // Limits of the warnings, in metres.
@@ -91,6 +98,7 @@ class warning_run {
     if (on("curve-speed")) curve_speed();
     if (on("beyond-line")) beyond_line();
     if (on("duplicate-record")) duplicates();
+    timetable_warnings(records_, m_, options_, out_);
     return std::move(out_);
   }
 
@@ -341,10 +349,10 @@ class warning_run {
   // sqrt(a * r).
   void curve_speed() {
     for (const record_as_read* c : accepted(record_kind::curve)) {
-      const std::optional<double> k = curvature_of(c->key);
-      if (!k || *k == 0) continue;
-      const double radius = 1.0 / std::fabs(*k);
-      const double allowed = std::sqrt(lateral_acceleration_ms2 * radius) * 3.6;
+      const std::optional<double> r = curve_radius_m(c->key);
+      if (!r) continue;
+      const double radius = *r;
+      const double allowed = curve_speed_limit_ms(radius) * 3.6;
       const auto v = top_speed(m_, c->number(0), c->number(0) + c->number(1));
       if (!v || static_cast<double>(*v) <= allowed) continue;
       raise("curve-speed", *c, c->key_at, c->number(0),

@@ -19,10 +19,8 @@
 
 namespace scenario {
 
-// Service braking assumed between two signals, and the lateral acceleration
-// a curve may ask of a train at the speed in force.
+// Service braking assumed between two signals.
 constexpr double braking_deceleration_ms2 = 0.5;
-constexpr double lateral_acceleration_ms2 = 1.0;
 
 struct warning_info {
   std::string_view name;

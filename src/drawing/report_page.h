@@ -6,8 +6,10 @@
 #define SCENARIO_DRAWING_REPORT_PAGE_H_
 
 #include <string>
+#include <vector>
 
 #include "model/model.h"
+#include "running/running_time.h"
 
 namespace scenario::drawing {
 
@@ -15,6 +17,10 @@ struct page_options {
   // Where the scenario came from, shown under the title (UTF-8), e.g.
   // "compiled files in out/" or "descriptions line.txt and train.txt".
   std::string source;
+  // The curves of the line's curve records, when the descriptions are at
+  // hand (compiled files keep none); the running diagrams limit the speed
+  // through them.
+  const std::vector<curve_stretch>* curves = nullptr;
 };
 
 // Width of the drawings in SVG units; the profiles are reduced to one

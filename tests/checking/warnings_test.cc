@@ -24,10 +24,11 @@ std::string train_with(const std::string& body) {
 }
 
 std::string station(int at, int length, int hours, int minutes,
-                    const char* name) {
+                    const char* name, int seconds = 0) {
   return "stazione, " + std::to_string(at) + ", 12, " + std::to_string(length) +
          ", 0,0,0, 0,0,0, 0,0,0, 0, " + std::to_string(hours) + "," +
-         std::to_string(minutes) + ",0, " + name + "\r\n";
+         std::to_string(minutes) + "," + std::to_string(seconds) + ", " + name +
+         "\r\n";
 }
 
 check_result check_pair(const std::string& line_body,
@@ -93,6 +94,29 @@ TEST(warnings, each_fires_on_its_fault_and_only_there) {
        station(2000, 200, 7, 10, "A") + station(5000, 200, 0, 0, "B") +
            station(8000, 200, 7, 15, "C"),
        {}},
+      // 6 km at 60 km/h: the default train needs 6:35, 6:56 with margin.
+      {"timetable-impossible",
+       "",
+       station(2000, 200, 7, 10, "A") + station(8000, 200, 7, 16, "B", 20),
+       {"t.txt:4"}},
+      {"timetable-impossible",
+       "",
+       station(2000, 200, 7, 10, "A") + station(8000, 200, 7, 16, "B", 45),
+       {}},
+      {"timetable-tight",
+       "",
+       station(2000, 200, 7, 10, "A") + station(8000, 200, 7, 16, "B", 45),
+       {"t.txt:4"}},
+      {"timetable-tight",
+       "",
+       station(2000, 200, 7, 10, "A") + station(8000, 200, 7, 20, "B"),
+       {}},
+      // Only the leg whose end is wrong: the first is fine, the second not.
+      {"timetable-impossible",
+       "",
+       station(2000, 200, 7, 10, "A") + station(8000, 200, 7, 20, "B") +
+           station(14000, 200, 7, 25, "C"),
+       {"t.txt:5"}},
       {"speed-board-missing", "", "velocita, 5000, 100\r\n", {"t.txt:3"}},
       {"speed-board-missing",
        "indicatori_vmax,  4000,  90,  100,  100,  0,  ,  ,  ,  0\r\n",

@@ -95,6 +95,17 @@ class browser : public ::testing::Test {
     return r.out;
   }
 
+  // How many pixels of `png` have the colour `hex` (within a little).
+  double pixels_of_colour(const std::string& png, const std::string& hex) {
+    const process_result r =
+        run_program({convert_, png, "-fuzz", "6%", "-fill", "black", "+opaque",
+                     hex, "-fill", "white", "-opaque", hex, "-format",
+                     "%[fx:mean*w*h]", "info:"},
+                    true);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return std::stod(r.out);
+  }
+
   // The page of the descriptions `line` and `train`, with the model the
   // tool drew, compiled alike.
   std::string page_of(const std::string& line, const std::string& train,
@@ -173,6 +184,50 @@ TEST_F(browser, rendered_page_labels_every_station_and_marks_every_code) {
     EXPECT_EQ(count(dom, "class=\"problem-marker\""), m.diagnostics.size());
     EXPECT_EQ(m.diagnostics.size(), damaged_line ? 1u : 0u);
   }
+}
+
+// The running diagrams: one marker per timed station (7 in the build's
+// timetable), and a time the train cannot keep in the problem colour, in
+// the document and on the screen.
+TEST_F(browser, running_diagrams_mark_every_scheduled_time) {
+  // ALBAREDO at 8:05 instead of 8:12: 11 minutes for the 22.4 km from
+  // ROCCAFERRA, where the fastest run takes 16.
+  std::string text = read_file(train_);
+  const std::string on_time = "60,   8,12, 0, ALBAREDO";
+  ASSERT_NE(text.find(on_time), std::string::npos);
+  text.replace(text.find(on_time), on_time.size(), "60,   8, 5, 0, ALBAREDO");
+  const std::string late_train = (dir_ / "late_train.txt").string();
+  write_file(late_train, text);
+
+  const struct {
+    std::string train;
+    std::vector<std::string> unmet;
+  } cases[] = {{train_, {}}, {late_train, {"ALBAREDO"}}};
+  std::vector<double> problem_pixels;
+  for (const auto& c : cases) {
+    scenario_model m;
+    const std::string page =
+        page_of(line_, c.train, "run" + std::to_string(runs_) + ".html", m);
+    const std::string dom = chromium(page, "--dump-dom");
+    EXPECT_EQ(count(dom, "<g class=\"scheduled-point"), 7u);
+    std::vector<std::string> unmet;
+    const std::string head =
+        "<g class=\"scheduled-point unmet\" data-station=\"";
+    for (size_t at = dom.find(head); at != std::string::npos;
+         at = dom.find(head, at + 1)) {
+      const size_t from = at + head.size();
+      unmet.push_back(dom.substr(from, dom.find('"', from) - from));
+    }
+    EXPECT_EQ(unmet, c.unmet);
+    EXPECT_EQ(count(dom, "class=\"run-fastest\""), 1u + 6u);  // speed, legs
+    EXPECT_NE(dom.find("id=\"running-note\""), std::string::npos);
+    // Pixels of the problem colour (vermillion): the page shows no recorded
+    // code, so only an unmet time has it on the screen.
+    const std::string png = screenshot(page, page + ".png");
+    problem_pixels.push_back(pixels_of_colour(png, "#D55E00"));
+  }
+  EXPECT_EQ(problem_pixels[0], 0) << "problem colour on the clean page";
+  EXPECT_GT(problem_pixels[1], 20) << "no unmet marker on the screen";
 }
 
 }  // namespace

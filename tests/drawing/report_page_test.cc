@@ -53,6 +53,27 @@ TEST(render_report, page_needs_nothing_beside_it) {
   }
 }
 
+// The running diagrams: a marker per timed station, the values and the
+// source of the curves named; none without two timed stations.
+TEST(render_report, running_diagrams_follow_the_timed_stations) {
+  scenario_model m;
+  testing::compile_every_kind(m, "R", "T");
+  const std::vector<curve_stretch> curves = {{5000, 400, 500}};
+  const std::string with_curves = render_report(m, {"test", &curves});
+  EXPECT_EQ(count(with_curves, "<g class=\"scheduled-point"), 2u);
+  EXPECT_EQ(count(with_curves, "class=\"run-fastest\""), 2u);
+  for (const char* said :
+       {"id=\"running-note\"", "3000 kW", "Curves: from the curve records"}) {
+    EXPECT_NE(with_curves.find(said), std::string::npos) << said;
+  }
+  EXPECT_NE(render_report(m, {"test"}).find("Curves: not known"),
+            std::string::npos);
+  for (voce& v : m.voci) v.orario = 0;
+  const std::string untimed = render_report(m, {"test"});
+  EXPECT_EQ(count(untimed, "<g class=\"scheduled-point"), 0u);
+  EXPECT_NE(untimed.find("No running diagrams"), std::string::npos);
+}
+
 TEST(render_report, a_scenario_without_plan_still_draws_its_profiles) {
   scenario_model m;
   testing::compile_every_kind(m, "R", "T", /*with_plan=*/false);

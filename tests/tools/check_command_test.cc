@@ -160,7 +160,8 @@ TEST(check_command, list_warnings_gives_every_name_and_its_rationale) {
   for (const char* name :
        {"tunnel-board", "station-order", "station-overlap", "station-time",
         "speed-board-missing", "speed-board-unmatched", "signal-spacing",
-        "curve-speed", "beyond-line", "duplicate-record"}) {
+        "curve-speed", "beyond-line", "duplicate-record",
+        "timetable-impossible", "timetable-tight"}) {
     const size_t at = r.out.find(std::string("-W") + name + " ");
     ASSERT_NE(at, std::string::npos) << name;
     const std::string line = r.out.substr(at, r.out.find('\n', at) - at);
@@ -226,7 +227,7 @@ TEST(check_command, sarif_passes_the_reference_validator) {
   EXPECT_EQ(log["version"], "2.1.0");
   const json& run = log["runs"][0];
   const json& rules = run["tool"]["driver"]["rules"];
-  EXPECT_EQ(rules.size(), 28u + 10u);  // every code and every warning
+  EXPECT_EQ(rules.size(), 28u + 12u);  // every code and every warning
   bool saw_signal = false;
   for (const json& res : run["results"]) {
     EXPECT_EQ(rules[res["ruleIndex"].get<size_t>()]["id"], res["ruleId"]);

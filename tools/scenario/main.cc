@@ -13,6 +13,8 @@ int main(int argc, char** argv) {
       "the simulator's binary files and reads compiled scenarios back.",
       "scenario"};
   app.require_subcommand(1);
+  // One subcommand a line.
+  // clang-format off
   const std::vector<command> commands = {
       add_compile_command(app),
       add_inspect_command(app),
@@ -20,7 +22,9 @@ int main(int argc, char** argv) {
       add_diff_command(app),
       add_check_command(app),
       add_fmt_command(app),
+      add_timing_command(app),
   };
+  // clang-format on
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

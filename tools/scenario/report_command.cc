@@ -11,6 +11,8 @@
 #include <system_error>
 #include <vector>
 
+#include "checking/timetable_warnings.h"
+#include "checking/warnings.h"
 #include "commands.h"
 #include "compiler/compiler.h"
 #include "decoding/decoder.h"
@@ -30,9 +32,10 @@ struct report_arguments {
 };
 
 int write(const scenario_model& m, const std::string& source,
-          const std::string& output) {
+          const std::string& output,
+          const std::vector<curve_stretch>* curves = nullptr) {
   file_failure failure;
-  if (!drawing::write_page(drawing::render_report(m, {source}), output,
+  if (!drawing::write_page(drawing::render_report(m, {source, curves}), output,
                            &failure)) {
     std::cerr << "error: " << failure.message() << '\n';
     return exit_file_system;
@@ -63,13 +66,16 @@ int report_descriptions(const report_arguments& args) {
   scenario_model m;
   m.percorso = args.route.value_or(build_percorso);
   m.treno = args.train.value_or(build_treno);
+  record_collector records;  // the curve records, for the running diagrams
   const int status = compile_in_memory(m, 1, load_description(args.inputs[0]),
-                                       load_description(args.inputs[1]));
+                                       load_description(args.inputs[1]),
+                                       {.observer = &records});
   report_diagnostics(m, std::cerr, /*file_name_only=*/false);
+  const std::vector<curve_stretch> curves = curve_stretches(records.records());
   const int written = write(m,
                             "the descriptions " + args.inputs[0] + " and " +
                                 args.inputs[1] + ", compiled in memory",
-                            args.output);
+                            args.output, &curves);
   return written != exit_clean ? written : status;
 }
 

@@ -1,0 +1,273 @@
+#include "running/timing_report.h"
+
+#include <cmath>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "model/kilometres.h"
+#include "model/text_8bit.h"
+
+namespace scenario {
+namespace {
+
+using nlohmann::ordered_json;
+
+std::string fixed(double v, int decimals) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+  return buf;
+}
+
+std::string signed_fixed(double v, int decimals) {
+  return (v > 0 ? "+" : "") + fixed(v, decimals);
+}
+
+// `v` to a whole number of `unit` (0.01, 0.001, ...), written as the
+// nearest double to that decimal.
+double rounded(double v, double unit) {
+  const double per_unit = std::round(1 / unit);
+  return std::round(v * per_unit) / per_unit;
+}
+
+size_t display_width(const std::string& utf8) {
+  size_t n = 0;
+  for (char c : utf8) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
+std::string name_of(const running_line& line, size_t point) {
+  return windows1252_to_utf8(line.points[point].name);
+}
+
+std::string slack_text(const leg& l) {
+  if (!std::isfinite(l.fastest_s)) return "-";
+  return (l.slack_s() > 0 ? "+" : "") + format_duration(l.slack_s());
+}
+
+std::string slack_percent_text(const leg& l) {
+  if (!std::isfinite(l.fastest_s) || l.fastest_s <= 0) return "-";
+  return signed_fixed(l.slack_percent(), 1) + " %";
+}
+
+// A table of text cells; the columns flagged in `right` are right-aligned.
+std::string table(const std::vector<std::vector<std::string>>& rows,
+                  const std::vector<bool>& right) {
+  std::vector<size_t> width(right.size(), 0);
+  for (const auto& row : rows) {
+    for (size_t i = 0; i < row.size(); ++i) {
+      width[i] = std::max(width[i], display_width(row[i]));
+    }
+  }
+  std::string out;
+  for (const auto& row : rows) {
+    std::string line;
+    for (size_t i = 0; i < row.size(); ++i) {
+      const std::string pad(width[i] - display_width(row[i]), ' ');
+      if (i > 0) line += "  ";
+      line += right[i] ? pad + row[i] : row[i] + pad;
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out += line + "\n";
+  }
+  return out;
+}
+
+std::string stand_text(const running_result& r) {
+  return "The train comes to a stand at " +
+         format_km(static_cast<int64_t>(std::floor(*r.stand_m))) +
+         ", where it may not stop (a climb its power cannot hold, or a "
+         "limit of 0 km/h); the legs beyond cannot be run.\n";
+}
+
+// Nodes of the profile rows: every 10 m from the first station, and the
+// last node.
+std::vector<size_t> profile_nodes(const running_result& r) {
+  std::vector<size_t> nodes;
+  if (r.nodes() == 0) return nodes;
+  const auto every =
+      static_cast<size_t>(std::llround(profile_spacing_m / r.step_m));
+  for (size_t k = 0; k < r.nodes(); k += every) nodes.push_back(k);
+  if (nodes.back() != r.nodes() - 1) nodes.push_back(r.nodes() - 1);
+  return nodes;
+}
+
+ordered_json parameters_json(const running_parameters& p, double step_m) {
+  const train_parameters& t = p.train;
+  ordered_json bands = ordered_json::array();
+  for (const margin_band& b : p.margin.bands) {
+    bands.push_back(
+        {b.up_to_kmh >= 1e9 ? ordered_json(nullptr) : ordered_json(b.up_to_kmh),
+         b.percent});
+  }
+  return {{"loco_mass_t", t.loco_mass_t},
+          {"loco_length_m", t.loco_length_m},
+          {"power_kw", t.power_kw},
+          {"cars", t.cars},
+          {"car_mass_t", t.car_mass_t},
+          {"car_length_m", t.car_length_m},
+          {"mass_t", rounded(t.mass_t(), 1e-6)},
+          {"length_m", rounded(t.length_m(), 1e-6)},
+          {"max_acceleration_ms2", t.max_acceleration_ms2},
+          {"davis_a_n_per_t", t.davis_a_n_per_t},
+          {"davis_b_n_per_t_per_ms", t.davis_b_n_per_t_per_ms},
+          {"davis_c_n_per_t_per_ms2", t.davis_c_n_per_t_per_ms2},
+          {"inertia_factor", t.inertia_factor},
+          {"curve_resistance_k", t.curve_resistance_k},
+          {"braked_mass_percent", t.braked_mass_percent},
+          {"deceleration_at_100_ms2", t.deceleration_at_100_ms2},
+          {"deceleration_ms2", rounded(t.deceleration_ms2(), 1e-6)},
+          {"margin",
+           {{"bands", bands},
+            {"minutes_per_100km", p.margin.minutes_per_100km},
+            {"slack_factor", p.margin.slack_factor}}},
+          {"step_m", step_m}};
+}
+
+ordered_json finite_or_null(double v, double unit) {
+  return std::isfinite(v) ? ordered_json(rounded(v, unit))
+                          : ordered_json(nullptr);
+}
+
+}  // namespace
+
+std::string format_duration(double seconds) {
+  if (!std::isfinite(seconds)) return "never";
+  const long long s = std::llround(std::fabs(seconds));
+  char buf[48];
+  if (s >= 3600) {
+    std::snprintf(buf, sizeof buf, "%s%lld:%02lld:%02lld",
+                  seconds < 0 && s > 0 ? "-" : "", s / 3600, s / 60 % 60,
+                  s % 60);
+  } else {
+    std::snprintf(buf, sizeof buf, "%s%lld:%02lld",
+                  seconds < 0 && s > 0 ? "-" : "", s / 60, s % 60);
+  }
+  return buf;
+}
+
+std::string describe_curves(const running_line& line) {
+  return line.curves_known
+             ? "Curves: from the curve records, limited to a lateral "
+               "acceleration of 1.0 m/s^2."
+             : "Curves: not known (compiled files keep no curve record; "
+               "time the descriptions to include them).";
+}
+
+std::string format_timing_text(const timing_context& c,
+                               const running_line& line,
+                               const running_parameters& p,
+                               const running_result& r) {
+  std::string out = "Timing of " + c.route + " \u00b7 " + c.train;
+  if (!c.source.empty()) out += ", from " + c.source;
+  out += "\n" + describe(p) + "\n" + describe_curves(line) + "\n\n";
+  if (r.legs.empty()) {
+    return out + "Fewer than two timed stations: there is no leg to time.\n";
+  }
+  std::vector<std::vector<std::string>> rows = {
+      {"from", "to", "km", "scheduled", "fastest", "with margin", "slack",
+       "slack %", "verdict"}};
+  int count[4] = {0, 0, 0, 0};
+  for (const leg& l : r.legs) {
+    ++count[static_cast<int>(l.judged)];
+    rows.push_back(
+        {name_of(line, l.from), name_of(line, l.to),
+         fixed(l.distance_m / 1000, 1), format_duration(l.scheduled_s),
+         format_duration(l.fastest_s), format_duration(l.with_margin_s),
+         slack_text(l), slack_percent_text(l), verdict_name(l.judged)});
+  }
+  out += table(rows, {false, false, true, true, true, true, true, true, false});
+  out += "\n" + std::to_string(r.legs.size()) +
+         (r.legs.size() == 1 ? " leg: " : " legs: ") +
+         std::to_string(count[0]) + " impossible, " + std::to_string(count[1]) +
+         " tight, " + std::to_string(count[2]) + " ok, " +
+         std::to_string(count[3]) + " slack.\n";
+  if (r.stand_m) out += stand_text(r);
+  return out;
+}
+
+std::string format_timing_json(const timing_context& c,
+                               const running_line& line,
+                               const running_parameters& p,
+                               const running_result& r) {
+  ordered_json legs = ordered_json::array();
+  for (const leg& l : r.legs) {
+    legs.push_back({{"from", name_of(line, l.from)},
+                    {"to", name_of(line, l.to)},
+                    {"from_m", line.points[l.from].position_m},
+                    {"to_m", line.points[l.to].position_m},
+                    {"distance_m", l.distance_m},
+                    {"scheduled_s", l.scheduled_s},
+                    {"fastest_s", finite_or_null(l.fastest_s, 0.01)},
+                    {"with_margin_s", finite_or_null(l.with_margin_s, 0.01)},
+                    {"slack_s", finite_or_null(l.slack_s(), 0.01)},
+                    {"slack_percent", finite_or_null(l.slack_percent(), 0.01)},
+                    {"verdict", verdict_name(l.judged)}});
+  }
+  ordered_json profile = ordered_json::array();
+  for (size_t k : profile_nodes(r)) {
+    profile.push_back({{"position_m", rounded(r.position(k), 0.001)},
+                       {"speed_kmh", rounded(r.speed_ms[k] * 3.6, 0.01)},
+                       {"permitted_kmh", r.permitted_kmh[k]},
+                       {"time_s", rounded(r.time_s[k], 0.01)},
+                       {"margin_time_s", rounded(r.margin_time_s[k], 0.01)}});
+  }
+  const ordered_json j = {
+      {"route", c.route},
+      {"train", c.train},
+      {"source", c.source},
+      {"parameters", parameters_json(p, r.step_m)},
+      {"description", describe(p)},
+      {"curves_known", line.curves_known},
+      {"legs", legs},
+      {"stand_m", r.stand_m ? ordered_json(*r.stand_m) : ordered_json(nullptr)},
+      {"profile", profile}};
+  return j.dump() + "\n";
+}
+
+std::string format_timing_csv(const timing_context& c, const running_line& line,
+                              const running_parameters& p,
+                              const running_result& r) {
+  auto quoted = [](const std::string& s) {
+    std::string q = "\"";
+    for (char ch : s) {
+      if (ch == '"') q += '"';
+      q += ch;
+    }
+    return q + "\"";
+  };
+  std::string out = "parameter,value\n";
+  out += "route," + quoted(c.route) + "\ntrain," + quoted(c.train) + "\n";
+  const ordered_json values = parameters_json(p, r.step_m);
+  for (const auto& [key, value] : values.items()) {
+    if (key == "margin") continue;
+    out += key + "," + value.dump() + "\n";
+  }
+  out += "margin_bands," + quoted(values["margin"]["bands"].dump()) +
+         "\nminutes_per_100km," + fixed(p.margin.minutes_per_100km, 3) +
+         "\nslack_factor," + fixed(p.margin.slack_factor, 3) +
+         "\ncurves_known," + (line.curves_known ? "true" : "false") + "\n\n";
+  out +=
+      "from,to,from_m,to_m,distance_m,scheduled_s,fastest_s,with_margin_s,"
+      "slack_s,slack_percent,verdict\n";
+  auto cell = [](double v) {
+    return std::isfinite(v) ? fixed(v, 2) : std::string();
+  };
+  for (const leg& l : r.legs) {
+    out += quoted(name_of(line, l.from)) + "," + quoted(name_of(line, l.to)) +
+           "," + std::to_string(line.points[l.from].position_m) + "," +
+           std::to_string(line.points[l.to].position_m) + "," +
+           fixed(l.distance_m, 0) + "," + fixed(l.scheduled_s, 0) + "," +
+           cell(l.fastest_s) + "," + cell(l.with_margin_s) + "," +
+           cell(l.slack_s()) + "," + cell(l.slack_percent()) + "," +
+           verdict_name(l.judged) + "\n";
+  }
+  out += "\nposition_m,speed_kmh,permitted_kmh,time_s,margin_time_s\n";
+  for (size_t k : profile_nodes(r)) {
+    out += fixed(r.position(k), 1) + "," + fixed(r.speed_ms[k] * 3.6, 2) + "," +
+           fixed(r.permitted_kmh[k], 0) + "," + fixed(r.time_s[k], 2) + "," +
+           fixed(r.margin_time_s[k], 2) + "\n";
+  }
+  return out;
+}
+
+}  // namespace scenario

@@ -1,0 +1,45 @@
+// What `scenario timing` prints: the legs of a run with their verdicts as a
+// text table, or the whole calculation (values used, legs, and the profile
+// of the run every 10 m) as JSON or CSV. Names are decoded from 8-bit text
+// here.
+#ifndef SCENARIO_RUNNING_TIMING_REPORT_H_
+#define SCENARIO_RUNNING_TIMING_REPORT_H_
+
+#include <string>
+
+#include "running/running_time.h"
+#include "running/train.h"
+
+namespace scenario {
+
+// Spacing of the profile rows of the JSON and CSV forms.
+constexpr int profile_spacing_m = 10;
+
+struct timing_context {
+  std::string route;   // UTF-8
+  std::string train;   // UTF-8
+  std::string source;  // where the scenario came from, UTF-8
+};
+
+std::string format_timing_text(const timing_context& c,
+                               const running_line& line,
+                               const running_parameters& p,
+                               const running_result& r);
+std::string format_timing_json(const timing_context& c,
+                               const running_line& line,
+                               const running_parameters& p,
+                               const running_result& r);
+std::string format_timing_csv(const timing_context& c, const running_line& line,
+                              const running_parameters& p,
+                              const running_result& r);
+
+// "8:05" for 485 s, "-0:12" for -12 s, "1:02:05" from an hour on; "never"
+// for an infinite time.
+std::string format_duration(double seconds);
+
+// The sentence on curves: from the records, or not known.
+std::string describe_curves(const running_line& line);
+
+}  // namespace scenario
+
+#endif  // SCENARIO_RUNNING_TIMING_REPORT_H_

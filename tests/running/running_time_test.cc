@@ -1,0 +1,248 @@
+// The running-time calculation against closed-form answers (an ideal train:
+// constant acceleration and braking, no resistance), the whole-train rule,
+// a climb that settles where power meets gravity, stops with their dwell,
+// the verdicts, and the convergence of the integration as the step halves.
+#include "running/running_time.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "running/train.h"
+
+namespace scenario {
+namespace {
+
+// A straight, flat line of `metres` at `limit_kmh` with timed points.
+running_line flat_line(size_t metres, float limit_kmh,
+                       std::vector<timed_point> points) {
+  running_line l;
+  l.line_limit_kmh.assign(metres, limit_kmh);
+  l.slowdown_kmh.assign(metres, 0);
+  l.gradient_permille.assign(metres, 0);
+  l.curve_radius_m.assign(metres, 0);
+  l.points = std::move(points);
+  return l;
+}
+
+timed_point stop_at(int64_t at, int32_t time_s, int32_t dwell_s = 0) {
+  return {0, "S" + std::to_string(at), at, time_s, dwell_s, true};
+}
+
+// A train that accelerates at `a` and brakes at `b` whatever its speed: no
+// resistance, no rotating mass, power beyond need, no length unless given.
+running_parameters ideal(double a, double b, double length_m = 0) {
+  running_parameters p;
+  train_parameters& t = p.train;
+  t.loco_mass_t = 100;
+  t.cars = 0;
+  t.loco_length_m = length_m;
+  t.power_kw = 1e9;
+  t.max_acceleration_ms2 = a;
+  t.davis_a_n_per_t = t.davis_b_n_per_t_per_ms = t.davis_c_n_per_t_per_ms2 = 0;
+  t.inertia_factor = 1;
+  t.braked_mass_percent = 100;
+  t.deceleration_at_100_ms2 = b;
+  p.margin.bands = {{1e9, 0}};
+  p.margin.minutes_per_100km = 0;
+  return p;
+}
+
+size_t node_at(const running_result& r, double x) {
+  return static_cast<size_t>(std::llround((x - r.start_m) / r.step_m));
+}
+
+TEST(running_time, ideal_runs_take_their_closed_form_times) {
+  const struct {
+    const char* what;
+    size_t length_m;
+    double v_ms, a, b;
+    double want_s;
+  } cases[] = {
+      // T = L/v + (v/2)(1/a + 1/b)
+      {"flat run reaching its top speed", 2000, 20, 0.5, 0.5, 140},
+      {"flat run, braking harder than it accelerates", 2000, 20, 0.5, 1.0, 130},
+      // Too short for 20 m/s: up to the middle and down, 2 sqrt(L/a).
+      {"triangular run", 400, 20, 0.5, 0.5, 2 * std::sqrt(400 / 0.5)},
+  };
+  for (const auto& c : cases) {
+    const running_line line = flat_line(
+        c.length_m + 1, static_cast<float>(c.v_ms * 3.6),
+        {stop_at(0, 0), stop_at(static_cast<int64_t>(c.length_m), 600)});
+    const running_result r = run_fastest(line, ideal(c.a, c.b));
+    ASSERT_EQ(r.legs.size(), 1u) << c.what;
+    EXPECT_NEAR(r.legs[0].fastest_s, c.want_s, 1e-6) << c.what;
+    EXPECT_FALSE(r.stand_m) << c.what;
+  }
+}
+
+TEST(running_time, starting_and_braking_follow_constant_rates) {
+  const running_line line =
+      flat_line(2001, 72, {stop_at(0, 0), stop_at(2000, 600)});
+  const running_result r = run_fastest(line, ideal(0.5, 1.0));
+  // From rest to v at a: s = v^2 / 2a = 400 m, t = v / a = 40 s.
+  EXPECT_DOUBLE_EQ(r.speed_ms[node_at(r, 400)], 20);
+  EXPECT_LT(r.speed_ms[node_at(r, 399)], 20);
+  EXPECT_NEAR(r.time_s[node_at(r, 400)], 40, 1e-9);
+  // Braking from v at b: s = v^2 / 2b = 200 m before the stop.
+  EXPECT_DOUBLE_EQ(r.speed_ms[node_at(r, 1800)], 20);
+  EXPECT_LT(r.speed_ms[node_at(r, 1801)], 20);
+  EXPECT_NEAR(r.speed_ms[node_at(r, 1900)], std::sqrt(2 * 1.0 * 100), 1e-9);
+  EXPECT_EQ(r.speed_ms.back(), 0);
+}
+
+TEST(running_time, braking_for_a_lower_limit_starts_where_it_must) {
+  // 72 km/h, then 36 km/h from 3000 m: braking from 20 to 10 m/s at
+  // 0.5 m/s^2 takes (20^2 - 10^2) / (2 * 0.5) = 300 m.
+  running_line line = flat_line(5001, 72, {stop_at(0, 0), stop_at(5000, 900)});
+  for (size_t x = 3000; x < line.metres(); ++x) line.line_limit_kmh[x] = 36;
+  const running_result r = run_fastest(line, ideal(0.5, 0.5));
+  EXPECT_DOUBLE_EQ(r.speed_ms[node_at(r, 2700)], 20);
+  EXPECT_LT(r.speed_ms[node_at(r, 2701)], 20);
+  EXPECT_NEAR(r.speed_ms[node_at(r, 3000)], 10, 1e-9);
+  EXPECT_NEAR(r.speed_ms[node_at(r, 4000)], 10, 1e-9);
+}
+
+TEST(running_time, a_train_longer_than_a_slow_zone_waits_for_its_tail) {
+  // A 100 m slowdown at 36 km/h from 1000 m; the train is 300 m long, so it
+  // holds 10 m/s until its head is at 1400 m.
+  running_line line = flat_line(3001, 72, {stop_at(0, 0), stop_at(3000, 900)});
+  for (size_t x = 1000; x < 1100; ++x) line.slowdown_kmh[x] = 36;
+  const running_result r = run_fastest(line, ideal(0.5, 0.5, 300));
+  EXPECT_NEAR(r.speed_ms[node_at(r, 1000)], 10, 1e-9);
+  EXPECT_NEAR(r.speed_ms[node_at(r, 1400)], 10, 1e-9);
+  EXPECT_GT(r.speed_ms[node_at(r, 1401)], 10);
+  // The limit at the head is the line's again from 1100 m.
+  EXPECT_EQ(r.permitted_kmh[node_at(r, 1100)], 72);
+  // A train without length speeds up as soon as the zone ends.
+  const running_result short_train = run_fastest(line, ideal(0.5, 0.5, 0));
+  EXPECT_NEAR(short_train.speed_ms[node_at(short_train, 1100)], 10, 1e-9);
+  EXPECT_GT(short_train.speed_ms[node_at(short_train, 1101)], 10);
+}
+
+TEST(running_time, on_a_long_climb_speed_settles_where_power_meets_gravity) {
+  // 100 t on 10 per mille: 9810 N; 196.2 kW holds that at 20 m/s.
+  running_line line =
+      flat_line(60001, 200, {stop_at(0, 0), stop_at(60000, 7200)});
+  for (float& g : line.gradient_permille) g = 10;
+  running_parameters p = ideal(0.5, 0.5);
+  p.train.power_kw = 196.2;
+  const running_result r = run_fastest(line, p);
+  EXPECT_NEAR(r.speed_ms[node_at(r, 50000)], 20, 1e-3);
+  EXPECT_LT(r.speed_ms[node_at(r, 50000)], 20);
+}
+
+TEST(running_time, a_climb_beyond_the_train_brings_it_to_a_stand) {
+  running_line line = flat_line(5001, 100, {stop_at(0, 0), stop_at(5000, 900)});
+  for (size_t x = 1000; x < 3000; ++x) line.gradient_permille[x] = 80;
+  running_parameters p = ideal(0.5, 0.5);
+  p.train.max_acceleration_ms2 = 0.3;  // 0.3 m/s^2 against 0.78 of gravity
+  const running_result r = run_fastest(line, p);
+  // At 1000 m it runs at sqrt(2 * 0.3 * 1000) m/s and loses 0.7848 - 0.3
+  // m/s^2 from there: it stands 600 / (2 * 0.4848) = 618.8 m further.
+  ASSERT_TRUE(r.stand_m);
+  EXPECT_NEAR(*r.stand_m, 1618.8, 1.0);
+  ASSERT_EQ(r.legs.size(), 1u);
+  EXPECT_EQ(r.legs[0].judged, verdict::impossible);
+  EXPECT_TRUE(std::isinf(r.legs[0].fastest_s));
+}
+
+TEST(running_time, stops_hold_the_train_for_their_dwell) {
+  // Two 2000 m legs of 140 s each, a dwell of 60 s between them.
+  const running_line line =
+      flat_line(4001, 72,
+                {stop_at(0, 1000), stop_at(2000, 1000 + 150 + 60, 60),
+                 stop_at(4000, 1000 + 150 + 60 + 150)});
+  const running_result r = run_fastest(line, ideal(0.5, 0.5));
+  ASSERT_EQ(r.legs.size(), 2u);
+  EXPECT_NEAR(r.legs[0].fastest_s, 140, 1e-6);
+  EXPECT_NEAR(r.legs[1].fastest_s, 140, 1e-6);
+  EXPECT_EQ(r.legs[0].scheduled_s, 150);  // arrival is 60 s before leaving
+  EXPECT_EQ(r.legs[1].scheduled_s, 150);
+  EXPECT_EQ(r.speed_ms[node_at(r, 2000)], 0);
+  EXPECT_NEAR(r.time_s.back(), 140 + 60 + 140, 1e-6);
+  // Passed without a dwell, the middle point does not stop the train.
+  running_line passing = line;
+  passing.points[1].stop = false;
+  passing.points[1].dwell_s = 0;
+  const running_result p = run_fastest(passing, ideal(0.5, 0.5));
+  EXPECT_DOUBLE_EQ(p.speed_ms[node_at(p, 2000)], 20);
+  EXPECT_NEAR(p.time_s.back(), 4000 / 20.0 + 40, 1e-6);
+}
+
+TEST(running_time, each_leg_gets_its_verdict) {
+  // Fastest 140 s; a 10 % margin makes 154 s; slack beyond 2 x 154 s.
+  const struct {
+    int scheduled_s;
+    verdict want;
+  } cases[] = {
+      {139, verdict::impossible}, {141, verdict::tight}, {153, verdict::tight},
+      {155, verdict::ok},         {307, verdict::ok},    {309, verdict::slack},
+  };
+  for (const auto& c : cases) {
+    const running_line line = flat_line(
+        2001, 72, {stop_at(0, 100), stop_at(2000, 100 + c.scheduled_s)});
+    running_parameters p = ideal(0.5, 0.5);
+    p.margin.bands = {{1e9, 10}};
+    const running_result r = run_fastest(line, p);
+    ASSERT_EQ(r.legs.size(), 1u);
+    EXPECT_NEAR(r.legs[0].with_margin_s, 154, 1e-6);
+    EXPECT_EQ(r.legs[0].judged, c.want) << c.scheduled_s << " s";
+  }
+}
+
+TEST(running_time, margin_takes_its_band_and_its_minutes_per_distance) {
+  // 100 km/h up to 2000 m, then 150 km/h: 4 % and 5 % of each stretch's
+  // time, plus 1.5 min per 100 km (0.9 s per km).
+  running_line line =
+      flat_line(10001, 100, {stop_at(0, 0), stop_at(10000, 3600)});
+  for (size_t x = 2000; x < line.metres(); ++x) line.line_limit_kmh[x] = 150;
+  running_parameters p = ideal(0.5, 0.5);
+  p.margin = margin_parameters{};
+  const running_result r = run_fastest(line, p);
+  const size_t k = node_at(r, 2000);
+  const double want =
+      r.time_s[k] * 1.04 + (r.time_s.back() - r.time_s[k]) * 1.05 + 10 * 0.9;
+  EXPECT_NEAR(r.margin_time_s.back(), want, 1e-6);
+}
+
+TEST(running_time, halving_the_step_changes_no_time_by_a_thousandth) {
+  // A varied line with the default train: limits, climbs and falls, curves,
+  // a stop and a passed point.
+  running_line line = flat_line(30001, 100,
+                                {stop_at(0, 0),
+                                 stop_at(9000, 600, 30),
+                                 {0, "P", 17000, 1200, 0, false},
+                                 stop_at(30000, 2400)});
+  for (size_t x = 4000; x < 7000; ++x) line.line_limit_kmh[x] = 60;
+  for (size_t x = 12000; x < 22000; ++x) line.line_limit_kmh[x] = 140;
+  for (size_t x = 3000; x < 8000; ++x) line.gradient_permille[x] = 12;
+  for (size_t x = 14000; x < 20000; ++x) line.gradient_permille[x] = -8;
+  for (size_t x = 23000; x < 25000; ++x) line.curve_radius_m[x] = 500;
+  for (size_t x = 26000; x < 26300; ++x) line.slowdown_kmh[x] = 30;
+  running_parameters p;
+  const running_result whole = run_fastest(line, p, 1);
+  const running_result half = run_fastest(line, p, 0.5);
+  ASSERT_EQ(whole.legs.size(), 3u);
+  ASSERT_EQ(half.legs.size(), 3u);
+  for (size_t i = 0; i < whole.legs.size(); ++i) {
+    const double a = whole.legs[i].fastest_s, b = half.legs[i].fastest_s;
+    EXPECT_LT(std::fabs(a - b) / b, 0.001)
+        << "leg " << i << ": " << a << " s against " << b << " s";
+  }
+  EXPECT_LT(
+      std::fabs(whole.time_s.back() - half.time_s.back()) / half.time_s.back(),
+      0.001);
+}
+
+TEST(running_time, fewer_than_two_timed_points_give_nothing_to_time) {
+  const running_result r =
+      run_fastest(flat_line(1001, 72, {stop_at(0, 0)}), ideal(0.5, 0.5));
+  EXPECT_EQ(r.nodes(), 0u);
+  EXPECT_TRUE(r.legs.empty());
+}
+
+}  // namespace
+}  // namespace scenario

@@ -1,0 +1,103 @@
+// The train's values: the deceleration law, overrides from a JSON file and
+// from a list of margin bands, and the refusal of unusable values.
+#include "running/train.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace scenario {
+namespace {
+
+TEST(train, deceleration_grows_with_the_braked_mass_percentage) {
+  train_parameters t;
+  for (const auto& [percent, want] :
+       {std::pair{100.0, 0.5}, {80.0, 0.4}, {150.0, 0.75}}) {
+    t.braked_mass_percent = percent;
+    EXPECT_DOUBLE_EQ(t.deceleration_ms2(), want) << percent << " %";
+  }
+}
+
+TEST(train, the_scenario_gives_cars_and_braked_mass_unless_it_holds_none) {
+  scenario_model m;
+  train_parameters t;
+  take_from_scenario(m, t);
+  EXPECT_EQ(t.cars, 7);  // the default: the entry holds nothing
+  EXPECT_EQ(t.braked_mass_percent, 100);
+  m.voci[voce_index::treno_generale].posizione = 4;
+  m.voci[voce_index::treno_generale].inizio = 70;
+  take_from_scenario(m, t);
+  EXPECT_EQ(t.cars, 4);
+  EXPECT_EQ(t.braked_mass_percent, 70);
+  EXPECT_DOUBLE_EQ(t.mass_t(), 80 + 4 * 40);
+  EXPECT_DOUBLE_EQ(t.length_m(), 16 + 4 * 26.4);
+}
+
+TEST(train, json_overrides_apply_or_say_what_is_wrong) {
+  running_parameters p;
+  std::string why;
+  ASSERT_TRUE(apply_json_overrides(
+      R"({"power_kw": 2000, "cars": 5, "margin": {"bands": [[120, 3],
+          [1e9, 6]], "minutes_per_100km": 2, "slack_factor": 3}})",
+      p, &why))
+      << why;
+  EXPECT_EQ(p.train.power_kw, 2000);
+  EXPECT_EQ(p.train.cars, 5);
+  EXPECT_EQ(p.margin.percent_at(100), 3);
+  EXPECT_EQ(p.margin.percent_at(121), 6);
+  EXPECT_EQ(p.margin.minutes_per_100km, 2);
+  EXPECT_EQ(p.margin.slack_factor, 3);
+
+  const struct {
+    const char* json;
+    const char* why;
+  } bad[] = {
+      {"[1, 2]", "not a JSON object"},
+      {"{\"power_kw\": ", "not a JSON object"},
+      {"{\"horsepower\": 3}", "unknown train parameter \"horsepower\""},
+      {"{\"power_kw\": \"lots\"}", "\"power_kw\" must be a number"},
+      {"{\"power_kw\": 0}", "power_kw must be above 0"},
+      {"{\"cars\": 2.5}", "\"cars\" must be a whole number"},
+      {"{\"inertia_factor\": 0.9}", "inertia_factor must be at least 1"},
+      {"{\"braked_mass_percent\": 0}", "the deceleration"},
+      {"{\"margin\": {\"bands\": [[140]]}}", "each band is a pair"},
+      {"{\"margin\": {\"extra\": 1}}", "unknown margin parameter \"extra\""},
+  };
+  for (const auto& c : bad) {
+    running_parameters q;
+    std::string w;
+    EXPECT_FALSE(apply_json_overrides(c.json, q, &w)) << c.json;
+    EXPECT_NE(w.find(c.why), std::string::npos) << c.json << ": " << w;
+  }
+}
+
+TEST(train, margin_bands_parse_from_their_text) {
+  std::vector<margin_band> bands;
+  std::string why;
+  ASSERT_TRUE(parse_margin_bands("100:3,160:5.5,*:7", bands, &why)) << why;
+  margin_parameters m;
+  m.bands = bands;
+  EXPECT_EQ(m.percent_at(100), 3);
+  EXPECT_EQ(m.percent_at(100.5), 5.5);
+  EXPECT_EQ(m.percent_at(300), 7);
+  for (const char* text : {"", "140", "140:x", "160:5,140:4", "a:4"}) {
+    EXPECT_FALSE(parse_margin_bands(text, bands, &why)) << text;
+  }
+}
+
+TEST(train, every_output_names_the_values_it_used) {
+  running_parameters p;
+  p.train.power_kw = 2345;
+  p.train.braked_mass_percent = 80;
+  const std::string s = describe(p);
+  for (const char* part :
+       {"locomotive 80 t", "2345 kW", "7 cars of 40 t and 26.4 m",
+        "(360 t, 200.8 m)", "8.8 + 0.26 v + 0.03 v^2 N/t",
+        "inertia factor 1.05", "braked mass 80 %, deceleration 0.4 m/s^2",
+        "4 % to 140 km/h", "7 % above 200 km/h", "1.5 min per 100 km"}) {
+    EXPECT_NE(s.find(part), std::string::npos) << part << " in " << s;
+  }
+}
+
+}  // namespace
+}  // namespace scenario

@@ -1,0 +1,239 @@
+// scenario timing: the fastest run of the scenario's train along its line,
+// stopping at every timed stop, set against the timetable leg by leg, with
+// the regularity margin and a verdict per leg. Reads a folder of compiled
+// files or compiles a line and a train description in memory.
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "checking/timetable_warnings.h"
+#include "checking/warnings.h"
+#include "commands.h"
+#include "compiler/compiler.h"
+#include "decoding/decoder.h"
+#include "model/text_8bit.h"
+#include "run/report.h"
+#include "run/run.h"
+#include "running/running_time.h"
+#include "running/timing_report.h"
+#include "running/train.h"
+
+namespace scenario::tool {
+namespace {
+
+constexpr int exit_data = 65;
+constexpr int exit_no_input = 66;
+
+struct timing_arguments {
+  std::vector<std::string> inputs;
+  std::string format = "text";
+  std::optional<std::string> route;
+  std::optional<std::string> train;
+  std::optional<std::string> params_file;
+  std::optional<int> cars;
+  std::optional<double> train_mass, loco_mass, car_mass, loco_length,
+      car_length, power, max_acceleration, braked_mass, deceleration, per_100km,
+      slack_factor;
+  std::optional<std::string> margin;
+};
+
+struct loaded {
+  scenario_model m;
+  std::optional<std::vector<curve_stretch>> curves;
+  std::string source;
+};
+
+int load_folder(const timing_arguments& args, loaded& out) {
+  const std::filesystem::path dir = args.inputs[0];
+  const reader_wait wait{.wait = std::chrono::seconds(60),
+                         .notice = &std::cerr};
+  scenario_names names;
+  decode_result r = find_scenario(dir, args.route, args.train, names, wait);
+  if (r.ok())
+    r = decode_scenario(dir, names.percorso, names.treno, out.m, wait);
+  if (!r.ok()) {
+    std::cerr << r.message << '\n';
+    return r.status;
+  }
+  out.source = "the compiled files in " + dir.string();
+  return 0;
+}
+
+int load_descriptions(const timing_arguments& args, loaded& out) {
+  out.m.percorso = args.route.value_or(build_percorso);
+  out.m.treno = args.train.value_or(build_treno);
+  record_collector records;
+  const int status =
+      compile_in_memory(out.m, 1, load_description(args.inputs[0]),
+                        load_description(args.inputs[1]),
+                        {.keep_going = false, .observer = &records});
+  report_diagnostics(out.m, std::cerr, /*file_name_only=*/false);
+  if (status != exit_clean) {
+    std::cerr << "scenario timing: the descriptions do not compile cleanly; "
+                 "nothing is timed\n";
+    return exit_data;
+  }
+  out.curves = curve_stretches(records.records());
+  out.source = "the descriptions " + args.inputs[0] + " and " + args.inputs[1];
+  return 0;
+}
+
+// The scenario's values, then the JSON file, then the options.
+bool parameters_of(const timing_arguments& a, const scenario_model& m,
+                   running_parameters& p) {
+  take_from_scenario(m, p.train);
+  std::string why;
+  if (a.params_file) {
+    std::ifstream in(*a.params_file, std::ios::binary);
+    if (!in) {
+      std::cerr << "scenario timing: cannot read " << *a.params_file << '\n';
+      return false;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    if (!apply_json_overrides(text.str(), p, &why)) {
+      std::cerr << "scenario timing: " << *a.params_file << ": " << why << '\n';
+      return false;
+    }
+  }
+  train_parameters& t = p.train;
+  if (a.cars) t.cars = *a.cars;
+  if (a.loco_mass) t.loco_mass_t = *a.loco_mass;
+  if (a.car_mass) t.car_mass_t = *a.car_mass;
+  if (a.loco_length) t.loco_length_m = *a.loco_length;
+  if (a.car_length) t.car_length_m = *a.car_length;
+  if (a.power) t.power_kw = *a.power;
+  if (a.max_acceleration) t.max_acceleration_ms2 = *a.max_acceleration;
+  if (a.braked_mass) t.braked_mass_percent = *a.braked_mass;
+  if (a.deceleration) t.deceleration_at_100_ms2 = *a.deceleration;
+  if (a.per_100km) p.margin.minutes_per_100km = *a.per_100km;
+  if (a.slack_factor) p.margin.slack_factor = *a.slack_factor;
+  if (a.margin && !parse_margin_bands(*a.margin, p.margin.bands, &why)) {
+    std::cerr << "scenario timing: --margin: " << why << '\n';
+    return false;
+  }
+  if (a.train_mass) {
+    // The whole train's mass: the cars share what the locomotive leaves.
+    if (*a.train_mass <= t.loco_mass_t || t.cars <= 0) {
+      std::cerr << "scenario timing: --train-mass must exceed the "
+                   "locomotive's mass, with at least one car\n";
+      return false;
+    }
+    t.car_mass_t = (*a.train_mass - t.loco_mass_t) / t.cars;
+  }
+  if (!valid(p, &why)) {
+    std::cerr << "scenario timing: " << why << '\n';
+    return false;
+  }
+  return true;
+}
+
+int run_timing(const timing_arguments& args) {
+  std::error_code ec;
+  loaded l;
+  int status;
+  if (args.inputs.size() == 1) {
+    if (!std::filesystem::is_directory(args.inputs[0], ec)) {
+      const bool there = std::filesystem::exists(args.inputs[0], ec);
+      std::cerr << "scenario timing: " << args.inputs[0]
+                << (there ? " is not a folder; give a folder of compiled "
+                            "files, or a LINE and a TRAIN description"
+                          : ": no such folder")
+                << '\n';
+      return there ? exit_usage : exit_no_input;
+    }
+    status = load_folder(args, l);
+  } else {
+    if (std::filesystem::is_directory(args.inputs[0], ec) ||
+        std::filesystem::is_directory(args.inputs[1], ec)) {
+      std::cerr << "scenario timing: with two arguments both are "
+                   "descriptions (LINE TRAIN); a folder comes alone\n";
+      return exit_usage;
+    }
+    status = load_descriptions(args, l);
+  }
+  if (status != 0) return status;
+  running_parameters p;
+  if (!parameters_of(args, l.m, p)) return exit_usage;
+  const running_line line =
+      read_running_line(l.m, l.curves ? &*l.curves : nullptr);
+  const running_result r = run_fastest(line, p);
+  const timing_context c{windows1252_to_utf8(l.m.percorso),
+                         windows1252_to_utf8(l.m.treno), l.source};
+  if (args.format == "json") {
+    std::cout << format_timing_json(c, line, p, r) << std::flush;
+  } else if (args.format == "csv") {
+    std::cout << format_timing_csv(c, line, p, r) << std::flush;
+  } else {
+    std::cout << format_timing_text(c, line, p, r) << std::flush;
+  }
+  for (const leg& g : r.legs) {
+    if (g.judged == verdict::impossible) return 1;
+  }
+  return r.stand_m ? 1 : 0;
+}
+
+}  // namespace
+
+command add_timing_command(CLI::App& tool) {
+  auto args = std::make_shared<timing_arguments>();
+  CLI::App* app = tool.add_subcommand(
+      "timing",
+      "Times the scenario's train along its line: the fastest run, the run "
+      "with the regularity margin and a verdict for every leg of the "
+      "timetable");
+  app->footer(
+      "Forms: scenario timing DIR [options]; scenario timing LINE TRAIN "
+      "[options]. A folder of compiled files carries no curve record, so "
+      "its curves are not limited; descriptions are compiled in memory "
+      "(writing nothing) and their curves count.\n"
+      "The train's values come from the scenario (cars, braked-mass "
+      "percentage), then --params FILE.json, then the options; every output "
+      "states the values used.\n"
+      "Exit status: 0 every leg can be run in its time; 1 a leg cannot; 64 "
+      "bad arguments; 65 damaged compiled files or descriptions that do "
+      "not compile; 66 missing files; 75 a run kept the folder busy past "
+      "the wait.");
+  app->add_option("INPUTS", args->inputs,
+                  "DIR (compiled files) or LINE TRAIN (descriptions)")
+      ->required()
+      ->expected(1, 2);
+  app->add_option("--format", args->format, "text, json or csv")
+      ->check(CLI::IsMember({"text", "json", "csv"}))
+      ->capture_default_str();
+  app->add_option("--route", args->route, "route identifier");
+  app->add_option("--train", args->train, "train identifier");
+  app->add_option("--params", args->params_file,
+                  "a JSON object of train and margin values");
+  app->add_option("--cars", args->cars, "number of cars")
+      ->check(CLI::Range(0, 100));
+  app->add_option("--train-mass", args->train_mass,
+                  "whole train's mass, t (the cars share what the "
+                  "locomotive leaves)");
+  app->add_option("--loco-mass", args->loco_mass, "locomotive mass, t");
+  app->add_option("--car-mass", args->car_mass, "mass per car, t");
+  app->add_option("--loco-length", args->loco_length, "locomotive length, m");
+  app->add_option("--car-length", args->car_length, "length per car, m");
+  app->add_option("--power", args->power, "power at the wheel, kW");
+  app->add_option("--max-acceleration", args->max_acceleration,
+                  "starting acceleration, m/s^2");
+  app->add_option("--braked-mass", args->braked_mass, "braked-mass percentage");
+  app->add_option("--deceleration", args->deceleration,
+                  "service deceleration at 100 % braked mass, m/s^2");
+  app->add_option("--margin", args->margin,
+                  "margin per speed band, e.g. 140:4,160:5,200:6,*:7");
+  app->add_option("--margin-per-100km", args->per_100km,
+                  "margin minutes per 100 km");
+  app->add_option("--slack-factor", args->slack_factor,
+                  "a leg is slack beyond this times the run with margin");
+  return {app, [args] { return run_timing(*args); }};
+}
+
+}  // namespace scenario::tool
