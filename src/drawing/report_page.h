@@ -5,8 +5,11 @@
 #ifndef SCENARIO_DRAWING_REPORT_PAGE_H_
 #define SCENARIO_DRAWING_REPORT_PAGE_H_
 
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "drawing/scene.h"
 #include "model/model.h"
 
 namespace scenario::drawing {
@@ -15,6 +18,9 @@ struct page_options {
   // Where the scenario came from, shown under the title (UTF-8), e.g.
   // "compiled files in out/" or "descriptions line.txt and train.txt".
   std::string source;
+  // The findings of the check of the descriptions, shown instead of the
+  // codes the model recorded (see report_findings.h).
+  std::optional<std::vector<problem>> findings = std::nullopt;
 };
 
 // Width of the drawings in SVG units; the profiles are reduced to one
