@@ -8,8 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
-#include "decoding/railway_objects.h"
-#include "decoding/readout.h"
+#include "decoding/object_records.h"
 #include "model/kilometres.h"
 #include "model/text_8bit.h"
 
@@ -18,341 +17,7 @@ namespace {
 
 constexpr std::string_view arrow = " \u2192 ";  // old → new
 
-// ---------------------------------------------------------------- records
-
-// Cells [first, last] whose `fields` an object accounts for.
-struct cell_claim {
-  int64_t first = 0;
-  int64_t last = 0;
-  uint16_t fields = 0;
-};
-
-// One object reduced to what the comparison needs: where it stands, its
-// fields as shown (compared by their text) and what it accounts for.
-struct record {
-  int64_t at = 0;
-  int64_t end = 0;   // layer stretches: where the stretch ends
-  std::string name;  // UTF-8
-  std::vector<std::pair<std::string, std::string>> fields;
-  std::vector<cell_claim> cells;
-  std::vector<std::pair<int, uint16_t>> entries;
-  bool same_fields(const record& o) const { return fields == o.fields; }
-};
-
-enum class style {
-  object,   // added, removed, moved, changed
-  layer,    // a stretch of equal layer value, known by its start
-  general,  // one value of the line or the train, without position
-};
-
-struct kind_records {
-  std::string kind;
-  style how = style::object;
-  bool match_names = false;  // stations are known by their names
-  std::vector<record> a;
-  std::vector<record> b;
-};
-
 std::string num(int64_t v) { return std::to_string(v); }
-
-// ---------------------------------------------------------------- reading
-
-record station_record(const station_view& s) {
-  const voce& v = *s.v;
-  record r;
-  r.at = v.posizione;
-  r.name = windows1252_to_utf8(v.nome);
-  const bool timed = v.orario != 0 || s.stops;
-  r.fields = {{"name", quote_entry_text(v.nome)},
-              {"kind", num(v.tipo)},
-              {"zone", format_km(v.inizio) + " to " + format_km(v.fine)},
-              {"time", timed ? format_time(v.orario) : "-"},
-              {"stop", s.stops ? "stop" : "pass"},
-              {"flag1", num(v.flag1)},
-              {"flag2", num(v.flag2)},
-              {"flag3", num(v.flag3)},
-              {"flag4", num(v.flag4)},
-              {"flag5", num(v.flag5)},
-              {"num1", num(v.num1)},
-              {"num2", num(v.num2)},
-              {"num3", num(v.num3)},
-              {"num4", num(v.num4)},
-              {"num5", num(v.num5)}};
-  r.entries.emplace_back(s.entry, entry_bit::all);
-  if (s.end_mark_cell >= 0) {
-    const int64_t e = s.end_mark_cell;
-    r.cells.push_back({e, e, cell_bit::tipo | cell_bit::dato1});
-    // The approach marks in the four cells before the end mark.
-    r.cells.push_back({std::max<int64_t>(0, e - 4), e - 1, cell_bit::avviso});
-  }
-  return r;
-}
-
-record signal_record(const signal_view& s) {
-  record r;
-  r.at = object_position_m(s.cell);
-  r.fields = {{"sx", num(s.left_kind)},  {"s1", num(s.left[0])},
-              {"s2", num(s.left[1])},    {"s3", num(s.left[2])},
-              {"dx", num(s.right_kind)}, {"d1", num(s.right[0])},
-              {"d2", num(s.right[1])},   {"d3", num(s.right[2])},
-              {"rapp", num(s.rapp)},     {"tempo", num(s.tempo)}};
-  r.cells.push_back({s.cell, s.cell,
-                     cell_bit::tipo | cell_bit::dato1 | cell_bit::dato2 |
-                         cell_bit::dato3 | cell_bit::dato4 | cell_bit::tempo});
-  // The approach codes every 100 m back from the signal.
-  for (int64_t k = 2; k <= 8; k += 2) {
-    if (s.cell - k >= 0) {
-      r.cells.push_back({s.cell - k, s.cell - k, cell_bit::avviso});
-    }
-  }
-  return r;
-}
-
-record tunnel_record(const scenario_model& m, const tunnel_view& t) {
-  record r;
-  r.at = t.from_m;
-  r.name = windows1252_to_utf8(t.name);
-  r.fields = {{"end", format_km(t.to_m)}, {"kind", num(t.kind)}};
-  if (!t.name.empty()) r.fields.emplace_back("name", quote_entry_text(t.name));
-  const int64_t first = t.from_m / cell_length_m;
-  const int64_t last = t.to_m / cell_length_m - 1;
-  r.cells.push_back({first, last, cell_bit::montagna});
-  for (int64_t i = first; i <= last; ++i) {
-    if (m.celle[i].tipo == tipo_cella::marcatore_galleria) {
-      r.cells.push_back({i, i, cell_bit::tipo});
-    }
-  }
-  return r;
-}
-
-record direction_board_record(const direction_board_view& b) {
-  record r;
-  r.at = object_position_m(b.cell);
-  r.fields = {{"text", b.v != nullptr ? quote_entry_text(b.v->nome)
-                                      : "(no entry " + num(b.entry) + ")"}};
-  r.cells.push_back({b.cell, b.cell, cell_bit::tipo | cell_bit::dato1});
-  if (b.v != nullptr) r.entries.emplace_back(b.entry, entry_bit::nome);
-  return r;
-}
-
-record speed_board_record(const speed_board_view& b) {
-  record r;
-  r.at = object_position_m(b.cell);
-  const char* names[] = {"a", "b", "c"};
-  for (int k = 0; k < 3; ++k) {
-    r.fields.emplace_back(names[k], num(b.left[k]) + "|" + num(b.right[k]));
-  }
-  r.fields.emplace_back("stripes",
-                        num(b.left_stripes) + "|" + num(b.right_stripes));
-  r.cells.push_back({b.cell, b.cell,
-                     cell_bit::tipo | cell_bit::dato1 | cell_bit::dato2 |
-                         cell_bit::dato3 | cell_bit::dato4});
-  return r;
-}
-
-record slowdown_record(const slowdown_view& d) {
-  const auto km = [](const std::optional<int64_t>& cell) {
-    return cell ? format_km(object_position_m(*cell)) : std::string("none");
-  };
-  record r;
-  r.at = object_position_m(d.first_cell());
-  r.fields = {{"end", km(d.end_cell)},
-              {"speed", num(d.speed) + " km/h"},
-              {"second speed", num(d.second_speed)},
-              {"f_tt", num(d.f_tt)},
-              {"warning", km(d.warning_cell)},
-              {"approach marks", d.approach ? "yes" : "no"}};
-  constexpr uint16_t marks =
-      cell_bit::tipo | cell_bit::dato1 | cell_bit::dato2 | cell_bit::dato3;
-  for (const auto& cell : {d.start_cell, d.end_cell, d.warning_cell}) {
-    if (cell) r.cells.push_back({*cell, *cell, marks});
-  }
-  if (d.warning_cell && d.approach) {
-    r.cells.push_back({std::max<int64_t>(0, *d.warning_cell - 4),
-                       *d.warning_cell - 1, marks});
-  }
-  return r;
-}
-
-record speed_point_record(const speed_point_view& p) {
-  record r;
-  r.at = layer_position_m(p.cell);
-  r.fields = {{"speed", p.speed ? num(*p.speed) + " km/h" : "none"}};
-  r.cells.push_back({p.cell, p.cell, cell_bit::tipo | cell_bit::dato1});
-  return r;
-}
-
-std::vector<record> layer_records(const std::vector<layer_stretch>& runs,
-                                  uint16_t field, const char* unit) {
-  std::vector<record> list;
-  for (const layer_stretch& s : runs) {
-    record r;
-    r.at = layer_position_m(s.from_cell);
-    r.end = layer_position_m(s.to_cell);
-    r.fields = {{"value", num(s.value) + unit}};
-    r.cells.push_back({s.from_cell, s.to_cell - 1, field});
-    list.push_back(std::move(r));
-  }
-  return list;
-}
-
-// The general values of the line and the train, one record each.
-std::vector<kind_records> general_records(const scenario_model& a,
-                                          const scenario_model& b) {
-  struct general {
-    const char* kind;
-    std::string (*value)(const scenario_model&);
-    std::vector<std::pair<int, uint16_t>> entries;
-    bool checksums;  // the route and train names make the checksums
-  };
-  using namespace voce_index;
-  static const general values[] = {
-      {"line length",
-       [](const scenario_model& m) {
-         return num(m.voci[treno_generale].fine) + " m";
-       },
-       {{treno_generale, entry_bit::fine}},
-       false},
-      {"route",
-       [](const scenario_model& m) {
-         return quote_entry_text(m.voci[percorso_generale].nome);
-       },
-       {{percorso_generale, entry_bit::nome}},
-       true},
-      {"train",
-       [](const scenario_model& m) {
-         return quote_entry_text(m.voci[segnali_generale].nome);
-       },
-       {{segnali_generale, entry_bit::nome}},
-       true},
-      {"braking mass",
-       [](const scenario_model& m) {
-         return num(m.voci[treno_generale].inizio) + " %";
-       },
-       {{treno_generale, entry_bit::inizio}},
-       false},
-      {"cars",
-       [](const scenario_model& m) {
-         return num(m.voci[treno_generale].posizione);
-       },
-       {{treno_generale, entry_bit::posizione}},
-       false},
-      {"sand",
-       [](const scenario_model& m) {
-         return num(m.voci[segnali_generale].num1);
-       },
-       {{segnali_generale, entry_bit::num1}},
-       false},
-      {"clock",
-       [](const scenario_model& m) {
-         const voce& v = m.voci[segnali_generale];
-         return format_time(int64_t{v.num3} * 3600 + v.num4 * 60 + v.num5);
-       },
-       {{segnali_generale,
-         entry_bit::num3 | entry_bit::num4 | entry_bit::num5}},
-       false},
-      {"signal repetition",
-       [](const scenario_model& m) {
-         const voce& v = m.voci[segnali_generale];
-         return num(v.inizio) + ", " + num(v.fine) + " (codes " +
-                num(v.posizione) + ")";
-       },
-       {{segnali_generale,
-         entry_bit::inizio | entry_bit::fine | entry_bit::posizione}},
-       false},
-      {"backgrounds",
-       [](const scenario_model& m) {
-         const voce& v = m.voci[percorso_generale];
-         return "uno " + num(v.inizio) + ", due " + num(v.posizione) +
-                ", tre " + num(v.fine);
-       },
-       {{percorso_generale,
-         entry_bit::inizio | entry_bit::fine | entry_bit::posizione}},
-       false},
-  };
-  std::vector<kind_records> list;
-  const auto make = [](const scenario_model& m, const general& g) {
-    record r;
-    r.fields = {{"value", g.value(m)}};
-    r.entries = g.entries;
-    if (g.checksums) {
-      r.entries.emplace_back(percorso_generale, entry_bit::orario);
-      r.cells.push_back({1, 1, cell_bit::dato2});
-    }
-    return r;
-  };
-  for (const general& g : values) {
-    list.push_back({g.kind, style::general, false, {make(a, g)}, {make(b, g)}});
-  }
-  const std::pair<const char*, int> progressives[] = {
-      {"progressiva uno", progressiva_uno},
-      {"progressiva due", progressiva_due},
-      {"progressiva tre", progressiva_tre}};
-  for (const auto& [kind, entry] : progressives) {
-    const auto make_progressive = [entry](const scenario_model& m) {
-      const voce& v = m.voci[entry];
-      record r;
-      r.fields = {{"value", num(v.inizio) + ", " + num(v.fine) + ", " +
-                                num(v.posizione)}};
-      r.entries.emplace_back(
-          entry, entry_bit::inizio | entry_bit::fine | entry_bit::posizione);
-      return r;
-    };
-    list.push_back({kind,
-                    style::general,
-                    false,
-                    {make_progressive(a)},
-                    {make_progressive(b)}});
-  }
-  return list;
-}
-
-template <typename T, typename F>
-std::vector<record> records_of(const std::vector<T>& list, F make) {
-  std::vector<record> out;
-  out.reserve(list.size());
-  for (const T& item : list) out.push_back(make(item));
-  return out;
-}
-
-// Every kind, in the order `inspect` shows them.
-std::vector<kind_records> all_records(const scenario_model& a,
-                                      const scenario_model& b) {
-  std::vector<kind_records> kinds = general_records(a, b);
-  const railway_objects oa = read_railway_objects(a);
-  const railway_objects ob = read_railway_objects(b);
-  const auto add = [&](const char* kind, style how, auto member, auto make) {
-    kinds.push_back({kind, how, false, records_of(oa.*member, make),
-                     records_of(ob.*member, make)});
-  };
-  add("station", style::object, &railway_objects::stations, station_record);
-  kinds.back().match_names = true;
-  add("signal", style::object, &railway_objects::signals, signal_record);
-  kinds.push_back(
-      {"tunnel", style::object, false,
-       records_of(oa.tunnels,
-                  [&](const tunnel_view& t) { return tunnel_record(a, t); }),
-       records_of(ob.tunnels,
-                  [&](const tunnel_view& t) { return tunnel_record(b, t); })});
-  add("direction board", style::object, &railway_objects::direction_boards,
-      direction_board_record);
-  add("speed board", style::object, &railway_objects::speed_boards,
-      speed_board_record);
-  add("slowdown", style::object, &railway_objects::slowdowns, slowdown_record);
-  add("speed point", style::object, &railway_objects::speed_points,
-      speed_point_record);
-  kinds.push_back(
-      {"limit", style::layer, false,
-       layer_records(oa.speed_limits, cell_bit::velocita_limite, " km/h"),
-       layer_records(ob.speed_limits, cell_bit::velocita_limite, " km/h")});
-  kinds.push_back({"gradient", style::layer, false,
-                   layer_records(oa.gradient, cell_bit::pendenza, ""),
-                   layer_records(ob.gradient, cell_bit::pendenza, "")});
-  kinds.push_back({"adhesion", style::layer, false,
-                   layer_records(oa.adhesion, cell_bit::aderenza, ""),
-                   layer_records(ob.adhesion, cell_bit::aderenza, "")});
-  return kinds;
-}
 
 // ---------------------------------------------------------------- pairing
 
@@ -371,23 +36,29 @@ class matcher {
 
   pairing run() {
     // Equal objects at the same place are the same object.
-    pair_where([](const record& x,
-                  const record& y) { return x.at == y.at && x.same_fields(y); },
-               0);
+    pair_where(
+        [](const object_record& x, const object_record& y) {
+          return x.at == y.at && x.same_fields(y);
+        },
+        0);
     if (k_.match_names) pair_by_name();
-    if (k_.how != style::layer) {
-      pair_where([](const record& x, const record& y) { return x.at == y.at; },
+    if (k_.how != object_style::layer) {
+      pair_where([](const object_record& x,
+                    const object_record& y) { return x.at == y.at; },
                  0);
     }
-    pair_where(
-        [](const record& x, const record& y) { return x.same_fields(y); },
-        reach_);
-    if (k_.how == style::layer) {
+    pair_where([](const object_record& x,
+                  const object_record& y) { return x.same_fields(y); },
+               reach_);
+    if (k_.how == object_style::layer) {
       // A stretch whose value changed where it starts.
-      pair_where([](const record& x, const record& y) { return x.at == y.at; },
+      pair_where([](const object_record& x,
+                    const object_record& y) { return x.at == y.at; },
                  0);
     } else {
-      pair_where([](const record&, const record&) { return true; }, reach_);
+      pair_where(
+          [](const object_record&, const object_record&) { return true; },
+          reach_);
     }
     for (size_t i = 0; i < k_.a.size(); ++i) {
       if (!used_a_[i]) result_.removed.push_back(i);
@@ -414,7 +85,7 @@ class matcher {
     std::vector<candidate> candidates;
     for (size_t i = 0; i < k_.a.size(); ++i) {
       if (used_a_[i]) continue;
-      const record& x = k_.a[i];
+      const object_record& x = k_.a[i];
       for (auto it = by_position_.lower_bound(x.at - reach);
            it != by_position_.end() && it->first <= x.at + reach; ++it) {
         if (!used_b_[it->second] && fits(x, k_.b[it->second])) {
@@ -507,8 +178,8 @@ std::string object_line(const object_change& c) {
   return who;
 }
 
-std::string layer_line(const object_change& c, const record* ra,
-                       const record* rb) {
+std::string layer_line(const object_change& c, const object_record* ra,
+                       const object_record* rb) {
   using what = object_change::what;
   switch (c.change) {
     case what::moved:
@@ -527,10 +198,10 @@ std::string layer_line(const object_change& c, const record* ra,
   return c.kind;
 }
 
-std::vector<object_field_change> field_changes(const record* ra,
-                                               const record* rb) {
+std::vector<object_field_change> field_changes(const object_record* ra,
+                                               const object_record* rb) {
   std::vector<object_field_change> out;
-  const record& any = ra != nullptr ? *ra : *rb;
+  const object_record& any = ra != nullptr ? *ra : *rb;
   for (size_t f = 0; f < any.fields.size(); ++f) {
     object_field_change c;
     c.field = any.fields[f].first;
@@ -542,13 +213,13 @@ std::vector<object_field_change> field_changes(const record* ra,
   return out;
 }
 
-object_change make_change(const kind_records& k, const record* ra,
-                          const record* rb) {
+object_change make_change(const kind_records& k, const object_record* ra,
+                          const object_record* rb) {
   using what = object_change::what;
   object_change c;
   c.kind = k.kind;
   c.name = ra != nullptr ? ra->name : rb->name;
-  if (k.how != style::general) {
+  if (k.how != object_style::general) {
     if (ra != nullptr) c.from_m = ra->at;
     if (rb != nullptr) c.to_m = rb->at;
   }
@@ -558,21 +229,21 @@ object_change make_change(const kind_records& k, const record* ra,
                                 : what::changed;
   c.fields = field_changes(ra, rb);
   switch (k.how) {
-    case style::general:
+    case object_style::general:
       c.text = k.kind + " " + *c.fields[0].from + std::string(arrow) +
                *c.fields[0].to;
       break;
-    case style::layer:
+    case object_style::layer:
       c.text = layer_line(c, ra, rb);
       break;
-    case style::object:
+    case object_style::object:
       c.text = object_line(c);
       break;
   }
   return c;
 }
 
-void claim(const record& r, diff_mask& mask) {
+void claim(const object_record& r, diff_mask& mask) {
   for (const cell_claim& c : r.cells) {
     for (int64_t i = std::max<int64_t>(0, c.first);
          i <= c.last && i < static_cast<int64_t>(mask.cells.size()); ++i) {
@@ -587,8 +258,8 @@ void diff_kind(const kind_records& k, const object_diff_options& options,
   const pairing p = matcher(k, options.move_reach_m).run();
   std::vector<object_change> changes;
   for (const auto& [i, j] : p.pairs) {
-    const record& ra = k.a[i];
-    const record& rb = k.b[j];
+    const object_record& ra = k.a[i];
+    const object_record& rb = k.b[j];
     if (ra.at == rb.at && ra.same_fields(rb)) continue;
     changes.push_back(make_change(k, &ra, &rb));
   }
@@ -604,8 +275,8 @@ void diff_kind(const kind_records& k, const object_diff_options& options,
   // Any object that reads a cell or entry accounts for it: two equal
   // objects in different slots (a station's entry after one was inserted
   // before it) differ only in where they are kept.
-  for (const record& r : k.a) claim(r, out.explained);
-  for (const record& r : k.b) claim(r, out.explained);
+  for (const object_record& r : k.a) claim(r, out.explained);
+  for (const object_record& r : k.b) claim(r, out.explained);
 }
 
 // ---------------------------------------------------------------- plan
@@ -719,7 +390,8 @@ object_diff diff_objects(const scenario_model& a, const scenario_model& b,
   // The line length decides how many cells there are.
   out.explained.cell_count = a.voci[voce_index::treno_generale].fine !=
                              b.voci[voce_index::treno_generale].fine;
-  for (const kind_records& k : all_records(a, b)) diff_kind(k, options, out);
+  for (const kind_records& k : read_object_records(a, b))
+    diff_kind(k, options, out);
   diff_plan(a, b, out);
   return out;
 }
@@ -746,7 +418,7 @@ void write_diff_json(const scenario_diff& d, std::ostream& out) {
     o["kind"] = c.kind;
     o["change"] = change_name(c.change);
     o["name"] = c.name.empty() ? nlohmann::ordered_json()
-                              : nlohmann::ordered_json(c.name);
+                               : nlohmann::ordered_json(c.name);
     o["from_m"] = c.from_m ? nlohmann::ordered_json(*c.from_m) : nullptr;
     o["to_m"] = c.to_m ? nlohmann::ordered_json(*c.to_m) : nullptr;
     o["fields"] = nlohmann::ordered_json::array();
