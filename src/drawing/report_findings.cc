@@ -17,7 +17,7 @@ problem from_finding(const finding& f) {
   problem p;
   p.code = f.code;
   p.position_m = f.position_m;
-  p.file = path_text(f.file);
+  p.file = f.file;  // the path as the command line gave it
   p.line = f.at.line;
   p.column = f.at.column;
   p.meaning = from_8bit(f.message);
@@ -48,7 +48,7 @@ std::vector<problem> problems_of_check(const check_result& checked,
     p.code = d.codice;
     if (d.posizione && error_has_position(d.codice))
       p.position_m = *d.posizione;
-    p.file = path_text(d.file);
+    p.file = d.file;
     p.line = d.line;
     p.meaning = std::string(error_meaning(d.codice));
     p.detail = from_8bit(d.detail);

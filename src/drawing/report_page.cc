@@ -375,7 +375,15 @@ void legend(markup& out) {
 
 std::string render_report(const scenario_model& m, const page_options& opts) {
   scene s = read_scene(m);
-  if (opts.findings) s.problems = *opts.findings;
+  if (opts.findings) {
+    s.problems = *opts.findings;
+  } else {
+    // The recorded codes: the first is where the compilation stopped.
+    for (size_t i = 0; i < s.problems.size() && i < m.diagnostics.size(); ++i) {
+      s.problems[i].column = m.diagnostics[i].column;
+      s.problems[i].stops_build = i == 0;
+    }
+  }
   markup out;
   out.raw("<!DOCTYPE html>\n");
   out.open("html").attr("lang", "en");

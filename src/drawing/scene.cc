@@ -9,7 +9,9 @@
 #include "run/error_codes.h"
 
 namespace scenario::drawing {
+namespace {
 
+// A path as a person gave it: kept when it is UTF-8, else read as 8-bit.
 std::string path_text(const std::string& s) {
   for (size_t i = 0; i < s.size();) {
     const auto b = static_cast<unsigned char>(s[i]);
@@ -30,8 +32,6 @@ std::string path_text(const std::string& s) {
   }
   return s;
 }
-
-namespace {
 
 std::string trim(std::string s) {
   const auto first = s.find_first_not_of(' ');
@@ -255,16 +255,9 @@ scene read_scene(const scenario_model& m) {
   for (const diagnostic& d : m.diagnostics) {
     std::optional<int64_t> at;
     if (d.posizione) at = *d.posizione;
-    problem p;
-    p.code = d.codice;
-    p.position_m = at;
-    p.file = path_text(d.file);
-    p.line = d.line;
-    p.meaning = std::string(error_meaning(d.codice));
-    p.detail = from_8bit(d.detail);
-    p.column = d.column;
-    p.stops_build = s.problems.empty();
-    s.problems.push_back(std::move(p));
+    s.problems.push_back({d.codice, at, path_text(d.file), d.line,
+                          std::string(error_meaning(d.codice)),
+                          from_8bit(d.detail)});
   }
   return s;
 }

@@ -81,9 +81,9 @@ struct problem {
   int line = 0;
   std::string meaning;
   std::string detail;
-  int column = 0;        // 1-based; 0 when unknown
-  std::string warning;   // the warning's -W name; empty for a code
-  bool is_error = true;  // false for a warning (unless -Werror)
+  int column = 0;         // 1-based; 0 when unknown
+  std::string warning{};  // the warning's -W name; empty for a code
+  bool is_error = true;   // false for a warning (unless -Werror)
   // Recorded by the strict compilation that builds the simulator's files;
   // the first such code is where that compilation stops.
   bool strict = true;
@@ -139,10 +139,6 @@ std::vector<plan_point> simplified_plan(const tracciato_t& plan,
 
 // The plan point of metre `metre`, when the plan has one.
 std::optional<plan_point> plan_point_at(const tracciato_t& plan, int64_t metre);
-
-// A path as a person gave it: kept when it is UTF-8, else read as
-// Windows-1252.
-std::string path_text(const std::string& s);
 
 // Time of day "7:05" or "7:05:30" when the seconds are not 0.
 std::string format_time_of_day(int32_t seconds);
