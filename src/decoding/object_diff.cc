@@ -56,8 +56,11 @@ class matcher {
                     const object_record& y) { return x.at == y.at; },
                  0);
     } else {
+      // A point the post-processing placed is not one the author wrote.
       pair_where(
-          [](const object_record&, const object_record&) { return true; },
+          [](const object_record& x, const object_record& y) {
+            return x.placed_by_post_processing == y.placed_by_post_processing;
+          },
           reach_);
     }
     for (size_t i = 0; i < k_.a.size(); ++i) {
@@ -253,30 +256,63 @@ void claim(const object_record& r, diff_mask& mask) {
   for (const auto& [entry, fields] : r.entries) mask.entries[entry] |= fields;
 }
 
+// A change with the records it was made of, until the speed points placed
+// around changed slowdowns are folded into them.
+struct pending_change {
+  object_change change;
+  const object_record* a = nullptr;
+  const object_record* b = nullptr;
+};
+
 void diff_kind(const kind_records& k, const object_diff_options& options,
-               object_diff& out) {
+               std::vector<pending_change>& out, diff_mask& explained) {
   const pairing p = matcher(k, options.move_reach_m).run();
-  std::vector<object_change> changes;
+  std::vector<pending_change> changes;
+  const auto add = [&](const object_record* ra, const object_record* rb) {
+    changes.push_back({make_change(k, ra, rb), ra, rb});
+  };
   for (const auto& [i, j] : p.pairs) {
     const object_record& ra = k.a[i];
     const object_record& rb = k.b[j];
     if (ra.at == rb.at && ra.same_fields(rb)) continue;
-    changes.push_back(make_change(k, &ra, &rb));
+    add(&ra, &rb);
   }
-  for (size_t i : p.removed)
-    changes.push_back(make_change(k, &k.a[i], nullptr));
-  for (size_t j : p.added) changes.push_back(make_change(k, nullptr, &k.b[j]));
+  for (size_t i : p.removed) add(&k.a[i], nullptr);
+  for (size_t j : p.added) add(nullptr, &k.b[j]);
+  const auto at = [](const pending_change& x) {
+    return x.change.from_m.value_or(x.change.to_m.value_or(0));
+  };
   std::stable_sort(changes.begin(), changes.end(),
-                   [](const object_change& x, const object_change& y) {
-                     return x.from_m.value_or(x.to_m.value_or(0)) <
-                            y.from_m.value_or(y.to_m.value_or(0));
+                   [&](const pending_change& x, const pending_change& y) {
+                     return at(x) < at(y);
                    });
-  for (object_change& c : changes) out.objects.push_back(std::move(c));
+  for (pending_change& c : changes) out.push_back(std::move(c));
   // Any object that reads a cell or entry accounts for it: two equal
   // objects in different slots (a station's entry after one was inserted
   // before it) differ only in where they are kept.
-  for (const object_record& r : k.a) claim(r, out.explained);
-  for (const object_record& r : k.b) claim(r, out.explained);
+  for (const object_record& r : k.a) claim(r, explained);
+  for (const object_record& r : k.b) claim(r, explained);
+}
+
+// Whether `c` is a speed point that the post-processing placed around a
+// slowdown that changed, on both sides: it moved with that slowdown.
+bool follows_a_slowdown(
+    const pending_change& c,
+    const std::vector<std::pair<int64_t, int64_t>>& reaches) {
+  const auto placed = [](const object_record* r) {
+    return r == nullptr || r->placed_by_post_processing;
+  };
+  if (!placed(c.a) || !placed(c.b) || (c.a == nullptr && c.b == nullptr)) {
+    return false;
+  }
+  const auto inside = [&](const object_record* r) {
+    if (r == nullptr) return true;
+    for (const auto& [from, to] : reaches) {
+      if (r->at >= from && r->at <= to) return true;
+    }
+    return false;
+  };
+  return inside(c.a) && inside(c.b);
 }
 
 // ---------------------------------------------------------------- plan
@@ -390,8 +426,23 @@ object_diff diff_objects(const scenario_model& a, const scenario_model& b,
   // The line length decides how many cells there are.
   out.explained.cell_count = a.voci[voce_index::treno_generale].fine !=
                              b.voci[voce_index::treno_generale].fine;
-  for (const kind_records& k : read_object_records(a, b))
-    diff_kind(k, options, out);
+  const std::vector<kind_records> kinds = read_object_records(a, b);
+  std::vector<pending_change> changes;
+  for (const kind_records& k : kinds) {
+    diff_kind(k, options, changes, out.explained);
+  }
+  std::vector<std::pair<int64_t, int64_t>> reaches;
+  for (const pending_change& c : changes) {
+    for (const object_record* r : {c.a, c.b}) {
+      if (r != nullptr && r->reach) reaches.push_back(*r->reach);
+    }
+  }
+  for (pending_change& c : changes) {
+    if (c.change.kind == "speed point" && follows_a_slowdown(c, reaches)) {
+      continue;
+    }
+    out.objects.push_back(std::move(c.change));
+  }
   diff_plan(a, b, out);
   return out;
 }

@@ -42,7 +42,8 @@ const char* change_name(object_change::what w);
 // stations by name, then those at the same place, then the nearest pairs
 // within `move_reach_m`, equal ones before changed ones (layer stretches
 // only when their values are equal). An object left alone is added or
-// removed.
+// removed. Speed points the post-processing placed around a changed
+// slowdown are folded into the slowdown's line.
 struct object_diff_options {
   int64_t move_reach_m = 2000;
 };

@@ -129,6 +129,10 @@ object_record slowdown_record(const slowdown_view& d) {
     r.cells.push_back({std::max<int64_t>(0, *d.warning_cell - 4),
                        *d.warning_cell - 1, marks});
   }
+  const int64_t first =
+      object_position_m(d.warning_cell.value_or(d.first_cell()));
+  const int64_t last = object_position_m(d.end_cell.value_or(d.first_cell()));
+  r.reach = {first - 1000, last + 600};
   return r;
 }
 
@@ -136,6 +140,8 @@ object_record speed_point_record(const speed_point_view& p) {
   object_record r;
   r.at = layer_position_m(p.cell);
   r.fields = {{"speed", p.speed ? num(*p.speed) + " km/h" : "none"}};
+  // Post-processing gives every point it places 180 km/h.
+  r.placed_by_post_processing = p.speed == 180;
   r.cells.push_back({p.cell, p.cell, cell_bit::tipo | cell_bit::dato1});
   return r;
 }

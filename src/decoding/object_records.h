@@ -6,6 +6,7 @@
 #define SCENARIO_DECODING_OBJECT_RECORDS_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,6 +31,12 @@ struct object_record {
   std::vector<std::pair<std::string, std::string>> fields;
   std::vector<cell_claim> cells;
   std::vector<std::pair<int, uint16_t>> entries;
+  // A slowdown: the metres where the cell post-processing places speed
+  // points for it (1000 m before its warning or start to 600 m past its
+  // end).
+  std::optional<std::pair<int64_t, int64_t>> reach;
+  // A speed point of the speed the post-processing gives its points.
+  bool placed_by_post_processing = false;
   bool same_fields(const object_record& o) const { return fields == o.fields; }
 };
 

@@ -148,22 +148,41 @@ TEST(diff_objects, identical_scenarios_have_no_object_change) {
   EXPECT_TRUE(d.same());
 }
 
-// A moved slowdown takes the speed points placed around it along: each is
-// its own line, the slowdown's line names what moved.
-TEST(diff_objects, a_moved_slowdown_moves_with_its_marks) {
-  const scenario_diff d =
-      diff_in_objects(compiled(),
+// A moved slowdown takes along the speed points the post-processing
+// placed around it: one line, and no cell left unexplained. A speed point
+// written in the description stays its own line.
+TEST(diff_objects, a_moved_slowdown_is_one_line_with_its_speed_points) {
+  const scenario_model before = compiled();
+  scenario_diff d =
+      diff_in_objects(before,
                       compiled({"", "", "rallentamento,  12000,  60",
                                 "rallentamento,  12500,  60"}),
                       {}, false);
-  ASSERT_FALSE(d.objects.empty());
-  EXPECT_EQ(d.objects[0].text,
-            "slowdown moved 12+000 → 12+500: end 13+000 → 13+500, warning "
-            "10+800 → 11+300");
-  for (size_t i = 1; i < d.objects.size(); ++i) {
-    EXPECT_EQ(d.objects[i].kind, "speed point") << d.objects[i].text;
-  }
+  EXPECT_EQ(texts(d.objects),
+            lines{"slowdown moved 12+000 → 12+500: end 13+000 → 13+500, "
+                  "warning 10+800 → 11+300"});
   EXPECT_EQ(d.cells, lines{});
+
+  // Moved, and a speed point written at its old start.
+  edit both{"", "", "abbattimento,   3000,   0",
+            "abbattimento,   3000,   0\r\nabbattimento,   12000,   50"};
+  scenario_model after;
+  after.percorso = "Valle";
+  after.treno = "R 12";
+  ASSERT_EQ(
+      compile_in_memory(
+          after, 1, {"line.txt", testing::every_kind_line(), ""},
+          {"train.txt",
+           replaced(replaced(testing::every_kind_train(), both.train_from,
+                             both.train_to),
+                    "rallentamento,  12000,  60", "rallentamento,  12500,  60"),
+           ""}),
+      exit_clean);
+  d = diff_in_objects(before, after, {}, false);
+  EXPECT_EQ(texts(d.objects),
+            (lines{"slowdown moved 12+000 → 12+500: end 13+000 → 13+500, "
+                   "warning 10+800 → 11+300",
+                   "speed point added at 12+000 (speed 50 km/h)"}));
 }
 
 // A changed curve turns the rest of the plan: one line with the stretch
