@@ -1,7 +1,8 @@
 // scenario diff: what changed between two compiled scenarios, one line per
 // change: railway objects first, then the cells (all of them with --cells,
-// else what no object explains), or both levels as JSON. Exits like diff: 0 the same, 1 different, and
-// the readers' statuses (64, 65, 66, 75) when a scenario cannot be read.
+// else what no object explains), or both levels as JSON. Exits like diff:
+// 0 the same, 1 different, and the readers' statuses (64, 65, 66, 75) when
+// a scenario cannot be read.
 #include <chrono>
 #include <iostream>
 #include <memory>
