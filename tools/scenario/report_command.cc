@@ -56,11 +56,10 @@ int report_folder(const report_arguments& args) {
     std::cerr << r.message << '\n';
     return r.status;
   }
-  return write(m,
-               {"the compiled files of " + names.percorso + " / " +
-                    names.treno + " in " + dir.string(),
-                std::nullopt},
-               args.output);
+  drawing::page_options page;
+  page.source = "the compiled files of " + names.percorso + " / " +
+                names.treno + " in " + dir.string();
+  return write(m, page, args.output);
 }
 
 // The strict compilation gives the statuses and the codes on standard
@@ -81,12 +80,11 @@ int report_descriptions(const report_arguments& args,
   checked.treno = strict.treno;
   const check_result findings =
       check_descriptions(linea, treno, warnings, &checked);
-  const int written =
-      write(checked,
-            {"the descriptions " + args.inputs[0] + " and " + args.inputs[1] +
-                 ", checked in memory",
-             drawing::problems_of_check(findings, strict.diagnostics)},
-            args.output);
+  drawing::page_options page;
+  page.source = "the descriptions " + args.inputs[0] + " and " +
+                args.inputs[1] + ", checked in memory";
+  page.findings = drawing::problems_of_check(findings, strict.diagnostics);
+  const int written = write(checked, page, args.output);
   return written != exit_clean ? written : status;
 }
 
