@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "checking/timetable_warnings.h"
 #include "run/error_codes.h"
 #include "run/run.h"
 
@@ -30,13 +31,18 @@ const description_text& text_of(description in, const description_text& linea,
 
 check_result check_descriptions(const description_text& linea,
                                 const description_text& treno,
-                                const warning_options& options) {
+                                const warning_options& options,
+                                scenario_model* compiled,
+                                std::vector<curve_stretch>* curves) {
   record_collector collector;
-  scenario_model m;
-  m.percorso = build_percorso;
-  m.treno = build_treno;
+  scenario_model own;
+  own.percorso = build_percorso;
+  own.treno = build_treno;
+  scenario_model& m = compiled != nullptr ? *compiled : own;
   compile_in_memory(m, 1, linea, treno,
                     {.keep_going = true, .observer = &collector});
+
+  if (curves != nullptr) *curves = curve_stretches(collector.records());
 
   check_result r;
   for (const diagnostic& d : m.diagnostics) {

@@ -13,6 +13,7 @@
 #include "checking/warnings.h"
 #include "compiler/compiler.h"
 #include "model/model.h"
+#include "running/running_time.h"
 
 namespace scenario {
 
@@ -35,10 +36,15 @@ struct check_result {
 
 // Compiles `linea` and `treno` with the keep-going policy and runs the
 // enabled warnings. Under options.warnings_as_errors every warning is a
-// finding with is_error set.
+// finding with is_error set. With `compiled`, the compilation is made in
+// that model (whose route and train names the caller has set) and left
+// there: everything the check accepted, for drawing. With `curves`, the
+// curves of the line's curve records as read are left there too.
 check_result check_descriptions(const description_text& linea,
                                 const description_text& treno,
-                                const warning_options& options);
+                                const warning_options& options,
+                                scenario_model* compiled = nullptr,
+                                std::vector<curve_stretch>* curves = nullptr);
 
 // The exit status of a check: 0 when no error, 1 otherwise.
 int check_status(const check_result& r);

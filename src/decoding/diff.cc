@@ -98,9 +98,10 @@ struct field_change {
 };
 using change_list = std::vector<field_change>;
 
-change_list cell_changes(const cella& a, const cella& b) {
+change_list cell_changes(const cella& a, const cella& b, uint16_t masked) {
   change_list changes;
   for (int f = 0; f < static_cast<int>(cell_fields.size()); ++f) {
+    if ((masked >> f & 1) != 0) continue;
     const int from = cell_fields[f].get(a);
     const int to = cell_fields[f].get(b);
     if (from != to) changes.push_back({f, from, to});
@@ -163,11 +164,12 @@ struct cell_run {
 };
 
 void diff_cells(const scenario_model& a, const scenario_model& b,
-                const diff_options& options, std::vector<std::string>& out) {
+                const diff_options& options, const diff_mask* mask,
+                std::vector<std::string>& out) {
   const int64_t count_a = static_cast<int64_t>(a.celle.size());
   const int64_t count_b = static_cast<int64_t>(b.celle.size());
   const int64_t common = std::min(count_a, count_b);
-  if (count_a != count_b) {
+  if (count_a != count_b && (mask == nullptr || !mask->cell_count)) {
     out.push_back("cell count " + std::to_string(count_a) + std::string(arrow) +
                   std::to_string(count_b) + "; the first " +
                   std::to_string(common) + " compared");
@@ -176,7 +178,12 @@ void diff_cells(const scenario_model& a, const scenario_model& b,
   std::vector<cell_run> runs;
   for (int64_t i = 0; i < common; ++i) {
     if (a.celle[i] == b.celle[i]) continue;
-    change_list changes = cell_changes(a.celle[i], b.celle[i]);
+    const uint16_t masked =
+        mask != nullptr && i < static_cast<int64_t>(mask->cells.size())
+            ? mask->cells[i]
+            : 0;
+    change_list changes = cell_changes(a.celle[i], b.celle[i], masked);
+    if (changes.empty()) continue;
     if (!runs.empty() && runs.back().last == i - 1 &&
         runs.back().changes == changes) {
       runs.back().last = i;
@@ -319,7 +326,7 @@ std::string entry_use(const scenario_model& m,
 }
 
 void diff_entries(const scenario_model& a, const scenario_model& b,
-                  std::vector<std::string>& out) {
+                  const diff_mask* mask, std::vector<std::string>& out) {
   const auto boards_a = board_entries(a);
   const auto boards_b = board_entries(b);
   for (int i = 0; i < voci_count; ++i) {
@@ -328,8 +335,11 @@ void diff_entries(const scenario_model& a, const scenario_model& b,
     if (va == vb) continue;
     std::string use = entry_use(a, boards_a, i);
     if (use.empty()) use = entry_use(b, boards_b, i);
+    const uint16_t masked = mask != nullptr ? mask->entries[i] : 0;
     std::string changes;
-    for (const entry_field& f : entry_fields) {
+    for (size_t bit = 0; bit < entry_fields.size(); ++bit) {
+      const entry_field& f = entry_fields[bit];
+      if ((masked >> bit & 1) != 0) continue;
       std::string from, to;
       if (f.get == nullptr) {
         if (va.nome == vb.nome) continue;
@@ -347,6 +357,7 @@ void diff_entries(const scenario_model& a, const scenario_model& b,
       if (!changes.empty()) changes += ", ";
       changes += change_text(name, from, to);
     }
+    if (changes.empty()) continue;
     out.push_back("entry " + std::to_string(i) + " (" + use + "): " + changes);
   }
 }
@@ -533,11 +544,12 @@ std::string quote_entry_text(const std::string& text) {
 
 std::vector<std::string> diff_scenarios(const scenario_model& a,
                                         const scenario_model& b,
-                                        const diff_options& options) {
+                                        const diff_options& options,
+                                        const diff_mask* mask) {
   std::vector<std::string> out;
-  diff_cells(a, b, options, out);
-  diff_entries(a, b, out);
-  diff_plan(a, b, options, out);
+  diff_cells(a, b, options, mask, out);
+  diff_entries(a, b, mask, out);
+  if (mask == nullptr || !mask->plan) diff_plan(a, b, options, out);
   return out;
 }
 

@@ -9,7 +9,6 @@
 #include <limits>
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <set>
 
 #include "model/kilometres.h"
 
@@ -114,44 +113,13 @@ std::string padded(std::string s, size_t width, bool right = true) {
 
 std::string num(int64_t v) { return std::to_string(v); }
 
-// The last cell that carries layer values (speed, gradient, adhesion): the
-// last three cells never receive them.
-int64_t last_layer_cell(const scenario_model& m) {
-  return std::max<int64_t>(0, static_cast<int64_t>(m.celle.size()) - 4);
-}
-
-std::set<int> board_entries(const scenario_model& m) {
-  std::set<int> entries;
-  for (const cella& c : m.celle) {
-    if (c.tipo == tipo_cella::cartello_indicatore && c.dato1 > 0 &&
-        c.dato1 < voci_count) {
-      entries.insert(c.dato1);
-    }
-  }
-  return entries;
-}
-
-std::string upper_ascii(std::string_view s) {
-  std::string u(s);
-  for (char& c : u) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return u;
-}
-
-// Runs of equal layer values over the cells that carry layers, as
-// "FROM to TO: VALUE" lines.
-template <typename F>
-void write_layer_runs(const scenario_model& m, std::ostream& out, F value,
+// Stretches of equal layer values as "FROM to TO: VALUE" lines.
+void write_layer_runs(const std::vector<layer_stretch>& runs, std::ostream& out,
                       const char* unit) {
-  const int64_t last = last_layer_cell(m);
-  int64_t start = 0;
-  for (int64_t i = 1; i <= last + 1; ++i) {
-    if (i <= last && value(m.celle[i]) == value(m.celle[start])) continue;
-    out << "  " << padded(format_km(layer_position_m(start)), 9) << " to "
-        << padded(format_km(layer_position_m(i)), 9) << "  "
-        << value(m.celle[start]) << unit << '\n';
-    start = i;
+  for (const layer_stretch& r : runs) {
+    out << "  " << padded(format_km(layer_position_m(r.from_cell)), 9) << " to "
+        << padded(format_km(layer_position_m(r.to_cell)), 9) << "  " << r.value
+        << unit << '\n';
   }
 }
 
@@ -185,12 +153,11 @@ void write_line(const scenario_model& m, std::ostream& out) {
       << '\n';
 }
 
-void write_stations(const scenario_model& m, std::ostream& out) {
-  const std::vector<station_view> list = stations(m);
-  out << "\nStations (" << list.size() << "):\n"
+void write_stations(const railway_objects& o, std::ostream& out) {
+  out << "\nStations (" << o.stations.size() << "):\n"
       << "  entry  position  kind  " << padded("zone", 22, false) << "  "
       << padded("time", 8, false) << "  stop  name\n";
-  for (const station_view& s : list) {
+  for (const station_view& s : o.stations) {
     const voce& v = *s.v;
     const bool timed = v.orario != 0 || s.stops;
     out << "  " << padded(num(s.entry), 5) << "  "
@@ -203,28 +170,21 @@ void write_stations(const scenario_model& m, std::ostream& out) {
   }
 }
 
-void write_signals(const scenario_model& m, std::ostream& out) {
-  std::vector<int64_t> cells;
-  for (size_t i = 0; i < m.celle.size(); ++i) {
-    if (m.celle[i].tipo == tipo_cella::segnale) cells.push_back(i);
-  }
-  out << "\nSignals (" << cells.size() << "): left and right kinds, values "
+void write_signals(const railway_objects& o, std::ostream& out) {
+  out << "\nSignals (" << o.signals.size() << "): left and right kinds, values "
       << "s1 s2 s3 and d1 d2 d3, rapp, tempo\n";
-  for (int64_t i : cells) {
-    const cella& c = m.celle[i];
-    const int pair = c.dato4 % 10;
-    out << "  " << padded(format_km(object_position_m(i)), 8) << "  cell "
-        << padded(num(i), 6, false) << " sx " << pair / 3 << " dx " << pair % 3
-        << "  s " << c.dato1 / 10 << ' ' << c.dato2 / 10 << ' ' << c.dato3 / 10
-        << "  d " << c.dato1 % 10 << ' ' << c.dato2 % 10 << ' ' << c.dato3 % 10
-        << "  rapp " << c.dato4 / 10 << "  tempo " << int{c.tempo} << '\n';
+  for (const signal_view& s : o.signals) {
+    out << "  " << padded(format_km(object_position_m(s.cell)), 8) << "  cell "
+        << padded(num(s.cell), 6, false) << " sx " << s.left_kind << " dx "
+        << s.right_kind << "  s " << s.left[0] << ' ' << s.left[1] << ' '
+        << s.left[2] << "  d " << s.right[0] << ' ' << s.right[1] << ' '
+        << s.right[2] << "  rapp " << s.rapp << "  tempo " << s.tempo << '\n';
   }
 }
 
-void write_tunnels(const scenario_model& m, std::ostream& out) {
-  const std::vector<tunnel_view> list = tunnels(m);
-  out << "\nTunnels (" << list.size() << "):\n";
-  for (const tunnel_view& t : list) {
+void write_tunnels(const railway_objects& o, std::ostream& out) {
+  out << "\nTunnels (" << o.tunnels.size() << "):\n";
+  for (const tunnel_view& t : o.tunnels) {
     out << "  " << padded(format_km(t.from_m), 8) << " to "
         << padded(format_km(t.to_m), 8) << "  "
         << padded(num(t.to_m - t.from_m), 5) << " m  kind " << t.kind;
@@ -233,78 +193,58 @@ void write_tunnels(const scenario_model& m, std::ostream& out) {
   }
 }
 
-void write_boards(const scenario_model& m, std::ostream& out) {
-  std::vector<int64_t> direction;
-  std::vector<int64_t> speed;
-  for (size_t i = 0; i < m.celle.size(); ++i) {
-    if (m.celle[i].tipo == tipo_cella::cartello_indicatore) {
-      direction.push_back(i);
-    }
-    if (m.celle[i].tipo == tipo_cella::indicatore_vmax) speed.push_back(i);
-  }
-  out << "\nDirection boards (" << direction.size() << "):\n";
-  for (int64_t i : direction) {
-    const int entry = m.celle[i].dato1;
-    out << "  " << padded(format_km(object_position_m(i)), 8) << "  entry "
-        << padded(num(entry), 2) << "  ";
-    if (entry >= 0 && entry < voci_count) {
-      out << windows1252_to_utf8(m.voci[entry].nome);
+void write_boards(const railway_objects& o, std::ostream& out) {
+  out << "\nDirection boards (" << o.direction_boards.size() << "):\n";
+  for (const direction_board_view& b : o.direction_boards) {
+    out << "  " << padded(format_km(object_position_m(b.cell)), 8) << "  entry "
+        << padded(num(b.entry), 2) << "  ";
+    if (b.v != nullptr) {
+      out << windows1252_to_utf8(b.v->nome);
     } else {
       out << "(no such entry)";
     }
     out << '\n';
   }
-  out << "\nSpeed boards (" << speed.size()
+  out << "\nSpeed boards (" << o.speed_boards.size()
       << "): speeds a b c as left|right km/h, stripes left|right\n";
-  for (int64_t i : speed) {
-    const cella& c = m.celle[i];
-    out << "  " << padded(format_km(object_position_m(i)), 8);
-    for (int16_t d : {c.dato1, c.dato2, c.dato3}) {
-      out << "  " << padded(num(d / 20) + "|" + num(d % 20 * 5), 7, false);
+  for (const speed_board_view& b : o.speed_boards) {
+    out << "  " << padded(format_km(object_position_m(b.cell)), 8);
+    for (int k = 0; k < 3; ++k) {
+      out << "  " << padded(num(b.left[k]) + "|" + num(b.right[k]), 7, false);
     }
-    out << "  stripes " << c.dato4 / 10 << '|' << c.dato4 % 10 << '\n';
+    out << "  stripes " << b.left_stripes << '|' << b.right_stripes << '\n';
   }
 }
 
-void write_slowdowns(const scenario_model& m, std::ostream& out) {
-  std::vector<int64_t> marks;
-  for (size_t i = 0; i < m.celle.size(); ++i) {
-    const uint8_t t = m.celle[i].tipo;
-    if (t == tipo_cella::avviso_rallentamento ||
-        t == tipo_cella::inizio_rallentamento ||
-        t == tipo_cella::fine_rallentamento) {
-      marks.push_back(i);
+// One line per slowdown: start to end, speed, then what it carries beyond.
+void write_slowdowns(const railway_objects& o, std::ostream& out) {
+  out << "\nSlowdowns (" << o.slowdowns.size()
+      << "): start to end, speed, warning\n";
+  const auto at = [](const std::optional<int64_t>& cell) {
+    return cell ? format_km(object_position_m(*cell)) : std::string("?");
+  };
+  for (const slowdown_view& d : o.slowdowns) {
+    out << "  " << padded(at(d.start_cell), 8) << " to "
+        << padded(at(d.end_cell), 8) << "  " << padded(num(d.speed), 4)
+        << " km/h";
+    if (d.second_speed != 0) out << ", second speed " << d.second_speed;
+    if (d.start_cell || d.end_cell) out << ", f_tt " << d.f_tt;
+    if (d.warning_cell) {
+      out << ", warning at " << at(d.warning_cell);
+      if (d.approach) out << " with approach marks";
+    } else {
+      out << ", no warning";
     }
-  }
-  out << "\nSlowdown marks (" << marks.size() << "):\n";
-  for (int64_t i : marks) {
-    const cella& c = m.celle[i];
-    const char* what = c.tipo == tipo_cella::avviso_rallentamento   ? "warning"
-                       : c.tipo == tipo_cella::inizio_rallentamento ? "start  "
-                                                                    : "end    ";
-    out << "  " << padded(format_km(object_position_m(i)), 8) << "  " << what
-        << "  " << padded(num(c.dato1), 4) << " km/h";
-    if (c.dato2 != 0) out << ", second speed " << c.dato2;
-    if (c.tipo != tipo_cella::avviso_rallentamento) out << ", f_tt " << c.dato3;
     out << '\n';
   }
 }
 
-void write_speed_points(const scenario_model& m, std::ostream& out) {
-  std::vector<int64_t> points;
-  for (size_t i = 0; i < m.celle.size(); ++i) {
-    const uint8_t t = m.celle[i].tipo;
-    if (t == tipo_cella::punto_velocita ||
-        t == tipo_cella::punto_senza_velocita) {
-      points.push_back(i);
-    }
-  }
-  out << "\nSpeed points (" << points.size() << "):\n";
-  for (int64_t i : points) {
-    const cella& c = m.celle[i];
-    out << "  " << padded(format_km(layer_position_m(i)), 8) << "  ";
-    if (c.tipo == tipo_cella::punto_velocita) {
-      out << c.dato1 << " km/h\n";
+void write_speed_points(const railway_objects& o, std::ostream& out) {
+  out << "\nSpeed points (" << o.speed_points.size() << "):\n";
+  for (const speed_point_view& p : o.speed_points) {
+    out << "  " << padded(format_km(layer_position_m(p.cell)), 8) << "  ";
+    if (p.speed) {
+      out << *p.speed << " km/h\n";
     } else {
       out << "no speed\n";
     }
@@ -352,82 +292,6 @@ constexpr const char* cell_field_names[] = {
 
 }  // namespace
 
-std::vector<station_view> stations(const scenario_model& m) {
-  const std::set<int> boards = board_entries(m);
-  std::vector<station_view> list;
-  for (int k = voce_index::prima_stazione; k <= voce_index::primo_cartello;
-       ++k) {
-    if (m.voci[k] == voce{} || boards.count(k) != 0) break;
-    list.push_back({k, &m.voci[k], m.voci[k].flag3 != 0});
-  }
-  if (!list.empty() && list.back().v->orario != 0) list.back().stops = true;
-  return list;
-}
-
-std::string tunnel_name_of_board(std::string_view text) {
-  std::vector<std::string> groups;
-  for (size_t open = text.find('('); open != std::string_view::npos;
-       open = text.find('(', open + 1)) {
-    const size_t close = text.find(')', open);
-    if (close == std::string_view::npos) break;
-    groups.emplace_back(text.substr(open + 1, close - open - 1));
-    open = close;
-  }
-  const auto trim_blanks = [](std::string s) {
-    std::string collapsed;
-    for (char c : s) {
-      if (c == ' ' && (collapsed.empty() || collapsed.back() == ' ')) continue;
-      collapsed += c;
-    }
-    while (!collapsed.empty() && collapsed.back() == ' ') collapsed.pop_back();
-    return collapsed;
-  };
-  if (groups.size() < 2 || upper_ascii(trim_blanks(groups[0])) != "GALLERIA") {
-    return {};
-  }
-  std::string name;
-  for (size_t g = 1; g < groups.size(); ++g) name += groups[g] + " ";
-  name = trim_blanks(name);
-  // The last word "m.LENGTH" is the tunnel's length, not its name.
-  const size_t last = name.rfind(' ');
-  const size_t word = last == std::string::npos ? 0 : last + 1;
-  if (name.compare(word, 2, "m.") == 0) {
-    name.resize(word);
-    name = trim_blanks(name);
-  }
-  return name;
-}
-
-std::vector<tunnel_view> tunnels(const scenario_model& m) {
-  // A board stands shortly before the entrance it names.
-  constexpr int64_t board_reach_m = 200;
-  std::vector<std::pair<int64_t, std::string>> named;  // board position, name
-  for (size_t i = 0; i < m.celle.size(); ++i) {
-    const cella& c = m.celle[i];
-    if (c.tipo == tipo_cella::cartello_indicatore && c.dato1 >= 0 &&
-        c.dato1 < voci_count) {
-      std::string name = tunnel_name_of_board(m.voci[c.dato1].nome);
-      if (!name.empty()) named.emplace_back(object_position_m(i), name);
-    }
-  }
-  std::vector<tunnel_view> list;
-  const int64_t n = static_cast<int64_t>(m.celle.size());
-  for (int64_t i = 0; i < n;) {
-    const uint8_t kind = m.celle[i].montagna;
-    int64_t j = i + 1;
-    while (j < n && m.celle[j].montagna == kind) ++j;
-    if (kind != 0) {
-      tunnel_view t{layer_position_m(i), layer_position_m(j), kind, {}};
-      for (const auto& [at, name] : named) {
-        if (at <= t.from_m && t.from_m - at <= board_reach_m) t.name = name;
-      }
-      list.push_back(std::move(t));
-    }
-    i = j;
-  }
-  return list;
-}
-
 std::string format_time(int64_t seconds) {
   const bool negative = seconds < 0;
   const uint64_t s = negative ? 0 - static_cast<uint64_t>(seconds)
@@ -441,23 +305,20 @@ std::string format_time(int64_t seconds) {
 }
 
 void write_summary(const scenario_model& m, std::ostream& out) {
+  const railway_objects o = read_railway_objects(m);
   write_line(m, out);
-  write_stations(m, out);
-  write_signals(m, out);
-  write_tunnels(m, out);
-  write_boards(m, out);
-  write_slowdowns(m, out);
-  write_speed_points(m, out);
+  write_stations(o, out);
+  write_signals(o, out);
+  write_tunnels(o, out);
+  write_boards(o, out);
+  write_slowdowns(o, out);
+  write_speed_points(o, out);
   out << "\nSpeed limits (over cells 0 to " << last_layer_cell(m) << "):\n";
-  write_layer_runs(
-      m, out, [](const cella& c) { return int{c.velocita_limite} * 5; },
-      " km/h");
+  write_layer_runs(o.speed_limits, out, " km/h");
   out << "\nGradient (pendenza - 100):\n";
-  write_layer_runs(
-      m, out, [](const cella& c) { return int{c.pendenza} - 100; }, "");
+  write_layer_runs(o.gradient, out, "");
   out << "\nAdhesion:\n";
-  write_layer_runs(
-      m, out, [](const cella& c) { return int{c.aderenza}; }, "");
+  write_layer_runs(o.adhesion, out, "");
   write_plan_extent(m, out);
 }
 

@@ -11,37 +11,11 @@
 #include <string_view>
 #include <vector>
 
+#include "decoding/railway_objects.h"
 #include "model/model.h"
 #include "model/text_8bit.h"
 
 namespace scenario {
-
-// One station entry as a person reads it.
-struct station_view {
-  int entry = 0;  // index in voci
-  const voce* v = nullptr;
-  bool stops = false;  // the train stops there (or ends there)
-};
-
-// The stations: entries from 1 upward up to the first empty entry, never
-// reaching an entry that a direction board uses. A station is a stop when
-// its dwell (flag3) is not 0, or when it is the last one and has a time.
-std::vector<station_view> stations(const scenario_model& m);
-
-// A tunnel: a run of cells of one tunnel kind, and the name that a
-// direction board shortly before its entrance gives ("(GALLERIA)(NAME)
-// (m.LENGTH)"), empty when no board names it.
-struct tunnel_view {
-  int64_t from_m = 0;  // the first cell's start
-  int64_t to_m = 0;    // the last cell's end
-  int kind = 0;        // montagna
-  std::string name;    // as in the entry: 8-bit text
-};
-std::vector<tunnel_view> tunnels(const scenario_model& m);
-
-// The tunnel name a direction board's text gives, or empty: the groups
-// after "(GALLERIA)", blanks collapsed, without the closing "m.LENGTH".
-std::string tunnel_name_of_board(std::string_view text);
 
 // "07:05:00" for 25500 s; times beyond a day keep counting hours.
 std::string format_time(int64_t seconds);

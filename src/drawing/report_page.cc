@@ -63,6 +63,10 @@ svg text { font-family: system-ui, "DejaVu Sans", sans-serif; font-size: 11px; f
 .station-label.stop, .plan-station-label.stop { font-weight: 700; }
 .problem-marker path { fill: #D55E00; stroke: #6b2f00; stroke-width: 0.8; }
 .problem-marker text { font-size: 9px; fill: #6b2f00; font-weight: 700; }
+.problem-marker.warning path { fill: #E69F00; stroke: #6b4a00; }
+.problem-marker.warning text { fill: #6b4a00; font-weight: 400; }
+.problem-marker.stops-build path { stroke: #000; stroke-width: 2; }
+.problem-marker.stops-build text { fill: #000; }
 .none-label { fill: #0a6b4f; font-size: 11px; }
 .plan-line { fill: none; stroke: #333; stroke-width: 1.6; stroke-linejoin: round; }
 .plan-tunnel-body { fill: none; stroke: #000; stroke-width: 6; stroke-linecap: butt; }
@@ -85,6 +89,9 @@ svg text { font-family: system-ui, "DejaVu Sans", sans-serif; font-size: 11px; f
 .scheduled-point.unmet circle { fill: #D55E00; stroke: #6b2f00; }
 .scheduled-dwell { stroke: #0b3d5c; stroke-width: 2; }
 .problems tr td:first-child { font-weight: 700; color: #a33f00; }
+.problems tr.not-error td:first-child { font-weight: 400; color: #6b4a00; }
+.problems tr.stops-build td { background: #fbe3d6; }
+.problems tr.stops-build td:last-child { font-weight: 700; }
 @media print {
   @page { size: A4 landscape; margin: 10mm; }
   body { max-width: none; padding: 0; font-size: 10pt; }
@@ -102,6 +109,66 @@ svg text { font-family: system-ui, "DejaVu Sans", sans-serif; font-size: 11px; f
 void fact_row(markup& out, std::string_view name, const std::string& value) {
   out.open("tr").element("th", name).open("td").attr("class", "num");
   out.text(value).close("td").close("tr");
+}
+
+// "error 16 ×2, error 25": the codes the compilation recorded.
+void recorded_codes(markup& out, const scene& s) {
+  out.element("strong", "Recorded codes: ");
+  if (s.problems.empty()) {
+    out.open("span").attr("class", "codes-none").text("none").close("span");
+    return;
+  }
+  std::map<int, int> count;
+  for (const problem& p : s.problems) ++count[p.code];
+  std::string t;
+  for (const auto& [code, n] : count) {
+    if (!t.empty()) t += ", ";
+    t += "error " + std::to_string(code);
+    if (n > 1) t += " \u00d7" + std::to_string(n);
+  }
+  out.open("span").attr("class", "codes").text(t).close("span");
+}
+
+std::string place_of(const problem& p) {
+  std::string t = p.file;
+  if (p.line > 0) t += ":" + std::to_string(p.line);
+  if (p.line > 0 && p.column > 0) t += ":" + std::to_string(p.column);
+  return t;
+}
+
+// The check's count, and where the strict compilation stops.
+void findings_summary(markup& out, const scene& s) {
+  int errors = 0;
+  for (const problem& p : s.problems) errors += p.is_error ? 1 : 0;
+  const int warnings = static_cast<int>(s.problems.size()) - errors;
+  out.element("strong", "Findings: ");
+  const auto plural = [](int n, const char* one) {
+    return std::to_string(n) + " " + one + (n == 1 ? "" : "s");
+  };
+  out.open("span")
+      .attr("class", s.problems.empty() ? "codes-none" : "codes")
+      .text(s.problems.empty()
+                ? std::string("none")
+                : plural(errors, "error") + ", " + plural(warnings, "warning"))
+      .close("span");
+  out.open("br").end_empty();
+  out.element("strong", "The simulator's build: ");
+  const problem* stop = nullptr;
+  for (const problem& p : s.problems) {
+    if (p.stops_build) stop = &p;
+  }
+  if (stop == nullptr) {
+    out.open("span")
+        .attr("class", "codes-none")
+        .text("records no code")
+        .close("span");
+  } else {
+    out.open("span")
+        .attr("class", "codes strict-code")
+        .text("stops at error " + std::to_string(stop->code) + " (" +
+              place_of(*stop) + ")")
+        .close("span");
+  }
 }
 
 void header(markup& out, const scene& s, const page_options& opts) {
@@ -147,19 +214,10 @@ void header(markup& out, const scene& s, const page_options& opts) {
   out.close("table");
 
   out.open("div").attr("class", "recorded");
-  out.element("strong", "Recorded codes: ");
-  if (s.problems.empty()) {
-    out.open("span").attr("class", "codes-none").text("none").close("span");
+  if (opts.findings) {
+    findings_summary(out, s);
   } else {
-    std::map<int, int> count;
-    for (const problem& p : s.problems) ++count[p.code];
-    std::string t;
-    for (const auto& [code, n] : count) {
-      if (!t.empty()) t += ", ";
-      t += "error " + std::to_string(code);
-      if (n > 1) t += " \u00d7" + std::to_string(n);
-    }
-    out.open("span").attr("class", "codes").text(t).close("span");
+    recorded_codes(out, s);
   }
   out.close("div");
   out.close("div");
@@ -222,14 +280,18 @@ void problem_table(markup& out, const scene& s) {
   }
   out.open("table").attr("class", "problems");
   out.open("tr");
-  for (const char* h :
-       {"code", "meaning", "position", "file", "line", "detail"}) {
+  for (const char* h : {"code or warning", "meaning", "position", "file",
+                        "line", "column", "detail", "build"}) {
     out.element("th", h);
   }
   out.close("tr");
   for (const problem& p : s.problems) {
-    out.open("tr").attr("class", "problem-row");
-    out.element("td", std::to_string(p.code));
+    std::string cls = "problem-row";
+    if (!p.warning.empty()) cls += " warning";
+    if (!p.is_error) cls += " not-error";
+    if (p.stops_build) cls += " stops-build";
+    out.open("tr").attr("class", cls);
+    out.element("td", p.label());
     out.element("td", p.meaning);
     out.open("td")
         .attr("class", "num")
@@ -240,7 +302,12 @@ void problem_table(markup& out, const scene& s) {
         .attr("class", "num")
         .text(p.line ? std::to_string(p.line) : "")
         .close("td");
+    out.open("td")
+        .attr("class", "num")
+        .text(p.column ? std::to_string(p.column) : "")
+        .close("td");
     out.element("td", p.detail);
+    out.element("td", p.stops_build ? "stops it" : p.strict ? "recorded" : "");
     out.close("tr");
   }
   out.close("table");
@@ -291,7 +358,13 @@ void legend(markup& out, bool running) {
       "stroke=\"#0b3d5c\" stroke-width=\"1.5\"/>",
       "station zone and position (bold name: stop)");
   legend_item(out, "<path d=\"M17 2l7 12h-14z\" fill=\"#D55E00\"/>",
-              "recorded code");
+              "error (its code)");
+  legend_item(out, "<path d=\"M17 2l7 12h-14z\" fill=\"#E69F00\"/>",
+              "warning (its -W name)");
+  legend_item(out,
+              "<path d=\"M17 2l7 12h-14z\" fill=\"#D55E00\" stroke=\"#000\" "
+              "stroke-width=\"2\"/>",
+              "the code where the simulator's build stops");
   legend_item(
       out,
       "<circle cx=\"9\" cy=\"8\" r=\"6\" fill=\"#009E73\" "
@@ -310,7 +383,16 @@ void legend(markup& out, bool running) {
 }  // namespace
 
 std::string render_report(const scenario_model& m, const page_options& opts) {
-  const scene s = read_scene(m);
+  scene s = read_scene(m);
+  if (opts.findings) {
+    s.problems = *opts.findings;
+  } else {
+    // The recorded codes: the first is where the compilation stopped.
+    for (size_t i = 0; i < s.problems.size() && i < m.diagnostics.size(); ++i) {
+      s.problems[i].column = m.diagnostics[i].column;
+      s.problems[i].stops_build = i == 0;
+    }
+  }
   markup out;
   out.raw("<!DOCTYPE html>\n");
   out.open("html").attr("lang", "en");

@@ -5,9 +5,11 @@
 #ifndef SCENARIO_DRAWING_REPORT_PAGE_H_
 #define SCENARIO_DRAWING_REPORT_PAGE_H_
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "drawing/scene.h"
 #include "model/model.h"
 #include "running/running_time.h"
 
@@ -21,6 +23,9 @@ struct page_options {
   // hand (compiled files keep none); the running diagrams limit the speed
   // through them.
   const std::vector<curve_stretch>* curves = nullptr;
+  // The findings of the check of the descriptions, shown instead of the
+  // codes the model recorded (see report_findings.h).
+  std::optional<std::vector<problem>> findings = std::nullopt;
 };
 
 // Width of the drawings in SVG units; the profiles are reduced to one

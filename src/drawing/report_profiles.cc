@@ -406,19 +406,39 @@ class profile_drawing {
     return y + h + 6;
   }
 
-  // Codes with a position stand at it (at the edge, pointing out, when it
-  // lies beyond the drawing); codes without one in a row of their own.
+  // Codes and warnings with a position stand at it (at the edge, pointing
+  // out, when it lies beyond the drawing), their labels kept inside the
+  // strip on the first of four rows where they do not overlap; those without
+  // one in a row of their own.
   double problems(double y) {
+    constexpr int label_rows = 4;
+    constexpr double row_step = 11;
     bool unplaced = false;
     for (const problem& p : s_.problems) unplaced = unplaced || !p.position_m;
-    const double h = unplaced ? 66 : 36;
-    strip_title(y, h, "Problems", "recorded codes");
+    const double placed_h = 30 + label_rows * row_step;
+    const double h = unplaced ? placed_h + 34 : placed_h;
+    strip_title(y, h, "Problems", "codes, warnings");
     if (unplaced) {
-      label(left + 6, y + 54, "without a position:", "unit", "start");
+      label(left + 6, y + placed_h + 22, "without a position:", "unit",
+            "start");
     }
     double next_unplaced = left + 6 + label_width("without a position:") + 12;
-    for (const problem& p : s_.problems) {
+    double row_end[label_rows];
+    std::fill(std::begin(row_end), std::end(row_end), -1e9);
+    // Along the line, so that each label only meets those to its left.
+    std::vector<const problem*> order;
+    for (const problem& p : s_.problems) order.push_back(&p);
+    std::stable_sort(
+        order.begin(), order.end(), [](const problem* a, const problem* b) {
+          return a->position_m.value_or(0) < b->position_m.value_or(0);
+        });
+    for (const problem* each : order) {
+      const problem& p = *each;
+      const std::string text = p.label();
+      const double w = label_width(text, 9);
       double x, top = y + 5;
+      double text_y = top + 25;
+      double text_x = 0;
       std::string shape = "l7 13h-14z";  // a warning triangle
       if (p.position_m) {
         x = x_of(*p.position_m);
@@ -429,29 +449,50 @@ class profile_drawing {
           x = left + 8;
           shape = "l-8 7l8 7z";
         }
+        text_x = std::clamp(x, left + w / 2 + 2, left + plot_width() - w / 2);
+        // The first row where it fits, else the one that ends first.
+        int row = 0;
+        while (row < label_rows && text_x - w / 2 < row_end[row] + 3) ++row;
+        if (row == label_rows) {
+          row = static_cast<int>(
+              std::min_element(std::begin(row_end), std::end(row_end)) -
+              std::begin(row_end));
+        }
+        row_end[row] = text_x + w / 2;
+        text_y += row * row_step;
       } else {
         x = next_unplaced;
-        next_unplaced += 22;
-        top = y + 38;
+        top = y + placed_h + 8;
+        text_y = top + 25;
+        next_unplaced += std::max(22.0, w + 8);
+        text_x = x;
       }
+      std::string cls = "problem-marker";
+      if (!p.warning.empty()) cls += " warning";
+      if (p.stops_build) cls += " stops-build";
       g().open("g")
-          .attr("class", "problem-marker")
-          .attr("data-code", std::to_string(p.code));
-      title("error " + std::to_string(p.code) + ": " + p.meaning +
+          .attr("class", cls)
+          .attr(p.warning.empty() ? "data-code" : "data-warning", text);
+      title((p.warning.empty() ? "error " : "warning ") + text + ": " +
+            p.meaning +
             (p.position_m ? " at " + km_label(*p.position_m)
                           : std::string(" (no position)")) +
             (p.file.empty()
                  ? std::string()
                  : " (" + p.file +
-                       (p.line ? ":" + std::to_string(p.line) : "") + ")"));
+                       (p.line ? ":" + std::to_string(p.line) : "") +
+                       (p.line && p.column ? ":" + std::to_string(p.column)
+                                           : "") +
+                       ")") +
+            (p.stops_build ? "; the simulator's build stops here" : ""));
       g().open("path")
           .attr("d", "M" + coordinate(x) + " " + coordinate(top) + shape)
           .end_empty();
       g().open("text")
-          .attr("x", x)
-          .attr("y", top + 25)
+          .attr("x", text_x)
+          .attr("y", text_y)
           .attr("text-anchor", "middle")
-          .text(std::to_string(p.code))
+          .text(text)
           .close("text");
       g().close("g");
     }

@@ -72,13 +72,26 @@ struct direction_board {
   std::string text;  // UTF-8, as read
 };
 
+// A problem of the scenario: a code the compilation recorded, or a finding
+// of the check of its descriptions (an error or a warning).
 struct problem {
-  int code = 0;
+  int code = 0;  // 0 for a warning
   std::optional<int64_t> position_m;
   std::string file;  // UTF-8
   int line = 0;
   std::string meaning;
   std::string detail;
+  int column = 0;         // 1-based; 0 when unknown
+  std::string warning{};  // the warning's -W name; empty for a code
+  bool is_error = true;   // false for a warning (unless -Werror)
+  // Recorded by the strict compilation that builds the simulator's files;
+  // the first such code is where that compilation stops.
+  bool strict = true;
+  bool stops_build = false;
+  // "16" for a code, the -W name for a warning.
+  std::string label() const {
+    return warning.empty() ? std::to_string(code) : warning;
+  }
 };
 
 struct plan_point {

@@ -320,9 +320,9 @@ TEST(inspect, summary_shows_every_record_kind_in_railway_terms) {
            "     8+000 to    8+500    500 m  kind 2\n",
            "     3+950  entry 80  (GALLERIA)(PROVA)(m.1000)\n",
            "     2+050  100|0    120|0    120|0    stripes 0|0\n",
-           "    10+800  warning    60 km/h\n",
-           "    12+000  start      60 km/h, f_tt 1\n",
-           "    13+000  end        60 km/h, f_tt 1\n",
+           "Slowdowns (1): start to end, speed, warning\n    12+000 to   "
+           "13+000    60 km/h, f_tt 1, warning at 10+800 with approach "
+           "marks\n\n",
            "     2+500  60 km/h\n",
            "     3+000  no speed\n    11+150  180 km/h\n",
            "      0+000 to     1+000  30 km/h\n",

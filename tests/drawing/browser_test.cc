@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "checking/check.h"
 #include "compiler/compiler.h"
 #include "drawing/scene.h"
 #include "run/run.h"
@@ -181,7 +182,16 @@ TEST_F(browser, rendered_page_labels_every_station_and_marks_every_code) {
     std::sort(labels.begin(), labels.end());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(labels, names);
-    EXPECT_EQ(count(dom, "class=\"problem-marker\""), m.diagnostics.size());
+    // Every finding of the check is a marker, the strict code among them
+    // marked as where the build stops (the build's pair has warnings only).
+    const check_result checked = check_descriptions(
+        load_description(line), load_description(train_), {});
+    EXPECT_GT(checked.warnings, 0);
+    EXPECT_EQ(count(dom, "class=\"problem-marker"), checked.findings.size());
+    EXPECT_EQ(count(dom, "class=\"problem-marker warning\""),
+              static_cast<size_t>(checked.warnings));
+    EXPECT_EQ(count(dom, "class=\"problem-marker stops-build\""),
+              m.diagnostics.size());
     EXPECT_EQ(m.diagnostics.size(), damaged_line ? 1u : 0u);
   }
 }

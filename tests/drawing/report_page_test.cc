@@ -142,8 +142,12 @@ TEST(render_report, one_marker_and_one_row_per_recorded_code) {
         {"train.txt", train_description({"velocita,   0,    30"}), ""});
     ASSERT_EQ(m.diagnostics.size(), c.codes) << c.what;
     const std::string page = render_report(m, {});
-    EXPECT_EQ(count(page, "class=\"problem-marker\""), c.codes) << c.what;
-    EXPECT_EQ(count(page, "class=\"problem-row\""), c.codes) << c.what;
+    EXPECT_EQ(count(page, "class=\"problem-marker"), c.codes) << c.what;
+    EXPECT_EQ(count(page, "class=\"problem-row"), c.codes) << c.what;
+    // The first code is where the compilation stopped.
+    EXPECT_EQ(count(page, "class=\"problem-marker stops-build\""),
+              c.codes > 0 ? 1u : 0u)
+        << c.what;
     for (const diagnostic& d : m.diagnostics) {
       EXPECT_NE(page.find("data-code=\"" + std::to_string(d.codice) + "\""),
                 std::string::npos)

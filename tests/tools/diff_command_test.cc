@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -80,14 +81,21 @@ TEST(diff_command, identical_scenarios_exit_0_and_print_nothing) {
 }
 
 // The train descriptions differ in one signal, moved from 1000 m to
-// 1500 m: exactly its two cells and their approach codes, nothing else.
+// 1500 m: one line for the signal; with --cells, then exactly its two cells
+// and their approach codes, nothing else.
 TEST(diff_command, one_moved_signal_is_exactly_what_differs) {
   two_scenarios s(signal_at_1000,
                   "segnale,    1500,   1, 4, 1,  0, 0,    0,  0,0,0, 0");
-  const process_result r = s.diff();
+  process_result r = s.diff();
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, "signal moved 1+000 → 1+500\n");
+
+  r = s.diff({"--cells"});
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out,
+            "signal moved 1+000 → 1+500\n"
             "cell 13 (0+650): avviso 34 → 0\n"
             "cell 15 (0+750): avviso 33 → 0\n"
             "cell 17 (0+850): avviso 32 → 0\n"
@@ -102,6 +110,37 @@ TEST(diff_command, one_moved_signal_is_exactly_what_differs) {
             "dato4 0 → 3\n");
 }
 
+// For scripts: both levels in one JSON object on standard output, with the
+// same statuses.
+TEST(diff_command, json_gives_objects_and_cells) {
+  two_scenarios s(signal_at_1000,
+                  "segnale,    1500,   1, 4, 1,  0, 0,    0,  0,0,0, 0");
+  process_result r = s.diff({"--format", "json"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  const nlohmann::json j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["same"], false);
+  ASSERT_EQ(j["objects"].size(), 1u) << r.out;
+  EXPECT_EQ(j["objects"][0]["kind"], "signal");
+  EXPECT_EQ(j["objects"][0]["change"], "moved");
+  EXPECT_EQ(j["objects"][0]["from_m"], 1000);
+  EXPECT_EQ(j["objects"][0]["to_m"], 1500);
+  EXPECT_EQ(j["objects"][0]["text"], "signal moved 1+000 → 1+500");
+  ASSERT_EQ(j["cells"].size(), 10u) << r.out;
+  EXPECT_EQ(j["cells"][4],
+            "cell 21 (1+000): tipo 1 → 0, dato1 40 → 0, dato2 10 → 0, "
+            "dato4 3 → 0");
+
+  r = tool({"diff", s.a, s.a, "--format", "json"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(
+      nlohmann::json::parse(r.out),
+      nlohmann::json::parse(R"({"same": true, "objects": [], "cells": []})"));
+
+  r = s.diff({"--format", "yaml"});
+  EXPECT_EQ(r.status, 64);
+  EXPECT_EQ(r.out, "");
+}
+
 TEST(diff_command, names_pick_the_scenario_and_a_missing_plan_is_said) {
   two_scenarios s(signal_at_1000, signal_at_1000,
                   {"--route", "Valle", "--train", "R 12"});
@@ -109,7 +148,9 @@ TEST(diff_command, names_pick_the_scenario_and_a_missing_plan_is_said) {
   std::filesystem::remove(s.b + "/Valle_linea.dat");
   const process_result r = s.diff();
   EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_EQ(r.out, "plan: 10001 metres → none\n");
+  EXPECT_EQ(r.out, "the plan is gone\n");
+  EXPECT_EQ(s.diff({"--cells"}).out,
+            "the plan is gone\nplan: 10001 metres → none\n");
 }
 
 // A scenario that cannot be read ends the comparison with the reader's

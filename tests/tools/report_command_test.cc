@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -63,11 +64,90 @@ TEST(report_command,
             std::string::npos)
       << r.err;
   const std::string page = read_file(dir / "page.html");
-  EXPECT_EQ(count(page, "class=\"problem-marker\""), 1u);
+  EXPECT_EQ(
+      count(page, "class=\"problem-marker stops-build\" data-code=\"15\""), 1u);
   EXPECT_EQ(count(page, "class=\"station-label"), 1u);
   EXPECT_NE(page.find("Route Tarvena_Olmisco"), std::string::npos);
   EXPECT_EQ(files_in(dir.path()),
             (std::vector<std::string>{"line.txt", "page.html", "train.txt"}));
+}
+
+// Drawn from descriptions, the page shows every finding of `scenario
+// check`, errors and warnings, each a marker at its kilometre named by its
+// code or -W name and a row with file, line and column; the code where the
+// strict compilation stops is marked as such. The -W switches apply.
+TEST(report_command, descriptions_show_every_finding_of_check) {
+  temp_dir dir;
+  const std::string line = (dir / "line.txt").string();
+  const std::string train = (dir / "train.txt").string();
+  const std::string page_path = (dir / "page.html").string();
+  const std::string signal =
+      "segnale,    1000,   1, 4, 1,  0, 0,    0,  0,0,0, 0";
+  // Two signals on one cell (error 16, and the same record twice), a board
+  // that announces no limit change, a record past the line's end.
+  write_file(line, testing::line_description(
+                       3000, {"curvad2,  2900,  3200",
+                              "indicatori_vmax,  2050,  100,  120,  120,  0, "
+                              " ,  ,  ,  0"}));
+  write_file(train, testing::train_description(
+                        {"velocita,   0,    30", signal, signal}));
+  const process_result checked = testing::run_program(
+      {SCENARIO_TOOL_PATH, "check", line, train, "--format", "json"}, true);
+  const nlohmann::json findings = nlohmann::json::parse(checked.out);
+  ASSERT_EQ(findings["errors"], 1) << checked.out;
+  ASSERT_GE(findings["warnings"], 3) << checked.out;
+
+  process_result r = report({line, train, "-o", page_path});
+  EXPECT_EQ(r.status, 1) << r.err;
+  std::string page = read_file(page_path);
+  EXPECT_EQ(count(page, "class=\"problem-marker"), findings["findings"].size());
+  EXPECT_EQ(count(page, "class=\"problem-row"), findings["findings"].size());
+  for (const nlohmann::json& f : findings["findings"]) {
+    const bool error = f["severity"] == "error";
+    const std::string label = error ? std::to_string(f["code"].get<int>())
+                                    : f["warning"].get<std::string>();
+    EXPECT_NE(page.find(std::string(error ? "data-code" : "data-warning") +
+                        "=\"" + label + "\""),
+              std::string::npos)
+        << label;
+    // Its row: the label, then (after meaning and position) file, line
+    // and column.
+    const std::string row_file =
+        "<td>" + f["file"].get<std::string>() + "</td><td class=\"num\">" +
+        std::to_string(f["line"].get<int>()) + "</td><td class=\"num\">" +
+        std::to_string(f["column"].get<int>()) + "</td>";
+    EXPECT_NE(page.find(row_file), std::string::npos) << row_file;
+  }
+  // Only the strict code is marked: its marker and its row.
+  EXPECT_EQ(count(page, " stops-build\""), 2u);
+  EXPECT_EQ(count(page, "class=\"problem-row stops-build\""), 1u);
+  EXPECT_NE(page.find("class=\"problem-marker stops-build\" data-code=\"16\""),
+            std::string::npos);
+  EXPECT_NE(page.find("stops at error 16 (" + train + ":"), std::string::npos);
+
+  // A warning switched off is gone; -Werror changes no status of the
+  // report; an unknown name is refused before anything is written.
+  r = report({line, train, "-o", page_path, "-Wno-duplicate-record"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  page = read_file(page_path);
+  EXPECT_EQ(count(page, "data-warning=\"duplicate-record\""), 0u);
+  EXPECT_EQ(count(page, "class=\"problem-marker"),
+            findings["findings"].size() - 1);
+  std::filesystem::remove(page_path);
+  r = report({line, train, "-o", page_path, "-Wbogus"});
+  EXPECT_EQ(r.status, 64);
+  EXPECT_NE(r.err.find("bogus"), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(page_path));
+
+  // Warnings alone leave the status of a clean compilation.
+  write_file(train,
+             testing::train_description({"velocita,   0,    30", signal}));
+  r = report({line, train, "-o", page_path, "-Werror"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  page = read_file(page_path);
+  EXPECT_GE(count(page, "data-warning=\""), 2u);
+  EXPECT_EQ(count(page, "stops-build\""), 0u);
+  EXPECT_NE(page.find("records no code"), std::string::npos);
 }
 
 TEST(report_command, a_folder_of_compiled_files_is_found_and_drawn) {

@@ -1,6 +1,8 @@
 // scenario diff: what changed between two compiled scenarios, one line per
-// change in railway terms. Exits like diff: 0 the same, 1 different, and
-// the readers' statuses (64, 65, 66, 75) when a scenario cannot be read.
+// change: railway objects first, then the cells (all of them with --cells,
+// else what no object explains), or both levels as JSON. Exits like diff:
+// 0 the same, 1 different, and the readers' statuses (64, 65, 66, 75) when
+// a scenario cannot be read.
 #include <chrono>
 #include <iostream>
 #include <memory>
@@ -10,6 +12,7 @@
 #include "commands.h"
 #include "decoding/decoder.h"
 #include "decoding/diff.h"
+#include "decoding/object_diff.h"
 
 namespace scenario::tool {
 namespace {
@@ -23,6 +26,8 @@ struct diff_arguments {
   std::optional<std::string> route;
   std::optional<std::string> train;
   bool all = false;
+  bool cells = false;
+  std::string format = "text";
 };
 
 decode_result read_scenario(const diff_arguments& args, const std::string& dir,
@@ -48,10 +53,16 @@ int run_diff(const diff_arguments& args) {
   }
   diff_options options;
   if (args.all) options.max_stretch_lines = 0;
-  const std::vector<std::string> lines = diff_scenarios(a, b, options);
-  for (const std::string& line : lines) std::cout << line << '\n';
+  const bool json = args.format == "json";
+  const scenario_diff d = diff_in_objects(a, b, options, args.cells || json);
+  if (json) {
+    write_diff_json(d, std::cout);
+  } else {
+    for (const object_change& c : d.objects) std::cout << c.text << '\n';
+    for (const std::string& line : d.cells) std::cout << line << '\n';
+  }
   std::cout.flush();
-  return lines.empty() ? exit_same : exit_different;
+  return d.same() ? exit_same : exit_different;
 }
 
 }  // namespace
@@ -61,9 +72,14 @@ command add_diff_command(CLI::App& tool) {
   CLI::App* app = tool.add_subcommand(
       "diff", "Shows what changed between two compiled scenarios");
   app->footer(
-      "One line per change, old value first: cells by index and kilometres "
-      "with every field named, entries by their use (station, board, general "
-      "values), the plan as ranges of metres with their largest difference. "
+      "One line per change, old value first. Railway objects first: stations, "
+      "signals, tunnels, boards, slowdowns and speed points added, removed, "
+      "moved or changed field by field, speed-limit, gradient and adhesion "
+      "stretches, the plan where it differs, the general values. Then, with "
+      "--cells, every changed cell by index and kilometres, entries by their "
+      "use and the plan as ranges of metres; without it, only the cell "
+      "changes that no object line explains. --format json gives both "
+      "levels. "
       "Without --route and --train each folder must hold one scenario.\n"
       "Exit status: 0 the same; 1 different; 64 bad arguments or several "
       "scenarios in a folder; 65 a damaged file (FILE: byte N: expected ..., "
@@ -74,8 +90,13 @@ command add_diff_command(CLI::App& tool) {
       ->required();
   app->add_option("--route", args->route, "route identifier, in both folders");
   app->add_option("--train", args->train, "train identifier, in both folders");
+  app->add_flag("--cells", args->cells,
+                "list every changed cell, entry and plan range after the "
+                "objects");
   app->add_flag("--all", args->all,
                 "list every changed cell, never a summary per field");
+  app->add_option("--format", args->format, "text (default) or json")
+      ->check(CLI::IsMember({"text", "json"}));
   return {app, [args] { return run_diff(*args); }};
 }
 

@@ -1,7 +1,8 @@
 // scenario report: draws a scenario as one self-contained HTML page. With one
 // argument, a folder, it draws the compiled files there; with two, a line
-// and a train description, it compiles them in memory (writing no binary
-// file) and draws the result with every code the compilation recorded.
+// and a train description, it checks them as `scenario check` does (writing
+// no binary file) and draws what compiled with every finding, marking the
+// code where the strict compilation stops.
 #include <chrono>
 #include <filesystem>
 #include <iostream>
@@ -11,12 +12,12 @@
 #include <system_error>
 #include <vector>
 
-#include "checking/timetable_warnings.h"
-#include "checking/warnings.h"
+#include "checking/check.h"
 #include "commands.h"
 #include "compiler/compiler.h"
 #include "decoding/decoder.h"
 #include "drawing/report_file.h"
+#include "drawing/report_findings.h"
 #include "drawing/report_page.h"
 #include "run/report.h"
 #include "run/run.h"
@@ -29,14 +30,13 @@ struct report_arguments {
   std::string output;
   std::optional<std::string> route;
   std::optional<std::string> train;
+  std::vector<std::string> switches;
 };
 
-int write(const scenario_model& m, const std::string& source,
-          const std::string& output,
-          const std::vector<curve_stretch>* curves = nullptr) {
+int write(const scenario_model& m, const drawing::page_options& page,
+          const std::string& output) {
   file_failure failure;
-  if (!drawing::write_page(drawing::render_report(m, {source, curves}), output,
-                           &failure)) {
+  if (!drawing::write_page(drawing::render_report(m, page), output, &failure)) {
     std::cerr << "error: " << failure.message() << '\n';
     return exit_file_system;
   }
@@ -56,30 +56,49 @@ int report_folder(const report_arguments& args) {
     std::cerr << r.message << '\n';
     return r.status;
   }
-  return write(m,
-               "the compiled files of " + names.percorso + " / " + names.treno +
-                   " in " + dir.string(),
-               args.output);
+  drawing::page_options page;
+  page.source = "the compiled files of " + names.percorso + " / " +
+                names.treno + " in " + dir.string();
+  return write(m, page, args.output);
 }
 
-int report_descriptions(const report_arguments& args) {
-  scenario_model m;
-  m.percorso = args.route.value_or(build_percorso);
-  m.treno = args.train.value_or(build_treno);
-  record_collector records;  // the curve records, for the running diagrams
-  const int status = compile_in_memory(m, 1, load_description(args.inputs[0]),
-                                       load_description(args.inputs[1]),
-                                       {.observer = &records});
-  report_diagnostics(m, std::cerr, /*file_name_only=*/false);
-  const std::vector<curve_stretch> curves = curve_stretches(records.records());
-  const int written = write(m,
-                            "the descriptions " + args.inputs[0] + " and " +
-                                args.inputs[1] + ", compiled in memory",
-                            args.output, &curves);
+// The strict compilation gives the statuses and the codes on standard
+// error, as `scenario compile` does; the check gives the drawing (what it
+// accepted) and every finding on the page.
+int report_descriptions(const report_arguments& args,
+                        const warning_options& warnings) {
+  const description_text linea = load_description(args.inputs[0]);
+  const description_text treno = load_description(args.inputs[1]);
+  scenario_model strict;
+  strict.percorso = args.route.value_or(build_percorso);
+  strict.treno = args.train.value_or(build_treno);
+  const int status = compile_in_memory(strict, 1, linea, treno);
+  report_diagnostics(strict, std::cerr, /*file_name_only=*/false);
+
+  scenario_model checked;
+  checked.percorso = strict.percorso;
+  checked.treno = strict.treno;
+  std::vector<curve_stretch> curves;  // for the running diagrams
+  const check_result findings =
+      check_descriptions(linea, treno, warnings, &checked, &curves);
+  drawing::page_options page;
+  page.source = "the descriptions " + args.inputs[0] + " and " +
+                args.inputs[1] + ", checked in memory";
+  page.findings = drawing::problems_of_check(findings, strict.diagnostics);
+  page.curves = &curves;
+  const int written = write(checked, page, args.output);
   return written != exit_clean ? written : status;
 }
 
 int run_report(const report_arguments& args) {
+  warning_options warnings;
+  for (const std::string& w : args.switches) {
+    std::string why;
+    if (!apply_warning_switch(warnings, w, &why)) {
+      std::cerr << "scenario report: -W" << w << ": " << why << '\n';
+      return exit_usage;
+    }
+  }
   std::error_code ec;
   std::vector<bool> is_dir;
   for (const std::string& in : args.inputs) {
@@ -102,7 +121,7 @@ int run_report(const report_arguments& args) {
                  "(LINE TRAIN); a folder of compiled files comes alone\n";
     return exit_usage;
   }
-  return report_descriptions(args);
+  return report_descriptions(args, warnings);
 }
 
 }  // namespace
@@ -121,9 +140,12 @@ command add_report_command(CLI::App& tool) {
       "and --train the folder's one .sim file names the scenario (its "
       "names come from its entries), with one of them the one .sim file "
       "that fits it. Two "
-      "arguments are a line and a train description: they are compiled in "
-      "memory, nothing is written beside the page, and the page shows every "
-      "code the compilation recorded (also printed on standard error).\n"
+      "arguments are a line and a train description: they are checked in "
+      "memory as `scenario check` checks them, nothing is written beside the "
+      "page, and the page draws what compiled with every finding (errors and "
+      "warnings, switched with -W as for check), marking the code where the "
+      "strict compilation, the simulator's build, stops (its codes are "
+      "printed on standard error as `scenario compile` prints them).\n"
       "Exit status: 0 page written (and, for descriptions, a clean "
       "compilation); for descriptions the statuses of `scenario compile` (1 "
       "codes recorded, 2 no cells, 3 a slot in use), the page being written "
@@ -142,6 +164,10 @@ command add_report_command(CLI::App& tool) {
   app->add_option("--train", args->train,
                   "train identifier (descriptions: default " +
                       std::string(build_treno) + ")");
+  app->add_option("-W", args->switches,
+                  "-W<name>, -Wno-<name>, -Werror: switch the warnings (for "
+                  "descriptions)")
+      ->allow_extra_args(false);
   return {app, [args] { return run_report(*args); }};
 }
 

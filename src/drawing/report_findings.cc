@@ -1,0 +1,62 @@
+#include "drawing/report_findings.h"
+
+#include <string>
+
+#include "drawing/markup.h"
+#include "run/error_codes.h"
+
+namespace scenario::drawing {
+namespace {
+
+bool same_place(const finding& f, const diagnostic& d) {
+  return f.warning.empty() && f.code == d.codice && f.file == d.file &&
+         f.at.line == d.line;
+}
+
+problem from_finding(const finding& f) {
+  problem p;
+  p.code = f.code;
+  p.position_m = f.position_m;
+  p.file = f.file;  // the path as the command line gave it
+  p.line = f.at.line;
+  p.column = f.at.column;
+  p.meaning = from_8bit(f.message);
+  p.warning = f.warning;
+  p.is_error = f.is_error;
+  p.strict = false;
+  return p;
+}
+
+}  // namespace
+
+std::vector<problem> problems_of_check(const check_result& checked,
+                                       const std::vector<diagnostic>& strict) {
+  std::vector<problem> list;
+  for (const finding& f : checked.findings) list.push_back(from_finding(f));
+  for (size_t k = 0; k < strict.size(); ++k) {
+    const diagnostic& d = strict[k];
+    bool found = false;
+    for (size_t i = 0; i < list.size() && !found; ++i) {
+      if (!list[i].strict && same_place(checked.findings[i], d)) {
+        list[i].strict = true;
+        list[i].stops_build = k == 0;
+        found = true;
+      }
+    }
+    if (found) continue;
+    problem p;
+    p.code = d.codice;
+    if (d.posizione && error_has_position(d.codice))
+      p.position_m = *d.posizione;
+    p.file = d.file;
+    p.line = d.line;
+    p.meaning = std::string(error_meaning(d.codice));
+    p.detail = from_8bit(d.detail);
+    p.column = d.column;
+    p.stops_build = k == 0;
+    list.push_back(std::move(p));
+  }
+  return list;
+}
+
+}  // namespace scenario::drawing
