@@ -42,6 +42,11 @@ for page in "${pages[@]}"; do
   for s in 0 64; do
     grep -qE "^       $s +[a-z]" <<<"$status" || fail "$page(1) does not list exit status $s"
   done
+  # A help line whose description help2man could not tell from its option
+  # keeps the help's column padding in the page.
+  if grep -qE '^ .*[^ ] {12,}[^ ]' <<<"$text"; then
+    fail "$page(1) runs a description into its option: $(grep -E '^ .*[^ ] {12,}[^ ]' <<<"$text")"
+  fi
   grep -q "Windows-1252" <<<"$text" || fail "$page(1) does not say how descriptions are encoded"
 done
 
