@@ -58,7 +58,7 @@ page() {
     includes+=(--include "$sections/tool.h2m")
   fi
   [[ -f $sections/$name.h2m ]] && includes+=(--include "$sections/$name.h2m")
-  "$help2man" --no-info --no-discard-stderr --section=1 \
+  "$help2man" --no-info --section=1 \
     --name="$summary" --version-string="$name $version" \
     --help-option="$help_option" "${includes[@]}" \
     --output="$out/$name.1" "$program"

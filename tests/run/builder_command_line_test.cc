@@ -3,6 +3,7 @@
 // --version and bad arguments.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -126,6 +127,25 @@ TEST(builder_command_line, help_version_and_bad_arguments) {
   }
   // Nothing ran: no file anywhere.
   EXPECT_TRUE(names_in(dir.path()).empty());
+}
+
+// The loader never looks in the folder the program is started in: a module
+// lying there is not the program's.
+TEST(builder_command_line, a_module_in_the_starting_folder_is_not_loaded) {
+  if (getenv("DISPLAY") == nullptr || *getenv("DISPLAY") == '\0') {
+    GTEST_SKIP() << "DISPLAY is not set: run the tests under xvfb-run -a";
+  }
+  temp_dir program_dir;
+  temp_dir start;
+  const fs::path built = SCENARIO_BUILDER_PATH;
+  fs::copy_file(built, program_dir / "scenario_builder");
+  fs::copy_file(built.parent_path() / window_module, start / window_module);
+  const process_result r = testing::run_program(
+      {(program_dir / "scenario_builder").string()},
+      {.without_display = false, .working_directory = start.path().string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.rfind("warning: no window (", 0), 0u) << r.err;
+  EXPECT_EQ(names_in(program_dir.path()).size(), 7u);  // wrote beside itself
 }
 
 }  // namespace
