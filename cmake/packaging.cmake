@@ -119,6 +119,9 @@ draws compiled scenarios.")
       COMMAND ${scenario_packaging_tests}/package_test.sh ${CMAKE_CPACK_COMMAND}
               ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
   endif()
+  add_test(NAME packaging.version
+    COMMAND ${scenario_packaging_tests}/version_test.sh ${CMAKE_COMMAND}
+            ${CMAKE_SOURCE_DIR}/cmake/version.cmake)
   add_test(NAME packaging.manual_pages
     COMMAND ${scenario_packaging_tests}/manpages_test.sh ${scenario_man_dir}
             $<TARGET_FILE:scenario_tool>)

@@ -10,6 +10,21 @@ set(commit "${COMMIT}")
 if(commit STREQUAL "")
   find_package(Git QUIET)
   if(GIT_FOUND)
+    # Only the sources' own checkout counts, not one they were unpacked in.
+    execute_process(
+      COMMAND "${GIT_EXECUTABLE}" rev-parse --show-toplevel
+      WORKING_DIRECTORY "${SOURCE_DIR}"
+      OUTPUT_VARIABLE top
+      OUTPUT_STRIP_TRAILING_WHITESPACE
+      ERROR_QUIET)
+    file(REAL_PATH "${SOURCE_DIR}" source_real)
+    if(top STREQUAL "")
+      set(top_real "")
+    else()
+      file(REAL_PATH "${top}" top_real)
+    endif()
+  endif()
+  if(GIT_FOUND AND top_real STREQUAL source_real)
     # Tags are left out: the release is printed on its own.
     execute_process(
       COMMAND "${GIT_EXECUTABLE}" describe --always --dirty --abbrev=12 --exclude=*
