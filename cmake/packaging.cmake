@@ -43,6 +43,10 @@ if(NOT WIN32)
   set_target_properties(scenario_builder PROPERTIES
     INSTALL_RPATH "$ORIGIN/../${scenario_module_dir}"
     BUILD_WITH_INSTALL_RPATH ON)
+  # As DT_RPATH, not DT_RUNPATH: the loader applies a program's DT_RPATH to
+  # every lookup, also to a dlopen that passes through a library (as the
+  # sanitizers' interceptors do), and before LD_LIBRARY_PATH.
+  target_link_options(scenario_builder PRIVATE -Wl,--disable-new-dtags)
   install(TARGETS scenario_builder scenario_tool RUNTIME DESTINATION bin)
   install(TARGETS scenario_window LIBRARY DESTINATION ${scenario_module_dir})
 
