@@ -1,19 +1,86 @@
-// scenario_builder: writes the scenario this build carries into the
-// program's own directory, compiles it and writes the simulator's files.
+// scenario_builder: writes the scenario this build carries into a folder,
+// compiles it and writes the simulator's files. Without a folder named, the
+// folder is the program's own directory (the installed program: the current
+// directory).
+#include <CLI/CLI.hpp>
+#include <filesystem>
 #include <iostream>
+#include <string>
+#include <system_error>
 
 #include "run/run.h"
 #include "run/window.h"
+#include "version/version.h"
+
+namespace {
+
+constexpr int exit_usage = 64;
+
+std::string help_footer() {
+  return "Writes the line and train descriptions of the route " +
+         std::string(scenario::build_percorso) + " and the train " +
+         std::string(scenario::build_treno) +
+         " with the driver's documents (the timetable card, the slow-order "
+         "form and the notes), compiles the two descriptions and writes the "
+         "simulator's files: the cell array (ROUTE_TRAIN.dat), the entry "
+         "table (ROUTE_TRAIN.sim) and the plan polyline (ROUTE_linea.dat). "
+         "Text files are Windows-1252 with CR LF line ends. Every file is "
+         "replaced safely; the three binary files as one set. One run at a "
+         "time writes into a folder; another one waits up to 60 s.\n"
+         "Without DIR the files go into the program's own directory, or, "
+         "when the program is installed, into the current directory. With a "
+         "display the run shows a small window, otherwise it prints "
+         "\"Attendere\" on standard error.\n"
+         "Exit status: 0 clean run; 1 a code was recorded, the binary files "
+         "were written; 2 the compiler ended before the cell array existed, "
+         "no binary file written; 3 an output slot was already in use, "
+         "nothing written; 4 a file or the folder could not be written, "
+         "created or locked; 64 bad arguments; 75 another run kept the "
+         "folder for the whole wait.";
+}
+
+}  // namespace
 
 // One run at a time writes into the folder: a second one waits for the
 // first, then runs.
-int main() {
-  const auto dir = scenario::program_directory();
+int main(int argc, char** argv) {
+  CLI::App app{"Builds the scenario this program carries.", "scenario_builder"};
+  app.set_version_flag("--version", scenario::version_line("scenario_builder"));
+  app.footer(help_footer());
+  std::string named_dir;
+  app.add_option("DIR", named_dir,
+                 "folder that receives the files (created when missing)");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::cerr << "scenario_builder: " << e.what() << "\n\n"
+              << app.help() << std::flush;
+    return exit_usage;
+  }
+
+  const auto program_dir = scenario::program_directory();
+  std::filesystem::path dir = named_dir;
+  if (named_dir.empty()) {
+    dir = scenario::default_output_directory(program_dir);
+  } else {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec) {
+      std::cerr << "error: cannot create " << dir.string() << ": "
+                << ec.message() << '\n';
+      return scenario::exit_file_system;
+    }
+  }
   const auto outputs = scenario::run_outputs(dir, scenario::build_percorso,
                                              scenario::build_treno);
   return scenario::with_folder_locked(
-      dir, scenario::default_folder_wait, std::cerr, outputs, [&dir] {
-        auto ui = scenario::make_window(dir);
+      dir, scenario::default_folder_wait, std::cerr, outputs,
+      [&dir, &program_dir] {
+        auto ui = scenario::make_window(program_dir);
         return scenario::run_scenario(dir, *ui, std::cerr);
       });
 }

@@ -6,6 +6,7 @@
 #include "compiler/post_processing.h"
 #include "output/binary_files.h"
 #include "run/report.h"
+#include "run/window.h"
 #include "sources/sources.h"
 
 namespace scenario {
@@ -155,6 +156,25 @@ std::filesystem::path program_directory() {
       std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return std::filesystem::current_path();
   return exe.parent_path();
+}
+
+// The build passes the folder of its install rules.
+#ifndef SCENARIO_INSTALLED_MODULE_DIR
+#define SCENARIO_INSTALLED_MODULE_DIR "../lib/scenario-builder"
+#endif
+
+std::string_view installed_module_dir() {
+  return SCENARIO_INSTALLED_MODULE_DIR;
+}
+
+std::filesystem::path default_output_directory(
+    const std::filesystem::path& program_dir) {
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(
+          program_dir / installed_module_dir() / window_module, ec)) {
+    return std::filesystem::current_path();
+  }
+  return program_dir;
 }
 
 }  // namespace scenario

@@ -10,6 +10,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "compiler/compiler.h"
@@ -85,6 +86,18 @@ int run_scenario(const std::filesystem::path& dir, window& ui,
 
 // The directory of the running program.
 std::filesystem::path program_directory();
+
+// Where an installed program's window module lies, relative to the
+// program's directory ("../lib/x86_64-linux-gnu/scenario-builder"); the
+// install rules put it there and set the program's run path to it.
+std::string_view installed_module_dir();
+
+// The folder the program writes into when none is named: its own directory
+// where it was built or copied to, but the current directory when it is
+// installed (its window module in installed_module_dir() from there), since
+// a system's program folder is no place for an author's scenario.
+std::filesystem::path default_output_directory(
+    const std::filesystem::path& program_dir);
 
 }  // namespace scenario
 

@@ -20,10 +20,15 @@ class console_window : public window {
 
 using open_window_fn = window* (*)();
 
-// The toolkit module, by its full path; it stays loaded for the life of
-// the process.
+// The toolkit module, by its full path when it is beside the program, else
+// by its name, which the dynamic loader looks up in the program's run path
+// (set when installed). It stays loaded for the life of the process.
 open_window_fn load_window_module(const std::filesystem::path& program_dir) {
-  const std::string path = (program_dir / window_module).string();
+  const std::filesystem::path beside = program_dir / window_module;
+  std::error_code ec;
+  const std::string path = std::filesystem::exists(beside, ec)
+                               ? beside.string()
+                               : std::string(window_module);
   void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module == nullptr) {
     std::cerr << "warning: no window (" << dlerror() << ")\n";

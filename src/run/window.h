@@ -29,9 +29,10 @@ inline std::string errore_text(std::string_view a) {
 // Console fallback: writes to standard error.
 std::unique_ptr<window> make_console_window();
 // The toolkit window when a display can be opened, else the console one.
-// The toolkit lives in a module of its own (`window_module`) that ships next
-// to the program in `program_dir`, loaded only then: a run without a display
-// never pays for loading it.
+// The toolkit lives in a module of its own (`window_module`), loaded only
+// then: a run without a display never pays for loading it. It ships next to
+// the program in `program_dir`; an installed program finds it in its private
+// library folder through its run path.
 std::unique_ptr<window> make_window(const std::filesystem::path& program_dir);
 
 inline constexpr char window_module[] = "libscenario_window.so";

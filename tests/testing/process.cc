@@ -25,6 +25,10 @@ started_process::started_process(const std::vector<std::string>& argv,
   pid_ = fork();
   if (pid_ == 0) {
     if (options.without_display) unsetenv("DISPLAY");
+    if (!options.working_directory.empty() &&
+        chdir(options.working_directory.c_str()) != 0) {
+      _exit(126);
+    }
     if (options.file_size_limit != 0) {
       // An ignored signal stays ignored in the new program: a write past
       // the limit then fails with EFBIG instead of killing it.

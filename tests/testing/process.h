@@ -29,6 +29,8 @@ struct process_options {
   // When the tests run as root, the process runs as the unprivileged user
   // nobody, for whom a folder's permissions hold.
   bool without_root = false;
+  // When not empty, the folder the process starts in.
+  std::string working_directory{};
 };
 
 // The user id `without_root` runs as.

@@ -73,7 +73,7 @@ command add_check_command(CLI::App& tool) {
       ->check(CLI::IsMember({"text", "json", "sarif"}))
       ->capture_default_str();
   app->add_option("-W", args->switches,
-                  "-W<name>, -Wno-<name>, -Werror: switch the warnings")
+                  "switch the warnings: -W<name>, -Wno-<name>, -Werror")
       ->allow_extra_args(false);
   app->add_flag("--list-warnings", args->list_warnings,
                 "list every warning with its rationale and exit");

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "version/version.h"
 
 int main(int argc, char** argv) {
   using namespace scenario::tool;
@@ -12,7 +13,11 @@ int main(int argc, char** argv) {
       "The scenario author's tool: compiles line and train descriptions into "
       "the simulator's binary files and reads compiled scenarios back.",
       "scenario"};
+  app.set_version_flag("--version", scenario::version_line("scenario"));
   app.require_subcommand(1);
+  app.footer(
+      "Exit status: 0 help or version shown; otherwise the subcommand's own "
+      "(scenario SUBCOMMAND --help); 64 bad arguments or no subcommand.");
   // One subcommand a line.
   // clang-format off
   const std::vector<command> commands = {
@@ -28,6 +33,8 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     std::cerr << "scenario: " << e.what() << "\n\n" << app.help() << std::flush;
