@@ -165,8 +165,8 @@ command add_report_command(CLI::App& tool) {
                   "train identifier (descriptions: default " +
                       std::string(build_treno) + ")");
   app->add_option("-W", args->switches,
-                  "-W<name>, -Wno-<name>, -Werror: switch the warnings (for "
-                  "descriptions)")
+                  "switch the warnings (for descriptions): -W<name>, "
+                  "-Wno-<name>, -Werror")
       ->allow_extra_args(false);
   return {app, [args] { return run_report(*args); }};
 }
