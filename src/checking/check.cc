@@ -30,7 +30,8 @@ const description_text& text_of(description in, const description_text& linea,
 
 check_result check_descriptions(const description_text& linea,
                                 const description_text& treno,
-                                const warning_options& options) {
+                                const warning_options& options,
+                                std::vector<record_as_read>* records) {
   record_collector collector;
   scenario_model m;
   m.percorso = build_percorso;
@@ -66,6 +67,7 @@ check_result check_descriptions(const description_text& linea,
   std::stable_sort(
       r.findings.begin(), r.findings.end(),
       [&](const finding& a, const finding& b) { return rank(a) < rank(b); });
+  if (records != nullptr) *records = collector.records();
   for (const finding& f : r.findings) {
     if (f.is_error) {
       ++r.errors;

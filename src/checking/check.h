@@ -36,9 +36,12 @@ struct check_result {
 // Compiles `linea` and `treno` with the keep-going policy and runs the
 // enabled warnings. Under options.warnings_as_errors every warning is a
 // finding with is_error set.
+// When `records` is given it receives the records as the compiler read
+// them, for whoever explains them (the editor's hovers and outline).
 check_result check_descriptions(const description_text& linea,
                                 const description_text& treno,
-                                const warning_options& options);
+                                const warning_options& options,
+                                std::vector<record_as_read>* records = nullptr);
 
 // The exit status of a check: 0 when no error, 1 otherwise.
 int check_status(const check_result& r);
