@@ -47,15 +47,17 @@ TEST(utf8_to_windows1252, characters_without_a_byte_are_listed_where_found) {
     std::string out;
     std::vector<std::pair<size_t, char32_t>> bad;
   } cases[] = {
-      {"Aâ"
+      {"A\xE2\x86\x92"
        "B",
        "A?B",
-       {{1, 0x2192}}},                       // arrow
-      {"ð!", "??!", {{0, 0x1F682}}},  // astral
-      {"xÿy", "x?y", {{1, 0xFFFD}}},         // no UTF-8
-      {"Ã", "?", {{0, 0xFFFD}}},             // cut short
-      {"à", "???", {{0, 0xFFFD}, {1, 0xFFFD}, {2, 0xFFFD}}},
-      {"CITTÃ â¬", "CITTÀ ", {}},
+       {{1, 0x2192}}},  // an arrow
+      // Beyond U+FFFF: two UTF-16 units, two bytes.
+      {"\xF0\x9F\x9A\x82!", "??" "!", {{0, 0x1F682}}},
+      {"x\xFFy", "x?y", {{1, 0xFFFD}}},  // no UTF-8
+      {"\xC3", "?", {{0, 0xFFFD}}},      // cut short
+      // An overlong form: each byte is refused.
+      {"\xE0\x80\x80", "???", {{0, 0xFFFD}, {1, 0xFFFD}, {2, 0xFFFD}}},
+      {"CITT\xC3\x80 \xE2\x82\xAC", "CITT\xC0 \x80", {}},
   };
   for (const auto& c : cases) {
     std::vector<unencodable_char> bad;
