@@ -20,6 +20,15 @@ constexpr int sync_incremental = 2;
 
 std::string id_key(const json& id) { return id.dump(); }
 
+// The method a message names, or empty.
+std::string method_of(const json& body) {
+  if (!body.is_object() || !body.contains("method") ||
+      !body["method"].is_string()) {
+    return {};
+  }
+  return body["method"].get<std::string>();
+}
+
 int hex_value(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -151,10 +160,9 @@ int server::run() {
     // A request cancelled before it is served is answered as cancelled.
     std::set<std::string> cancelled;
     for (const read_message& m : batch) {
-      if (m.what == read_message::kind::message && m.body.is_object() &&
-          m.body.value("method", "") == "$/cancelRequest" &&
-          m.body.contains("params") && m.body["params"].is_object() &&
-          m.body["params"].contains("id")) {
+      if (m.what == read_message::kind::message &&
+          method_of(m.body) == "$/cancelRequest" && m.body.contains("params") &&
+          m.body["params"].is_object() && m.body["params"].contains("id")) {
         cancelled.insert(id_key(m.body["params"]["id"]));
       }
     }
@@ -418,8 +426,8 @@ void server::run_due_checks() {
 bool server::change_queued_for(const description_pair& pair) {
   std::lock_guard lock(input_->mutex);
   for (const read_message& m : input_->messages) {
-    if (m.what != read_message::kind::message || !m.body.is_object()) continue;
-    const std::string method = m.body.value("method", "");
+    if (m.what != read_message::kind::message) continue;
+    const std::string method = method_of(m.body);
     if (!method.starts_with("textDocument/did") ||
         method == "textDocument/didSave") {
       continue;
