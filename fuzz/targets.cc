@@ -5,11 +5,12 @@
 namespace scenario::fuzz {
 
 std::span<const target> all_targets() {
-  static constexpr std::array<target, 4> targets = {{
+  static constexpr std::array<target, 5> targets = {{
       {"record_reader", record_reader_target},
       {"compile", compile_target},
       {"decoder", decoder_target},
       {"check", check_target},
+      {"format", format_target},
   }};
   return targets;
 }

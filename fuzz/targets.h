@@ -33,6 +33,10 @@ std::vector<std::string_view> split_files(std::string_view input);
 // Input: as for compile_target, checked with every warning on.
 std::string check_target(std::string_view input);
 
+// Input: as for compile_target; both files are formatted, which must change
+// blanks only, settle at once and compile to the same scenario.
+std::string format_target(std::string_view input);
+
 struct target {
   std::string_view name;  // also the folder of its inputs
   std::string (*run)(std::string_view input);

@@ -1,8 +1,9 @@
 // Benchmark of the builder (not a test): times the whole run in an empty
 // folder against the floor of copying its six output files, times the
 // compile tool on generated lines of growing length, the check of the
-// longest against its compilation, and reading the 1000 km scenario back as
-// JSON against the floor of reading its files. Prints figures, one per line,
+// longest against its compilation, formatting it against the same, and
+// reading the 1000 km scenario back as JSON against the floor of reading its
+// files. Prints figures, one per line,
 // as "name: value unit".
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -236,6 +237,34 @@ void check_figures(const fs::path& tool, const fs::path& dir) {
   print("check / compile 1000 km ratio", check / compile, "(target <= 2)");
 }
 
+// Formatting the 1000 km pair (both files, to standard output) against
+// compiling it, alternating as above.
+void fmt_figures(const fs::path& tool, const fs::path& dir) {
+  std::vector<double> formats;
+  std::vector<double> compiles;
+  long peak = 0;
+  int status = 0;
+  for (int i = 0; i < 7; ++i) {
+    const sample f =
+        run_process({tool.string(), "fmt", (dir / "line.txt").string(),
+                     (dir / "train.txt").string()});
+    formats.push_back(f.seconds);
+    peak = std::max(peak, f.peak_kib);
+    status = f.status;
+    compiles.push_back(
+        run_process({tool.string(), "compile", (dir / "line.txt").string(),
+                     (dir / "train.txt").string(), "-o",
+                     (dir / "out").string()})
+            .seconds);
+  }
+  const double fmt = median(formats);
+  const double compile = median(compiles);
+  std::printf("fmt 1000 km exit status: %d\n", status);
+  print("fmt 1000 km median wall time", fmt * 1000, "ms");
+  print("fmt 1000 km peak memory", peak / 1024.0, "MiB");
+  print("fmt / compile 1000 km ratio", fmt / compile, "(target <= 2)");
+}
+
 int main(int argc, char** argv) {
   if (argc != 4) {
     std::cerr << "usage: scenario_bench BUILDER SCENARIO_TOOL WORK_DIR\n";
@@ -312,6 +341,7 @@ int main(int argc, char** argv) {
     if (km == 1000) {
       report_figures(tool, dir);
       check_figures(tool, dir);
+      fmt_figures(tool, dir);
       inspect_figures(tool, dir / "out", t, peak);
     }
   }

@@ -22,6 +22,7 @@ command add_inspect_command(CLI::App& tool);
 command add_report_command(CLI::App& tool);
 command add_diff_command(CLI::App& tool);
 command add_check_command(CLI::App& tool);
+command add_fmt_command(CLI::App& tool);
 command add_lsp_command(CLI::App& tool);
 
 }  // namespace scenario::tool

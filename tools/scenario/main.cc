@@ -14,9 +14,13 @@ int main(int argc, char** argv) {
       "scenario"};
   app.require_subcommand(1);
   const std::vector<command> commands = {
-      add_compile_command(app), add_inspect_command(app),
-      add_report_command(app),  add_diff_command(app),
-      add_check_command(app),   add_lsp_command(app),
+      add_compile_command(app),
+      add_inspect_command(app),
+      add_report_command(app),
+      add_diff_command(app),
+      add_check_command(app),
+      add_fmt_command(app),
+      add_lsp_command(app),
   };
   try {
     app.parse(argc, argv);
