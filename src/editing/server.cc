@@ -6,10 +6,7 @@
 
 #include "checking/check.h"
 #include "compiler/compiler.h"
-#if __has_include("editing/formatter.h")
 #include "editing/formatter.h"
-#define SCENARIO_HAS_FORMATTER 1
-#endif
 
 namespace scenario::editing {
 namespace {
@@ -577,11 +574,7 @@ json server::formatting(const json& params) {
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return json::array();
   const std::string bytes = d->text_8bit(nullptr);
-#ifdef SCENARIO_HAS_FORMATTER
   const std::string formatted = format_description(bytes);
-#else
-  const std::string formatted = bytes;
-#endif
   if (formatted == bytes) return json::array();
   const text_range whole{{0, 0}, position_of(d->text, d->text.size())};
   return json::array({{{"range", range_json(whole)},

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <string>
 
+#include "editing/formatter.h"
+#include "model/text_8bit.h"
 #include "testing/lsp_client.h"
 #include "testing/lsp_fixture.h"
 
@@ -216,6 +218,54 @@ TEST(server_requests, outline_hover_and_definition_on_the_build_line) {
                           "[generale]", "[curve]", "[pendenze]", "[montagne]",
                           "[cartelli]", "[indicazioni]", "[fine]"}));
   EXPECT_EQ(symbols[3]["children"][0]["name"], "tunnel 3+650 to 3+750");
+}
+
+// The text a formatting answer leaves: its edits applied to `text`.
+std::string formatted_by(lsp_client& c, int id, const std::string& uri,
+                         std::string text) {
+  c.request(id, "textDocument/formatting",
+            {{"textDocument", {{"uri", uri}}},
+             {"options", {{"tabSize", 4}, {"insertSpaces", true}}}});
+  const json edits = c.answer(id)["result"];
+  for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
+    const json& r = (*it)["range"];
+    apply_edit(text,
+               {{r["start"]["line"], r["start"]["character"]},
+                {r["end"]["line"], r["end"]["character"]}},
+               (*it)["newText"].get<std::string>());
+  }
+  return text;
+}
+
+TEST(server_requests,
+     formatting_gives_the_formatters_text_in_the_editors_characters) {
+  build_pair_files f;
+  lsp_client c(quick());
+  c.initialize(root_of(f));
+  // A badly spaced copy with an accented name; the editor read the file as
+  // Latin-1, so the byte 0x80 of the name is U+0080.
+  std::string spaced = f.train_text;
+  spaced.replace(spaced.find("TARVENA"), 7, "T\xC3\x80RV\xC2\x80NA");
+  for (size_t at = 0; (at = spaced.find(",  ", at)) != std::string::npos;) {
+    spaced.replace(at, 3, ",     ");
+    at += 6;
+  }
+  open_document(c, f.train_uri, spaced);
+  const std::string bytes = utf8_to_windows1252(spaced, nullptr);
+  std::string canonical;
+  for (unsigned char b : format_description(bytes)) append_utf8(canonical, b);
+  ASSERT_NE(canonical, spaced);
+  const std::string once = formatted_by(c, 1, f.train_uri, spaced);
+  EXPECT_EQ(once, canonical);
+  EXPECT_NE(once.find("T\xC3\x80RV\xC2\x80NA"), std::string::npos);
+  // Formatted text asks for no edit.
+  c.notify("textDocument/didChange",
+           {{"textDocument", {{"uri", f.train_uri}, {"version", 2}}},
+            {"contentChanges", json::array({{{"text", once}}})}});
+  c.request(2, "textDocument/formatting",
+            {{"textDocument", {{"uri", f.train_uri}}},
+             {"options", {{"tabSize", 4}, {"insertSpaces", true}}}});
+  EXPECT_EQ(c.answer(2)["result"], json::array());
 }
 
 }  // namespace
