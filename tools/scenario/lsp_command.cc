@@ -2,6 +2,7 @@
 // and output; logs go to standard error.
 #include <unistd.h>
 
+#include <chrono>
 #include <iostream>
 #include <memory>
 
@@ -12,7 +13,7 @@
 namespace scenario::tool {
 namespace {
 
-int run_lsp() {
+int run_lsp(int debounce_ms) {
   using namespace scenario::editing;
   // The input is read through a buffer of our own, so that the server
   // sees which messages came in one read.
@@ -21,7 +22,9 @@ int run_lsp() {
                                    [in_buf](std::istream* s) { delete s; });
   fd_streambuf out_buf(STDOUT_FILENO, true);
   std::ostream out(&out_buf);
-  server s(in, out, std::cerr);
+  server_options options;
+  options.debounce = std::chrono::milliseconds(debounce_ms);
+  server s(in, out, std::cerr, options);
   return s.run();
 }
 
@@ -36,7 +39,12 @@ command add_lsp_command(CLI::App& tool) {
   app->footer(
       "Exit status: 0 after the client's shutdown and exit, 1 when the input "
       "ends or exit comes without shutdown.");
-  return {app, [] { return run_lsp(); }};
+  auto debounce_ms = std::make_shared<int>(150);
+  app->add_option("--debounce-ms", *debounce_ms,
+                  "how long after the last edit a pair is checked")
+      ->check(CLI::Range(0, 10000))
+      ->capture_default_str();
+  return {app, [debounce_ms] { return run_lsp(*debounce_ms); }};
 }
 
 }  // namespace scenario::tool
