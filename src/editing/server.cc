@@ -140,11 +140,16 @@ void server::inject(json message) {
 
 std::deque<read_message> server::take_batch(clock::time_point until) {
   std::unique_lock lock(input_->mutex);
-  input_->ready.wait_until(lock, until, [&] {
-    return !input_->messages.empty() && !input_->batch_open;
-  });
+  input_->ready.wait_until(lock, until,
+                           [&] { return !input_->messages.empty(); });
+  // The rest of what one read brought in comes at once; a client that
+  // stops inside a message is not waited for long.
+  if (!input_->messages.empty() && input_->batch_open) {
+    input_->ready.wait_for(lock, std::chrono::milliseconds(20),
+                           [&] { return !input_->batch_open; });
+  }
   std::deque<read_message> batch;
-  if (!input_->batch_open) batch.swap(input_->messages);
+  batch.swap(input_->messages);
   return batch;
 }
 
@@ -439,10 +444,11 @@ bool server::change_queued_for(const description_pair& pair) {
   return false;
 }
 
-description_text server::text_of(const fs::path& p) const {
+description_text server::text_of(const fs::path& p,
+                                 std::vector<unencodable_char>* bad) const {
   const auto it = documents_.find(p.string());
   if (it == documents_.end()) return load_description(p);
-  return {p.string(), it->second.text_8bit(nullptr), {}};
+  return {p.string(), it->second.text_8bit(bad), {}};
 }
 
 void server::check_pair(const description_pair& pair, bool publish) {
@@ -452,12 +458,14 @@ void server::check_pair(const description_pair& pair, bool publish) {
   };
   const int line_version = version_of(pair.line);
   const int train_version = version_of(pair.train);
-  description_text linea = text_of(pair.line);
+  std::vector<unencodable_char> line_bad;
+  std::vector<unencodable_char> train_bad;
+  description_text linea = text_of(pair.line, &line_bad);
   description_text treno;
   if (pair.train.empty()) {
     treno.file = pair.line.string() + " (no train)";
   } else {
-    treno = text_of(pair.train);
+    treno = text_of(pair.train, &train_bad);
   }
   std::vector<record_as_read> records;
   check_result r;
@@ -484,12 +492,13 @@ void server::check_pair(const description_pair& pair, bool publish) {
   }
 
   const auto fill = [&](const fs::path& path, description in,
-                        const description_text& t, int version) {
+                        description_text& t,
+                        const std::vector<unencodable_char>& bad, int version) {
     checked& c = analyses_[path.string()];
     c.version = version;
     c.a = analysis{};
     c.a.in = in;
-    c.a.text = t.text.value_or("");
+    c.a.text = std::move(t.text).value_or("");
     for (const record_as_read& rec : records) {
       if (rec.in != in) continue;
       c.a.records.push_back(rec);
@@ -513,8 +522,6 @@ void server::check_pair(const description_pair& pair, bool publish) {
     json params;
     const auto it = documents_.find(path.string());
     if (it != documents_.end()) {
-      std::vector<unencodable_char> bad;
-      it->second.text_8bit(&bad);
       diagnostics = diagnostics_json(c.a, bad, it->second.text);
       params = {{"uri", it->second.uri}, {"version", it->second.version}};
     } else {
@@ -528,11 +535,11 @@ void server::check_pair(const description_pair& pair, bool publish) {
   if (!pair.line.empty()) {
     const std::vector<description_pair> of_line = pairs_of(pair.line.string());
     if (of_line.empty() || of_line.front() == pair) {
-      fill(pair.line, description::line, linea, line_version);
+      fill(pair.line, description::line, linea, line_bad, line_version);
     }
   }
   if (!pair.train.empty()) {
-    fill(pair.train, description::train, treno, train_version);
+    fill(pair.train, description::train, treno, train_bad, train_version);
   }
 }
 
@@ -542,7 +549,7 @@ const analysis& server::analysis_of(const document& d) {
     for (const description_pair& p : pairs_of(d.path)) check_pair(p, false);
     it = analyses_.find(d.path);
     if (it == analyses_.end()) {
-      // Checked through another pair only: check it as the pair's train.
+      // No pair showed what it finds here: its text alone.
       checked& c = analyses_[d.path];
       c.version = d.version;
       c.a.text = d.text_8bit(nullptr);

@@ -69,8 +69,8 @@ class server {
   };
 
   static void read_input(std::shared_ptr<input_queue> q);
-  // The messages read so far, once the last read is parsed whole; none when
-  // `until` comes first.
+  // The messages read so far, once what the last read brought in is parsed
+  // (waiting a moment for it); none when `until` comes first.
   std::deque<read_message> take_batch(
       std::chrono::steady_clock::time_point until);
   void handle(const read_message& m, const std::set<std::string>& cancelled);
@@ -100,7 +100,9 @@ class server {
   std::vector<fs::path> open_paths() const;
   std::vector<description_pair> pairs_of(const std::string& path) const;
   document* find(const json& text_document);
-  description_text text_of(const fs::path& p) const;
+  // The 8-bit text the checker reads: the editor's, or the file's.
+  description_text text_of(const fs::path& p,
+                           std::vector<unencodable_char>* bad) const;
   void send(const json& message);
   void log(const std::string& line);
 
