@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <charconv>
 
 namespace scenario::editing {
@@ -111,11 +112,19 @@ read_message message_reader::next() {
     m.error = header_error.empty() ? "no Content-Length header" : header_error;
     return m;
   }
-  std::string body(length, '\0');
-  in_.read(body.data(), static_cast<std::streamsize>(length));
-  if (static_cast<size_t>(in_.gcount()) != length) {
-    m.error = "the input ended inside a message's body";
-    return m;
+  // Read as it comes: a length the input never fills costs no memory.
+  std::string body;
+  constexpr size_t chunk = size_t{1} << 16;
+  while (body.size() < length) {
+    const size_t want = std::min(chunk, length - body.size());
+    const size_t had = body.size();
+    body.resize(had + want);
+    in_.read(body.data() + had, static_cast<std::streamsize>(want));
+    const auto got = static_cast<size_t>(in_.gcount());
+    if (got != want) {
+      m.error = "the input ended inside a message's body";
+      return m;
+    }
   }
   m.body = json::parse(body, nullptr, false);
   if (m.body.is_discarded()) {
