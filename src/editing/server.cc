@@ -230,6 +230,10 @@ void server::handle_request(const json& id, const std::string& method,
     send(make_error(id, server_not_initialized, "not initialized"));
     return;
   }
+  if (initialized_ && method == "initialize") {
+    send(make_error(id, invalid_request, "already initialized"));
+    return;
+  }
   try {
     json result;
     if (method == "initialize") {

@@ -101,6 +101,29 @@ TEST(server_diagnostics,
             std::string::npos);
 }
 
+TEST(server_diagnostics, the_partner_open_in_the_editor_is_read_from_there) {
+  build_pair_files f;
+  lsp_client c(quick());
+  c.initialize(root_of(f));
+  // Unsaved: the line shortened to 90 km; the file on disk still says
+  // 99.5 km, and so does the train's warning about its terminus.
+  std::string shorter = f.line_text;
+  shorter.replace(shorter.find("99500"), 5, "90000");
+  open_document(c, f.line_uri, shorter);
+  c.diagnostics_for(f.line_uri);
+  open_document(c, f.train_uri, f.train_text);
+  const auto beyond = [](const json& d) {
+    const json w = with_code(d, "beyond-line");
+    return w.empty() ? std::string() : w[0]["message"].get<std::string>();
+  };
+  json train = c.diagnostics_for(f.train_uri);
+  EXPECT_NE(beyond(train).find("at 90+000"), std::string::npos) << train.dump();
+  // Closed unsaved, the line is read from disk again.
+  c.notify("textDocument/didClose", {{"textDocument", {{"uri", f.line_uri}}}});
+  train = c.diagnostics_for(f.train_uri);
+  EXPECT_NE(beyond(train).find("at 99+500"), std::string::npos) << train.dump();
+}
+
 TEST(server_diagnostics, a_result_for_an_older_text_is_never_published) {
   build_pair_files f;
   std::atomic<int> checks = 0;

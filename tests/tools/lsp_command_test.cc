@@ -85,6 +85,7 @@ TEST(lsp_command, malformed_messages_get_errors_and_serving_goes_on) {
     json id;
     int code;
   } cases[] = {
+      {frame_of(message(3, "initialize")), 3, -32600},
       {"Content-Length: 8\r\n\r\n{\"jsonrp", nullptr, -32700},
       {"Content-Type: text\r\n\r\n", nullptr, -32700},
       {"Content-Length: many\r\n\r\n", nullptr, -32700},
