@@ -60,6 +60,12 @@ struct document {
 // when the editor read the file so.
 std::string to_editor_text(const document& d, std::string_view bytes);
 
+// "file:///a%20b" -> "/a b"; empty for a URI of another scheme.
+std::string path_of_uri(std::string_view uri);
+// The file URI of a path, every byte but letters, digits and "/-._~"
+// percent-encoded, as editors write them.
+std::string uri_of_path(std::string_view path);
+
 }  // namespace scenario::editing
 
 #endif  // SCENARIO_EDITING_DOCUMENT_H_

@@ -26,13 +26,6 @@ std::string method_of(const json& body) {
   return body["method"].get<std::string>();
 }
 
-int hex_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 text_position position_param(const json& p) {
   return {p.at("line").get<int>(), p.at("character").get<int>()};
 }
@@ -47,46 +40,6 @@ json range_json(const text_range& r) {
 }
 
 }  // namespace
-
-std::string path_of_uri(std::string_view uri) {
-  constexpr std::string_view scheme = "file://";
-  if (!uri.starts_with(scheme)) return {};
-  uri.remove_prefix(scheme.size());
-  // "file://host/path": only the local host is ours.
-  if (!uri.starts_with("/")) {
-    const size_t slash = uri.find('/');
-    if (slash == std::string_view::npos) return {};
-    uri.remove_prefix(slash);
-  }
-  std::string path;
-  for (size_t i = 0; i < uri.size(); ++i) {
-    if (uri[i] == '%' && i + 2 < uri.size() && hex_value(uri[i + 1]) >= 0 &&
-        hex_value(uri[i + 2]) >= 0) {
-      path +=
-          static_cast<char>(hex_value(uri[i + 1]) * 16 + hex_value(uri[i + 2]));
-      i += 2;
-    } else {
-      path += uri[i];
-    }
-  }
-  return path;
-}
-
-std::string uri_of_path(std::string_view path) {
-  std::string uri = "file://";
-  for (char c : path) {
-    const auto u = static_cast<unsigned char>(c);
-    if (std::isalnum(u) || c == '/' || c == '-' || c == '.' || c == '_' ||
-        c == '~') {
-      uri += c;
-    } else {
-      char buf[4];
-      std::snprintf(buf, sizeof buf, "%%%02X", u);
-      uri += buf;
-    }
-  }
-  return uri;
-}
 
 server::server(std::shared_ptr<std::istream> in, std::ostream& out,
                std::ostream& log, server_options options)

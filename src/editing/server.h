@@ -126,10 +126,6 @@ class server {
   std::vector<pending_check> pending_;
 };
 
-// "file:///a%20b" -> "/a b"; empty for a URI of another scheme.
-std::string path_of_uri(std::string_view uri);
-std::string uri_of_path(std::string_view path);
-
 }  // namespace scenario::editing
 
 #endif  // SCENARIO_EDITING_SERVER_H_

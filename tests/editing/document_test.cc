@@ -71,5 +71,23 @@ TEST(document_text, latin1_readings_keep_their_characters_when_given_back) {
   EXPECT_EQ(to_editor_text(cp1252, "\x80 6"), "\xE2\x82\xAC 6");
 }
 
+TEST(document_uris, file_uris_and_paths_convert_both_ways) {
+  const struct {
+    std::string path;
+    std::string uri;
+  } cases[] = {
+      {"/tmp/Tarvena_Olmisco_IR 4518-.txt",
+       "file:///tmp/Tarvena_Olmisco_IR%204518-.txt"},
+      {"/a/citt\xC3\xA0#1.txt", "file:///a/citt%C3%A0%231.txt"},
+      {"/x~y/z.txt", "file:///x~y/z.txt"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(uri_of_path(c.path), c.uri);
+    EXPECT_EQ(path_of_uri(c.uri), c.path);
+  }
+  EXPECT_EQ(path_of_uri("file://localhost/a%2"), "/a%2");  // cut short
+  EXPECT_EQ(path_of_uri("untitled:Untitled-1"), "");
+}
+
 }  // namespace
 }  // namespace scenario::editing

@@ -116,12 +116,21 @@ TEST(server_diagnostics, the_partner_open_in_the_editor_is_read_from_there) {
     const json w = with_code(d, "beyond-line");
     return w.empty() ? std::string() : w[0]["message"].get<std::string>();
   };
-  json train = c.diagnostics_for(f.train_uri);
+  // The train's own version: what the check made once it was open.
+  json train;
+  do {
+    train = c.diagnostics_for(f.train_uri);
+  } while (!train.is_null() && !train.contains("version"));
   EXPECT_NE(beyond(train).find("at 90+000"), std::string::npos) << train.dump();
-  // Closed unsaved, the line is read from disk again.
+  // Closed unsaved, the line is read from disk again (checks made before
+  // the close may still come first).
   c.notify("textDocument/didClose", {{"textDocument", {{"uri", f.line_uri}}}});
-  train = c.diagnostics_for(f.train_uri);
-  EXPECT_NE(beyond(train).find("at 99+500"), std::string::npos) << train.dump();
+  bool from_disk = false;
+  for (int i = 0; i < 3 && !from_disk; ++i) {
+    train = c.diagnostics_for(f.train_uri);
+    from_disk = beyond(train).find("at 99+500") != std::string::npos;
+  }
+  EXPECT_TRUE(from_disk) << train.dump();
 }
 
 TEST(server_diagnostics, a_result_for_an_older_text_is_never_published) {
