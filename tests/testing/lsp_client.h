@@ -26,8 +26,8 @@ class lsp_client {
  public:
   // `scenario lsp` as a child process.
   explicit lsp_client(const std::string& program);
-  // A server in this process; `configure` may set its options and receives
-  // the server once built (for inject()).
+  // A server in this process, run on a thread with `options`;
+  // in_process() gives it, for inject().
   explicit lsp_client(editing::server_options options);
   ~lsp_client();
   lsp_client(const lsp_client&) = delete;
