@@ -415,6 +415,14 @@ std::string format_description(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 4);
   for (size_t i = 0; i < lines.size(); ++i) {
+    // Between a lone CR and an LF an emptied line would join the two line
+    // ends into one CR LF: one blank keeps them apart.
+    if (laid[i].empty() && i > 0 && lines[i].next > lines[i].end &&
+        text[lines[i].end] == '\n' &&
+        lines[i - 1].next - lines[i - 1].end == 1 &&
+        text[lines[i - 1].end] == '\r') {
+      laid[i] = " ";
+    }
     out += laid[i];
     out.append(text.substr(lines[i].end, lines[i].next - lines[i].end));
   }

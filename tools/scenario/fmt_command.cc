@@ -14,6 +14,11 @@
 #include <system_error>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "commands.h"
 #include "editing/formatter.h"
 #include "output/replace_file.h"
@@ -101,9 +106,9 @@ int format_one(const std::string& name, const fmt_arguments& args) {
               << '\n';
     return exit_no_input;
   }
-  if (const std::string why = editing::description_problem(*text);
-      !why.empty()) {
-    std::cerr << "scenario fmt: " << name << ": not a description: " << why
+  if (const std::string problem = editing::description_problem(*text);
+      !problem.empty()) {
+    std::cerr << "scenario fmt: " << name << ": not a description: " << problem
               << '\n';
     return exit_not_description;
   }
@@ -121,6 +126,15 @@ int format_one(const std::string& name, const fmt_arguments& args) {
   return 0;
 }
 
+// Descriptions pass through byte for byte: on Windows the standard streams
+// would otherwise add a CR before each LF and drop it on reading.
+void use_binary_streams() {
+#ifdef _WIN32
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+}
+
 int run_fmt(const fmt_arguments& args) {
   if (args.files.empty()) {
     std::cerr << "scenario fmt: FILE is required (- for standard input)\n";
@@ -130,6 +144,7 @@ int run_fmt(const fmt_arguments& args) {
     std::cerr << "scenario fmt: -w and --check exclude each other\n";
     return exit_usage;
   }
+  use_binary_streams();
   int status = 0;
   for (const std::string& name : args.files) {
     status = worse(status, format_one(name, args));
