@@ -5,12 +5,13 @@
 namespace scenario::fuzz {
 
 std::span<const target> all_targets() {
-  static constexpr std::array<target, 5> targets = {{
+  static constexpr std::array<target, 6> targets = {{
       {"record_reader", record_reader_target},
       {"compile", compile_target},
       {"decoder", decoder_target},
       {"check", check_target},
       {"format", format_target},
+      {"message_reader", message_reader_target},
   }};
   return targets;
 }

@@ -37,6 +37,9 @@ std::string check_target(std::string_view input);
 // blanks only, settle at once and compile to the same scenario.
 std::string format_target(std::string_view input);
 
+// Input: the bytes a language server reads from its client.
+std::string message_reader_target(std::string_view input);
+
 struct target {
   std::string_view name;  // also the folder of its inputs
   std::string (*run)(std::string_view input);

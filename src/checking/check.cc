@@ -32,17 +32,18 @@ const description_text& text_of(description in, const description_text& linea,
 check_result check_descriptions(const description_text& linea,
                                 const description_text& treno,
                                 const warning_options& options,
-                                scenario_model* compiled,
-                                std::vector<curve_stretch>* curves) {
+                                const check_outputs& outputs) {
   record_collector collector;
   scenario_model own;
   own.percorso = build_percorso;
   own.treno = build_treno;
-  scenario_model& m = compiled != nullptr ? *compiled : own;
+  scenario_model& m = outputs.compiled != nullptr ? *outputs.compiled : own;
   compile_in_memory(m, 1, linea, treno,
                     {.keep_going = true, .observer = &collector});
 
-  if (curves != nullptr) *curves = curve_stretches(collector.records());
+  if (outputs.curves != nullptr) {
+    *outputs.curves = curve_stretches(collector.records());
+  }
 
   check_result r;
   for (const diagnostic& d : m.diagnostics) {
@@ -72,6 +73,7 @@ check_result check_descriptions(const description_text& linea,
   std::stable_sort(
       r.findings.begin(), r.findings.end(),
       [&](const finding& a, const finding& b) { return rank(a) < rank(b); });
+  if (outputs.records != nullptr) *outputs.records = collector.records();
   for (const finding& f : r.findings) {
     if (f.is_error) {
       ++r.errors;

@@ -36,15 +36,22 @@ struct check_result {
 
 // Compiles `linea` and `treno` with the keep-going policy and runs the
 // enabled warnings. Under options.warnings_as_errors every warning is a
-// finding with is_error set. With `compiled`, the compilation is made in
-// that model (whose route and train names the caller has set) and left
-// there: everything the check accepted, for drawing. With `curves`, the
-// curves of the line's curve records as read are left there too.
+// finding with is_error set.
+struct check_outputs {
+  // The compilation is made in this model (whose route and train names the
+  // caller has set) and left there: everything the check accepted, for
+  // drawing.
+  scenario_model* compiled = nullptr;
+  // The curves of the line's curve records as read (running diagrams).
+  std::vector<curve_stretch>* curves = nullptr;
+  // The records as the compiler read them, for whoever explains them (the
+  // editor's hovers and outline).
+  std::vector<record_as_read>* records = nullptr;
+};
 check_result check_descriptions(const description_text& linea,
                                 const description_text& treno,
                                 const warning_options& options,
-                                scenario_model* compiled = nullptr,
-                                std::vector<curve_stretch>* curves = nullptr);
+                                const check_outputs& outputs = {});
 
 // The exit status of a check: 0 when no error, 1 otherwise.
 int check_status(const check_result& r);

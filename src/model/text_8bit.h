@@ -1,11 +1,13 @@
 // Entry names and board texts are 8-bit text of the Windows-1252 code page.
 // Every reader that shows them to a person (inspection, comparison, drawing)
-// turns them into UTF-8 here, so that all show the same characters.
+// turns them into UTF-8 here, so that all show the same characters; an
+// editor's UTF-8 text turns back into the file's bytes here too.
 #ifndef SCENARIO_MODEL_TEXT_8BIT_H_
 #define SCENARIO_MODEL_TEXT_8BIT_H_
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace scenario {
 
@@ -19,6 +21,21 @@ void append_utf8(std::string& out, char32_t c);
 
 // The UTF-8 form of a whole 8-bit text.
 std::string windows1252_to_utf8(std::string_view text);
+
+// A character of UTF-8 text that Windows-1252 cannot hold: its byte offset
+// in the UTF-8 text and its code point (U+FFFD for bytes that are no UTF-8).
+struct unencodable_char {
+  size_t offset = 0;
+  char32_t code_point = 0;
+};
+
+// The Windows-1252 bytes of UTF-8 text. U+0080 to U+009F become the byte of
+// the same number, so that text read as Latin-1 comes back unchanged. A
+// character the code page cannot hold becomes one '?' per UTF-16 unit (two
+// beyond U+FFFF), so that every byte of the result stands for one UTF-16
+// unit of the input; each is listed in `unencodable` when given.
+std::string utf8_to_windows1252(std::string_view text,
+                                std::vector<unencodable_char>* unencodable);
 
 }  // namespace scenario
 

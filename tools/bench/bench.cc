@@ -1,7 +1,8 @@
 // Benchmark of the builder (not a test): times the whole run in an empty
 // folder against the floor of copying its six output files, times the
 // compile tool on generated lines of growing length, the check of the
-// longest against its compilation, formatting it against the same, and
+// longest against its compilation, formatting it against the same, the
+// language server's time from an edit to its diagnostics, and
 // reading the 1000 km scenario back as JSON against the floor of reading its
 // files. Prints figures, one per line,
 // as "name: value unit".
@@ -346,6 +347,176 @@ void fmt_figures(const fs::path& tool, const fs::path& dir) {
   print("fmt / compile 1000 km ratio", fmt / compile, "(target <= 2)");
 }
 
+// The language server on the 1000 km pair: the time from an edit to the
+// diagnostics it brings (the pause after typing set to 0, so that it does
+// not count), and its peak memory against that of `scenario check`.
+namespace lsp {
+
+std::string frame(const std::string& body) {
+  return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+// JSON string of ASCII text (the generated descriptions are ASCII).
+std::string quoted(const std::string& text) {
+  std::string s = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '\\') {
+      s += '\\';
+      s += c;
+    } else if (c == '\r') {
+      s += "\\r";
+    } else if (c == '\n') {
+      s += "\\n";
+    } else {
+      s += c;
+    }
+  }
+  return s + "\"";
+}
+
+struct server_process {
+  pid_t pid = -1;
+  int to = -1;
+  int from = -1;
+  std::string pending;
+
+  void send(const std::string& body) {
+    const std::string f = frame(body);
+    size_t done = 0;
+    while (done < f.size()) {
+      const ssize_t n = write(to, f.data() + done, f.size() - done);
+      if (n <= 0) return;
+      done += static_cast<size_t>(n);
+    }
+  }
+  // Reads messages until one holds `needle`; false at the end of output.
+  bool wait_for(const std::string& needle) {
+    for (;;) {
+      const size_t head = pending.find("\r\n\r\n");
+      if (head != std::string::npos) {
+        const size_t length = std::stoul(pending.substr(16, head - 16));
+        if (pending.size() >= head + 4 + length) {
+          const std::string body = pending.substr(head + 4, length);
+          pending.erase(0, head + 4 + length);
+          if (body.find(needle) != std::string::npos) return true;
+          continue;
+        }
+      }
+      char chunk[65536];
+      const ssize_t n = read(from, chunk, sizeof chunk);
+      if (n <= 0) return false;
+      pending.append(chunk, static_cast<size_t>(n));
+    }
+  }
+};
+
+server_process start(const fs::path& tool) {
+  int in[2];
+  int out[2];
+  if (pipe(in) != 0 || pipe(out) != 0) std::exit(1);
+  server_process p;
+  p.pid = fork();
+  if (p.pid == 0) {
+    dup2(in[0], 0);
+    dup2(out[1], 1);
+    const int null_fd = open("/dev/null", O_WRONLY);
+    dup2(null_fd, 2);
+    close(in[1]);
+    close(out[0]);
+    execl(tool.c_str(), tool.c_str(), "lsp", "--debounce-ms", "0",
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(in[0]);
+  close(out[1]);
+  p.to = in[1];
+  p.from = out[0];
+  return p;
+}
+
+std::string read_text(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace lsp
+
+void lsp_figures(const fs::path& tool, const fs::path& dir) {
+  {
+    std::ofstream pairs(dir / "scenario-pairs.json");
+    pairs << R"({"pairs": [{"line": "line.txt", "train": "train.txt"}]})";
+  }
+  const std::string line_uri = "file://" + (dir / "line.txt").string();
+  const std::string train_uri = "file://" + (dir / "train.txt").string();
+  const std::string train_text = lsp::read_text(dir / "train.txt");
+  lsp::server_process s = lsp::start(tool);
+  s.send(
+      R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"rootUri":)" +
+      lsp::quoted("file://" + dir.string()) + "}}");
+  s.wait_for("\"id\":1");
+  s.send(R"({"jsonrpc":"2.0","method":"initialized","params":{}})");
+  const auto open = [&](const std::string& uri, const std::string& text) {
+    s.send(
+        R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":{"uri":)" +
+        lsp::quoted(uri) + R"(,"languageId":"scenario","version":1,"text":)" +
+        lsp::quoted(text) + "}}}");
+  };
+  open(line_uri, lsp::read_text(dir / "line.txt"));
+  open(train_uri, train_text);
+  s.wait_for("publishDiagnostics\",\"params\":{\"diagnostics\"");
+  // Edits to the second line of the train, typed and taken back; each is
+  // timed until the train's diagnostics of its version arrive.
+  std::vector<double> latencies;
+  for (int version = 2; version < 32; ++version) {
+    const std::string text = version % 2 == 0 ? "8" : "7";
+    const auto start = std::chrono::steady_clock::now();
+    s.send(
+        R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":{"uri":)" +
+        lsp::quoted(train_uri) + R"(,"version":)" + std::to_string(version) +
+        R"(},"contentChanges":[{"range":{"start":{"line":1,"character":19},"end":{"line":1,"character":20}},"text":")" +
+        text + R"("}]}})");
+    if (!s.wait_for("\"version\":" + std::to_string(version))) break;
+    latencies.push_back(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+            .count());
+  }
+  s.send(R"({"jsonrpc":"2.0","id":2,"method":"shutdown"})");
+  s.wait_for("\"id\":2");
+  s.send(R"({"jsonrpc":"2.0","method":"exit"})");
+  close(s.to);
+  int status = 0;
+  rusage usage{};
+  wait4(s.pid, &status, 0, &usage);
+  close(s.from);
+  long check_peak = 0;
+  for (int i = 0; i < 3; ++i) {
+    check_peak = std::max(
+        check_peak,
+        run_process({tool.string(), "check", (dir / "line.txt").string(),
+                     (dir / "train.txt").string()})
+            .peak_kib);
+  }
+  std::printf("lsp 1000 km exit status: %d, edits timed: %zu\n",
+              WIFEXITED(status) ? WEXITSTATUS(status) : -1, latencies.size());
+  if (latencies.empty()) return;
+  print("lsp 1000 km edit to diagnostics median", median(latencies) * 1000,
+        "ms (target <= 100, pause after typing not counted)");
+  print("lsp 1000 km edit to diagnostics slowest",
+        *std::max_element(latencies.begin(), latencies.end()) * 1000, "ms");
+  // On a loaded machine the wall time waits for the processor; the
+  // server's own processor time per edit does not.
+  const double cpu =
+      static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+      static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) /
+          1e6;
+  print("lsp 1000 km processor time per edit (opening included)",
+        cpu / static_cast<double>(latencies.size()) * 1000, "ms");
+  print("lsp 1000 km peak memory", usage.ru_maxrss / 1024.0, "MiB");
+  print("lsp / check 1000 km peak memory ratio",
+        static_cast<double>(usage.ru_maxrss) / static_cast<double>(check_peak),
+        "(target <= 2)");
+}
+
 int main(int argc, char** argv) {
   if (argc != 4) {
     std::cerr << "usage: scenario_bench BUILDER SCENARIO_TOOL WORK_DIR\n";
@@ -424,6 +595,7 @@ int main(int argc, char** argv) {
       check_figures(tool, dir);
       fmt_figures(tool, dir);
       timing_figures(tool, dir);
+      lsp_figures(tool, dir);
       inspect_figures(tool, dir / "out", t, peak);
     }
   }

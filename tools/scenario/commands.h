@@ -24,6 +24,7 @@ command add_diff_command(CLI::App& tool);
 command add_check_command(CLI::App& tool);
 command add_fmt_command(CLI::App& tool);
 command add_timing_command(CLI::App& tool);
+command add_lsp_command(CLI::App& tool);
 
 }  // namespace scenario::tool
 

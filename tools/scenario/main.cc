@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
       add_check_command(app),
       add_fmt_command(app),
       add_timing_command(app),
+      add_lsp_command(app),
   };
   // clang-format on
   try {

@@ -79,8 +79,8 @@ int report_descriptions(const report_arguments& args,
   checked.percorso = strict.percorso;
   checked.treno = strict.treno;
   std::vector<curve_stretch> curves;  // for the running diagrams
-  const check_result findings =
-      check_descriptions(linea, treno, warnings, &checked, &curves);
+  const check_result findings = check_descriptions(
+      linea, treno, warnings, {.compiled = &checked, .curves = &curves});
   drawing::page_options page;
   page.source = "the descriptions " + args.inputs[0] + " and " +
                 args.inputs[1] + ", checked in memory";

@@ -1,0 +1,503 @@
+#include "editing/features.h"
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+
+#include "decoding/readout.h"
+#include "editing/record_help.h"
+#include "model/kilometres.h"
+#include "model/model.h"
+#include "model/text_8bit.h"
+
+namespace scenario::editing {
+namespace {
+
+// Symbol kinds and severities of the protocol.
+constexpr int symbol_namespace = 3;
+constexpr int symbol_class = 5;
+constexpr int symbol_field = 8;
+constexpr int symbol_constant = 14;
+constexpr int symbol_struct = 23;
+constexpr int completion_snippet = 15;
+constexpr int insert_as_snippet = 2;
+
+// A board announces the tunnel that starts within this reach after it.
+constexpr int64_t tunnel_board_reach_m = 1000;
+
+json position_json(text_position p) {
+  return {{"line", p.line}, {"character", p.character}};
+}
+
+json range_json(const text_range& r) {
+  return {{"start", position_json(r.start)}, {"end", position_json(r.end)}};
+}
+
+text_range range_of(const field_place& f) {
+  const int line = std::max(f.line - 1, 0);
+  const int col = std::max(f.column - 1, 0);
+  return {{line, col}, {line, col + std::max(f.length, 0)}};
+}
+
+bool covers(const field_place& f, text_position p) {
+  if (f.line - 1 != p.line) return false;
+  const int from = f.column - 1;
+  return p.character >= from && p.character <= from + f.length;
+}
+
+// The whole of a record's line, end of line excluded.
+text_range line_range(const analysis& a, int line0) {
+  return {{line0, 0},
+          {line0, static_cast<int>(line_text(a.text, line0).size())}};
+}
+
+std::string utf8(std::string_view bytes) { return windows1252_to_utf8(bytes); }
+
+// The cell a position falls in: objects claim p / 50 + 1, layers take
+// effect from p / 50.
+int64_t cell_of(record_kind k, int64_t p) {
+  switch (k) {
+    case record_kind::signal:
+    case record_kind::station:
+    case record_kind::slowdown:
+    case record_kind::speed_board:
+    case record_kind::direction_board:
+      return p / cell_length_m + 1;
+    default:
+      return div_round_even(p, cell_length_m);
+  }
+}
+
+const record_as_read* record_at(const analysis& a, text_position p,
+                                int* field) {
+  for (const record_as_read& r : a.records) {
+    if (covers(r.key_at, p)) {
+      *field = -1;
+      return &r;
+    }
+    for (size_t i = 0; i < r.number_at.size(); ++i) {
+      if (covers(r.number_at[i], p)) {
+        *field = static_cast<int>(i);
+        return &r;
+      }
+    }
+    if (!r.text.empty() || r.text_at.line > 0) {
+      if (covers(r.text_at, p)) {
+        *field = static_cast<int>(r.numbers.size());
+        return &r;
+      }
+    }
+  }
+  return nullptr;
+}
+
+bool is_tunnel_board(const record_as_read& r) {
+  if (r.kind != record_kind::direction_board) return false;
+  std::string upper = r.text;
+  for (char& c : upper) c = static_cast<char>(std::toupper(c));
+  return upper.find("GALLERIA") != std::string::npos;
+}
+
+// The tunnel a board announces: the first that starts within reach after it.
+const record_as_read* tunnel_after(const analysis& a,
+                                   const record_as_read& board) {
+  const record_as_read* next = nullptr;
+  const int64_t p = board.number(0);
+  for (const record_as_read& t : a.records) {
+    if (t.kind != record_kind::tunnel || !t.accepted) continue;
+    const int64_t start = t.number(0);
+    if (start >= p && start <= p + tunnel_board_reach_m &&
+        (next == nullptr || start < next->number(0))) {
+      next = &t;
+    }
+  }
+  return next;
+}
+
+std::string describe_object(const analysis& a, const record_as_read& r) {
+  const int64_t p = r.number(0);
+  std::string s;
+  switch (r.kind) {
+    case record_kind::station: {
+      const int64_t time =
+          (r.number(13) * 60 + r.number(14)) * 60 + r.number(15);
+      s = "**station " + utf8(r.text) + "** at " + format_km(p) + " (cell " +
+          std::to_string(cell_of(r.kind, p)) + ")\n\ntype " +
+          std::to_string(r.number(1)) + ", " + std::to_string(r.number(2)) +
+          " m long, time " + (time > 0 ? format_time(time) : "-") + ", " +
+          (r.number(12) != 0 ? "the train stops" : "passed");
+      break;
+    }
+    case record_kind::signal:
+      s = "**signal** at " + format_km(p) + " (cell " +
+          std::to_string(cell_of(r.kind, p)) + ")\n\nleft: kind " +
+          std::to_string(r.number(1)) + ", values " +
+          std::to_string(r.number(2)) + " " + std::to_string(r.number(3)) +
+          " " + std::to_string(r.number(4)) + "; rapp " +
+          std::to_string(r.number(5)) + "; right: kind " +
+          std::to_string(r.number(6)) + ", values " +
+          std::to_string(r.number(7)) + " " + std::to_string(r.number(8)) +
+          " " + std::to_string(r.number(9)) + "; tempo " +
+          std::to_string(r.number(10));
+      break;
+    case record_kind::tunnel: {
+      const int64_t kind = r.number(2);
+      s = "**tunnel** " + format_km(p) + " to " + format_km(r.number(1)) +
+          ", " + std::to_string(r.number(1) - p) + " m, kind " +
+          std::to_string(kind > 10 ? kind - 10 : kind) +
+          (kind > 10 ? " with tunnel markers" : "");
+      for (const record_as_read& b : a.records) {
+        if (is_tunnel_board(b) && tunnel_after(a, b) == &r) {
+          const std::string name = tunnel_name_of_board(b.text);
+          if (!name.empty()) s += "\n\nnamed " + utf8(name);
+        }
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return s;
+}
+
+std::string describe_value(const record_as_read& r, const field_help& f,
+                           int64_t v) {
+  std::string s = std::to_string(v);
+  if (!f.unit.empty()) s += " " + std::string(f.unit);
+  if (f.is_position) {
+    s += " · " + format_km(v) + " · cell " + std::to_string(cell_of(r.kind, v));
+  }
+  return s;
+}
+
+json markdown(std::string text) {
+  return {{"contents", {{"kind", "markdown"}, {"value", std::move(text)}}}};
+}
+
+// The key of a line and where it ends: the text before its first comma.
+std::string_view key_of_line(std::string_view line) {
+  const size_t comma = line.find(',');
+  return line.substr(0, comma == std::string_view::npos ? line.size() : comma);
+}
+
+// The section a line is in: the last "[...]" head above it.
+std::string section_above(std::string_view text, int line0) {
+  for (int n = line0; n >= 0; --n) {
+    std::string_view l = line_text(text, n);
+    while (!l.empty() && (l.front() == ' ' || l.front() == '\t')) {
+      l.remove_prefix(1);
+    }
+    if (!l.empty() && l.front() == '[') {
+      const size_t close = l.find(']');
+      std::string s(
+          l.substr(0, close == std::string_view::npos ? l.size() : close + 1));
+      for (char& c : s) c = static_cast<char>(std::tolower(c));
+      return s;
+    }
+  }
+  return {};
+}
+
+// A hover on a line that no record covers (the general block): the key's
+// fields, or the field under the cursor counted by commas.
+json hover_by_text(const analysis& a, text_position p) {
+  const std::string_view line = line_text(a.text, p.line);
+  const std::string_view key = key_of_line(line);
+  const record_help* h = help_for_key(key, a.in);
+  if (h == nullptr) return nullptr;
+  const int at = std::min<int>(p.character, static_cast<int>(line.size()));
+  const int commas =
+      static_cast<int>(std::count(line.begin(), line.begin() + at, ','));
+  if (commas == 0 || commas > static_cast<int>(h->fields.size())) {
+    return markdown("**" + std::string(h->key) + "**: " +
+                    std::string(h->meaning) + "\n\nfields: " + field_list(*h));
+  }
+  const field_help& f = h->fields[commas - 1];
+  return markdown("**" + std::string(f.name) + "**" +
+                  (f.unit.empty() ? "" : " (" + std::string(f.unit) + ")") +
+                  ": " + std::string(f.meaning));
+}
+
+json text_edit(const text_range& r, std::string text) {
+  return {{"range", range_json(r)}, {"newText", std::move(text)}};
+}
+
+// The fix of one warning, or null when none is unambiguous.
+json fix_for(const analysis& a, const finding& f, const std::string& uri) {
+  const auto at_place = [&](const field_place& place) {
+    return place.line == f.at.line && place.column == f.at.column;
+  };
+  std::string title;
+  json edits = json::array();
+  for (const record_as_read& r : a.records) {
+    if (f.warning == "tunnel-board" && is_tunnel_board(r) &&
+        at_place(r.text_at)) {
+      const record_as_read* t = tunnel_after(a, r);
+      if (t == nullptr) return nullptr;
+      const std::string_view line = line_text(a.text, r.text_at.line - 1);
+      std::string upper(line);
+      for (char& c : upper) c = static_cast<char>(std::toupper(c));
+      const size_t m =
+          upper.find("M.", static_cast<size_t>(r.text_at.column - 1));
+      if (m == std::string::npos) return nullptr;
+      size_t end = m + 2;
+      while (end < line.size() &&
+             std::isdigit(static_cast<unsigned char>(line[end]))) {
+        ++end;
+      }
+      const std::string length = std::to_string(t->number(1) - t->number(0));
+      title = "State the tunnel's length: m." + length;
+      const int l0 = r.text_at.line - 1;
+      edits.push_back(text_edit(
+          {{l0, static_cast<int>(m + 2)}, {l0, static_cast<int>(end)}},
+          length));
+      break;
+    }
+    if (f.warning == "duplicate-record" && at_place(r.key_at)) {
+      const int l0 = r.key_at.line - 1;
+      title = "Remove the repeated record";
+      edits.push_back(text_edit({{l0, 0}, {l0 + 1, 0}}, ""));
+      break;
+    }
+    if (f.warning == "beyond-line" && at_place(r.place(0)) && a.line_length_m) {
+      const int64_t length = *a.line_length_m;
+      const int64_t start = r.number(0);
+      const auto set = [&](size_t i, int64_t v) {
+        edits.push_back(text_edit(range_of(r.place(i)), std::to_string(v)));
+      };
+      const bool point = r.kind != record_kind::curve &&
+                         r.kind != record_kind::tunnel &&
+                         r.kind != record_kind::slowdown;
+      if (start < 0 && point) {
+        set(0, 0);
+      } else if (start < 0 && r.kind == record_kind::tunnel &&
+                 r.number(1) > 0) {
+        set(0, 0);
+      } else if (start > length && point) {
+        set(0, length - length % cell_length_m);
+      } else if (start <= length && r.kind == record_kind::tunnel) {
+        set(1, length);
+      } else if (start <= length && r.kind == record_kind::curve) {
+        set(1, length - start);
+      } else {
+        return nullptr;
+      }
+      title = "Move the record back inside the line";
+      break;
+    }
+  }
+  if (edits.empty()) return nullptr;
+  return {{"title", title},
+          {"kind", "quickfix"},
+          {"edit", {{"changes", {{uri, edits}}}}}};
+}
+
+}  // namespace
+
+std::string_view line_text(std::string_view text, int n) {
+  size_t i = 0;
+  for (int line = 0; line < n; ++line) {
+    const size_t e = text.find_first_of("\r\n", i);
+    if (e == std::string_view::npos) return {};
+    i = e +
+        (text[e] == '\r' && e + 1 < text.size() && text[e + 1] == '\n' ? 2 : 1);
+  }
+  const size_t e = text.find_first_of("\r\n", i);
+  return text.substr(i, e == std::string_view::npos ? text.size() - i : e - i);
+}
+
+json diagnostics_json(const analysis& a,
+                      const std::vector<unencodable_char>& unencodable,
+                      std::string_view utf8_text) {
+  json out = json::array();
+  for (const finding& f : a.findings) {
+    text_range r;
+    if (f.at.line > 0) {
+      r = range_of({f.at.line, f.at.column, std::max(f.at.length, 1), 0});
+    }
+    json d = {{"range", range_json(r)},
+              {"severity", f.is_error ? 1 : 2},
+              {"source", "scenario"},
+              {"message", utf8(f.message)}};
+    if (f.warning.empty()) {
+      d["code"] = f.code;
+    } else {
+      d["code"] = f.warning;
+    }
+    out.push_back(std::move(d));
+  }
+  for (const unencodable_char& u : unencodable) {
+    const text_position from = position_of(utf8_text, u.offset);
+    const text_position to{from.line,
+                           from.character + (u.code_point >= 0x10000 ? 2 : 1)};
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X",
+                  static_cast<unsigned>(u.code_point));
+    out.push_back({{"range", range_json({from, to})},
+                   {"severity", 1},
+                   {"source", "scenario"},
+                   {"code", "encoding"},
+                   {"message", std::string(code) +
+                                   (u.code_point == 0xFFFD
+                                        ? " stands for bytes that are no UTF-8"
+                                        : " has no Windows-1252 byte: the "
+                                          "description cannot hold it")}});
+  }
+  return out;
+}
+
+json hover_at(const analysis& a, text_position p) {
+  int field = 0;
+  const record_as_read* r = record_at(a, p, &field);
+  if (r == nullptr) return hover_by_text(a, p);
+  const record_help* h = help_for_key(r->key, a.in);
+  if (h == nullptr) return nullptr;
+  if (field < 0) {
+    std::string s = "**" + std::string(h->key) +
+                    "**: " + std::string(h->meaning) +
+                    "\n\nfields: " + field_list(*h);
+    const std::string object = describe_object(a, *r);
+    if (!object.empty()) s += "\n\n" + object;
+    return markdown(s);
+  }
+  if (field >= static_cast<int>(h->fields.size())) return nullptr;
+  const field_help& f = h->fields[field];
+  std::string s = "**" + std::string(f.name) + "**" +
+                  (f.unit.empty() ? "" : " (" + std::string(f.unit) + ")") +
+                  ": " + std::string(f.meaning) + "\n\nvalue: ";
+  if (field < static_cast<int>(r->numbers.size())) {
+    s += describe_value(*r, f, r->numbers[field]);
+  } else {
+    s += "\"" + utf8(r->text) + "\"";
+  }
+  if (!r->accepted) s += "\n\n(the compiler refused this record)";
+  return markdown(s);
+}
+
+json completion_at(const analysis& a, text_position p) {
+  const std::string section = section_above(a.text, p.line);
+  json items = json::array();
+  for (const record_help* h : keys_for_section(section, a.in)) {
+    items.push_back({{"label", std::string(h->key)},
+                     {"kind", completion_snippet},
+                     {"detail", std::string(h->meaning)},
+                     {"documentation", "fields: " + field_list(*h)},
+                     {"insertText", snippet(*h)},
+                     {"insertTextFormat", insert_as_snippet}});
+  }
+  return {{"isIncomplete", false}, {"items", items}};
+}
+
+json document_symbols(const analysis& a) {
+  std::vector<std::string_view> lines;
+  for (std::string_view rest = a.text;;) {
+    const size_t e = rest.find_first_of("\r\n");
+    lines.push_back(rest.substr(0, e));
+    if (e == std::string_view::npos) break;
+    rest.remove_prefix(
+        e + (rest[e] == '\r' && e + 1 < rest.size() && rest[e + 1] == '\n'
+                 ? 2
+                 : 1));
+  }
+  const auto whole_line = [&](int n) {
+    return text_range{{n, 0}, {n, static_cast<int>(lines[n].size())}};
+  };
+  json sections = json::array();
+  const auto close_section = [&](int last) {
+    if (sections.empty()) return;
+    sections.back()["range"]["end"] =
+        position_json(whole_line(std::max(last, 0)).end);
+  };
+  size_t next_record = 0;
+  const int count = static_cast<int>(lines.size());
+  for (int n = 0; n < count; ++n) {
+    const std::string_view l = lines[n];
+    const size_t first = l.find_first_not_of(" \t");
+    if (first != std::string_view::npos && l[first] == '[' &&
+        l.find(']') != std::string_view::npos) {
+      close_section(n - 1);
+      const std::string name(l.substr(first, l.find(']') - first + 1));
+      sections.push_back({{"name", utf8(name)},
+                          {"kind", symbol_namespace},
+                          {"range", range_json(whole_line(n))},
+                          {"selectionRange", range_json(whole_line(n))},
+                          {"children", json::array()}});
+    }
+    for (; next_record < a.records.size() &&
+           a.records[next_record].key_at.line - 1 <= n;
+         ++next_record) {
+      const record_as_read& r = a.records[next_record];
+      if (r.key_at.line - 1 != n || sections.empty()) continue;
+      std::string name;
+      int kind = 0;
+      const int64_t p = r.number(0);
+      switch (r.kind) {
+        case record_kind::station:
+          name = utf8(r.text) + " " + format_km(p);
+          kind = symbol_class;
+          break;
+        case record_kind::tunnel:
+          name = "tunnel " + format_km(p) + " to " + format_km(r.number(1));
+          kind = symbol_struct;
+          break;
+        case record_kind::signal:
+          name = "signal " + format_km(p);
+          kind = symbol_constant;
+          break;
+        case record_kind::speed_board:
+          name = "speed board " + format_km(p);
+          kind = symbol_field;
+          break;
+        case record_kind::direction_board:
+          name = "board " + format_km(p) + " " + utf8(r.text);
+          kind = symbol_field;
+          break;
+        default:
+          continue;
+      }
+      sections.back()["children"].push_back(
+          {{"name", name},
+           {"kind", kind},
+           {"range", range_json(whole_line(n))},
+           {"selectionRange", range_json(range_of(r.key_at))}});
+    }
+  }
+  close_section(count - 1);
+  return sections;
+}
+
+json code_actions(const analysis& a, const std::string& uri, text_range r) {
+  json out = json::array();
+  for (const finding& f : a.findings) {
+    if (f.warning.empty() || f.at.line == 0) continue;
+    const int line0 = f.at.line - 1;
+    if (line0 < r.start.line || line0 > r.end.line) continue;
+    json action = fix_for(a, f, uri);
+    if (action.is_null()) continue;
+    json d = diagnostics_json({a.in, {}, {}, {f}, {}}, {}, {});
+    action["diagnostics"] = d;
+    out.push_back(std::move(action));
+  }
+  return out;
+}
+
+std::vector<text_range> definition_at(const analysis& a, text_position p) {
+  std::vector<text_range> out;
+  int field = 0;
+  const record_as_read* r = record_at(a, p, &field);
+  if (r == nullptr) return out;
+  if (is_tunnel_board(*r)) {
+    if (const record_as_read* t = tunnel_after(a, *r)) {
+      out.push_back(line_range(a, t->key_at.line - 1));
+    }
+  } else if (r->kind == record_kind::tunnel) {
+    for (const record_as_read& b : a.records) {
+      if (is_tunnel_board(b) && tunnel_after(a, b) == r) {
+        out.push_back(line_range(a, b.key_at.line - 1));
+      }
+    }
+  }
+  return out;
+}
+
+}  // namespace scenario::editing

@@ -1,0 +1,52 @@
+// What the editor asks of one checked description, answered from the
+// records as the compiler read them and the checker's findings: hovers,
+// completion, the outline, quick fixes and the way between a tunnel board
+// and its tunnel. Each answer is the protocol's JSON; positions are UTF-16
+// units, which in the 8-bit text are its byte columns.
+#ifndef SCENARIO_EDITING_FEATURES_H_
+#define SCENARIO_EDITING_FEATURES_H_
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "checking/check.h"
+#include "checking/warnings.h"
+#include "editing/document.h"
+
+namespace scenario::editing {
+
+using json = nlohmann::json;
+
+// One description as last checked with its partner.
+struct analysis {
+  description in = description::line;
+  std::string text;                     // the 8-bit text that was checked
+  std::vector<record_as_read> records;  // this description's records
+  std::vector<finding> findings;        // this description's findings
+  // Where the line ends ("lunghezza percorso"), when the line was read.
+  std::optional<int64_t> line_length_m;
+};
+
+// Line `n` (0-based) of 8-bit text without its line end; empty past the end.
+std::string_view line_text(std::string_view text, int n);
+
+// The diagnostics of the findings, at each field's range; `uri_text` is the
+// editor's UTF-8 text when it holds the description, for the characters
+// Windows-1252 cannot hold, which are errors of their own.
+json diagnostics_json(const analysis& a,
+                      const std::vector<unencodable_char>& unencodable,
+                      std::string_view utf8_text);
+
+json hover_at(const analysis& a, text_position p);
+json completion_at(const analysis& a, text_position p);
+json document_symbols(const analysis& a);
+json code_actions(const analysis& a, const std::string& uri, text_range r);
+// The ranges a tunnel board leads to (its tunnel) or a tunnel to (its
+// boards); empty elsewhere.
+std::vector<text_range> definition_at(const analysis& a, text_position p);
+
+}  // namespace scenario::editing
+
+#endif  // SCENARIO_EDITING_FEATURES_H_

@@ -1,0 +1,572 @@
+#include "editing/server.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "checking/check.h"
+#include "compiler/compiler.h"
+#include "editing/formatter.h"
+
+namespace scenario::editing {
+namespace {
+
+using clock = std::chrono::steady_clock;
+
+constexpr int sync_incremental = 2;
+
+std::string id_key(const json& id) { return id.dump(); }
+
+// The method a message names, or empty.
+std::string method_of(const json& body) {
+  if (!body.is_object() || !body.contains("method") ||
+      !body["method"].is_string()) {
+    return {};
+  }
+  return body["method"].get<std::string>();
+}
+
+text_position position_param(const json& p) {
+  return {p.at("line").get<int>(), p.at("character").get<int>()};
+}
+
+text_range range_param(const json& r) {
+  return {position_param(r.at("start")), position_param(r.at("end"))};
+}
+
+json range_json(const text_range& r) {
+  return {{"start", {{"line", r.start.line}, {"character", r.start.character}}},
+          {"end", {{"line", r.end.line}, {"character", r.end.character}}}};
+}
+
+}  // namespace
+
+server::server(std::shared_ptr<std::istream> in, std::ostream& out,
+               std::ostream& log, server_options options)
+    : input_(std::make_shared<input_queue>()),
+      out_(out),
+      log_(log),
+      options_(std::move(options)) {
+  input_->in = std::move(in);
+}
+
+server::~server() {
+  if (!reader_.joinable()) return;
+  bool done = false;
+  {
+    std::lock_guard lock(input_->mutex);
+    done = input_->done;
+  }
+  // A reader still waiting for input holds its own share of the queue.
+  if (done) {
+    reader_.join();
+  } else {
+    reader_.detach();
+  }
+}
+
+void server::read_input(std::shared_ptr<input_queue> q) {
+  message_reader reader(*q->in);
+  for (;;) {
+    read_message m = reader.next();
+    const bool end = m.what == read_message::kind::end;
+    const bool more = !end && reader.more_buffered();
+    {
+      std::lock_guard lock(q->mutex);
+      q->messages.push_back(std::move(m));
+      q->batch_open = more;
+      if (end) q->done = true;
+    }
+    q->ready.notify_all();
+    if (end) return;
+  }
+}
+
+void server::inject(json message) {
+  {
+    std::lock_guard lock(input_->mutex);
+    input_->messages.push_back(
+        {read_message::kind::message, std::move(message), {}});
+  }
+  input_->ready.notify_all();
+}
+
+std::deque<read_message> server::take_batch(clock::time_point until) {
+  std::unique_lock lock(input_->mutex);
+  input_->ready.wait_until(lock, until,
+                           [&] { return !input_->messages.empty(); });
+  // The rest of what one read brought in comes at once; a client that
+  // stops inside a message is not waited for long.
+  if (!input_->messages.empty() && input_->batch_open) {
+    input_->ready.wait_for(lock, std::chrono::milliseconds(20),
+                           [&] { return !input_->batch_open; });
+  }
+  std::deque<read_message> batch;
+  batch.swap(input_->messages);
+  return batch;
+}
+
+int server::run() {
+  reader_ = std::thread(read_input, input_);
+  while (!exited_) {
+    clock::time_point until = clock::now() + std::chrono::hours(24);
+    for (const pending_check& p : pending_) until = std::min(until, p.due);
+    std::deque<read_message> batch = take_batch(until);
+    // A request cancelled before it is served is answered as cancelled.
+    std::set<std::string> cancelled;
+    for (const read_message& m : batch) {
+      if (m.what == read_message::kind::message &&
+          method_of(m.body) == "$/cancelRequest" && m.body.contains("params") &&
+          m.body["params"].is_object() && m.body["params"].contains("id")) {
+        cancelled.insert(id_key(m.body["params"]["id"]));
+      }
+    }
+    for (const read_message& m : batch) {
+      if (m.what == read_message::kind::end) {
+        exited_ = true;
+        break;
+      }
+      handle(m, cancelled);
+      if (exited_) break;
+    }
+    if (!exited_) run_due_checks();
+  }
+  return shut_down_ ? 0 : 1;
+}
+
+void server::handle(const read_message& m,
+                    const std::set<std::string>& cancelled) {
+  if (m.what == read_message::kind::malformed) {
+    log("malformed message: " + m.error);
+    send(make_error(nullptr, parse_error, m.error));
+    return;
+  }
+  const json& b = m.body;
+  if (!b.is_object() || b.value("jsonrpc", json()) != "2.0") {
+    const json id = b.is_object() && b.contains("id") ? b["id"] : json();
+    send(make_error(id, invalid_request, "not a JSON-RPC 2.0 message"));
+    return;
+  }
+  if (!b.contains("method")) return;  // an answer to no request of ours
+  const bool is_request = b.contains("id");
+  if (!b["method"].is_string() ||
+      (is_request && !b["id"].is_number_integer() && !b["id"].is_string())) {
+    send(make_error(is_request ? b["id"] : json(), invalid_request,
+                    "a message needs a method name and a number or string id"));
+    return;
+  }
+  const std::string method = b["method"];
+  const json params = b.contains("params") ? b["params"] : json::object();
+  if (!is_request) {
+    try {
+      handle_notification(method, params);
+    } catch (const std::exception& e) {
+      log(method + ": " + e.what());
+    }
+    return;
+  }
+  const json& id = b["id"];
+  if (cancelled.count(id_key(id)) > 0) {
+    send(make_error(id, request_cancelled, "cancelled"));
+    return;
+  }
+  handle_request(id, method, params);
+}
+
+void server::handle_request(const json& id, const std::string& method,
+                            const json& params) {
+  if (shut_down_) {
+    send(make_error(id, invalid_request, "the server is shut down"));
+    return;
+  }
+  if (!initialized_ && method != "initialize") {
+    send(make_error(id, server_not_initialized, "not initialized"));
+    return;
+  }
+  if (initialized_ && method == "initialize") {
+    send(make_error(id, invalid_request, "already initialized"));
+    return;
+  }
+  try {
+    json result;
+    if (method == "initialize") {
+      result = initialize(params);
+    } else if (method == "shutdown") {
+      shut_down_ = true;
+    } else if (method == "textDocument/hover") {
+      result = hover(params);
+    } else if (method == "textDocument/completion") {
+      result = completion(params);
+    } else if (method == "textDocument/documentSymbol") {
+      result = symbols(params);
+    } else if (method == "textDocument/formatting") {
+      result = formatting(params);
+    } else if (method == "textDocument/codeAction") {
+      result = code_action(params);
+    } else if (method == "textDocument/definition") {
+      result = definition(params);
+    } else {
+      send(make_error(id, method_not_found, "no method " + method));
+      return;
+    }
+    send(make_response(id, std::move(result)));
+  } catch (const json::exception& e) {
+    send(make_error(id, invalid_params, e.what()));
+  }
+}
+
+void server::handle_notification(const std::string& method,
+                                 const json& params) {
+  if (method == "exit") {
+    exited_ = true;
+    return;
+  }
+  if (!initialized_ || shut_down_) return;
+  if (method == "textDocument/didOpen") {
+    did_open(params);
+  } else if (method == "textDocument/didChange") {
+    did_change(params);
+  } else if (method == "textDocument/didClose") {
+    did_close(params);
+  } else if (method == "textDocument/didSave") {
+    const std::string path =
+        path_of_uri(params.at("textDocument").at("uri").get<std::string>());
+    if (!documents_.count(path)) schedule(path);
+  } else if (method == "workspace/didChangeConfiguration") {
+    configure(params.value("settings", json::object()));
+  }
+}
+
+json server::initialize(const json& params) {
+  initialized_ = true;
+  std::string root;
+  if (params.contains("rootUri") && params["rootUri"].is_string()) {
+    root = path_of_uri(params["rootUri"].get<std::string>());
+  } else if (params.contains("rootPath") && params["rootPath"].is_string()) {
+    root = params["rootPath"];
+  }
+  pairs_ = pair_finder(root);
+  if (!pairs_.problem().empty()) log(pairs_.problem());
+  if (params.contains("initializationOptions")) {
+    configure(params["initializationOptions"]);
+  }
+  return {
+      {"capabilities",
+       {{"textDocumentSync",
+         {{"openClose", true}, {"change", sync_incremental}, {"save", true}}},
+        {"hoverProvider", true},
+        {"completionProvider", {{"triggerCharacters", json::array()}}},
+        {"documentSymbolProvider", true},
+        {"documentFormattingProvider", true},
+        {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
+        {"definitionProvider", true}}},
+      {"serverInfo", {{"name", "scenario lsp"}}}};
+}
+
+// {"warnings": ["no-signal-spacing", "error"]}: the -W switches' values, at
+// the top or under "scenario".
+void server::configure(const json& settings) {
+  const json* s = &settings;
+  if (settings.is_object() && settings.contains("scenario")) {
+    s = &settings["scenario"];
+  }
+  if (!s->is_object() || !s->contains("warnings")) return;
+  warning_options o;
+  for (const json& w : (*s)["warnings"]) {
+    std::string why;
+    if (!w.is_string() ||
+        !apply_warning_switch(o, w.get<std::string>(), &why)) {
+      log("warning switch " + w.dump() + ": " + why);
+      send(make_notification(
+          "window/showMessage",
+          {{"type", 2}, {"message", "scenario: -W" + w.dump() + ": " + why}}));
+    }
+  }
+  warnings_ = std::move(o);
+  schedule_all();
+}
+
+void server::did_open(const json& params) {
+  const json& td = params.at("textDocument");
+  document d;
+  d.uri = td.at("uri").get<std::string>();
+  d.path = path_of_uri(d.uri);
+  if (d.path.empty()) d.path = d.uri;
+  d.version = td.value("version", 0);
+  d.text = td.at("text").get<std::string>();
+  const std::string path = d.path;
+  documents_[path] = std::move(d);
+  schedule(path);
+}
+
+void server::did_change(const json& params) {
+  document* d = find(params.at("textDocument"));
+  if (d == nullptr) return;
+  for (const json& c : params.at("contentChanges")) {
+    if (c.contains("range")) {
+      apply_edit(d->text, range_param(c["range"]),
+                 c.at("text").get<std::string>());
+    } else {
+      d->text = c.at("text").get<std::string>();
+    }
+  }
+  d->version = params["textDocument"].value("version", d->version + 1);
+  schedule(d->path);
+}
+
+void server::did_close(const json& params) {
+  document* d = find(params.at("textDocument"));
+  if (d == nullptr) return;
+  const std::string path = d->path;
+  const std::string uri = d->uri;
+  documents_.erase(path);
+  analyses_.erase(path);
+  // The file on disk is what counts now for its partner.
+  schedule(path);
+  send(make_notification("textDocument/publishDiagnostics",
+                         {{"uri", uri}, {"diagnostics", json::array()}}));
+}
+
+document* server::find(const json& text_document) {
+  std::string path = path_of_uri(text_document.at("uri").get<std::string>());
+  if (path.empty()) path = text_document["uri"].get<std::string>();
+  const auto it = documents_.find(path);
+  return it == documents_.end() ? nullptr : &it->second;
+}
+
+std::vector<fs::path> server::open_paths() const {
+  std::vector<fs::path> v;
+  for (const auto& [path, d] : documents_) v.emplace_back(path);
+  return v;
+}
+
+std::vector<description_pair> server::pairs_of(const std::string& path) const {
+  bool train_text = false;
+  const auto it = documents_.find(path);
+  if (it != documents_.end()) {
+    train_text = looks_like_train(it->second.text);
+  } else {
+    const description_text t = load_description(path);
+    train_text = t.text && looks_like_train(*t.text);
+  }
+  return pairs_.pairs_of(path, train_text, open_paths());
+}
+
+void server::schedule(const std::string& path) {
+  const clock::time_point due = clock::now() + options_.debounce;
+  for (const description_pair& p : pairs_of(path)) {
+    const auto it = std::find_if(pending_.begin(), pending_.end(),
+                                 [&](const auto& c) { return c.pair == p; });
+    if (it != pending_.end()) {
+      it->due = due;
+    } else {
+      pending_.push_back({p, due});
+    }
+  }
+}
+
+void server::schedule_all() {
+  std::vector<std::string> paths;
+  for (const auto& [path, d] : documents_) paths.push_back(path);
+  for (const std::string& p : paths) schedule(p);
+}
+
+void server::run_due_checks() {
+  const clock::time_point now = clock::now();
+  std::vector<description_pair> due;
+  std::erase_if(pending_, [&](const pending_check& c) {
+    if (c.due > now) return false;
+    due.push_back(c.pair);
+    return true;
+  });
+  for (const description_pair& p : due) check_pair(p, true);
+}
+
+bool server::change_queued_for(const description_pair& pair) {
+  std::lock_guard lock(input_->mutex);
+  for (const read_message& m : input_->messages) {
+    if (m.what != read_message::kind::message) continue;
+    const std::string method = method_of(m.body);
+    if (!method.starts_with("textDocument/did") ||
+        method == "textDocument/didSave") {
+      continue;
+    }
+    try {
+      const std::string path = path_of_uri(
+          m.body.at("params").at("textDocument").at("uri").get<std::string>());
+      if (path == pair.line || path == pair.train) return true;
+    } catch (const json::exception&) {
+    }
+  }
+  return false;
+}
+
+description_text server::text_of(const fs::path& p,
+                                 std::vector<unencodable_char>* bad) const {
+  const auto it = documents_.find(p.string());
+  if (it == documents_.end()) return load_description(p);
+  return {p.string(), it->second.text_8bit(bad), {}};
+}
+
+void server::check_pair(const description_pair& pair, bool publish) {
+  const auto version_of = [&](const fs::path& p) {
+    const auto it = documents_.find(p.string());
+    return it == documents_.end() ? -1 : it->second.version;
+  };
+  const int line_version = version_of(pair.line);
+  const int train_version = version_of(pair.train);
+  std::vector<unencodable_char> line_bad;
+  std::vector<unencodable_char> train_bad;
+  description_text linea = text_of(pair.line, &line_bad);
+  description_text treno;
+  if (pair.train.empty()) {
+    treno.file = pair.line.string() + " (no train)";
+  } else {
+    treno = text_of(pair.train, &train_bad);
+  }
+  std::vector<record_as_read> records;
+  check_result r;
+  if (pair.line.empty()) {
+    finding f;
+    f.code = 101;
+    f.message =
+        "no line description pairs with this train: name it ROUTE_linea.txt "
+        "next to it, or list the pair in scenario-pairs.json";
+    f.file = treno.file;
+    f.at = {1, 1, 0, {}};
+    r.findings.push_back(f);
+  } else {
+    r = check_descriptions(linea, treno, warnings_, {.records = &records});
+  }
+  if (options_.after_check) options_.after_check();
+  if (publish && change_queued_for(pair)) {
+    log("a check of " + pair.line.string() + " is dropped: its text changed");
+    return;
+  }
+  if (version_of(pair.line) != line_version ||
+      version_of(pair.train) != train_version) {
+    return;
+  }
+
+  const auto fill = [&](const fs::path& path, description in,
+                        description_text& t,
+                        const std::vector<unencodable_char>& bad, int version) {
+    checked& c = analyses_[path.string()];
+    c.version = version;
+    c.a = analysis{};
+    c.a.in = in;
+    c.a.text = std::move(t.text).value_or("");
+    for (const record_as_read& rec : records) {
+      if (rec.in != in) continue;
+      c.a.records.push_back(rec);
+    }
+    for (const record_as_read& rec : records) {
+      if (rec.kind == record_kind::line_length && rec.accepted) {
+        c.a.line_length_m = rec.number(0);
+      }
+    }
+    for (const finding& f : r.findings) {
+      const bool ours =
+          f.file == t.file || (in == description::line &&
+                               f.file != treno.file && !pair.line.empty());
+      if (!ours) continue;
+      finding g = f;
+      if (f.file != t.file) g.at = {};
+      c.a.findings.push_back(std::move(g));
+    }
+    if (!publish) return;
+    json diagnostics;
+    json params;
+    const auto it = documents_.find(path.string());
+    if (it != documents_.end()) {
+      diagnostics = diagnostics_json(c.a, bad, it->second.text);
+      params = {{"uri", it->second.uri}, {"version", it->second.version}};
+    } else {
+      diagnostics = diagnostics_json(c.a, {}, {});
+      params = {{"uri", uri_of_path(path.string())}};
+    }
+    params["diagnostics"] = std::move(diagnostics);
+    send(make_notification("textDocument/publishDiagnostics", params));
+  };
+  // A line with several trains shows what its first pair finds.
+  if (!pair.line.empty()) {
+    const std::vector<description_pair> of_line = pairs_of(pair.line.string());
+    if (of_line.empty() || of_line.front() == pair) {
+      fill(pair.line, description::line, linea, line_bad, line_version);
+    }
+  }
+  if (!pair.train.empty()) {
+    fill(pair.train, description::train, treno, train_bad, train_version);
+  }
+}
+
+const analysis& server::analysis_of(const document& d) {
+  auto it = analyses_.find(d.path);
+  if (it == analyses_.end() || it->second.version != d.version) {
+    for (const description_pair& p : pairs_of(d.path)) check_pair(p, false);
+    it = analyses_.find(d.path);
+    if (it == analyses_.end()) {
+      // No pair showed what it finds here: its text alone.
+      checked& c = analyses_[d.path];
+      c.version = d.version;
+      c.a.text = d.text_8bit(nullptr);
+      return c.a;
+    }
+  }
+  return it->second.a;
+}
+
+json server::hover(const json& params) {
+  document* d = find(params.at("textDocument"));
+  if (d == nullptr) return nullptr;
+  return hover_at(analysis_of(*d), position_param(params.at("position")));
+}
+
+json server::completion(const json& params) {
+  document* d = find(params.at("textDocument"));
+  if (d == nullptr) return nullptr;
+  return completion_at(analysis_of(*d), position_param(params.at("position")));
+}
+
+json server::symbols(const json& params) {
+  document* d = find(params.at("textDocument"));
+  if (d == nullptr) return json::array();
+  return document_symbols(analysis_of(*d));
+}
+
+json server::formatting(const json& params) {
+  document* d = find(params.at("textDocument"));
+  if (d == nullptr) return json::array();
+  const std::string bytes = d->text_8bit(nullptr);
+  const std::string formatted = format_description(bytes);
+  if (formatted == bytes) return json::array();
+  const text_range whole{{0, 0}, position_of(d->text, d->text.size())};
+  return json::array({{{"range", range_json(whole)},
+                       {"newText", to_editor_text(*d, formatted)}}});
+}
+
+json server::code_action(const json& params) {
+  document* d = find(params.at("textDocument"));
+  if (d == nullptr) return json::array();
+  return code_actions(analysis_of(*d), d->uri, range_param(params.at("range")));
+}
+
+json server::definition(const json& params) {
+  document* d = find(params.at("textDocument"));
+  if (d == nullptr) return nullptr;
+  json out = json::array();
+  for (const text_range& r :
+       definition_at(analysis_of(*d), position_param(params.at("position")))) {
+    out.push_back({{"uri", d->uri}, {"range", range_json(r)}});
+  }
+  return out;
+}
+
+void server::send(const json& message) { write_message(out_, message); }
+
+void server::log(const std::string& line) {
+  log_ << "scenario lsp: " << line << '\n';
+  log_.flush();
+}
+
+}  // namespace scenario::editing

@@ -1,0 +1,215 @@
+#include "editing/features.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "checking/check.h"
+#include "editing/document.h"
+
+namespace scenario::editing {
+namespace {
+
+// A small pair: a tunnel board that states the wrong length, a station past
+// the line's end and a repeated adhesion record, each a fixable warning.
+const char* const small_line =
+    "[generale]\r\n"                                                      // 0
+    "lunghezza percorso,    5000\r\n"                                     // 1
+    "[montagne]\r\n"                                                      // 2
+    "montagna,   1000,  1400,  12\r\n"                                    // 3
+    "[indicazioni]\r\n"                                                   // 4
+    "cartello_indicatore,  950,   (GALLERIA )(VALDORMIA)(m.550    )\r\n"  // 5
+    "[fine]\r\n";
+const char* const small_train =
+    "[generale]\r\n"             // 0
+    "numero vetture,    7\r\n"   // 1
+    "[aderenze]\r\n"             // 2
+    "aderenza,   0,    100\r\n"  // 3
+    "aderenza,   0,    100\r\n"  // 4
+    "[stazioni]\r\n"             // 5
+    "stazione,     200, 12,  700,  1, 1, 1,  4,1,0,  2,1,1,    1,   7, 5, "
+    "0, TARVENA\r\n"  // 6
+    "stazione,    5100, 12,  300,  0, 0, 0,  0,0,0,  0,0,0,    0,   8,12, "
+    "0, CITT\xC0\r\n"                                          // 7
+    "[segnali]\r\n"                                            // 8
+    "segnale,    2400,   1, 4, 1,  0, 0,    0,  0,0,0, 0\r\n"  // 9
+    "[fine]\r\n";
+
+analysis analyse(const std::string& line, const std::string& train,
+                 description in) {
+  std::vector<record_as_read> records;
+  const description_text l{"line.txt", line, {}};
+  const description_text t{"train.txt", train, {}};
+  const check_result r = check_descriptions(l, t, {}, {.records = &records});
+  analysis a;
+  a.in = in;
+  a.text = in == description::line ? line : train;
+  for (const record_as_read& rec : records) {
+    if (rec.in == in) a.records.push_back(rec);
+    if (rec.kind == record_kind::line_length) a.line_length_m = rec.number(0);
+  }
+  for (const finding& f : r.findings) {
+    if (f.file == (in == description::line ? l.file : t.file)) {
+      a.findings.push_back(f);
+    }
+  }
+  return a;
+}
+
+std::string hover_text(const analysis& a, int line, int character) {
+  const json h = hover_at(a, {line, character});
+  return h.is_null() ? "" : h["contents"]["value"].get<std::string>();
+}
+
+bool has_warning(const analysis& a, const std::string& name) {
+  for (const finding& f : a.findings) {
+    if (f.warning == name) return true;
+  }
+  return false;
+}
+
+TEST(features_hover, a_field_shows_its_name_meaning_unit_and_value) {
+  const analysis train = analyse(small_line, small_train, description::train);
+  const struct {
+    int line, character;
+    std::vector<std::string> parts;
+  } cases[] = {
+      // A signal's position: metres, kilometres and the cell it claims.
+      {9, 13, {"**posizione** (m)", "2400 m", "2+400", "cell 49"}},
+      // A station's length, a plain number with its unit.
+      {6, 25, {"**lunghezza** (m)", "700 m"}},
+      // A station's name, read as 8-bit text and shown as UTF-8.
+      {7, 76, {"**nome**", "\"CITT\xC3\x80\""}},
+      // The key: the record's fields in order, then the object itself.
+      {9, 2, {"**segnale**", "posizione (m), sx, s1", "**signal** at 2+400"}},
+      {6, 3, {"station TARVENA", "0+200", "07:05:00", "the train stops"}},
+      // The general block by its commas.
+      {1, 20, {"**vetture**", "number of cars"}},
+  };
+  for (const auto& c : cases) {
+    const std::string text = hover_text(train, c.line, c.character);
+    for (const std::string& part : c.parts) {
+      EXPECT_NE(text.find(part), std::string::npos)
+          << c.line << ":" << c.character << " lacks " << part << " in "
+          << text;
+    }
+  }
+  EXPECT_EQ(hover_text(train, 8, 3), "");  // a section head
+}
+
+TEST(features_hover, a_tunnel_shows_its_span_and_the_name_its_board_gives) {
+  const analysis line = analyse(small_line, small_train, description::line);
+  const std::string text = hover_text(line, 3, 2);
+  EXPECT_NE(text.find("**tunnel** 1+000 to 1+400, 400 m, kind 2 with tunnel "
+                      "markers"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("named VALDORMIA"), std::string::npos) << text;
+}
+
+TEST(features_completion, offers_the_keys_of_the_section_as_named_snippets) {
+  const analysis train = analyse(small_line, small_train, description::train);
+  const json items = completion_at(train, {9, 0})["items"];  // in [segnali]
+  std::vector<std::string> labels;
+  for (const json& i : items) labels.push_back(i["label"]);
+  EXPECT_EQ(labels, (std::vector<std::string>{"segnale", "abbattimento"}));
+  EXPECT_EQ(items[0]["insertText"],
+            "segnale, ${1:posizione}, ${2:sx}, ${3:s1}, ${4:s2}, ${5:s3}, "
+            "${6:rapp}, ${7:dx}, ${8:d1}, ${9:d2}, ${10:d3}, ${11:tempo}");
+  EXPECT_EQ(items[0]["insertTextFormat"], 2);
+  const json in_stations = completion_at(train, {6, 0})["items"];
+  ASSERT_EQ(in_stations.size(), 1u);
+  // Sixteen numbers and the name: seventeen placeholders.
+  const std::string s = in_stations[0]["insertText"];
+  EXPECT_NE(s.find("${17:nome}"), std::string::npos) << s;
+  const analysis line = analyse(small_line, small_train, description::line);
+  EXPECT_EQ(completion_at(line, {3, 0})["items"][0]["insertText"],
+            "montagna, ${1:inizio}, ${2:fine}, ${3:tipo}");
+}
+
+TEST(features_outline, sections_hold_their_objects_named_with_kilometres) {
+  const analysis train = analyse(small_line, small_train, description::train);
+  const json s = document_symbols(train);
+  ASSERT_EQ(s.size(), 5u);
+  EXPECT_EQ(s[2]["name"], "[stazioni]");
+  ASSERT_EQ(s[2]["children"].size(), 2u);
+  EXPECT_EQ(s[2]["children"][0]["name"], "TARVENA 0+200");
+  EXPECT_EQ(s[2]["children"][1]["name"], "CITT\xC3\x80 5+100");
+  EXPECT_EQ(s[2]["range"]["start"]["line"], 5);
+  EXPECT_EQ(s[2]["range"]["end"]["line"], 7);
+  EXPECT_EQ(s[3]["children"][0]["name"], "signal 2+400");
+  const json l =
+      document_symbols(analyse(small_line, small_train, description::line));
+  EXPECT_EQ(l[1]["children"][0]["name"], "tunnel 1+000 to 1+400");
+  EXPECT_EQ(l[2]["children"][0]["name"],
+            "board 0+950 (GALLERIA )(VALDORMIA)(m.550    )");
+}
+
+// Applies a quick fix's edits (ASCII text: UTF-16 units are bytes).
+std::string apply_fix(std::string text, const json& action,
+                      const std::string& uri) {
+  const json& edits = action["edit"]["changes"][uri];
+  // From the last to the first, so earlier ranges stay valid.
+  for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
+    const json& r = (*it)["range"];
+    apply_edit(text,
+               {{r["start"]["line"], r["start"]["character"]},
+                {r["end"]["line"], r["end"]["character"]}},
+               (*it)["newText"].get<std::string>());
+  }
+  return text;
+}
+
+TEST(features_quick_fix, each_fix_removes_its_warning) {
+  const struct {
+    std::string warning;
+    description in;
+    int line;
+    std::string title;
+  } cases[] = {
+      {"tunnel-board", description::line, 5,
+       "State the tunnel's length: m.400"},
+      {"beyond-line", description::train, 7,
+       "Move the record back inside the line"},
+      {"duplicate-record", description::train, 4, "Remove the repeated record"},
+  };
+  for (const auto& c : cases) {
+    const analysis before = analyse(small_line, small_train, c.in);
+    ASSERT_TRUE(has_warning(before, c.warning)) << c.warning;
+    const json actions =
+        code_actions(before, "file:///x", {{c.line, 0}, {c.line, 0}});
+    ASSERT_EQ(actions.size(), 1u) << c.warning << actions.dump();
+    EXPECT_EQ(actions[0]["title"], c.title);
+    EXPECT_EQ(actions[0]["kind"], "quickfix");
+    EXPECT_EQ(actions[0]["diagnostics"][0]["code"], c.warning);
+    const std::string fixed = apply_fix(before.text, actions[0], "file:///x");
+    const bool line = c.in == description::line;
+    const analysis after =
+        analyse(line ? fixed : small_line, line ? small_train : fixed, c.in);
+    EXPECT_FALSE(has_warning(after, c.warning)) << c.warning << "\n" << fixed;
+    EXPECT_EQ(after.findings.size() + 1, before.findings.size()) << fixed;
+  }
+}
+
+TEST(features_quick_fix, none_is_offered_where_the_fix_is_not_plain) {
+  // A tunnel board with no tunnel after it: which length is meant?
+  std::string line = small_line;
+  line.replace(line.find("montagna,   1000"), 16, "montagna,   3000");
+  const analysis a = analyse(line, small_train, description::line);
+  ASSERT_TRUE(has_warning(a, "tunnel-board"));
+  EXPECT_TRUE(code_actions(a, "file:///x", {{5, 0}, {5, 0}}).empty());
+}
+
+TEST(features_definition, a_tunnel_board_leads_to_its_tunnel_and_back) {
+  const analysis line = analyse(small_line, small_train, description::line);
+  const std::vector<text_range> to_tunnel = definition_at(line, {5, 25});
+  ASSERT_EQ(to_tunnel.size(), 1u);
+  EXPECT_EQ(to_tunnel[0].start, (text_position{3, 0}));
+  const std::vector<text_range> to_board = definition_at(line, {3, 14});
+  ASSERT_EQ(to_board.size(), 1u);
+  EXPECT_EQ(to_board[0].start, (text_position{5, 0}));
+  EXPECT_TRUE(definition_at(line, {1, 3}).empty());
+}
+
+}  // namespace
+}  // namespace scenario::editing

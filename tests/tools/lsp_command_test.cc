@@ -1,0 +1,158 @@
+// `scenario lsp` as an editor runs it: a child process spoken to through
+// real pipes. Framing, lifecycle and exit statuses, malformed input, and
+// the diagnostics of an edit.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "testing/lsp_client.h"
+#include "testing/lsp_fixture.h"
+
+namespace scenario::testing {
+namespace {
+
+json message(int id, const std::string& method, json params = json::object()) {
+  return {{"jsonrpc", "2.0"},
+          {"id", id},
+          {"method", method},
+          {"params", std::move(params)}};
+}
+
+const json exit_notification = {{"jsonrpc", "2.0"}, {"method", "exit"}};
+
+TEST(lsp_command, a_message_split_across_writes_and_two_in_one_write_are_read) {
+  lsp_client c(SCENARIO_TOOL_PATH);
+  const std::string init = frame_of(message(1, "initialize"));
+  // Cut inside the header and inside the body, with pauses between.
+  c.write_raw(init.substr(0, 7));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  c.write_raw(init.substr(7, 30));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  c.write_raw(init.substr(37));
+  const json a = c.answer(1);
+  EXPECT_TRUE(a["result"]["capabilities"]["hoverProvider"]) << a.dump();
+  EXPECT_EQ(a["result"]["capabilities"]["textDocumentSync"]["change"], 2);
+  c.write_raw(frame_of(message(2, "textDocument/documentSymbol",
+                               {{"textDocument", {{"uri", "file:///none"}}}})) +
+              frame_of(message(3, "shutdown")));
+  EXPECT_EQ(c.answer(2)["result"], json::array());
+  EXPECT_TRUE(c.answer(3).contains("result"));
+  c.send(exit_notification);
+  EXPECT_EQ(c.wait(), 0);
+}
+
+TEST(lsp_command, exits_0_after_shutdown_and_1_without) {
+  const struct {
+    const char* name;
+    bool shutdown;
+    bool exit;
+    int status;
+  } cases[] = {
+      {"shutdown, exit", true, true, 0},
+      {"exit alone", false, true, 1},
+      {"end of input alone", false, false, 1},
+      {"shutdown, end of input", true, false, 0},
+  };
+  for (const auto& k : cases) {
+    lsp_client c(SCENARIO_TOOL_PATH);
+    c.initialize();
+    if (k.shutdown) {
+      c.request(5, "shutdown", nullptr);
+      EXPECT_EQ(c.answer(5)["result"], nullptr) << k.name;
+      // Nothing but exit is served after shutdown.
+      c.request(6, "textDocument/hover", json::object());
+      EXPECT_EQ(c.answer(6)["error"]["code"], -32600) << k.name;
+    }
+    if (k.exit) {
+      c.send(exit_notification);
+    } else {
+      c.close_input();
+    }
+    EXPECT_EQ(c.wait(), k.status) << k.name;
+  }
+}
+
+TEST(lsp_command, malformed_messages_get_errors_and_serving_goes_on) {
+  lsp_client c(SCENARIO_TOOL_PATH);
+  c.request(1, "textDocument/hover", json::object());
+  EXPECT_EQ(c.answer(1)["error"]["code"], -32002);  // before initialize
+  c.initialize();
+  const struct {
+    std::string bytes;
+    json id;
+    int code;
+  } cases[] = {
+      {frame_of(message(3, "initialize")), 3, -32600},
+      {"Content-Length: 8\r\n\r\n{\"jsonrp", nullptr, -32700},
+      {"Content-Type: text\r\n\r\n", nullptr, -32700},
+      {"Content-Length: many\r\n\r\n", nullptr, -32700},
+      {frame_of(json::array({1, 2})), nullptr, -32600},
+      {frame_of({{"jsonrpc", "1.0"}, {"id", 4}, {"method", "shutdown"}}), 4,
+       -32600},
+      {frame_of({{"jsonrpc", "2.0"}, {"id", {{"a", 1}}}, {"method", "x"}}),
+       {{"a", 1}},
+       -32600},
+      {frame_of({{"jsonrpc", "2.0"}, {"id", 5}, {"method", 12}}), 5, -32600},
+      {frame_of(message(6, "no/such/method")), 6, -32601},
+      {frame_of(message(7, "textDocument/hover", {{"position", 3}})), 7,
+       -32602},
+      {frame_of(
+           message(8, "textDocument/hover", {{"textDocument", {{"uri", 9}}}})),
+       8, -32602},
+  };
+  for (const auto& k : cases) {
+    c.write_raw(k.bytes);
+    const std::optional<json> m = c.next();
+    ASSERT_TRUE(m) << k.bytes;
+    EXPECT_EQ((*m)["id"], k.id) << k.bytes;
+    EXPECT_EQ((*m)["error"]["code"], k.code) << k.bytes << "\n" << m->dump();
+  }
+  // Notifications that cannot be served are dropped without an answer.
+  c.notify("textDocument/didChange", {{"textDocument", 1}});
+  c.notify("no/such/notification", json::object());
+  c.request(9, "shutdown", nullptr);
+  const json a = c.answer(9);
+  EXPECT_TRUE(a.contains("result")) << a.dump();
+  EXPECT_TRUE(c.skipped.empty());
+  c.send(exit_notification);
+  EXPECT_EQ(c.wait(), 0);
+}
+
+TEST(lsp_command, an_incremental_edit_after_an_accented_name_is_checked) {
+  build_pair_files f;
+  lsp_client c(SCENARIO_TOOL_PATH);
+  c.initialize({{"rootUri", "file://" + f.dir.path().string()}});
+  // An accented station name, then a signal line edited after it.
+  std::string text = f.train_text;
+  text.replace(text.find("BRENOLA"), 7, "BREN\xC3\x93LA \xC3\xA8");
+  open_document(c, f.train_uri, text);
+  json d = c.diagnostics_for(f.train_uri);
+  EXPECT_TRUE(with_code(d, 16).empty());
+  const int brenola = line_starting(text, "stazione,    6900,");
+  const int signal = line_starting(text, "segnale,    4900,");
+  change_document(c, f.train_uri, 2, signal, 12, 16, "2400");
+  d = c.diagnostics_for(f.train_uri);
+  EXPECT_EQ(d["version"], 2);
+  const json occupied = with_code(d, 16);
+  ASSERT_EQ(occupied.size(), 1u) << d.dump();
+  EXPECT_EQ(occupied[0]["range"]["start"],
+            json({{"line", signal}, {"character", 12}}));
+  // A hover after the "Ó" of the name finds the name's field (UTF-16
+  // column 78 is byte 79 of the UTF-8 line) and reads it back as UTF-8.
+  c.request(4, "textDocument/hover",
+            {{"textDocument", {{"uri", f.train_uri}}},
+             {"position", {{"line", brenola}, {"character", 78}}}});
+  const json h = c.answer(4);
+  EXPECT_NE(h.dump().find("BREN\xC3\x93LA \xC3\xA8"), std::string::npos)
+      << h.dump();
+  c.request(5, "shutdown", nullptr);
+  c.answer(5);
+  c.send(exit_notification);
+  EXPECT_EQ(c.wait(), 0);
+}
+
+}  // namespace
+}  // namespace scenario::testing
