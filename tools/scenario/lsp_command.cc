@@ -38,7 +38,7 @@ command add_lsp_command(CLI::App& tool) {
       "formatting, quick fixes and tunnel navigation");
   app->footer(
       "Exit status: 0 after the client's shutdown and exit, 1 when the input "
-      "ends or exit comes without shutdown.");
+      "ends or exit comes without shutdown; 64 bad arguments.");
   auto debounce_ms = std::make_shared<int>(150);
   app->add_option("--debounce-ms", *debounce_ms,
                   "how long after the last edit a pair is checked")
