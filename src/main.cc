@@ -2,12 +2,14 @@
 // program's own directory, compiles it and writes the simulator's files.
 #include <iostream>
 
+#include "run/console.h"
 #include "run/run.h"
 #include "run/window.h"
 
 // One run at a time writes into the folder: a second one waits for the
 // first, then runs.
 int main() {
+  scenario::keep_stream_bytes();
   const auto dir = scenario::program_directory();
   const auto outputs = scenario::run_outputs(dir, scenario::build_percorso,
                                              scenario::build_treno);

@@ -149,12 +149,4 @@ std::vector<std::filesystem::path> run_outputs(const std::filesystem::path& dir,
   return files;
 }
 
-std::filesystem::path program_directory() {
-  std::error_code ec;
-  std::filesystem::path exe =
-      std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return std::filesystem::current_path();
-  return exe.parent_path();
-}
-
 }  // namespace scenario

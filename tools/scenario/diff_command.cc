@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "arguments.h"
 #include "commands.h"
 #include "decoding/decoder.h"
 #include "decoding/diff.h"
@@ -25,7 +26,8 @@ struct diff_arguments {
   bool all = false;
 };
 
-decode_result read_scenario(const diff_arguments& args, const std::string& dir,
+decode_result read_scenario(const diff_arguments& args,
+                            const std::filesystem::path& dir,
                             scenario_model& m) {
   // A run writing into the folder is waited for, and said so once.
   const reader_wait wait{.wait = std::chrono::seconds(60),
@@ -40,7 +42,7 @@ int run_diff(const diff_arguments& args) {
   scenario_model a;
   scenario_model b;
   for (const auto& [dir, m] : {std::pair{&args.dir_a, &a}, {&args.dir_b, &b}}) {
-    const decode_result r = read_scenario(args, *dir, *m);
+    const decode_result r = read_scenario(args, path_argument(*dir), *m);
     if (!r.ok()) {
       std::cerr << r.message << '\n';
       return r.status;

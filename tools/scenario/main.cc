@@ -4,24 +4,26 @@
 #include <iostream>
 #include <vector>
 
+#include "arguments.h"
 #include "commands.h"
+#include "run/console.h"
 
 int main(int argc, char** argv) {
   using namespace scenario::tool;
+  scenario::keep_stream_bytes();
   CLI::App app{
       "The scenario author's tool: compiles line and train descriptions into "
       "the simulator's binary files and reads compiled scenarios back.",
       "scenario"};
   app.require_subcommand(1);
   const std::vector<command> commands = {
-      add_compile_command(app),
-      add_inspect_command(app),
-      add_report_command(app),
-      add_diff_command(app),
+      add_compile_command(app), add_inspect_command(app),
+      add_report_command(app),  add_diff_command(app),
       add_check_command(app),
   };
   try {
-    app.parse(argc, argv);
+    utf8_arguments args(argc, argv);
+    app.parse(args.argc(), args.argv());
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "arguments.h"
 #include "commands.h"
 #include "compiler/compiler.h"
 #include "decoding/decoder.h"
@@ -32,8 +33,8 @@ struct report_arguments {
 int write(const scenario_model& m, const std::string& source,
           const std::string& output) {
   file_failure failure;
-  if (!drawing::write_page(drawing::render_report(m, {source}), output,
-                           &failure)) {
+  if (!drawing::write_page(drawing::render_report(m, {source}),
+                           path_argument(output), &failure)) {
     std::cerr << "error: " << failure.message() << '\n';
     return exit_file_system;
   }
@@ -41,7 +42,7 @@ int write(const scenario_model& m, const std::string& source,
 }
 
 int report_folder(const report_arguments& args) {
-  const std::filesystem::path dir = args.inputs[0];
+  const std::filesystem::path dir = path_argument(args.inputs[0]);
   // A run writing into the folder is waited for, and said so once.
   const reader_wait wait{.wait = std::chrono::seconds(60),
                          .notice = &std::cerr};
@@ -63,8 +64,9 @@ int report_descriptions(const report_arguments& args) {
   scenario_model m;
   m.percorso = args.route.value_or(build_percorso);
   m.treno = args.train.value_or(build_treno);
-  const int status = compile_in_memory(m, 1, load_description(args.inputs[0]),
-                                       load_description(args.inputs[1]));
+  const int status =
+      compile_in_memory(m, 1, load_description(path_argument(args.inputs[0])),
+                        load_description(path_argument(args.inputs[1])));
   report_diagnostics(m, std::cerr, /*file_name_only=*/false);
   const int written = write(m,
                             "the descriptions " + args.inputs[0] + " and " +
@@ -77,11 +79,12 @@ int run_report(const report_arguments& args) {
   std::error_code ec;
   std::vector<bool> is_dir;
   for (const std::string& in : args.inputs) {
-    is_dir.push_back(std::filesystem::is_directory(in, ec));
+    is_dir.push_back(std::filesystem::is_directory(path_argument(in), ec));
   }
   if (args.inputs.size() == 1) {
     if (!is_dir[0]) {
-      const bool there = std::filesystem::exists(args.inputs[0], ec);
+      const bool there =
+          std::filesystem::exists(path_argument(args.inputs[0]), ec);
       std::cerr << "scenario report: " << args.inputs[0]
                 << (there ? " is not a folder; give a folder of compiled "
                             "files, or a LINE and a TRAIN description"
