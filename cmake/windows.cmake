@@ -67,11 +67,12 @@ if(EXISTS ${googletest_source}/CMakeLists.txt)
   target_include_directories(scenario_windows_tests PRIVATE
                              ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(scenario_windows_tests PRIVATE scenario gtest gtest_main)
-  # The programs as the tests see them under Wine: the build's folder on
-  # drive Z:, which Wine maps to the Linux root.
+  # The tests find the programs beside themselves, so that the three can be
+  # copied anywhere together (scripts/test runs them from a folder of their
+  # own).
   target_compile_definitions(scenario_windows_tests PRIVATE
-    SCENARIO_BUILDER_PATH="Z:$<TARGET_FILE:scenario_builder>"
-    SCENARIO_TOOL_PATH="Z:$<TARGET_FILE:scenario_tool>"
+    "SCENARIO_BUILDER_PATH=scenario::testing::program_beside_tests(\"scenario_builder.exe\")"
+    "SCENARIO_TOOL_PATH=scenario::testing::program_beside_tests(\"scenario.exe\")"
     SARIF_MULTITOOL_PATH="")
   add_dependencies(scenario_windows_tests scenario_builder scenario_tool)
 endif()

@@ -60,6 +60,10 @@ process_result run_program(const std::vector<std::string>& argv,
 process_result run_program(const std::vector<std::string>& argv,
                            const process_options& options = {});
 
+// The program `name` in the folder of the running test program, where the
+// Windows tests find the programs they run (SCENARIO_TOOL_PATH and the like).
+std::string program_beside_tests(const std::string& name);
+
 }  // namespace scenario::testing
 
 #endif  // SCENARIO_TESTS_TESTING_PROCESS_H_

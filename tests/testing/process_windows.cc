@@ -135,6 +135,12 @@ std::string started_process::err_so_far() const {
   return read_file(streams_ / "err");
 }
 
+std::string program_beside_tests(const std::string& name) {
+  std::wstring self(MAX_PATH, L'\0');
+  self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
+  return (std::filesystem::path(self).parent_path() / name).string();
+}
+
 process_result run_program(const std::vector<std::string>& argv,
                            const process_options& options) {
   return started_process(argv, options).wait();
