@@ -8,6 +8,8 @@
 #include <string>
 #include <system_error>
 
+#include "run/arguments.h"
+#include "run/console.h"
 #include "run/run.h"
 #include "run/window.h"
 #include "version/version.h"
@@ -51,7 +53,8 @@ int main(int argc, char** argv) {
   app.add_option("DIR", named_dir,
                  "folder that receives the files (created when missing)");
   try {
-    app.parse(argc, argv);
+    scenario::utf8_arguments args(argc, argv);
+    app.parse(args.argc(), args.argv());
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForVersion& e) {
@@ -62,8 +65,9 @@ int main(int argc, char** argv) {
     return exit_usage;
   }
 
+  scenario::keep_stream_bytes();
   const auto program_dir = scenario::program_directory();
-  std::filesystem::path dir = named_dir;
+  std::filesystem::path dir = scenario::path_argument(named_dir);
   if (named_dir.empty()) {
     dir = scenario::default_output_directory(program_dir);
   } else {

@@ -1,6 +1,7 @@
 #include "checking/formats.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -24,15 +25,32 @@ std::string plural(int n, const char* word) {
   return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
 }
 
+#ifdef _WIN32
+constexpr bool windows_paths = true;
+#else
+constexpr bool windows_paths = false;
+#endif
+
 // A description's path as a URI reference: absolute paths as file URIs,
 // relative ones as relative references; bytes outside the unreserved set
-// (and '/') are percent-encoded.
-std::string path_uri(const std::string& path) {
+// (and '/') are percent-encoded. Windows paths have '\' as a separator too,
+// and a drive path C:\x is the URI file:///C:/x.
+std::string path_uri(std::string path) {
+  size_t drive_colon = std::string::npos;
+  if (windows_paths) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+        path[1] == ':' && path[2] == '/') {
+      path.insert(0, "/");
+      drive_colon = 2;
+    }
+  }
   std::string s = path.starts_with("/") ? "file://" : "";
-  for (unsigned char c : path) {
+  for (size_t i = 0; i < path.size(); ++i) {
+    const unsigned char c = path[i];
     const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
                        (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-                       c == '_' || c == '~' || c == '/';
+                       c == '_' || c == '~' || c == '/' || i == drive_colon;
     if (plain) {
       s += static_cast<char>(c);
     } else {

@@ -1,11 +1,6 @@
 #include "decoding/decoder.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <type_traits>
 #include <utility>
@@ -14,6 +9,7 @@
 #include "output/binary_files.h"
 #include "output/checksum.h"
 #include "output/format.h"
+#include "output/native_file.h"
 
 namespace scenario {
 namespace {
@@ -257,54 +253,49 @@ class input_file {
  public:
   input_file() = default;
   ~input_file() {
-    if (fd_ >= 0) ::close(fd_);
+    native::failure ignored;
+    if (file_ != native::no_file) native::close(file_, &ignored);
   }
   input_file(const input_file&) = delete;
   input_file& operator=(const input_file&) = delete;
 
-  // Opens `path`; errno tells why it failed.
+  // Opens `path`; failure() tells why it failed.
   bool open(const std::filesystem::path& path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) return false;
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) return false;
-    if (S_ISDIR(st.st_mode)) {
-      errno = EISDIR;
-      return false;
-    }
-    size_ = static_cast<size_t>(st.st_size);
-    return true;
+    uint64_t size = 0;
+    file_ = native::open_for_reading(path, &size, &why_);
+    size_ = static_cast<size_t>(size);
+    return file_ != native::no_file;
   }
   size_t size() const { return size_; }
+  const native::failure& failure() const { return why_; }
 
   // Reads up to `n` bytes; returns the count, 0 at the end, -1 on failure.
-  ssize_t read(char* p, size_t n) {
-    for (;;) {
-      const ssize_t got = ::read(fd_, p, n);
-      if (got >= 0 || errno != EINTR) return got;
-    }
+  int64_t read(char* p, size_t n) {
+    return native::read_some(file_, p, n, &why_);
   }
 
  private:
-  int fd_ = -1;
+  native::file_handle file_ = native::no_file;
   size_t size_ = 0;
+  native::failure why_;
 };
 
-decode_result cannot(const std::filesystem::path& path, const char* what) {
+decode_result cannot(const std::filesystem::path& path, const char* what,
+                     const input_file& in) {
   return {decode_missing,
-          path.string() + ": cannot " + what + ": " + std::strerror(errno)};
+          path.string() + ": cannot " + what + ": " + in.failure().reason};
 }
 
 decode_result read_whole(const std::filesystem::path& path,
                          std::string& bytes) {
   input_file in;
-  if (!in.open(path)) return cannot(path, "open");
+  if (!in.open(path)) return cannot(path, "open", in);
   bytes.resize(in.size());
   size_t got = 0;
   for (;;) {
     if (got == bytes.size()) bytes.resize(got + 4096 + got / 2);
-    const ssize_t n = in.read(bytes.data() + got, bytes.size() - got);
-    if (n < 0) return cannot(path, "read");
+    const int64_t n = in.read(bytes.data() + got, bytes.size() - got);
+    if (n < 0) return cannot(path, "read", in);
     if (n == 0) break;
     got += static_cast<size_t>(n);
   }
@@ -321,8 +312,8 @@ decode_result read_plan(input_file& in, const std::filesystem::path& path,
   std::vector<char> buffer(size_t{1} << 16);
   size_t filled = 0;
   for (;;) {
-    const ssize_t n = in.read(buffer.data() + filled, buffer.size() - filled);
-    if (n < 0) return cannot(path, "read");
+    const int64_t n = in.read(buffer.data() + filled, buffer.size() - filled);
+    if (n < 0) return cannot(path, "read", in);
     filled += static_cast<size_t>(n);
     const bool at_eof = n == 0;
     size_t used = 0;
@@ -527,8 +518,8 @@ decode_result decode_scenario(const std::filesystem::path& dir,
   if (in.open(linea)) {
     decode_result r = read_plan(in, linea, extended_length(voci), plan);
     if (!r.ok()) return r;
-  } else if (errno != ENOENT) {
-    return cannot(linea, "open");
+  } else if (!in.failure().missing) {
+    return cannot(linea, "open", in);
   }
 
   m.percorso = percorso;

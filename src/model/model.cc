@@ -1,29 +1,17 @@
 #include "model/model.h"
 
-#include <sys/mman.h>
-
 #include <cstring>
 #include <new>
 #include <utility>
+
+#include "model/zeroed_memory.h"
 
 namespace scenario {
 
 namespace {
 
+// Blocks come in whole huge pages, which the system may back as such.
 constexpr size_t huge_page_bytes = size_t{2} << 20;
-
-// Fresh zeroed memory from the system, in whole huge pages and marked for
-// them where the system offers them: a plan of a few megabytes then costs a
-// handful of page faults instead of one per 4 KiB.
-void* map_zeroed(size_t bytes) {
-  void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
-                 MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (p == MAP_FAILED) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-  madvise(p, bytes, MADV_HUGEPAGE);
-#endif
-  return p;
-}
 
 }  // namespace
 
@@ -43,7 +31,7 @@ void tracciato_t::create(int32_t last_metre) {
 }
 
 void tracciato_t::clear() {
-  if (block_ != nullptr) munmap(block_, block_bytes_);
+  if (block_ != nullptr) unmap_zeroed(block_, block_bytes_);
   block_ = nullptr;
   block_bytes_ = 0;
   size_ = 0;

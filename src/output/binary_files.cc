@@ -1,7 +1,5 @@
 #include "output/binary_files.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -10,6 +8,7 @@
 
 #include "output/checksum.h"
 #include "output/format.h"
+#include "output/native_file.h"
 
 namespace scenario {
 namespace {
@@ -65,10 +64,7 @@ bool failed(const replacement_file& out, file_failure* failure) {
 // A folder standing where a file goes would refuse the rename only after
 // the files before it were renamed; it is checked before any rename.
 bool target_is_a_folder(const replacement_file& out, file_failure* failure) {
-  struct stat st;
-  if (::lstat(out.target().c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    return false;
-  }
+  if (!native::is_folder(out.target())) return false;
   if (failure != nullptr) *failure = {out.target(), std::strerror(EISDIR)};
   return true;
 }

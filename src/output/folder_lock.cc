@@ -1,34 +1,29 @@
 #include "output/folder_lock.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <sstream>
 #include <thread>
 
 namespace scenario {
 
-folder_lock::folder_lock(folder_lock&& other) noexcept : fd_(other.fd_) {
-  other.fd_ = -1;
+folder_lock::folder_lock(folder_lock&& other) noexcept
+    : handle_(other.handle_) {
+  other.handle_ = native::no_file;
 }
 
 folder_lock& folder_lock::operator=(folder_lock&& other) noexcept {
   if (this != &other) {
     release();
-    fd_ = other.fd_;
-    other.fd_ = -1;
+    handle_ = other.handle_;
+    other.handle_ = native::no_file;
   }
   return *this;
 }
 
 void folder_lock::release() {
-  // Closing the descriptor drops the lock.
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  // Closing the handle drops the lock.
+  if (handle_ != native::no_file) native::close_folder_lock(handle_);
+  handle_ = native::no_file;
 }
 
 namespace {
@@ -39,10 +34,11 @@ std::string seconds_text(std::chrono::milliseconds wait) {
   return s.str();
 }
 
-lock_result failure(const std::filesystem::path& dir, int err) {
+lock_result failure(const std::filesystem::path& dir,
+                    const native::failure& why) {
   lock_result r;
   r.outcome = lock_outcome::failed;
-  r.message = "cannot lock " + dir.string() + ": " + std::strerror(err);
+  r.message = "cannot lock " + dir.string() + ": " + why.reason;
   return r;
 }
 
@@ -51,13 +47,13 @@ lock_result failure(const std::filesystem::path& dir, int err) {
 lock_result lock_folder(const std::filesystem::path& dir,
                         const lock_request& req) {
   using clock = std::chrono::steady_clock;
-  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return failure(dir, errno);
+  native::failure why;
+  const native::file_handle h = native::open_folder_lock(dir, &why);
+  if (h == native::no_file) return failure(dir, why);
   lock_result r;
-  r.lock = folder_lock(fd);
+  r.lock = folder_lock(h);
 
-  const int operation =
-      (req.mode == lock_mode::exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+  const bool exclusive = req.mode == lock_mode::exclusive;
   const clock::time_point deadline = clock::now() + req.wait;
   // The holder is usually another short run: poll often at first, then
   // less, never sleeping past the deadline.
@@ -65,12 +61,15 @@ lock_result lock_folder(const std::filesystem::path& dir,
   constexpr std::chrono::milliseconds longest_pause(25);
   bool told = false;
   for (;;) {
-    if (::flock(fd, operation) == 0) {
-      r.outcome = lock_outcome::held;
-      return r;
+    switch (native::try_lock(h, exclusive, &why)) {
+      case native::lock_attempt::held:
+        r.outcome = lock_outcome::held;
+        return r;
+      case native::lock_attempt::failed:
+        return failure(dir, why);
+      case native::lock_attempt::busy:
+        break;
     }
-    if (errno == EINTR) continue;
-    if (errno != EWOULDBLOCK) return failure(dir, errno);
     const clock::time_point now = clock::now();
     if (now >= deadline) break;
     if (!told && req.waiting_notice != nullptr) {

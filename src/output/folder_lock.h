@@ -1,7 +1,9 @@
 // The advisory lock of an output folder: one run writes into a folder at a
 // time (exclusive), and readers share it so that they never see a
-// half-replaced set of files. The lock is taken on the folder itself, so it
-// leaves nothing behind, and the kernel drops it when its holder dies.
+// half-replaced set of files. The system drops it when its holder dies. On
+// POSIX it is taken on the folder itself and leaves nothing behind; on
+// Windows on a hidden lock file in the folder, which the system deletes when
+// its last holder lets go.
 #ifndef SCENARIO_OUTPUT_FOLDER_LOCK_H_
 #define SCENARIO_OUTPUT_FOLDER_LOCK_H_
 
@@ -9,6 +11,8 @@
 #include <filesystem>
 #include <ostream>
 #include <string>
+
+#include "output/native_file.h"
 
 namespace scenario {
 
@@ -21,8 +25,8 @@ enum class lock_mode { shared, exclusive };
 struct lock_request;
 struct lock_result;
 
-// A held lock; released when destroyed or moved from. Holds the folder's
-// open descriptor, which is closed when the process ends by any means.
+// A held lock; released when destroyed or moved from. Holds an open handle,
+// which is closed when the process ends by any means.
 class folder_lock {
  public:
   folder_lock() = default;
@@ -32,14 +36,14 @@ class folder_lock {
   folder_lock(const folder_lock&) = delete;
   folder_lock& operator=(const folder_lock&) = delete;
 
-  bool held() const { return fd_ >= 0; }
+  bool held() const { return handle_ != native::no_file; }
   void release();
 
  private:
   friend lock_result lock_folder(const std::filesystem::path&,
                                  const lock_request&);
-  explicit folder_lock(int fd) : fd_(fd) {}
-  int fd_ = -1;
+  explicit folder_lock(native::file_handle h) : handle_(h) {}
+  native::file_handle handle_ = native::no_file;
 };
 
 struct lock_request {

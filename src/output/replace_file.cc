@@ -1,12 +1,11 @@
 #include "output/replace_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <string_view>
 #include <system_error>
+
+#include "output/native_file.h"
 
 namespace scenario {
 namespace {
@@ -18,7 +17,8 @@ std::string system_reason(int err) { return std::strerror(err); }
 std::filesystem::path temp_name_for(const std::filesystem::path& target,
                                     unsigned attempt) {
   std::string name = "." + target.filename().string() + ".tmp." +
-                     std::to_string(::getpid()) + "." + std::to_string(attempt);
+                     std::to_string(native::process_id()) + "." +
+                     std::to_string(attempt);
   return target.parent_path() / name;
 }
 
@@ -69,13 +69,14 @@ std::string file_failure::message() const {
 replacement_file::replacement_file(std::filesystem::path target)
     : target_(std::move(target)), buffer_(new char[buffer_bytes]) {
   failed_.file = target_;
+  native::failure why;
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     temp_ = temp_name_for(target_, attempt);
-    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd_ >= 0) return;
-    if (errno != EEXIST) break;
+    file_ = native::create_new(temp_, &why);
+    if (file_ != native::no_file) return;
+    if (!why.exists) break;
   }
-  fail(system_reason(errno));
+  fail(why.reason);
   temp_.clear();
 }
 
@@ -86,16 +87,8 @@ void replacement_file::fail(const std::string& reason) {
 }
 
 void replacement_file::write_all(const char* data, size_t size) {
-  size_t done = 0;
-  while (ok() && done < size) {
-    const ssize_t n = ::write(fd_, data + done, size - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail(system_reason(errno));
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
+  native::failure why;
+  if (ok() && !native::write_all(file_, data, size, &why)) fail(why.reason);
 }
 
 void replacement_file::flush_buffer() {
@@ -114,33 +107,35 @@ void replacement_file::put_large(std::string_view bytes) {
 }
 
 void replacement_file::discard() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-  if (!temp_.empty()) ::unlink(temp_.c_str());
+  native::failure ignored;
+  if (file_ != native::no_file) native::close(file_, &ignored);
+  file_ = native::no_file;
+  if (!temp_.empty()) native::remove_file(temp_);
   temp_.clear();
 }
 
 bool replacement_file::complete() {
-  if (fd_ < 0) {
+  if (file_ == native::no_file) {
     fail(system_reason(EBADF));  // created badly, completed twice, or failed
     return false;
   }
   flush_buffer();
-  const int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) fail(system_reason(errno));
+  const native::file_handle file = file_;
+  file_ = native::no_file;
+  native::failure why;
+  if (!native::close(file, &why)) fail(why.reason);
   if (!ok()) discard();
   return ok();
 }
 
 bool replacement_file::install() {
-  if (!ok() || temp_.empty() || fd_ >= 0) {
+  if (!ok() || temp_.empty() || file_ != native::no_file) {
     if (ok()) fail(system_reason(EBADF));  // not completed first
     discard();
     return false;
   }
-  if (::rename(temp_.c_str(), target_.c_str()) != 0) {
-    fail(system_reason(errno));
+  if (native::failure why; !native::rename_over(temp_, target_, &why)) {
+    fail(why.reason);
     discard();
     return false;
   }

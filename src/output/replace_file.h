@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "output/native_file.h"
+
 namespace scenario {
 
 // Why a file could not be written: its name and the system's reason.
@@ -92,7 +94,7 @@ class replacement_file {
 
   std::filesystem::path target_;
   std::filesystem::path temp_;
-  int fd_ = -1;
+  native::file_handle file_ = native::no_file;
   std::unique_ptr<char[]> buffer_;
   size_t used_ = 0;
   file_failure failed_;

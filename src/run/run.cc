@@ -150,14 +150,6 @@ std::vector<std::filesystem::path> run_outputs(const std::filesystem::path& dir,
   return files;
 }
 
-std::filesystem::path program_directory() {
-  std::error_code ec;
-  std::filesystem::path exe =
-      std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return std::filesystem::current_path();
-  return exe.parent_path();
-}
-
 // The build passes the folder of its install rules.
 #ifndef SCENARIO_INSTALLED_MODULE_DIR
 #define SCENARIO_INSTALLED_MODULE_DIR "../lib/scenario-builder"

@@ -1,6 +1,7 @@
 // The run's window: shows "Attendere" while the run works and reports the two
 // output slot conflicts as " Errore n. CODE" with a single OK button. A real
-// toolkit window when a display can be opened, the console otherwise.
+// toolkit window when a display can be opened (on Windows the system's own
+// window, window_windows.cc), the console otherwise.
 #ifndef SCENARIO_RUN_WINDOW_H_
 #define SCENARIO_RUN_WINDOW_H_
 

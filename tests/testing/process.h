@@ -4,8 +4,6 @@
 #ifndef SCENARIO_TESTS_TESTING_PROCESS_H_
 #define SCENARIO_TESTS_TESTING_PROCESS_H_
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -34,7 +32,7 @@ struct process_options {
 };
 
 // The user id `without_root` runs as.
-constexpr uid_t unprivileged_user = 65534;
+constexpr unsigned unprivileged_user = 65534;
 
 // A child process started and not yet waited for.
 class started_process {
@@ -46,12 +44,14 @@ class started_process {
   ~started_process();
   // Waits for the process to end; once.
   process_result wait();
-  // Sends `signal` to the process (before wait()).
+  // What the process wrote on standard error so far.
+  std::string err_so_far() const;
+  // Sends `signal` to the process (before wait()); on Windows, ends it.
   void send(int signal) const;
 
  private:
   temp_dir streams_;
-  pid_t pid_ = -1;
+  intptr_t pid_ = -1;  // a process id on POSIX, a process handle on Windows
 };
 
 // Runs argv[0] with the given arguments; with `without_display`, DISPLAY is
@@ -61,6 +61,10 @@ process_result run_program(const std::vector<std::string>& argv,
 // Without a second argument: the options' defaults (no display).
 process_result run_program(const std::vector<std::string>& argv,
                            const process_options& options = {});
+
+// The program `name` in the folder of the running test program, where the
+// Windows tests find the programs they run (SCENARIO_TOOL_PATH and the like).
+std::string program_beside_tests(const std::string& name);
 
 }  // namespace scenario::testing
 

@@ -28,7 +28,8 @@ class temp_dir {
 std::string read_file(const std::filesystem::path& p);
 void write_file(const std::filesystem::path& p, std::string_view bytes);
 
-// The names of everything in `dir`, sorted.
+// The names of everything in `dir`, sorted, but for the file a held folder
+// lock keeps there on Windows (tested on its own).
 std::set<std::string> names_in(const std::filesystem::path& dir);
 
 }  // namespace scenario::testing

@@ -82,9 +82,10 @@ TEST(compile_command, the_builds_own_pair_gives_the_runs_binary_files) {
   file_failure failure;
   ASSERT_TRUE(dati_linea(dir.path(), "Tarvena_Olmisco", &failure));
   ASSERT_TRUE(dati_treno(dir.path(), "Tarvena_Olmisco", "IR 4518", &failure));
-  const std::string line = linea_txt_path(dir.path(), "Tarvena_Olmisco");
+  const std::string line =
+      linea_txt_path(dir.path(), "Tarvena_Olmisco").string();
   const std::string train =
-      treno_txt_path(dir.path(), "Tarvena_Olmisco", "IR 4518");
+      treno_txt_path(dir.path(), "Tarvena_Olmisco", "IR 4518").string();
   const std::string line_before = read_file(line);
   const std::string train_before = read_file(train);
   const process_result r = compile({line, train, "-o", (dir / "out").string()});

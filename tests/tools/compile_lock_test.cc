@@ -108,7 +108,10 @@ TEST(compile_lock, runs_once_the_holder_lets_go) {
   lock_result holder = lock_folder(f.out, {.mode = lock_mode::shared});
   ASSERT_EQ(holder.outcome, lock_outcome::held) << holder.message;
   started_process run(f.with({"--wait", "20"}));
-  std::this_thread::sleep_for(300ms);
+  // Until the run says it waits: a program may take a while to start.
+  for (int i = 0; i < 400 && run.err_so_far().empty(); ++i) {
+    std::this_thread::sleep_for(50ms);
+  }
   EXPECT_TRUE(names_in(f.out).empty());
   holder.lock.release();
   const process_result r = run.wait();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "run/arguments.h"
 #include "checking/check.h"
 #include "checking/formats.h"
 #include "commands.h"
@@ -41,8 +42,9 @@ int run_check(const check_arguments& args) {
       return exit_usage;
     }
   }
-  const check_result r = check_descriptions(
-      load_description(args.linea), load_description(args.treno), options);
+  const check_result r =
+      check_descriptions(load_description(path_argument(args.linea)),
+                         load_description(path_argument(args.treno)), options);
   if (args.format == "json") {
     std::cout << format_json(r) << std::flush;
   } else if (args.format == "sarif") {

@@ -11,6 +11,7 @@
 #include <string>
 #include <system_error>
 
+#include "run/arguments.h"
 #include "commands.h"
 #include "output/binary_files.h"
 #include "run/report.h"
@@ -32,8 +33,9 @@ struct compile_arguments {
 };
 
 int run_compile(const compile_arguments& args) {
+  const std::filesystem::path out_dir = path_argument(args.out_dir);
   std::error_code ec;
-  std::filesystem::create_directories(args.out_dir, ec);
+  std::filesystem::create_directories(out_dir, ec);
   if (ec) {
     std::cerr << "error: cannot create " << args.out_dir << ": " << ec.message()
               << '\n';
@@ -41,16 +43,17 @@ int run_compile(const compile_arguments& args) {
   }
 
   const std::chrono::milliseconds wait(std::llround(args.wait_seconds * 1000));
-  const auto outputs = binary_outputs(args.out_dir, args.route, args.train);
-  return with_folder_locked(args.out_dir, wait, std::cerr, outputs, [&args] {
+  const auto outputs = binary_outputs(out_dir, args.route, args.train);
+  return with_folder_locked(out_dir, wait, std::cerr, outputs, [&] {
     scenario_model m;
     m.percorso = args.route;
     m.treno = args.train;
-    const compile_inputs in{args.linea, args.treno,
+    const compile_inputs in{path_argument(args.linea),
+                            path_argument(args.treno),
                             /*delete_sources=*/false};
     auto console = make_console_window();
-    return memorizza_percorso(m, args.no_plan ? 0 : 1, in, args.out_dir,
-                              *console, std::cerr,
+    return memorizza_percorso(m, args.no_plan ? 0 : 1, in, out_dir, *console,
+                              std::cerr,
                               {.file_names_only = false,
                                .with_source = true,
                                .colour = use_colour()});

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "run/arguments.h"
 #include "commands.h"
 #include "decoding/decoder.h"
 #include "decoding/diff.h"
@@ -30,7 +31,8 @@ struct diff_arguments {
   std::string format = "text";
 };
 
-decode_result read_scenario(const diff_arguments& args, const std::string& dir,
+decode_result read_scenario(const diff_arguments& args,
+                            const std::filesystem::path& dir,
                             scenario_model& m) {
   // A run writing into the folder is waited for, and said so once.
   const reader_wait wait{.wait = std::chrono::seconds(60),
@@ -45,7 +47,7 @@ int run_diff(const diff_arguments& args) {
   scenario_model a;
   scenario_model b;
   for (const auto& [dir, m] : {std::pair{&args.dir_a, &a}, {&args.dir_b, &b}}) {
-    const decode_result r = read_scenario(args, *dir, *m);
+    const decode_result r = read_scenario(args, path_argument(*dir), *m);
     if (!r.ok()) {
       std::cerr << r.message << '\n';
       return r.status;

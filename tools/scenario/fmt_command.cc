@@ -14,14 +14,10 @@
 #include <system_error>
 #include <vector>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 #include "commands.h"
 #include "editing/formatter.h"
 #include "output/replace_file.h"
+#include "run/arguments.h"
 
 namespace scenario::tool {
 namespace {
@@ -49,7 +45,7 @@ std::optional<std::string> read_input(const std::string& name,
     s << std::cin.rdbuf();
     if (!std::cin.bad()) return std::move(s).str();
   } else {
-    std::ifstream in(name, std::ios::binary);
+    std::ifstream in(path_argument(name), std::ios::binary);
     if (in) {
       std::string text((std::istreambuf_iterator<char>(in)),
                        std::istreambuf_iterator<char>());
@@ -64,8 +60,9 @@ std::optional<std::string> read_input(const std::string& name,
 // permissions: the replacement is a new file.
 int rewrite(const std::string& name, const std::string& formatted) {
   std::error_code ec;
-  std::filesystem::path target = std::filesystem::canonical(name, ec);
-  if (ec) target = name;
+  std::filesystem::path target =
+      std::filesystem::canonical(path_argument(name), ec);
+  if (ec) target = path_argument(name);
   const std::filesystem::perms perms =
       std::filesystem::status(target, ec).permissions();
   const bool keep_perms = !ec;
@@ -126,15 +123,6 @@ int format_one(const std::string& name, const fmt_arguments& args) {
   return 0;
 }
 
-// Descriptions pass through byte for byte: on Windows the standard streams
-// would otherwise add a CR before each LF and drop it on reading.
-void use_binary_streams() {
-#ifdef _WIN32
-  _setmode(_fileno(stdin), _O_BINARY);
-  _setmode(_fileno(stdout), _O_BINARY);
-#endif
-}
-
 int run_fmt(const fmt_arguments& args) {
   if (args.files.empty()) {
     std::cerr << "scenario fmt: FILE is required (- for standard input)\n";
@@ -144,7 +132,6 @@ int run_fmt(const fmt_arguments& args) {
     std::cerr << "scenario fmt: -w and --check exclude each other\n";
     return exit_usage;
   }
-  use_binary_streams();
   int status = 0;
   for (const std::string& name : args.files) {
     status = worse(status, format_one(name, args));

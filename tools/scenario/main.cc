@@ -4,11 +4,14 @@
 #include <iostream>
 #include <vector>
 
+#include "run/arguments.h"
 #include "commands.h"
+#include "run/console.h"
 #include "version/version.h"
 
 int main(int argc, char** argv) {
   using namespace scenario::tool;
+  scenario::keep_stream_bytes();
   CLI::App app{
       "The scenario author's tool: compiles line and train descriptions into "
       "the simulator's binary files and reads compiled scenarios back.",
@@ -32,7 +35,8 @@ int main(int argc, char** argv) {
   };
   // clang-format on
   try {
-    app.parse(argc, argv);
+    scenario::utf8_arguments args(argc, argv);
+    app.parse(args.argc(), args.argv());
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForVersion& e) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "run/arguments.h"
 #include "commands.h"
 #include "decoding/decoder.h"
 #include "decoding/readout.h"
@@ -59,11 +60,12 @@ int run_inspect(const inspect_arguments& args) {
   const reader_wait wait{.wait = std::chrono::seconds(60),
                          .notice = &std::cerr};
   scenario_names names;
-  decode_result r =
-      find_scenario(args.dir, args.route, args.train, names, wait);
+  decode_result r = find_scenario(path_argument(args.dir), args.route,
+                                  args.train, names, wait);
   scenario_model m;
   if (r.ok()) {
-    r = decode_scenario(args.dir, names.percorso, names.treno, m, wait);
+    r = decode_scenario(path_argument(args.dir), names.percorso, names.treno, m,
+                        wait);
   }
   if (!r.ok()) {
     std::cerr << r.message << '\n';

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "run/arguments.h"
 #include "checking/check.h"
 #include "commands.h"
 #include "compiler/compiler.h"
@@ -36,7 +37,8 @@ struct report_arguments {
 int write(const scenario_model& m, const drawing::page_options& page,
           const std::string& output) {
   file_failure failure;
-  if (!drawing::write_page(drawing::render_report(m, page), output, &failure)) {
+  if (!drawing::write_page(drawing::render_report(m, page),
+                           path_argument(output), &failure)) {
     std::cerr << "error: " << failure.message() << '\n';
     return exit_file_system;
   }
@@ -44,7 +46,7 @@ int write(const scenario_model& m, const drawing::page_options& page,
 }
 
 int report_folder(const report_arguments& args) {
-  const std::filesystem::path dir = args.inputs[0];
+  const std::filesystem::path dir = path_argument(args.inputs[0]);
   // A run writing into the folder is waited for, and said so once.
   const reader_wait wait{.wait = std::chrono::seconds(60),
                          .notice = &std::cerr};
@@ -67,8 +69,10 @@ int report_folder(const report_arguments& args) {
 // accepted) and every finding on the page.
 int report_descriptions(const report_arguments& args,
                         const warning_options& warnings) {
-  const description_text linea = load_description(args.inputs[0]);
-  const description_text treno = load_description(args.inputs[1]);
+  const description_text linea =
+      load_description(path_argument(args.inputs[0]));
+  const description_text treno =
+      load_description(path_argument(args.inputs[1]));
   scenario_model strict;
   strict.percorso = args.route.value_or(build_percorso);
   strict.treno = args.train.value_or(build_treno);
@@ -102,11 +106,12 @@ int run_report(const report_arguments& args) {
   std::error_code ec;
   std::vector<bool> is_dir;
   for (const std::string& in : args.inputs) {
-    is_dir.push_back(std::filesystem::is_directory(in, ec));
+    is_dir.push_back(std::filesystem::is_directory(path_argument(in), ec));
   }
   if (args.inputs.size() == 1) {
     if (!is_dir[0]) {
-      const bool there = std::filesystem::exists(args.inputs[0], ec);
+      const bool there =
+          std::filesystem::exists(path_argument(args.inputs[0]), ec);
       std::cerr << "scenario report: " << args.inputs[0]
                 << (there ? " is not a folder; give a folder of compiled "
                             "files, or a LINE and a TRAIN description"

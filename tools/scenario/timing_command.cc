@@ -16,6 +16,7 @@
 #include "checking/timetable_warnings.h"
 #include "checking/warnings.h"
 #include "commands.h"
+#include "run/arguments.h"
 #include "compiler/compiler.h"
 #include "decoding/decoder.h"
 #include "model/text_8bit.h"
@@ -51,7 +52,7 @@ struct loaded {
 };
 
 int load_folder(const timing_arguments& args, loaded& out) {
-  const std::filesystem::path dir = args.inputs[0];
+  const std::filesystem::path dir = path_argument(args.inputs[0]);
   const reader_wait wait{.wait = std::chrono::seconds(60),
                          .notice = &std::cerr};
   scenario_names names;
@@ -71,8 +72,8 @@ int load_descriptions(const timing_arguments& args, loaded& out) {
   out.m.treno = args.train.value_or(build_treno);
   record_collector records;
   const int status =
-      compile_in_memory(out.m, 1, load_description(args.inputs[0]),
-                        load_description(args.inputs[1]),
+      compile_in_memory(out.m, 1, load_description(path_argument(args.inputs[0])),
+                        load_description(path_argument(args.inputs[1])),
                         {.keep_going = false, .observer = &records});
   report_diagnostics(out.m, std::cerr, /*file_name_only=*/false);
   if (status != exit_clean) {
@@ -91,7 +92,7 @@ bool parameters_of(const timing_arguments& a, const scenario_model& m,
   take_from_scenario(m, p.train);
   std::string why;
   if (a.params_file) {
-    std::ifstream in(*a.params_file, std::ios::binary);
+    std::ifstream in(path_argument(*a.params_file), std::ios::binary);
     if (!in) {
       std::cerr << "scenario timing: cannot read " << *a.params_file << '\n';
       return false;
@@ -140,8 +141,8 @@ int run_timing(const timing_arguments& args) {
   loaded l;
   int status;
   if (args.inputs.size() == 1) {
-    if (!std::filesystem::is_directory(args.inputs[0], ec)) {
-      const bool there = std::filesystem::exists(args.inputs[0], ec);
+    if (!std::filesystem::is_directory(path_argument(args.inputs[0]), ec)) {
+      const bool there = std::filesystem::exists(path_argument(args.inputs[0]), ec);
       std::cerr << "scenario timing: " << args.inputs[0]
                 << (there ? " is not a folder; give a folder of compiled "
                             "files, or a LINE and a TRAIN description"
@@ -151,8 +152,8 @@ int run_timing(const timing_arguments& args) {
     }
     status = load_folder(args, l);
   } else {
-    if (std::filesystem::is_directory(args.inputs[0], ec) ||
-        std::filesystem::is_directory(args.inputs[1], ec)) {
+    if (std::filesystem::is_directory(path_argument(args.inputs[0]), ec) ||
+        std::filesystem::is_directory(path_argument(args.inputs[1]), ec)) {
       std::cerr << "scenario timing: with two arguments both are "
                    "descriptions (LINE TRAIN); a folder comes alone\n";
       return exit_usage;

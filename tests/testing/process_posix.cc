@@ -1,5 +1,3 @@
-#include "testing/process.h"
-
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
@@ -10,6 +8,8 @@
 
 #include <filesystem>
 #include <utility>
+
+#include "testing/process.h"
 
 namespace scenario::testing {
 
@@ -59,13 +59,14 @@ started_process::~started_process() {
 }
 
 void started_process::send(int signal) const {
-  if (pid_ > 0) ::kill(pid_, signal);
+  if (pid_ > 0) ::kill(static_cast<pid_t>(pid_), signal);
 }
 
 process_result started_process::wait() {
   process_result r;
   int status = 0;
-  if (pid_ > 0 && waitpid(pid_, &status, 0) == pid_ && WIFEXITED(status)) {
+  if (pid_ > 0 && waitpid(static_cast<pid_t>(pid_), &status, 0) == pid_ &&
+      WIFEXITED(status)) {
     r.status = WEXITSTATUS(status);
   }
   pid_ = -1;
@@ -76,6 +77,12 @@ process_result started_process::wait() {
     }
   }
   return r;
+}
+
+std::string started_process::err_so_far() const {
+  std::error_code ec;
+  if (!std::filesystem::exists(streams_ / "err", ec)) return {};
+  return read_file(streams_ / "err");
 }
 
 process_result run_program(const std::vector<std::string>& argv,
