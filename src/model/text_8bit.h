@@ -1,6 +1,9 @@
-// Entry names and board texts are 8-bit text of the Windows-1252 code page.
-// Every reader that shows them to a person (inspection, comparison, drawing)
-// turns them into UTF-8 here, so that all show the same characters.
+// Descriptions, entry names and board texts are 8-bit text of the
+// Windows-1252 code page. Every writer that shows them to a person (JSON,
+// SARIF, HTML, a terminal line) turns them into UTF-8 here, so that all show
+// the same characters. Each byte decodes to one code point below U+10000:
+// a column counted in bytes of the 8-bit text is also the column in
+// characters and in UTF-16 code units of the decoded text.
 #ifndef SCENARIO_MODEL_TEXT_8BIT_H_
 #define SCENARIO_MODEL_TEXT_8BIT_H_
 
@@ -19,6 +22,21 @@ void append_utf8(std::string& out, char32_t c);
 
 // The UTF-8 form of a whole 8-bit text.
 std::string windows1252_to_utf8(std::string_view text);
+
+// The same for a terminal or a page: control characters other than tab, line
+// feed and carriage return (the undefined bytes among them) show as U+FFFD,
+// so that nothing a description holds is obeyed as a command. Still one
+// character per byte.
+std::string windows1252_to_printable(std::string_view text);
+
+// Whether `bytes` are well-formed UTF-8 (no overlong form, no surrogate,
+// nothing above U+10FFFF).
+bool is_valid_utf8(std::string_view bytes);
+
+// Bytes taken as UTF-8, such as a path from the command line, made valid:
+// each ill-formed sequence (its longest valid prefix, or one byte) becomes
+// U+FFFD; well-formed text is returned as it stands.
+std::string utf8_with_replacement(std::string_view bytes);
 
 }  // namespace scenario
 

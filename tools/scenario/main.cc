@@ -5,8 +5,11 @@
 #include <vector>
 
 #include "commands.h"
+#include "run/last_resort.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int run_tool(int argc, char** argv) {
   using namespace scenario::tool;
   CLI::App app{
       "The scenario author's tool: compiles line and train descriptions into "
@@ -14,10 +17,8 @@ int main(int argc, char** argv) {
       "scenario"};
   app.require_subcommand(1);
   const std::vector<command> commands = {
-      add_compile_command(app),
-      add_inspect_command(app),
-      add_report_command(app),
-      add_diff_command(app),
+      add_compile_command(app), add_inspect_command(app),
+      add_report_command(app),  add_diff_command(app),
       add_check_command(app),
   };
   try {
@@ -32,4 +33,12 @@ int main(int argc, char** argv) {
     if (c.app->parsed()) return c.run();
   }
   return exit_usage;  // unreachable: one subcommand is required
+}
+
+}  // namespace
+
+// An unexpected exception ends the command with status 70.
+int main(int argc, char** argv) {
+  return scenario::run_guarded("scenario", std::cerr,
+                               [&] { return run_tool(argc, argv); });
 }
