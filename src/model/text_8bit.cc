@@ -100,21 +100,39 @@ bool is_valid_utf8(std::string_view bytes) {
   return true;
 }
 
-std::string utf8_with_replacement(std::string_view bytes) {
+namespace {
+
+std::string valid_utf8(std::string_view bytes, bool printable) {
   std::string out;
   out.reserve(bytes.size());
   size_t prefix = 0;
   for (size_t i = 0; i < bytes.size();) {
     const size_t n = utf8_sequence(bytes.substr(i), &prefix);
-    if (n == 0) {
+    const auto b0 = static_cast<unsigned char>(bytes[i]);
+    // One byte below 0x80, or 0xC2 then 0x80 to 0x9F: a control character.
+    const char32_t c = n == 1 ? b0
+                       : n == 2 && b0 == 0xC2
+                           ? static_cast<unsigned char>(bytes[i + 1])
+                           : replacement;
+    if (n == 0 || (printable && is_control(c))) {
       append_utf8(out, replacement);
-      i += prefix;
+      i += n == 0 ? prefix : n;
     } else {
       out.append(bytes.substr(i, n));
       i += n;
     }
   }
   return out;
+}
+
+}  // namespace
+
+std::string utf8_with_replacement(std::string_view bytes) {
+  return valid_utf8(bytes, false);
+}
+
+std::string path_to_printable(std::string_view bytes) {
+  return valid_utf8(bytes, true);
 }
 
 }  // namespace scenario

@@ -35,8 +35,14 @@ bool is_valid_utf8(std::string_view bytes);
 
 // Bytes taken as UTF-8, such as a path from the command line, made valid:
 // each ill-formed sequence (its longest valid prefix, or one byte) becomes
-// U+FFFD; well-formed text is returned as it stands.
+// U+FFFD; well-formed text is returned as it stands. For JSON and SARIF,
+// which escape control characters themselves.
 std::string utf8_with_replacement(std::string_view bytes);
+
+// A path for a page: as utf8_with_replacement, and control characters other
+// than tab, line feed and carriage return show as U+FFFD. (A terminal line
+// names a path as the bytes it is.)
+std::string path_to_printable(std::string_view bytes);
 
 }  // namespace scenario
 

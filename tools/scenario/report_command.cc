@@ -16,6 +16,7 @@
 #include "decoding/decoder.h"
 #include "drawing/report_file.h"
 #include "drawing/report_page.h"
+#include "model/text_8bit.h"
 #include "run/report.h"
 #include "run/run.h"
 
@@ -53,9 +54,13 @@ int report_folder(const report_arguments& args) {
     std::cerr << r.message << '\n';
     return r.status;
   }
+  // The names are 8-bit text like the entries that hold them; the folder's
+  // path is bytes.
   return write(m,
-               "the compiled files of " + names.percorso + " / " + names.treno +
-                   " in " + dir.string(),
+               "the compiled files of " +
+                   windows1252_to_printable(names.percorso) + " / " +
+                   windows1252_to_printable(names.treno) + " in " +
+                   path_to_printable(dir.string()),
                args.output);
 }
 
@@ -66,10 +71,11 @@ int report_descriptions(const report_arguments& args) {
   const int status = compile_in_memory(m, 1, load_description(args.inputs[0]),
                                        load_description(args.inputs[1]));
   report_diagnostics(m, std::cerr, /*file_name_only=*/false);
-  const int written = write(m,
-                            "the descriptions " + args.inputs[0] + " and " +
-                                args.inputs[1] + ", compiled in memory",
-                            args.output);
+  const int written =
+      write(m,
+            "the descriptions " + path_to_printable(args.inputs[0]) + " and " +
+                path_to_printable(args.inputs[1]) + ", compiled in memory",
+            args.output);
   return written != exit_clean ? written : status;
 }
 
