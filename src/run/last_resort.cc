@@ -18,8 +18,7 @@ std::string one_line(std::string_view what) {
 }
 
 int report(std::string_view program, std::ostream& err, std::string_view what) {
-  err << program << ": internal error: " << one_line(what)
-      << " (this is a fault of the program; nothing more was written)\n";
+  err << program << ": internal error: " << one_line(what) << '\n';
   err.flush();
   return exit_software;
 }
