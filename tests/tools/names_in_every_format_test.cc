@@ -219,6 +219,43 @@ TEST(names_in_every_format, compile_diagnostics_show_the_quoted_name) {
   }
 }
 
+// A path is bytes: text names it exactly, JSON and the page repair it with
+// U+FFFD, SARIF percent-encodes it.
+TEST(names_in_every_format, paths_that_are_not_utf8) {
+  temp_dir dir;
+  const std::filesystem::path folder = dir / "CITT\xC0";
+  std::filesystem::create_directory(folder);
+  const std::string line = (folder / "line.txt").string();
+  const std::string train = (folder / "train.txt").string();
+  write_file(line, line_text);
+  write_file(train, checked_train("CITT\xC0"));
+  const std::string shown = (dir / "CITT\uFFFD").string();
+
+  const process_result text = tool({"check", line, train});
+  EXPECT_NE(text.err.find("\n" + train + ":4:13: warning: "), std::string::npos)
+      << text.err;
+
+  const json j =
+      json::parse(tool({"check", "--format", "json", line, train}).out);
+  ASSERT_FALSE(j["findings"].empty());
+  for (const json& f : j["findings"]) {
+    EXPECT_EQ(f["file"], shown + "/train.txt");
+  }
+
+  const json log =
+      json::parse(tool({"check", "--format", "sarif", line, train}).out);
+  const std::string uri = log["runs"][0]["results"][0]["locations"][0]
+                             ["physicalLocation"]["artifactLocation"]["uri"];
+  EXPECT_NE(uri.find("/CITT%C0/train.txt"), std::string::npos) << uri;
+
+  const std::string page = (dir / "page.html").string();
+  const process_result report = tool({"report", line, train, "-o", page});
+  EXPECT_EQ(report.status, 1) << report.err;
+  const std::string html = read_file(page);
+  EXPECT_TRUE(is_valid_utf8(html));
+  EXPECT_NE(html.find(shown + "/train.txt"), std::string::npos);
+}
+
 // A folder compiled from the clean pair, its train (entry 86) and a station
 // both named `name`.
 struct compiled_folder {
