@@ -12,6 +12,7 @@
 #include "fuzz/targets.h"
 #include "fuzz/written_files.h"
 #include "model/model.h"
+#include "model/text_8bit.h"
 #include "run/error_codes.h"
 #include "run/report.h"
 #include "run/run.h"
@@ -122,6 +123,10 @@ std::string check_codes(const scenario_model& m, const description_text& linea,
              std::to_string(lines);
     }
     if (format_diagnostic(d, true).empty()) return code + " reads as nothing";
+    if (!is_valid_utf8(format_diagnostic(d, false)) ||
+        !is_valid_utf8(render_message(diagnostic_message(d), false))) {
+      return code + " is reported in text that is not UTF-8";
+    }
   }
   return {};
 }
@@ -191,9 +196,9 @@ std::string same_model(const compiled& a, const compiled& b) {
 
 std::string compile_target(std::string_view input) {
   const split_input parts = split_at_nul(input);
-  const description_text linea{line_file, std::string(parts.first), {}};
+  const description_text linea{line_file, clamp_line_lengths(parts.first), {}};
   description_text treno{train_file, std::nullopt, "cannot open the file"};
-  if (parts.second) treno.text = std::string(*parts.second);
+  if (parts.second) treno.text = clamp_line_lengths(*parts.second);
 
   compiled fresh{named_model()};
   fresh.status = compile_in_memory(fresh.model, 1, linea, treno);

@@ -7,6 +7,7 @@
 #ifndef SCENARIO_FUZZ_TARGETS_H_
 #define SCENARIO_FUZZ_TARGETS_H_
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -20,7 +21,8 @@ namespace scenario::fuzz {
 std::string record_reader_target(std::string_view input);
 
 // Input: the line description, a NUL byte, then the train description.
-// Without a NUL the train description cannot be read.
+// Without a NUL the train description cannot be read. Line lengths are
+// clamped first (clamp_line_lengths).
 std::string compile_target(std::string_view input);
 
 // Input: the bytes of an entry table (.sim), then file_separator and the
@@ -30,7 +32,8 @@ std::string decoder_target(std::string_view input);
 inline constexpr std::string_view file_separator = "--next scenario file--";
 std::vector<std::string_view> split_files(std::string_view input);
 
-// Input: as for compile_target, checked with every warning on.
+// Input: as for compile_target, checked with every warning on, and the
+// findings rendered as text, JSON and SARIF and read back.
 std::string check_target(std::string_view input);
 
 // Input: as for compile_target; both files are formatted, which must change
@@ -39,6 +42,18 @@ std::string format_target(std::string_view input);
 
 // Input: the bytes a language server reads from its client.
 std::string message_reader_target(std::string_view input);
+
+// Input: as for decoder_target. What the readers of a decoded scenario
+// print (the summary, the JSON, the CSV, the differences with another
+// scenario, the report page) is valid UTF-8, and the JSON parses.
+std::string decoded_outputs_target(std::string_view input);
+
+// A line length above this many metres (and within the longest line
+// accepted) is clamped to it in the inputs of the compiling targets, so
+// that the per-metre plan stays small and each run fast; a length above
+// the longest accepted is kept, since it is refused without a plan.
+inline constexpr int64_t fuzz_line_length_bound_m = 30000;
+std::string clamp_line_lengths(std::string_view description);
 
 struct target {
   std::string_view name;  // also the folder of its inputs
@@ -61,6 +76,9 @@ split_input split_at_nul(std::string_view input);
 int count_lines(std::string_view text);
 // Line `n` (1-based) of a text, without its line end.
 std::string_view line_of(std::string_view text, int n);
+
+// Characters of a UTF-8 text (bytes that begin one).
+int utf8_characters(std::string_view utf8);
 
 }  // namespace scenario::fuzz
 

@@ -10,6 +10,7 @@
 
 #include "run/arguments.h"
 #include "run/console.h"
+#include "run/last_resort.h"
 #include "run/run.h"
 #include "run/window.h"
 #include "version/version.h"
@@ -45,7 +46,7 @@ std::string help_footer() {
 
 // One run at a time writes into the folder: a second one waits for the
 // first, then runs.
-int main(int argc, char** argv) {
+int build(int argc, char** argv) {
   CLI::App app{"Builds the scenario this program carries.", "scenario_builder"};
   app.set_version_flag("--version", scenario::version_line("scenario_builder"));
   app.footer(help_footer());
@@ -87,4 +88,10 @@ int main(int argc, char** argv) {
         auto ui = scenario::make_window(program_dir);
         return scenario::run_scenario(dir, *ui, std::cerr);
       });
+}
+
+// An unexpected exception ends the run with status 70.
+int main(int argc, char** argv) {
+  return scenario::run_guarded("scenario_builder", std::cerr,
+                               [&] { return build(argc, argv); });
 }

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "model/kilometres.h"
+#include "model/text_8bit.h"
 #include "run/error_codes.h"
 #include "run/report.h"
 
@@ -97,13 +98,14 @@ std::string format_json(const check_result& r) {
     j["severity"] = f.is_error ? "error" : "warning";
     j["code"] = f.warning.empty() ? json(f.code) : json(nullptr);
     j["warning"] = f.warning.empty() ? json(nullptr) : json(f.warning);
-    j["message"] = f.message;
-    j["file"] = f.file.empty() ? json(nullptr) : json(f.file);
+    j["message"] = windows1252_to_utf8(f.message);
+    j["file"] =
+        f.file.empty() ? json(nullptr) : json(utf8_with_replacement(f.file));
     if (f.at.line > 0) {
       j["line"] = f.at.line;
       j["column"] = f.at.column;
       j["length"] = f.at.length;
-      j["source"] = f.at.text;
+      j["source"] = windows1252_to_utf8(f.at.text);
     } else {
       j["line"] = nullptr;
       j["column"] = nullptr;
@@ -156,12 +158,12 @@ std::string format_sarif(const check_result& r) {
       result["properties"] = {{"positionMetres", *f.position_m},
                               {"positionKilometres", format_km(*f.position_m)}};
     }
-    result["message"] = {{"text", text + "."}};
+    result["message"] = {{"text", windows1252_to_utf8(text) + "."}};
     if (!f.file.empty()) {
       json physical = {{"artifactLocation", {{"uri", path_uri(f.file)}}}};
       if (f.at.line > 0) {
         json region = {{"startLine", f.at.line},
-                       {"snippet", {{"text", f.at.text}}}};
+                       {"snippet", {{"text", windows1252_to_utf8(f.at.text)}}}};
         if (f.at.column > 0) {
           region["startColumn"] = f.at.column;
           region["endColumn"] = f.at.column + std::max(f.at.length, 1);
@@ -174,6 +176,8 @@ std::string format_sarif(const check_result& r) {
   }
 
   json driver = {{"name", "scenario check"}, {"rules", std::move(rules)}};
+  // Columns count bytes of the 8-bit source, one character each once
+  // decoded, all below U+10000: code points and UTF-16 units alike.
   json run = {{"tool", {{"driver", std::move(driver)}}},
               {"columnKind", "unicodeCodePoints"},
               {"results", std::move(results)}};

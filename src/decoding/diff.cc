@@ -21,20 +21,22 @@ constexpr std::string_view dash = "\u2013";     // ranges: first–last
 
 // ---------------------------------------------------------------- texts
 
-// The entry's 8-bit text as UTF-8, with control characters and
-// backslashes escaped so that every byte stays visible on one line.
+// The entry's 8-bit text as UTF-8, with control characters (the undefined
+// bytes among them) and backslashes escaped so that every byte stays
+// visible on one line and a terminal obeys none.
 std::string readable_text(const std::string& text) {
   std::string out;
-  for (const char ch : windows1252_to_utf8(text)) {
-    const auto c = static_cast<unsigned char>(ch);
+  for (const char ch : text) {
+    const auto b = static_cast<unsigned char>(ch);
+    const char32_t c = windows1252_code_point(b);
     if (c == '\\') {
       out += "\\\\";
-    } else if (c < 0x20 || c == 0x7F) {
+    } else if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {
       char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", b);
       out += escaped;
     } else {
-      out += ch;
+      append_utf8(out, c);
     }
   }
   return out;

@@ -127,8 +127,8 @@ void write_line(const scenario_model& m, std::ostream& out) {
   const voce& train = m.voci[voce_index::treno_generale];
   const voce& route = m.voci[voce_index::percorso_generale];
   const voce& signals = m.voci[voce_index::segnali_generale];
-  out << "Route " << windows1252_to_utf8(m.percorso) << ", train "
-      << windows1252_to_utf8(m.treno) << '\n';
+  out << "Route " << windows1252_to_printable(m.percorso) << ", train "
+      << windows1252_to_printable(m.treno) << '\n';
   out << "Line: " << train.fine << " m (0+000 to " << format_km(train.fine)
       << "), extended to " << m.lunghezza_estesa << " m; cells 0 to "
       << m.numero_celle << " of " << cell_length_m << " m\n";
@@ -165,8 +165,8 @@ void write_stations(const railway_objects& o, std::ostream& out) {
         << "  "
         << padded(format_km(v.inizio) + " to " + format_km(v.fine), 22, false)
         << "  " << padded(timed ? format_time(v.orario) : "-", 8, false) << "  "
-        << (s.stops ? "stop" : "pass") << "  " << windows1252_to_utf8(v.nome)
-        << '\n';
+        << (s.stops ? "stop" : "pass") << "  "
+        << windows1252_to_printable(v.nome) << '\n';
   }
 }
 
@@ -188,7 +188,7 @@ void write_tunnels(const railway_objects& o, std::ostream& out) {
     out << "  " << padded(format_km(t.from_m), 8) << " to "
         << padded(format_km(t.to_m), 8) << "  "
         << padded(num(t.to_m - t.from_m), 5) << " m  kind " << t.kind;
-    if (!t.name.empty()) out << "  " << windows1252_to_utf8(t.name);
+    if (!t.name.empty()) out << "  " << windows1252_to_printable(t.name);
     out << '\n';
   }
 }
@@ -199,7 +199,7 @@ void write_boards(const railway_objects& o, std::ostream& out) {
     out << "  " << padded(format_km(object_position_m(b.cell)), 8) << "  entry "
         << padded(num(b.entry), 2) << "  ";
     if (b.v != nullptr) {
-      out << windows1252_to_utf8(b.v->nome);
+      out << windows1252_to_printable(b.v->nome);
     } else {
       out << "(no such entry)";
     }

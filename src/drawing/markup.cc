@@ -6,25 +6,11 @@
 #include "model/text_8bit.h"
 
 namespace scenario::drawing {
-namespace {
 
-constexpr char32_t replacement = 0xFFFD;
-
-}  // namespace
-
+// Markup cannot carry control characters, nor the undefined bytes that
+// decode to them.
 std::string from_8bit(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char ch : text) {
-    const auto b = static_cast<unsigned char>(ch);
-    char32_t c = windows1252_code_point(b);
-    // Markup cannot carry control characters, nor the undefined bytes that
-    // decode to them.
-    const bool control = (c < 0x20 && c != '\t' && c != '\n' && c != '\r') ||
-                         (c >= 0x7F && c < 0xA0);
-    append_utf8(out, control ? replacement : c);
-  }
-  return out;
+  return windows1252_to_printable(text);
 }
 
 void append_escaped_text(std::string& out, std::string_view utf8) {

@@ -6,32 +6,11 @@
 
 #include "drawing/markup.h"
 #include "model/kilometres.h"
+#include "model/text_8bit.h"
 #include "run/error_codes.h"
 
 namespace scenario::drawing {
 namespace {
-
-// A path as a person gave it: kept when it is UTF-8, else read as 8-bit.
-std::string path_text(const std::string& s) {
-  for (size_t i = 0; i < s.size();) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    const size_t more = b < 0x80             ? 0
-                        : (b & 0xE0) == 0xC0 ? 1
-                        : (b & 0xF0) == 0xE0 ? 2
-                        : (b & 0xF8) == 0xF0 ? 3
-                                             : 4;
-    if (more == 4 || i + more >= s.size() + (more == 0 ? 1 : 0)) {
-      return from_8bit(s);
-    }
-    for (size_t k = 1; k <= more; ++k) {
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) {
-        return from_8bit(s);
-      }
-    }
-    i += more + 1;
-  }
-  return s;
-}
 
 std::string trim(std::string s) {
   const auto first = s.find_first_not_of(' ');
@@ -255,7 +234,7 @@ scene read_scene(const scenario_model& m) {
   for (const diagnostic& d : m.diagnostics) {
     std::optional<int64_t> at;
     if (d.posizione) at = *d.posizione;
-    s.problems.push_back({d.codice, at, path_text(d.file), d.line,
+    s.problems.push_back({d.codice, at, path_to_printable(d.file), d.line,
                           std::string(error_meaning(d.codice)),
                           from_8bit(d.detail)});
   }

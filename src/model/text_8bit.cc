@@ -13,6 +13,45 @@ constexpr std::array<char16_t, 32> cp1252_high = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+constexpr char32_t replacement = 0xFFFD;
+
+bool is_control(char32_t c) {
+  return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') ||
+         (c >= 0x7F && c < 0xA0);
+}
+
+// The length of the well-formed UTF-8 sequence at the start of `s`, or 0
+// with `*prefix` set to the bytes of its longest valid prefix (at least 1).
+size_t utf8_sequence(std::string_view s, size_t* prefix) {
+  const auto b0 = static_cast<unsigned char>(s[0]);
+  *prefix = 1;
+  if (b0 < 0x80) return 1;
+  size_t need = 0;
+  unsigned char lo = 0x80, hi = 0xBF;  // the second byte's range
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    need = 2;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    need = 3;
+    if (b0 == 0xE0) lo = 0xA0;  // overlong
+    if (b0 == 0xED) hi = 0x9F;  // surrogates
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    need = 4;
+    if (b0 == 0xF0) lo = 0x90;  // overlong
+    if (b0 == 0xF4) hi = 0x8F;  // above U+10FFFF
+  } else {
+    return 0;
+  }
+  size_t n = 1;
+  for (; n < need && n < s.size(); ++n) {
+    const auto b = static_cast<unsigned char>(s[n]);
+    const bool fits = n == 1 ? b >= lo && b <= hi : b >= 0x80 && b <= 0xBF;
+    if (!fits) break;
+  }
+  if (n == need) return need;
+  *prefix = n;
+  return 0;
+}
+
 }  // namespace
 
 char32_t windows1252_code_point(unsigned char byte) {
@@ -109,6 +148,61 @@ std::string utf8_to_windows1252(std::string_view text,
     i += size;
   }
   return out;
+}
+
+std::string windows1252_to_printable(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char ch : text) {
+    const char32_t c = windows1252_code_point(static_cast<unsigned char>(ch));
+    append_utf8(out, is_control(c) ? replacement : c);
+  }
+  return out;
+}
+
+bool is_valid_utf8(std::string_view bytes) {
+  size_t prefix = 0;
+  for (size_t i = 0; i < bytes.size();) {
+    const size_t n = utf8_sequence(bytes.substr(i), &prefix);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+namespace {
+
+std::string valid_utf8(std::string_view bytes, bool printable) {
+  std::string out;
+  out.reserve(bytes.size());
+  size_t prefix = 0;
+  for (size_t i = 0; i < bytes.size();) {
+    const size_t n = utf8_sequence(bytes.substr(i), &prefix);
+    const auto b0 = static_cast<unsigned char>(bytes[i]);
+    // One byte below 0x80, or 0xC2 then 0x80 to 0x9F: a control character.
+    const char32_t c = n == 1 ? b0
+                       : n == 2 && b0 == 0xC2
+                           ? static_cast<unsigned char>(bytes[i + 1])
+                           : replacement;
+    if (n == 0 || (printable && is_control(c))) {
+      append_utf8(out, replacement);
+      i += n == 0 ? prefix : n;
+    } else {
+      out.append(bytes.substr(i, n));
+      i += n;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string utf8_with_replacement(std::string_view bytes) {
+  return valid_utf8(bytes, false);
+}
+
+std::string path_to_printable(std::string_view bytes) {
+  return valid_utf8(bytes, true);
 }
 
 }  // namespace scenario

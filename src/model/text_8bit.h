@@ -1,7 +1,10 @@
-// Entry names and board texts are 8-bit text of the Windows-1252 code page.
-// Every reader that shows them to a person (inspection, comparison, drawing)
-// turns them into UTF-8 here, so that all show the same characters; an
-// editor's UTF-8 text turns back into the file's bytes here too.
+// Descriptions, entry names and board texts are 8-bit text of the
+// Windows-1252 code page. Every writer that shows them to a person (JSON,
+// SARIF, HTML, a terminal line) turns them into UTF-8 here, so that all show
+// the same characters; an editor's UTF-8 text turns back into the file's
+// bytes here too. Each byte decodes to one code point below U+10000:
+// a column counted in bytes of the 8-bit text is also the column in
+// characters and in UTF-16 code units of the decoded text.
 #ifndef SCENARIO_MODEL_TEXT_8BIT_H_
 #define SCENARIO_MODEL_TEXT_8BIT_H_
 
@@ -36,6 +39,27 @@ struct unencodable_char {
 // unit of the input; each is listed in `unencodable` when given.
 std::string utf8_to_windows1252(std::string_view text,
                                 std::vector<unencodable_char>* unencodable);
+
+// The same for a terminal or a page: control characters other than tab, line
+// feed and carriage return (the undefined bytes among them) show as U+FFFD,
+// so that nothing a description holds is obeyed as a command. Still one
+// character per byte.
+std::string windows1252_to_printable(std::string_view text);
+
+// Whether `bytes` are well-formed UTF-8 (no overlong form, no surrogate,
+// nothing above U+10FFFF).
+bool is_valid_utf8(std::string_view bytes);
+
+// Bytes taken as UTF-8, such as a path from the command line, made valid:
+// each ill-formed sequence (its longest valid prefix, or one byte) becomes
+// U+FFFD; well-formed text is returned as it stands. For JSON and SARIF,
+// which escape control characters themselves.
+std::string utf8_with_replacement(std::string_view bytes);
+
+// A path for a page: as utf8_with_replacement, and control characters other
+// than tab, line feed and carriage return show as U+FFFD. (A terminal line
+// names a path as the bytes it is.)
+std::string path_to_printable(std::string_view bytes);
 
 }  // namespace scenario
 

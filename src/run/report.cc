@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "model/kilometres.h"
+#include "model/text_8bit.h"
 #include "run/error_codes.h"
 
 namespace scenario {
@@ -31,7 +32,8 @@ std::string gutter(int line, const std::string& number) {
 }
 
 // The caret under the field: the source's tabs are kept before it so that
-// it lines up whatever the tab width.
+// it lines up whatever the tab width. Each byte of the 8-bit line shows as
+// one character, so one pad per byte lines the caret up under the character.
 std::string caret_line(const source_span& at) {
   std::string pad;
   const size_t before = static_cast<size_t>(std::max(at.column - 1, 0));
@@ -55,7 +57,7 @@ std::string format_diagnostic(const diagnostic& d, bool file_name_only) {
   }
   s += "error " + std::to_string(d.codice) + ": ";
   s += error_meaning(d.codice);
-  if (!d.detail.empty()) s += " (" + d.detail + ")";
+  if (!d.detail.empty()) s += " (" + windows1252_to_printable(d.detail) + ")";
   if (d.posizione && error_has_position(d.codice)) {
     s += " (position " + std::to_string(*d.posizione) + " m)";
   }
@@ -100,10 +102,11 @@ std::string render_message(const located_message& msg, bool colour) {
   std::string s;
   if (!head.empty()) s = paint(head, bold, colour) + " ";
   s += paint(msg.label + ":", msg.is_error ? red : magenta, colour);
-  s += " " + msg.text + "\n";
+  s += " " + windows1252_to_printable(msg.text) + "\n";
   if (msg.at.line > 0 && msg.at.column > 0) {
     const int n = msg.at.line;
-    s += gutter(n, std::to_string(n)) + msg.at.text + "\n";
+    s += gutter(n, std::to_string(n)) + windows1252_to_printable(msg.at.text) +
+         "\n";
     s += gutter(n, "") + paint(caret_line(msg.at), green, colour) + "\n";
   }
   return s;

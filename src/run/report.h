@@ -5,7 +5,9 @@
 //   FILE:LINE:COLUMN: error CODE: meaning (position 2+400, 2400 m)
 //      42 | segnale,    2400,   1, ...
 //         |             ^~~~
-// The same rendering serves the checker's warnings.
+// The same rendering serves the checker's warnings. Paths are named as the
+// bytes they are; what comes from a description (a quoted field, a source
+// line) is 8-bit text, decoded here for the terminal.
 #ifndef SCENARIO_RUN_REPORT_H_
 #define SCENARIO_RUN_REPORT_H_
 
@@ -28,7 +30,7 @@ struct located_message {
   source_span at;    // at.line 0 when it has no place
   bool is_error = true;
   std::string label;  // "error 16", "warning"
-  std::string text;   // what is wrong, with its position
+  std::string text;   // what is wrong, with its position: 8-bit text
 };
 
 // Colour (ANSI escapes) only when asked for; see use_colour().

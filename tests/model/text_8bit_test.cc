@@ -70,5 +70,90 @@ TEST(utf8_to_windows1252, characters_without_a_byte_are_listed_where_found) {
   }
 }
 
+// A column counted in bytes of the 8-bit text is the column in characters
+// and in UTF-16 code units of the decoded text: every byte decodes to one
+// code point, and none lies beyond U+FFFF (four UTF-8 bytes).
+// Whether `utf8` is one well-formed character of at most three bytes (one
+// UTF-16 code unit).
+bool one_bmp_character(const std::string& utf8) {
+  if (!is_valid_utf8(utf8) || utf8.empty() || utf8.size() > 3) return false;
+  for (size_t i = 1; i < utf8.size(); ++i) {
+    if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80) return false;
+  }
+  return true;
+}
+
+TEST(windows1252_to_utf8, every_byte_is_one_character_of_one_utf16_unit) {
+  for (int b = 0; b < 256; ++b) {
+    const std::string byte(1, static_cast<char>(b));
+    EXPECT_TRUE(one_bmp_character(windows1252_to_utf8(byte))) << b;
+    EXPECT_TRUE(one_bmp_character(windows1252_to_printable(byte))) << b;
+  }
+}
+
+TEST(windows1252_to_printable, control_characters_show_as_replacement) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"CITT\xC0", "CITT\xC3\x80"},
+      {"a\tb", "a\tb"},                // tab kept for carets
+      {"\x1B[2J", "\xEF\xBF\xBD[2J"},  // escape
+      {"\x7F", "\xEF\xBF\xBD"},        // delete
+      {"\x81\x8D\x8F\x90\x9D",         // the undefined bytes
+       "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"\x80\x9B", "\xE2\x82\xAC\xE2\x80\xBA"},  // defined: kept
+      {std::string("a\0b", 3),
+       "a\xEF\xBF\xBD"
+       "b"},
+  };
+  for (const auto& [in, out] : cases) {
+    EXPECT_EQ(windows1252_to_printable(in), out) << in;
+  }
+}
+
+// Paths are bytes: well-formed UTF-8 stands, each ill-formed sequence
+// (its longest valid prefix, or one byte) becomes one U+FFFD.
+TEST(utf8_with_replacement, ill_formed_sequences_become_replacements) {
+  const std::string r = "\xEF\xBF\xBD";
+  const struct {
+    std::string in, out;
+    bool valid;
+  } cases[] = {
+      {"out/line.txt", "out/line.txt", true},
+      {"citt\xC3\xA0/\xE2\x82\xAC/\xF0\x9F\x9A\x86",
+       "citt\xC3\xA0/\xE2\x82\xAC/\xF0\x9F\x9A\x86", true},
+      {"CITT\xC0.txt", "CITT" + r + ".txt", false},  // 8-bit text
+      {"\xC0\x80", r + r, false},                    // overlong NUL
+      {"\xE0\x80\xAF", r + r + r, false},            // overlong
+      {"\xED\xA0\x80", r + r + r, false},            // surrogate
+      {"\xF4\x90\x80\x80", r + r + r + r, false},    // above U+10FFFF
+      {"\xE2\x82", r, false},                        // cut short
+      {"\xE2\x82x", r + "x", false},                 // cut short
+      {"\xF0\x9F\x9A", r, false},                    // cut short
+      {"\x80\xBF", r + r, false},                    // lone continuations
+      {"\xFE\xFF", r + r, false},
+      {"a\x1B\xC2\x85", "a\x1B\xC2\x85", true},  // controls: for JSON
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(utf8_with_replacement(c.in), c.out) << c.in;
+    EXPECT_EQ(is_valid_utf8(c.in), c.valid) << c.in;
+    EXPECT_TRUE(is_valid_utf8(utf8_with_replacement(c.in))) << c.in;
+  }
+}
+
+TEST(path_to_printable, ill_formed_and_control_characters_show_as_replacement) {
+  const std::string r = "\xEF\xBF\xBD";
+  const std::pair<std::string, std::string> cases[] = {
+      {"out/citt\xC3\xA0", "out/citt\xC3\xA0"},
+      {"out/CITT\xC0", "out/CITT" + r},
+      {"a\x1B[2Jb", "a" + r + "[2Jb"},
+      {"a\xC2\x85\xC2\x9F"
+       "b\xC2\xA0",
+       "a" + r + r + "b\xC2\xA0"},  // C1
+      {"a\tb", "a\tb"},
+  };
+  for (const auto& [in, out] : cases) {
+    EXPECT_EQ(path_to_printable(in), out) << in;
+  }
+}
+
 }  // namespace
 }  // namespace scenario

@@ -8,8 +8,11 @@
 #include "commands.h"
 #include "run/console.h"
 #include "version/version.h"
+#include "run/last_resort.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int run_tool(int argc, char** argv) {
   using namespace scenario::tool;
   scenario::keep_stream_bytes();
   CLI::App app{
@@ -49,4 +52,12 @@ int main(int argc, char** argv) {
     if (c.app->parsed()) return c.run();
   }
   return exit_usage;  // unreachable: one subcommand is required
+}
+
+}  // namespace
+
+// An unexpected exception ends the command with status 70.
+int main(int argc, char** argv) {
+  return scenario::run_guarded("scenario", std::cerr,
+                               [&] { return run_tool(argc, argv); });
 }

@@ -20,6 +20,7 @@
 #include "drawing/report_file.h"
 #include "drawing/report_findings.h"
 #include "drawing/report_page.h"
+#include "model/text_8bit.h"
 #include "run/report.h"
 #include "run/run.h"
 
@@ -59,8 +60,12 @@ int report_folder(const report_arguments& args) {
     return r.status;
   }
   drawing::page_options page;
-  page.source = "the compiled files of " + names.percorso + " / " +
-                names.treno + " in " + dir.string();
+  // The names are 8-bit text like the entries that hold them; the folder's
+  // path is bytes.
+  page.source = "the compiled files of " +
+                windows1252_to_printable(names.percorso) + " / " +
+                windows1252_to_printable(names.treno) + " in " +
+                path_to_printable(dir.string());
   return write(m, page, args.output);
 }
 
@@ -86,8 +91,9 @@ int report_descriptions(const report_arguments& args,
   const check_result findings = check_descriptions(
       linea, treno, warnings, {.compiled = &checked, .curves = &curves});
   drawing::page_options page;
-  page.source = "the descriptions " + args.inputs[0] + " and " +
-                args.inputs[1] + ", checked in memory";
+  page.source = "the descriptions " + path_to_printable(args.inputs[0]) +
+                " and " + path_to_printable(args.inputs[1]) +
+                ", checked in memory";
   page.findings = drawing::problems_of_check(findings, strict.diagnostics);
   page.curves = &curves;
   const int written = write(checked, page, args.output);
