@@ -3,6 +3,7 @@
 #include <string>
 
 #include "drawing/markup.h"
+#include "model/text_8bit.h"
 #include "run/error_codes.h"
 
 namespace scenario::drawing {
@@ -17,7 +18,7 @@ problem from_finding(const finding& f) {
   problem p;
   p.code = f.code;
   p.position_m = f.position_m;
-  p.file = f.file;  // the path as the command line gave it
+  p.file = path_to_printable(f.file);  // the path is bytes
   p.line = f.at.line;
   p.column = f.at.column;
   p.meaning = from_8bit(f.message);
@@ -48,7 +49,7 @@ std::vector<problem> problems_of_check(const check_result& checked,
     p.code = d.codice;
     if (d.posizione && error_has_position(d.codice))
       p.position_m = *d.posizione;
-    p.file = d.file;
+    p.file = path_to_printable(d.file);
     p.line = d.line;
     p.meaning = std::string(error_meaning(d.codice));
     p.detail = from_8bit(d.detail);

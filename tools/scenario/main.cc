@@ -4,11 +4,11 @@
 #include <iostream>
 #include <vector>
 
-#include "run/arguments.h"
 #include "commands.h"
+#include "run/arguments.h"
 #include "run/console.h"
-#include "version/version.h"
 #include "run/last_resort.h"
+#include "version/version.h"
 
 namespace {
 
