@@ -31,7 +31,7 @@ target_compile_definitions(scenario PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN
                            NOMINMAX)
 
 add_executable(scenario_builder WIN32 src/main.cc)
-target_link_libraries(scenario_builder PRIVATE scenario)
+target_link_libraries(scenario_builder PRIVATE scenario CLI11::CLI11)
 
 file(GLOB scenario_tool_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/scenario/*.cc)
 add_executable(scenario_tool ${scenario_tool_sources})
