@@ -92,39 +92,18 @@ int windows1252_byte(char32_t c) {
 }
 
 // Decodes the UTF-8 sequence at text[i]; sets `size` to the bytes it takes
-// (1 for a byte that starts no valid sequence, decoded as U+FFFD).
+// (1 for a byte that starts no well-formed sequence, decoded as U+FFFD).
 char32_t decode_utf8(std::string_view text, size_t i, size_t& size) {
+  size_t prefix = 0;
+  const size_t n = utf8_sequence(text.substr(i), &prefix);
+  size = n == 0 ? 1 : n;
+  if (n == 0) return replacement;
   const auto byte = [&](size_t k) {
-    return static_cast<unsigned char>(text[k]);
+    return static_cast<unsigned char>(text[i + k]);
   };
-  const unsigned char b = byte(i);
-  size = 1;
-  if (b < 0x80) return b;
-  int more = 0;
-  char32_t c = 0;
-  if (b >= 0xC2 && b < 0xE0) {
-    more = 1;
-    c = b & 0x1F;
-  } else if (b >= 0xE0 && b < 0xF0) {
-    more = 2;
-    c = b & 0x0F;
-  } else if (b >= 0xF0 && b < 0xF5) {
-    more = 3;
-    c = b & 0x07;
-  } else {
-    return 0xFFFD;
-  }
-  if (i + more >= text.size()) return 0xFFFD;
-  for (int k = 1; k <= more; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) return 0xFFFD;
-    c = (c << 6) | (byte(i + k) & 0x3F);
-  }
-  // Overlong forms, surrogates and values past U+10FFFF are no UTF-8.
-  if ((more == 2 && c < 0x800) || (more == 3 && c < 0x10000) ||
-      (c >= 0xD800 && c < 0xE000) || c > 0x10FFFF) {
-    return 0xFFFD;
-  }
-  size = 1 + more;
+  static constexpr unsigned char lead_bits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  char32_t c = byte(0) & lead_bits[n];
+  for (size_t k = 1; k < n; ++k) c = (c << 6) | (byte(k) & 0x3F);
   return c;
 }
 
