@@ -58,6 +58,12 @@ class started_process {
 // removed from its environment.
 process_result run_program(const std::vector<std::string>& argv,
                            bool without_display);
+
+// Runs the build's `scenario` tool with `args`, without a display.
+inline process_result run_tool(std::vector<std::string> args) {
+  args.insert(args.begin(), SCENARIO_TOOL_PATH);
+  return run_program(args, /*without_display=*/true);
+}
 // Without a second argument: the options' defaults (no display).
 process_result run_program(const std::vector<std::string>& argv,
                            const process_options& options = {});

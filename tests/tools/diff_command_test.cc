@@ -19,8 +19,7 @@ using testing::temp_dir;
 using testing::write_file;
 
 process_result tool(std::vector<std::string> args) {
-  args.insert(args.begin(), SCENARIO_TOOL_PATH);
-  return testing::run_program(args, /*without_display=*/true);
+  return testing::run_tool(std::move(args));
 }
 
 const char* const line_text =
