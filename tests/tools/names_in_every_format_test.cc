@@ -186,8 +186,8 @@ TEST(names_in_every_format, sarif_with_every_name_passes_the_validator) {
       /*without_display=*/true);
   EXPECT_EQ(v.status, 0) << v.out << v.err;
   std::vector<std::string> errors;
-  for (const json& res :
-       json::parse(read_file(dir / "validation.log"))["runs"][0]["results"]) {
+  const json log = json::parse(read_file(dir / "validation.log"));
+  for (const json& res : log["runs"][0]["results"]) {
     if (res.value("level", "warning") == "error") {
       errors.push_back(res["message"].dump());
     }
