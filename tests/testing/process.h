@@ -59,11 +59,6 @@ class started_process {
 process_result run_program(const std::vector<std::string>& argv,
                            bool without_display);
 
-// Runs the build's `scenario` tool with `args`, without a display.
-inline process_result run_tool(std::vector<std::string> args) {
-  args.insert(args.begin(), SCENARIO_TOOL_PATH);
-  return run_program(args, /*without_display=*/true);
-}
 // Without a second argument: the options' defaults (no display).
 process_result run_program(const std::vector<std::string>& argv,
                            const process_options& options = {});
@@ -71,6 +66,12 @@ process_result run_program(const std::vector<std::string>& argv,
 // The program `name` in the folder of the running test program, where the
 // Windows tests find the programs they run (SCENARIO_TOOL_PATH and the like).
 std::string program_beside_tests(const std::string& name);
+
+// Runs the build's `scenario` tool with `args`, without a display.
+inline process_result run_tool(std::vector<std::string> args) {
+  args.insert(args.begin(), SCENARIO_TOOL_PATH);
+  return run_program(args, /*without_display=*/true);
+}
 
 }  // namespace scenario::testing
 
