@@ -24,6 +24,29 @@ namespace {
 constexpr char line_file[] = "line.txt";
 constexpr char train_file[] = "train.txt";
 
+// A description of the input with its lines split once.
+struct source {
+  const description_text& text;
+  text_lines lines;
+
+  explicit source(const description_text& d)
+      : text(d), lines(d.text ? std::string_view(*d.text) : "") {}
+};
+
+// The two descriptions of an input.
+struct sources {
+  source linea;
+  source treno;
+
+  // The description a finding names, or none.
+  template <typename Name>
+  const source* named(const Name& file) const {
+    if (file == linea.text.file) return &linea;
+    if (file == treno.text.file) return &treno;
+    return nullptr;
+  }
+};
+
 bool is_known_warning(std::string_view name) {
   for (const warning_info& w : all_warnings()) {
     if (w.name == name) return true;
@@ -31,8 +54,7 @@ bool is_known_warning(std::string_view name) {
   return false;
 }
 
-std::string check_finding(const finding& f, const description_text& linea,
-                          const description_text& treno) {
+std::string check_finding(const finding& f, const sources& in) {
   const std::string what = f.is_error && f.warning.empty()
                                ? "error " + std::to_string(f.code)
                                : "warning \"" + f.warning + "\"";
@@ -45,22 +67,20 @@ std::string check_finding(const finding& f, const description_text& linea,
     return what + " is no known warning";
   }
   if (f.message.empty()) return what + " without a message";
-  const description_text* in = nullptr;
-  if (f.file == linea.file) {
-    in = &linea;
-  } else if (f.file == treno.file) {
-    in = &treno;
-  } else if (!f.file.empty()) {
+  const source* from = in.named(f.file);
+  if (from == nullptr && !f.file.empty()) {
     return what + " names the file \"" + f.file + "\"";
   }
   if (f.at.line == 0) return {};
-  if (in == nullptr || !in->text) return what + " has a line in no text";
-  const std::string_view text = *in->text;
-  if (f.at.line < 0 || f.at.line > count_lines(text)) {
-    return what + " at line " + std::to_string(f.at.line) + " of " +
-           std::to_string(count_lines(text));
+  if (from == nullptr || !from->text.text) {
+    return what + " has a line in no text";
   }
-  if (f.at.text != line_of(text, f.at.line)) {
+  const int lines = from->lines.count();
+  if (f.at.line < 0 || f.at.line > lines) {
+    return what + " at line " + std::to_string(f.at.line) + " of " +
+           std::to_string(lines);
+  }
+  if (f.at.text != from->lines.line(f.at.line)) {
     return what + " shows line " + std::to_string(f.at.line) + " as \"" +
            f.at.text + "\"";
   }
@@ -76,43 +96,33 @@ using nlohmann::json;
 // The line of `in` that a format names, checked against the input: it
 // exists, the column lies on it (counted in characters of the decoded line,
 // which the log says are code points) and the quoted source is that line.
-std::string check_place(std::string_view format, const description_text* in,
+std::string check_place(std::string_view format, const source* in,
                         const json& line, const json& column,
-                        const json& source) {
+                        const json& quoted) {
   const std::string what = std::string(format) + " finding";
   if (line.is_null()) return {};
-  if (in == nullptr || !in->text) return what + " has a line in no text";
+  if (in == nullptr || !in->text.text) return what + " has a line in no text";
   if (!line.is_number_integer() || !column.is_number_integer()) {
     return what + " has a line or column that is no whole number";
   }
-  const std::string_view text = *in->text;
   const int n = line.get<int>();
-  if (n < 1 || n > count_lines(text)) {
+  if (n < 1 || n > in->lines.count()) {
     return what + " at line " + std::to_string(n) + " of " +
-           std::to_string(count_lines(text));
+           std::to_string(in->lines.count());
   }
-  const std::string decoded = windows1252_to_utf8(line_of(text, n));
+  const std::string decoded = windows1252_to_utf8(in->lines.line(n));
   const int c = column.get<int>();
   if (c < 1 || c > utf8_characters(decoded) + 1) {
     return what + " at column " + std::to_string(c) + " of a line of " +
            std::to_string(utf8_characters(decoded)) + " characters";
   }
-  if (!source.is_string() || source.get<std::string>() != decoded) {
+  if (!quoted.is_string() || quoted.get<std::string>() != decoded) {
     return what + " quotes line " + std::to_string(n) + " as other text";
   }
   return {};
 }
 
-const description_text* text_named(const json& file,
-                                   const description_text& linea,
-                                   const description_text& treno) {
-  if (file == linea.file) return &linea;
-  if (file == treno.file) return &treno;
-  return nullptr;
-}
-
-std::string check_json(const check_result& r, const description_text& linea,
-                       const description_text& treno) {
+std::string check_json(const check_result& r, const sources& in) {
   const json j = json::parse(format_json(r));
   const json& findings = j.at("findings");
   if (findings.size() != r.findings.size() || j.at("errors") != r.errors ||
@@ -120,19 +130,18 @@ std::string check_json(const check_result& r, const description_text& linea,
     return "the JSON holds other findings than the check";
   }
   for (const json& f : findings) {
-    if (!f.at("file").is_null() && !text_named(f.at("file"), linea, treno)) {
+    const source* from = in.named(f.at("file"));
+    if (!f.at("file").is_null() && from == nullptr) {
       return "a JSON finding names another file";
     }
     std::string broken =
-        check_place("JSON", text_named(f.at("file"), linea, treno),
-                    f.at("line"), f.at("column"), f.at("source"));
+        check_place("JSON", from, f.at("line"), f.at("column"), f.at("source"));
     if (!broken.empty()) return broken;
   }
   return {};
 }
 
-std::string check_sarif(const check_result& r, const description_text& linea,
-                        const description_text& treno) {
+std::string check_sarif(const check_result& r, const sources& in) {
   const json log = json::parse(format_sarif(r));
   const json& run = log.at("runs").at(0);
   if (run.at("columnKind") != "unicodeCodePoints") {
@@ -146,13 +155,13 @@ std::string check_sarif(const check_result& r, const description_text& linea,
     if (!result.contains("locations")) continue;
     const json& physical = result.at("locations").at(0).at("physicalLocation");
     const json& uri = physical.at("artifactLocation").at("uri");
-    const description_text* in = text_named(uri, linea, treno);
-    if (in == nullptr) return "a SARIF result names another file";
+    const source* from = in.named(uri);
+    if (from == nullptr) return "a SARIF result names another file";
     if (!physical.contains("region")) continue;
     const json& region = physical.at("region");
     if (!region.contains("startColumn")) continue;
     std::string broken =
-        check_place("SARIF", in, region.at("startLine"),
+        check_place("SARIF", from, region.at("startLine"),
                     region.at("startColumn"), region.at("snippet").at("text"));
     if (!broken.empty()) return broken;
     if (region.at("endColumn").get<int>() <=
@@ -190,18 +199,17 @@ std::string check_caret(const finding& f) {
   return {};
 }
 
-std::string check_formats(const check_result& r, const description_text& linea,
-                          const description_text& treno) {
+std::string check_formats(const check_result& r, const sources& in) {
   const std::string text = format_text(r, false);
   if (!is_valid_utf8(text)) return "the text output is not UTF-8";
   for (const finding& f : r.findings) {
     if (std::string broken = check_caret(f); !broken.empty()) return broken;
   }
   try {
-    if (std::string broken = check_json(r, linea, treno); !broken.empty()) {
+    if (std::string broken = check_json(r, in); !broken.empty()) {
       return broken;
     }
-    return check_sarif(r, linea, treno);
+    return check_sarif(r, in);
   } catch (const json::exception& e) {
     return std::string("the JSON or SARIF output does not read back: ") +
            e.what();
@@ -216,11 +224,13 @@ std::string check_target(std::string_view input) {
   description_text treno{train_file, std::nullopt, "cannot open the file"};
   if (parts.second) treno.text = clamp_line_lengths(*parts.second);
 
+  const sources in{source(linea), source(treno)};
+
   const check_result r = check_descriptions(linea, treno, {});
   int errors = 0;
   for (const finding& f : r.findings) {
     if (f.is_error) ++errors;
-    if (std::string broken = check_finding(f, linea, treno); !broken.empty()) {
+    if (std::string broken = check_finding(f, in); !broken.empty()) {
       return broken;
     }
   }
@@ -245,7 +255,7 @@ std::string check_target(std::string_view input) {
     }
   }
 
-  if (std::string broken = check_formats(r, linea, treno); !broken.empty()) {
+  if (std::string broken = check_formats(r, in); !broken.empty()) {
     return broken;
   }
 

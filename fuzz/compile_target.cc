@@ -102,6 +102,8 @@ std::string check_codes(const scenario_model& m, const description_text& linea,
       m.diagnostics.back().codice != m.codice_errore) {
     return "the last code recorded is not the model's code";
   }
+  const int line_lines = linea.text ? text_lines(*linea.text).count() : 0;
+  const int train_lines = treno.text ? text_lines(*treno.text).count() : 0;
   for (const diagnostic& d : m.diagnostics) {
     const std::string code = "code " + std::to_string(d.codice);
     if (error_meaning(d.codice) == error_meaning(-1)) {
@@ -112,9 +114,9 @@ std::string check_codes(const scenario_model& m, const description_text& linea,
     }
     int lines = 0;  // a code from no description has no line
     if (d.file == linea.file) {
-      lines = linea.text ? count_lines(*linea.text) : 0;
+      lines = line_lines;
     } else if (d.file == treno.file) {
-      lines = treno.text ? count_lines(*treno.text) : 0;
+      lines = train_lines;
     } else if (!d.file.empty()) {
       return code + " names the file \"" + d.file + "\"";
     }

@@ -23,8 +23,9 @@ std::string without_blanks(std::string_view s) {
   return out;
 }
 
-std::string check_format(std::string_view text, const char* which) {
-  const std::string f = editing::format_description(text);
+// `f` is `text` formatted.
+std::string check_format(std::string_view text, const std::string& f,
+                         const char* which) {
   if (without_blanks(f) != without_blanks(text)) {
     return std::string(which) + ": formatting changed more than blanks";
   }
@@ -73,19 +74,25 @@ std::string diff_codes(const scenario_model& a, const scenario_model& b) {
 }  // namespace
 
 std::string format_target(std::string_view input) {
-  const split_input parts = split_at_nul(input);
-  if (std::string broken = check_format(parts.first, "line"); !broken.empty()) {
+  const split_input input_parts = split_at_nul(input);
+  // Lengths clamped as for compiling: the pair is compiled twice.
+  const std::string line_text = clamp_line_lengths(input_parts.first);
+  std::optional<std::string> train_text;
+  if (input_parts.second) train_text = clamp_line_lengths(*input_parts.second);
+  const split_input parts{line_text, train_text};
+  const std::string linea = editing::format_description(parts.first);
+  if (std::string broken = check_format(parts.first, linea, "line");
+      !broken.empty()) {
     return broken;
   }
+  std::optional<std::string> treno;
   if (parts.second) {
-    if (std::string broken = check_format(*parts.second, "train");
+    treno = editing::format_description(*parts.second);
+    if (std::string broken = check_format(*parts.second, *treno, "train");
         !broken.empty()) {
       return broken;
     }
   }
-  const std::string linea = editing::format_description(parts.first);
-  std::optional<std::string> treno;
-  if (parts.second) treno = editing::format_description(*parts.second);
 
   const scenario_model before = compiled(parts.first, parts.second);
   const scenario_model after = compiled(

@@ -24,7 +24,7 @@ std::string check_text_field(const std::string& field) {
 class reader_run {
  public:
   explicit reader_run(std::string_view text)
-      : reader_(std::string(text)), lines_(count_lines(text)) {}
+      : reader_(std::string(text)), lines_(text_lines(text).count()) {}
 
   // Runs one operation; false once the reader has failed or nothing is
   // left, with `broken_` set when an invariant broke.

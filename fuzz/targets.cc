@@ -27,30 +27,20 @@ split_input split_at_nul(std::string_view input) {
   return {input.substr(0, nul), input.substr(nul + 1)};
 }
 
-int count_lines(std::string_view text) {
-  int lines = 1;
+text_lines::text_lines(std::string_view text) {
+  size_t start = 0;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' ||
-        (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
-      ++lines;
-    }
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    lines_.push_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
   }
-  return lines;
+  lines_.push_back(text.substr(start));
 }
 
-std::string_view line_of(std::string_view text, int n) {
-  size_t start = 0;
-  for (int line = 1; line < n && start < text.size(); ++line) {
-    const size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) return {};
-    start = end +
-            (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n'
-                 ? 2
-                 : 1);
-  }
-  if (start > text.size()) return {};
-  const size_t end = text.find_first_of("\r\n", start);
-  return text.substr(start, end == std::string_view::npos ? end : end - start);
+std::string_view text_lines::line(int n) const {
+  if (n < 1 || n > count()) return {};
+  return lines_[static_cast<size_t>(n - 1)];
 }
 
 int utf8_characters(std::string_view utf8) {

@@ -52,7 +52,7 @@ std::string decoded_outputs_target(std::string_view input);
 // accepted) is clamped to it in the inputs of the compiling targets, so
 // that the per-metre plan stays small and each run fast; a length above
 // the longest accepted is kept, since it is refused without a plan.
-inline constexpr int64_t fuzz_line_length_bound_m = 30000;
+inline constexpr int64_t fuzz_line_length_bound_m = 2000;
 std::string clamp_line_lengths(std::string_view description);
 
 struct target {
@@ -71,11 +71,19 @@ struct split_input {
 };
 split_input split_at_nul(std::string_view input);
 
-// Lines of a text as the record reader counts them: CR LF, a lone LF and a
-// lone CR each end one.
-int count_lines(std::string_view text);
-// Line `n` (1-based) of a text, without its line end.
-std::string_view line_of(std::string_view text, int n);
+// The lines of a text as the record reader counts them (CR LF, a lone LF
+// and a lone CR each end one), without their line ends. Split once, so that
+// a target can look up every finding's line.
+class text_lines {
+ public:
+  explicit text_lines(std::string_view text);
+  int count() const { return static_cast<int>(lines_.size()); }
+  // Line `n` (1-based); empty when there is no such line.
+  std::string_view line(int n) const;
+
+ private:
+  std::vector<std::string_view> lines_;
+};
 
 // Characters of a UTF-8 text (bytes that begin one).
 int utf8_characters(std::string_view utf8);

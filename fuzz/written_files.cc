@@ -16,8 +16,13 @@ namespace fs = std::filesystem;
 class scratch_folder {
  public:
   scratch_folder() {
-    std::string pattern =
-        (fs::temp_directory_path() / "scenario-fuzz-XXXXXX").string();
+    // In memory where the system offers it: every input is written and read
+    // back, and a disk's renames would cost more than the compilation.
+    std::error_code ec;
+    const fs::path base = fs::is_directory("/dev/shm", ec)
+                              ? fs::path("/dev/shm")
+                              : fs::temp_directory_path();
+    std::string pattern = (base / "scenario-fuzz-XXXXXX").string();
     if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
   ~scratch_folder() {

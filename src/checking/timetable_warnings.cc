@@ -56,6 +56,9 @@ void timetable_warnings(const std::vector<record_as_read>& records,
   const bool impossible = options.enabled("timetable-impossible");
   const bool tight = options.enabled("timetable-tight");
   if ((!impossible && !tight) || !m.has_cells()) return;
+  // Without two timed stations there is no leg to judge: the line need not
+  // be read metre by metre.
+  if (timed_points(m).size() < 2) return;
   const std::vector<curve_stretch> curves = curve_stretches(records);
   const running_line line = read_running_line(m, &curves);
   if (line.points.size() < 2) return;

@@ -125,8 +125,13 @@ bool line_compiler::general_record(const std::string& key) {
     const size_t first = fields_so_far();
     const int32_t length = reader_.read_int32();
     const field_place at = reader_.last_field();
-    voce_at(m_, voce_index::treno_generale).fine = length;
+    voce& general = voce_at(m_, voce_index::treno_generale);
+    const int32_t cells_built_for = general.fine;
+    general.fine = length;
     if (length > max_line_length_m) {
+      // After an earlier length record the cells exist and are written:
+      // entry 84 must keep the length they were built for.
+      if (m_.has_cells()) general.fine = cells_built_for;
       reject(1, std::nullopt, at);
       notify(record_kind::line_length, first, false);
       return policy_.keep_going && m_.has_cells();

@@ -253,7 +253,9 @@ std::vector<kind_records> general_records(const scenario_model& a,
       {"progressiva uno", progressiva_uno},
       {"progressiva due", progressiva_due},
       {"progressiva tre", progressiva_tre}};
-  for (const auto& [kind, entry] : progressives) {
+  for (const auto& progressive : progressives) {
+    const char* const kind = progressive.first;
+    const int entry = progressive.second;
     const auto make_progressive = [entry](const scenario_model& m) {
       const voce& v = m.voci[entry];
       object_record r;

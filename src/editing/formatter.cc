@@ -190,9 +190,28 @@ bool is_line_description(std::string_view t,
 }
 
 // A train description is read after a line that gives it room everywhere,
-// so that no record of it fails for want of cells.
-constexpr std::string_view roomy_line =
-    "[generale]\nlunghezza percorso, 1000000\n[fine]\n";
+// so that no record of it fails for want of cells. No record reaches past
+// the sum of two of its numbers, so twice the largest number the text
+// holds is room enough (within the longest line), and a short train is not
+// read against a thousand kilometres of cells.
+std::string roomy_line(std::string_view train) {
+  int64_t largest = 0;
+  for (size_t i = 0; i < train.size();) {
+    if (!is_digit(train[i])) {
+      ++i;
+      continue;
+    }
+    int64_t n = 0;
+    for (; i < train.size() && is_digit(train[i]); ++i) {
+      n = std::min<int64_t>(n * 10 + (train[i] - '0'), max_line_length_m);
+    }
+    largest = std::max(largest, n);
+  }
+  const int64_t length =
+      std::min<int64_t>(2 * largest + cell_length_m, max_line_length_m);
+  return "[generale]\nlunghezza percorso, " + std::to_string(length) +
+         "\n[fine]\n";
+}
 
 // Compiles the text the way the checker does (keeping going past rejected
 // records), watching every record read.
@@ -208,7 +227,8 @@ reading read_fields(std::string_view t, const std::vector<text_line>& lines) {
   const description_text own{own_name, std::string(t), {}};
   const description_text partner{
       "partner",
-      is_line ? std::nullopt : std::optional<std::string>(roomy_line), "none"};
+      is_line ? std::nullopt : std::optional<std::string>(roomy_line(t)),
+      "none"};
   reading_observer observer(r,
                             is_line ? description::line : description::train);
   scenario_model m;

@@ -8,9 +8,6 @@ namespace {
 using d = description;
 using k = record_kind;
 
-const field_help position{"posizione", "where the object stands along the line",
-                          "m", true};
-
 std::vector<record_help> make_table() {
   std::vector<record_help> t;
   // The line description.

@@ -42,35 +42,6 @@ void read_slowdowns(const scenario_model& m, std::vector<float>& out) {
   }
 }
 
-void read_points(const scenario_model& m, running_line& line) {
-  // Stations are the entries from 1 up to the first empty one, and never an
-  // entry a direction board uses.
-  int limit = voce_index::primo_cartello + 1;
-  for (const cella& c : m.celle) {
-    if (c.tipo == tipo_cella::cartello_indicatore && c.dato1 > 0) {
-      limit = std::min<int>(limit, c.dato1);
-    }
-  }
-  const auto metres = static_cast<int64_t>(line.metres());
-  for (int n = voce_index::prima_stazione; n < limit; ++n) {
-    const voce& v = m.voci[static_cast<size_t>(n)];
-    if (v == voce{}) break;
-    if (v.orario == 0 || v.posizione < 0 || v.posizione >= metres) continue;
-    line.points.push_back(
-        {n, v.nome, v.posizione, v.orario, v.flag3, v.flag3 != 0});
-  }
-  std::stable_sort(line.points.begin(), line.points.end(),
-                   [](const timed_point& a, const timed_point& b) {
-                     return a.position_m < b.position_m;
-                   });
-  if (!line.points.empty()) {
-    line.points.front().stop = true;
-    line.points.front().dwell_s = 0;  // the run starts at its departure
-    line.points.back().stop = true;
-    line.points.back().dwell_s = 0;  // its time is the arrival
-  }
-}
-
 // The smallest value of a sliding window of metres whose bounds only grow;
 // `value_of(metre)` gives a metre's value when it enters the window.
 class window_min {
@@ -166,6 +137,36 @@ const char* verdict_name(verdict v) {
   return "?";
 }
 
+std::vector<timed_point> timed_points(const scenario_model& m) {
+  // Stations are the entries from 1 up to the first empty one, and never an
+  // entry a direction board uses.
+  int limit = voce_index::primo_cartello + 1;
+  for (const cella& c : m.celle) {
+    if (c.tipo == tipo_cella::cartello_indicatore && c.dato1 > 0) {
+      limit = std::min<int>(limit, c.dato1);
+    }
+  }
+  const auto metres = static_cast<int64_t>(m.celle.size() * cell_length_m);
+  std::vector<timed_point> points;
+  for (int n = voce_index::prima_stazione; n < limit; ++n) {
+    const voce& v = m.voci[static_cast<size_t>(n)];
+    if (v == voce{}) break;
+    if (v.orario == 0 || v.posizione < 0 || v.posizione >= metres) continue;
+    points.push_back({n, v.nome, v.posizione, v.orario, v.flag3, v.flag3 != 0});
+  }
+  std::stable_sort(points.begin(), points.end(),
+                   [](const timed_point& a, const timed_point& b) {
+                     return a.position_m < b.position_m;
+                   });
+  if (!points.empty()) {
+    points.front().stop = true;
+    points.front().dwell_s = 0;  // the run starts at its departure
+    points.back().stop = true;
+    points.back().dwell_s = 0;  // its time is the arrival
+  }
+  return points;
+}
+
 running_line read_running_line(const scenario_model& m,
                                const std::vector<curve_stretch>* curves) {
   running_line line;
@@ -193,7 +194,7 @@ running_line read_running_line(const scenario_model& m,
       }
     }
   }
-  read_points(m, line);
+  line.points = timed_points(m);
   return line;
 }
 

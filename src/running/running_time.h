@@ -51,6 +51,10 @@ struct running_line {
   size_t metres() const { return line_limit_kmh.size(); }
 };
 
+// The timed stations of the entry table within the cells, in order along
+// the line; the first and the last are stops without dwell.
+std::vector<timed_point> timed_points(const scenario_model& m);
+
 // Reads the limits, slowdowns and gradients of the compiled cells and the
 // timed stations of the entry table; `curves` come from the curve records
 // when the descriptions are at hand.

@@ -291,6 +291,13 @@ const layout_case layout_cases[] = {
      "[generale]\nlunghezza percorso, 5000\n[curve]\ncurvad2,  100,  \n"
      "   200\n",
      "[generale]\nlunghezza percorso, 5000\n[curve]\ncurvad2, 100,\n200\n"},
+    {"a train record far along the line is laid out like the rest",
+     "[generale]\nnumero vetture,7\n[segnali]\n"
+     "segnale,   990000,1,4,1,0,0,0,0,0,0,0\n"
+     "segnale,  1000,1,4,1,0,0,0,0,0,0,0\n",
+     "[generale]\nnumero vetture, 7\n[segnali]\n"
+     "segnale, 990000, 1, 4, 1, 0, 0, 0, 0, 0, 0, 0\n"
+     "segnale,   1000, 1, 4, 1, 0, 0, 0, 0, 0, 0, 0\n"},
     {"an empty text stays empty", "", ""},
     {"blanks only become an empty line", " \t \r\n", "\r\n"},
 };

@@ -57,7 +57,7 @@ TEST(fuzz_replay, lines_are_counted_as_the_reader_counts_them) {
       {"a\r\r\n", 3}, {"\n\n", 3}, {"\r", 2},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(count_lines(c.text), c.lines) << c.text;
+    EXPECT_EQ(text_lines(c.text).count(), c.lines) << c.text;
   }
 }
 
@@ -73,7 +73,8 @@ TEST(fuzz_replay, a_line_is_found_by_its_number_without_its_line_end) {
       {"a\n", 5, ""},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(line_of(c.text, c.n), c.line) << c.text << " line " << c.n;
+    EXPECT_EQ(text_lines(c.text).line(c.n), c.line)
+        << c.text << " line " << c.n;
   }
 }
 
