@@ -78,5 +78,31 @@ TEST(fuzz_replay, a_line_is_found_by_its_number_without_its_line_end) {
   }
 }
 
+TEST(fuzz_replay, only_line_lengths_within_the_accepted_are_clamped) {
+  const std::string bound = std::to_string(fuzz_line_length_bound_m);
+  const std::string above = std::to_string(fuzz_line_length_bound_m + 1);
+  const struct {
+    std::string in;
+    std::string out;
+  } cases[] = {
+      {"lunghezza percorso, " + bound + "\r\n",
+       "lunghezza percorso, " + bound + "\r\n"},
+      {"lunghezza percorso,   " + above + "  \r\n",
+       "lunghezza percorso,   " + bound + "  \r\n"},
+      {"LUNGHEZZA PERCORSO, +1000000\n",
+       "LUNGHEZZA PERCORSO, +" + bound + "\n"},
+      // Refused lengths stay: they are refused without a plan.
+      {"lunghezza percorso, 1000001\r", "lunghezza percorso, 1000001\r"},
+      {"lunghezza percorso, -99999", "lunghezza percorso, -99999"},
+      // Other records keep their numbers.
+      {"segnale, 99999, 1\r\n", "segnale, 99999, 1\r\n"},
+      {"[generale]\r\nlunghezza percorso, 99500\r\n[fine]",
+       "[generale]\r\nlunghezza percorso, " + bound + "\r\n[fine]"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(clamp_line_lengths(c.in), c.out) << c.in;
+  }
+}
+
 }  // namespace
 }  // namespace scenario::fuzz
