@@ -128,10 +128,13 @@ bool line_compiler::general_record(const std::string& key) {
     voce& general = voce_at(m_, voce_index::treno_generale);
     const int32_t cells_built_for = general.fine;
     general.fine = length;
-    if (length > max_line_length_m) {
-      // After an earlier length record the cells exist and are written:
-      // entry 84 must keep the length they were built for.
+    // After an earlier length record the cells exist and are written: a
+    // refused length leaves entry 84 at the length they were built for.
+    const auto refuse = [&] {
       if (m_.has_cells()) general.fine = cells_built_for;
+    };
+    if (length > max_line_length_m) {
+      refuse();
       reject(1, std::nullopt, at);
       notify(record_kind::line_length, first, false);
       return policy_.keep_going && m_.has_cells();
@@ -139,6 +142,7 @@ bool line_compiler::general_record(const std::string& key) {
     notify(record_kind::line_length, first, true);
     // Cell 0 must exist; a plan without metre 1 fails when it is started.
     if (static_cast<int64_t>(length) + line_margin_m < 0) {
+      refuse();
       throw run_time_failure("line length " + std::to_string(length) +
                              " leaves no cell array");
     }

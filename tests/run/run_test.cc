@@ -141,18 +141,26 @@ TEST(memorizza_percorso, no_cell_array_writes_nothing_and_exits_2) {
 TEST(memorizza_percorso, refused_second_length_leaves_files_that_read_back) {
   // The cells exist from the first length when the second is refused: the
   // files are written, and entry 84 gives the length of their cells.
-  fixture f("");
-  write_file(f.dir / "line.txt",
-             "[generale]\r\nlunghezza percorso,    3000\r\n"
-             "lunghezza percorso,    1000001\r\n[fine]\r\n");
-  EXPECT_EQ(f.run(), exit_recorded);
-  EXPECT_EQ(f.m.codice_errore, 1);
-  EXPECT_EQ(f.m.voci[voce_index::treno_generale].fine, 3000);
-  scenario_model back;
-  const decode_result r = decode_scenario(f.dir.path(), "R", "T 1", back);
-  EXPECT_TRUE(r.ok()) << r.message;
-  EXPECT_EQ(back.numero_celle, f.m.numero_celle);
-  EXPECT_EQ(back.tracciato.size(), f.m.tracciato.size());
+  const struct {
+    const char* length;
+    int code;
+  } cases[] = {{"1000001", 1}, {"-110000", 25}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.length);
+    fixture f("");
+    write_file(f.dir / "line.txt",
+               std::string("[generale]\r\nlunghezza percorso,    3000\r\n"
+                           "lunghezza percorso,    ") +
+                   c.length + "\r\n[fine]\r\n");
+    EXPECT_EQ(f.run(), exit_recorded);
+    EXPECT_EQ(f.m.codice_errore, c.code);
+    EXPECT_EQ(f.m.voci[voce_index::treno_generale].fine, 3000);
+    scenario_model back;
+    const decode_result r = decode_scenario(f.dir.path(), "R", "T 1", back);
+    EXPECT_TRUE(r.ok()) << r.message;
+    EXPECT_EQ(back.numero_celle, f.m.numero_celle);
+    EXPECT_EQ(back.tracciato.size(), f.m.tracciato.size());
+  }
 }
 
 TEST(memorizza_percorso, recorded_code_still_writes_the_files_and_exits_1) {
