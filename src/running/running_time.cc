@@ -96,7 +96,7 @@ void judge_legs(const running_line& line, const running_parameters& p,
     l.from = i;
     l.to = i + 1;
     l.distance_m = static_cast<double>(b.position_m - a.position_m);
-    l.scheduled_s = b.arrival_s() - a.time_s;
+    l.scheduled_s = static_cast<double>(b.arrival_s() - a.time_s);
     const size_t ka = r.point_node[i], kb = r.point_node[i + 1];
     if (kb >= r.nodes()) {  // beyond where the train stood
       l.fastest_s = l.with_margin_s = std::numeric_limits<double>::infinity();

@@ -36,7 +36,8 @@ struct timed_point {
   int32_t dwell_s = 0;
   bool stop = false;
 
-  int32_t arrival_s() const { return time_s - dwell_s; }
+  // In 64 bits: the times of a damaged file may be any 32-bit values.
+  int64_t arrival_s() const { return int64_t{time_s} - dwell_s; }
 };
 
 // The line per metre [m, m + 1), m from 0 to metres() - 1.

@@ -193,6 +193,29 @@ TEST(running_time, each_leg_gets_its_verdict) {
   }
 }
 
+TEST(running_time, times_at_the_ends_of_32_bits_give_exact_schedules) {
+  // Times come from the entry table as they are: a damaged or hand-made
+  // file may hold any 32-bit values, and a leg's schedule must not wrap.
+  const struct {
+    int32_t from_s, to_s, dwell_s;
+    double scheduled_s;
+  } cases[] = {
+      {-2147483647 - 1, 2147483647, 0, 4294967295.0},
+      {2147483647, -2147483647 - 1, 0, -4294967295.0},
+      {100, -2147483647 - 1, 2147483647, -4294967395.0},
+  };
+  for (const auto& c : cases) {
+    timed_point to = stop_at(2000, c.to_s, c.dwell_s);
+    to.stop = c.dwell_s != 0;
+    const running_line line =
+        flat_line(4001, 72, {stop_at(0, c.from_s), to, stop_at(4000, 0)});
+    const running_result r = run_fastest(line, ideal(0.5, 0.5));
+    ASSERT_EQ(r.legs.size(), 2u);
+    EXPECT_EQ(r.legs[0].scheduled_s, c.scheduled_s)
+        << c.from_s << " " << c.to_s;
+  }
+}
+
 TEST(running_time, margin_takes_its_band_and_its_minutes_per_distance) {
   // 100 km/h up to 2000 m, then 150 km/h: 4 % and 5 % of each stretch's
   // time, plus 1.5 min per 100 km (0.9 s per km).
