@@ -6,6 +6,7 @@
 #include <string>
 
 #include "compiler/compiler.h"
+#include "compiler/record_reader.h"
 #include "editing/formatter.h"
 #include "fuzz/model_diff.h"
 #include "fuzz/targets.h"
@@ -71,6 +72,23 @@ std::string diff_codes(const scenario_model& a, const scenario_model& b) {
   return {};
 }
 
+// The formatter reads a text that gives a line length as a line description
+// and any other as a train description. A file formatted as the other kind
+// is laid out for that kind's records (blanks inside a field of a record
+// the other kind does not read may collapse), so it only has to change
+// blanks and settle; the pair is compiled with it as written.
+bool gives_line_length(std::string_view text) {
+  const text_lines lines(text);
+  for (int n = 1; n <= lines.count(); ++n) {
+    const std::string_view line = lines.line(n);
+    const std::string_view key = line.substr(0, line.find(','));
+    if (contains_nocase(key, "lunghezza") && contains_nocase(key, "percorso")) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string format_target(std::string_view input) {
@@ -94,9 +112,12 @@ std::string format_target(std::string_view input) {
     }
   }
 
+  const std::string_view line_after =
+      gives_line_length(parts.first) ? std::string_view(linea) : parts.first;
+  std::optional<std::string_view> train_after = parts.second;
+  if (treno && !gives_line_length(*parts.second)) train_after = *treno;
   const scenario_model before = compiled(parts.first, parts.second);
-  const scenario_model after = compiled(
-      linea, treno ? std::optional<std::string_view>(*treno) : std::nullopt);
+  const scenario_model after = compiled(line_after, train_after);
   for (const std::string& broken :
        {diff_codes(before, after), diff_cells(before.celle, after.celle),
         diff_entries(before.voci, after.voci),
