@@ -104,8 +104,13 @@ class plan_drawing {
   // A stretch of the plan sampled at the drawing's resolution.
   std::vector<xy> stretch(int64_t from, int64_t to) const {
     std::vector<xy> pts;
-    const int64_t step =
-        std::max<int64_t>(1, static_cast<int64_t>(tolerance_m_ * 4));
+    // A plan of wild coordinates has a tolerance beyond the plan itself.
+    const double metres = tolerance_m_ * 4;
+    int64_t step = 1;
+    if (metres > 1) {
+      step = static_cast<int64_t>(std::min(
+          metres, static_cast<double>(std::max<int64_t>(1, last_metre_))));
+    }
     for (int64_t m = from; m < to; m += step) {
       if (auto p = at(m)) pts.push_back(*p);
     }
