@@ -12,6 +12,9 @@
 namespace scenario::drawing {
 namespace {
 
+// The most kilometre ticks the plan carries.
+constexpr double max_plan_ticks = 1000;
+
 class plan_drawing {
  public:
   plan_drawing(const scenario_model& m, const scene& s, markup& out)
@@ -143,7 +146,12 @@ class plan_drawing {
   void draw_ticks() {
     const double path_px = static_cast<double>(last_metre_) * scale_;
     if (path_px <= 0) return;
-    const double step = nice_step(60 / scale_);
+    // About 60 px apart along the path, but whole metres and at most
+    // max_plan_ticks of them: a damaged plan may fold a long line into a
+    // speck, whose path would call for ticks by the billion.
+    const double step = std::max(
+        {nice_step(60 / scale_),
+         nice_step(static_cast<double>(last_metre_) / max_plan_ticks), 1.0});
     for (double m = step; m < static_cast<double>(last_metre_); m += step) {
       const auto p = at(static_cast<int64_t>(m));
       if (!p) continue;
