@@ -148,7 +148,7 @@ class plan_drawing {
     if (path_px <= 0) return;
     // About 60 px apart along the path, but whole metres and at most
     // max_plan_ticks of them: a damaged plan may fold a long line into a
-    // speck, whose path would call for ticks by the billion.
+    // dot, whose path would call for ticks by the billion.
     const double step = std::max(
         {nice_step(60 / scale_),
          nice_step(static_cast<double>(last_metre_) / max_plan_ticks), 1.0});
