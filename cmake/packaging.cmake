@@ -35,7 +35,7 @@ if(NOT WIN32)
   else()
     set(scenario_module_dir lib/${scenario_package})
   endif()
-  set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/run/run.cc APPEND PROPERTY
+  set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/shell/run.cc APPEND PROPERTY
     COMPILE_DEFINITIONS "SCENARIO_INSTALLED_MODULE_DIR=\"../${scenario_module_dir}\"")
   # The build-tree program carries the same run path (a folder that does not
   # exist beside it): left to itself, CMake would pad the build's run path

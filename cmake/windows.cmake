@@ -27,7 +27,7 @@ set_target_properties(CLI11::CLI11 PROPERTIES
   INTERFACE_INCLUDE_DIRECTORIES ${header_only_dir})
 
 # The library's Windows code speaks UTF-16 to the system.
-target_compile_definitions(scenario PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN
+target_compile_definitions(scenario_model PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN
                            NOMINMAX)
 
 add_executable(scenario_builder WIN32 src/main.cc)
@@ -51,7 +51,7 @@ if(EXISTS ${googletest_source}/CMakeLists.txt)
   # `scenario compile`, the decoder's round trip, `scenario check` in its
   # three formats, runs that share a folder, and the Windows file system.
   set(scenario_windows_tests
-    tests/run/whole_run_test.cc
+    tests/shell/whole_run_test.cc
     tests/tools/compile_command_test.cc
     tests/tools/compile_lock_test.cc
     tests/tools/check_command_test.cc

@@ -5,19 +5,18 @@
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <system_error>
 
-#include "run/arguments.h"
-#include "run/console.h"
-#include "run/last_resort.h"
-#include "run/run.h"
-#include "run/window.h"
+#include "shell/arguments.h"
+#include "shell/command_line.h"
+#include "shell/console.h"
+#include "shell/run.h"
+#include "shell/window.h"
 #include "version/version.h"
 
 namespace {
-
-constexpr int exit_usage = 64;
 
 std::string help_footer() {
   return "Writes the line and train descriptions of the route " +
@@ -42,30 +41,9 @@ std::string help_footer() {
          "folder for the whole wait.";
 }
 
-}  // namespace
-
 // One run at a time writes into the folder: a second one waits for the
 // first, then runs.
-int build(int argc, char** argv) {
-  CLI::App app{"Builds the scenario this program carries.", "scenario_builder"};
-  app.set_version_flag("--version", scenario::version_line("scenario_builder"));
-  app.footer(help_footer());
-  std::string named_dir;
-  app.add_option("DIR", named_dir,
-                 "folder that receives the files (created when missing)");
-  try {
-    scenario::utf8_arguments args(argc, argv);
-    app.parse(args.argc(), args.argv());
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForVersion& e) {
-    return app.exit(e);
-  } catch (const CLI::ParseError& e) {
-    std::cerr << "scenario_builder: " << e.what() << "\n\n"
-              << app.help() << std::flush;
-    return exit_usage;
-  }
-
+int build(const std::string& named_dir) {
   scenario::keep_stream_bytes();
   const auto program_dir = scenario::program_directory();
   std::filesystem::path dir = scenario::path_argument(named_dir);
@@ -90,8 +68,19 @@ int build(int argc, char** argv) {
       });
 }
 
+}  // namespace
+
 // An unexpected exception ends the run with status 70.
 int main(int argc, char** argv) {
-  return scenario::run_guarded("scenario_builder", std::cerr,
-                               [&] { return build(argc, argv); });
+  return scenario::run_program(
+      "scenario_builder", argc, argv, std::cerr, [](CLI::App& app) {
+        app.description("Builds the scenario this program carries.");
+        app.set_version_flag("--version",
+                             scenario::version_line("scenario_builder"));
+        app.footer(help_footer());
+        auto named_dir = std::make_shared<std::string>();
+        app.add_option("DIR", *named_dir,
+                       "folder that receives the files (created when missing)");
+        return [named_dir] { return build(*named_dir); };
+      });
 }

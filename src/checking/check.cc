@@ -4,8 +4,9 @@
 #include <tuple>
 
 #include "checking/timetable_warnings.h"
-#include "run/error_codes.h"
-#include "run/run.h"
+#include "model/error_codes.h"
+#include "pipeline/compile.h"
+#include "sources/source_names.h"
 
 namespace scenario {
 namespace {
@@ -14,9 +15,9 @@ finding error_finding(const diagnostic& d) {
   finding f;
   f.is_error = true;
   f.code = d.codice;
-  f.message = std::string(error_meaning(d.codice));
-  if (!d.detail.empty()) f.message += " (" + d.detail + ")";
-  if (d.posizione && error_has_position(d.codice)) f.position_m = *d.posizione;
+  const diagnostic_description about = describe(d);
+  f.message = about.text();
+  if (about.position_m) f.position_m = *about.position_m;
   f.file = d.file;
   f.at = {d.line, d.column, d.length, d.source_line};
   return f;

@@ -6,10 +6,10 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
+#include "model/error_codes.h"
 #include "model/kilometres.h"
 #include "model/text_8bit.h"
-#include "run/error_codes.h"
-#include "run/report.h"
+#include "pipeline/report.h"
 
 namespace scenario {
 namespace {
@@ -131,12 +131,13 @@ std::string format_json(const check_result& r) {
 std::string format_sarif(const check_result& r) {
   json rules = json::array();
   std::map<std::string, size_t> rule_index;
-  for (int code : all_error_codes()) {
+  for (const error_code_info& info : all_error_codes()) {
+    const int code = code_number(info.code);
     rule_index[error_rule_id(code)] = rules.size();
-    rules.push_back({{"id", error_rule_id(code)},
-                     {"shortDescription",
-                      {{"text", std::string(error_meaning(code)) + "."}}},
-                     {"defaultConfiguration", {{"level", "error"}}}});
+    rules.push_back(
+        {{"id", error_rule_id(code)},
+         {"shortDescription", {{"text", std::string(info.meaning) + "."}}},
+         {"defaultConfiguration", {{"level", "error"}}}});
   }
   for (const warning_info& w : all_warnings()) {
     rule_index[std::string(w.name)] = rules.size();

@@ -12,14 +12,15 @@
 #include "compiler/line_compiler.h"
 #include "compiler/run_time_failure.h"
 #include "compiler/train_compiler.h"
+#include "model/error_codes.h"
 #include "output/format.h"
 
 namespace scenario {
 
 namespace {
 
-constexpr int reading_failure = 25;
-constexpr int missing_line_file = 101;
+constexpr int reading_failure = code_number(error_code::reading_failure);
+constexpr int missing_line_file = code_number(error_code::line_missing);
 
 // The whole text of a description; a file that cannot be read is a
 // run-time failure.

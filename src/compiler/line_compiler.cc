@@ -6,6 +6,7 @@
 #include "compiler/progressive.h"
 #include "compiler/run_time_failure.h"
 #include "compiler/stamping.h"
+#include "model/error_codes.h"
 
 namespace scenario {
 
@@ -52,9 +53,9 @@ source_span line_compiler::failure_span() const {
   return reading_ ? reader_.span(reader_.last_field()) : source_span{};
 }
 
-void line_compiler::reject(int code, std::optional<int32_t> posizione,
+void line_compiler::reject(error_code code, std::optional<int32_t> posizione,
                            const field_place& at) {
-  record_error(m_, code, posizione, file_, reader_.span(at));
+  record_error(m_, code_number(code), posizione, file_, reader_.span(at));
 }
 
 line_compiler::step line_compiler::after_rejection(step strict) const {
@@ -73,7 +74,7 @@ bool line_compiler::compile() {
   reading_ = true;
   if (!search_generale(reader_, m_.riga)) {
     reading_ = false;
-    reject(102, std::nullopt, {});
+    reject(error_code::line_ends_early, std::nullopt, {});
     return false;
   }
   if (!general_block()) return false;
@@ -99,7 +100,8 @@ bool line_compiler::general_block() {
   std::function<bool(const run_time_failure&)> recover;
   if (policy_.keep_going) {
     recover = [&](const run_time_failure& e) {
-      record_error(m_, 25, std::nullopt, file_, failure_span(), e.what());
+      record_error(m_, code_number(error_code::reading_failure), std::nullopt,
+                   file_, failure_span(), e.what());
       general_failed_ = true;
       return true;
     };
@@ -135,7 +137,7 @@ bool line_compiler::general_record(const std::string& key) {
     };
     if (length > max_line_length_m) {
       refuse();
-      reject(1, std::nullopt, at);
+      reject(error_code::line_too_long, std::nullopt, at);
       notify(record_kind::line_length, first, false);
       return policy_.keep_going && m_.has_cells();
     }
@@ -187,11 +189,11 @@ bool line_compiler::signal_repetition(const std::string& key) {
   v.fine = reader_.read_int32();
   const field_place second_at = reader_.last_field();
   if (v.inizio % signal_repetition_step_m != 0) {
-    reject(3, std::nullopt, first_at);
+    reject(error_code::first_repetition, std::nullopt, first_at);
     return false;
   }
   if (v.fine % signal_repetition_step_m != 0) {
-    reject(4, std::nullopt, second_at);
+    reject(error_code::second_repetition, std::nullopt, second_at);
     return false;
   }
   // The number of codes is named in the key itself.
@@ -200,7 +202,7 @@ bool line_compiler::signal_repetition(const std::string& key) {
   } else if (contains_exact(key, "9")) {
     v.posizione = 9;
   } else {
-    reject(5, std::nullopt, key_at);
+    reject(error_code::repetition_key, std::nullopt, key_at);
     return false;
   }
   if (v.fine == 0) v.posizione = 0;
@@ -230,7 +232,8 @@ bool line_compiler::body() {
   if (policy_.keep_going) {
     recover = [&](const run_time_failure& e) {
       if (!m_.has_cells()) return false;
-      record_error(m_, 25, std::nullopt, file_, failure_span(), e.what());
+      record_error(m_, code_number(error_code::reading_failure), std::nullopt,
+                   file_, failure_span(), e.what());
       return true;
     };
   }
@@ -267,7 +270,7 @@ line_compiler::step line_compiler::body_record(std::string& key) {
 
 bool line_compiler::in_range(int32_t p, const field_place& at) {
   if (record_fits(m_, p, record_margin_m)) return true;
-  reject(15, p, at);
+  reject(error_code::beyond_cells, p, at);
   return false;
 }
 
@@ -310,7 +313,7 @@ line_compiler::step line_compiler::curve(const std::string& key) {
     return after_rejection(step::stop_body);
   }
   if (!plan_.draw_curve(key, start, length)) {
-    reject(103, std::nullopt, key_at);
+    reject(error_code::curve_key, std::nullopt, key_at);
     notify(record_kind::curve, first, false);
     return after_rejection(step::reject);
   }
@@ -333,7 +336,7 @@ line_compiler::step line_compiler::tunnel() {
   const int32_t code =
       stamp_conflict(m_, [&] { memo_montagna(m_, inizio, fine, tipo); });
   if (code > 0) {
-    reject(code, inizio, at);
+    reject(static_cast<error_code>(code), inizio, at);
     notify(record_kind::tunnel, first, false);
     return after_rejection(step::reject);
   }
@@ -356,7 +359,7 @@ line_compiler::step line_compiler::speed_board() {
                           f[8]);
   });
   if (code > 0) {
-    reject(code, f[0], at);
+    reject(static_cast<error_code>(code), f[0], at);
     notify(record_kind::speed_board, first, false);
     return after_rejection(step::reject);
   }
@@ -375,7 +378,7 @@ line_compiler::step line_compiler::direction_board(std::string& riga) {
   }
   cella& c = cell_at(m_, ordinary_cell(p));
   if (!is_free(c)) {
-    reject(6, p, at);
+    reject(error_code::direction_board_occupied, p, at);
     notify(record_kind::direction_board, first, false);
     return after_rejection(step::reject);
   }

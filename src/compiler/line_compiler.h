@@ -13,6 +13,7 @@
 #include "compiler/plan.h"
 #include "compiler/policy.h"
 #include "compiler/record_reader.h"
+#include "model/error_codes.h"
 #include "model/model.h"
 
 namespace scenario {
@@ -67,7 +68,7 @@ class line_compiler {
   // The range check of a body record; on failure records code 15.
   bool in_range(int32_t p, const field_place& at);
   // Records a rejection of this file at the field `at`.
-  void reject(int code, std::optional<int32_t> posizione,
+  void reject(error_code code, std::optional<int32_t> posizione,
               const field_place& at);
   // What a rejected record or a failed range check does to the loop: under
   // the strict policy `strict`, when keeping going the record is skipped.

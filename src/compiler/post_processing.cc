@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-#include "run/minimo.h"
+#include "compiler/minimo.h"
+#include "model/error_codes.h"
 
 namespace scenario {
 
@@ -14,9 +15,11 @@ constexpr int64_t warning_look_back = 20;  // cells before a warning point
 constexpr int64_t lowest_signal_cell = 3;  // two free cells must fit below
 constexpr int point_spacing = 8;           // 400 m between points
 constexpr int64_t signal_look_ahead = 12;  // 600 m after a slowdown's end
-constexpr int code_signal_before_warning = 11;
-constexpr int code_window_full = 12;
-constexpr int code_no_cell_for_point = 13;
+constexpr int code_signal_before_warning =
+    code_number(error_code::no_point_before_warning);
+constexpr int code_window_full = code_number(error_code::no_point_before_start);
+constexpr int code_no_cell_for_point =
+    code_number(error_code::no_point_in_slowdown);
 
 // A window of three cells before a slowdown's start: used only when the
 // start cell is above `after`; cells j - nearest, j - nearest - 1 and

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "compiler/run_time_failure.h"
+#include "model/error_codes.h"
 
 namespace scenario {
 
@@ -141,16 +142,16 @@ void memo_rallentamento(scenario_model& m, int32_t x, int32_t v, int32_t l,
   // Every cell of the slowdown is read before anything is written, so a
   // start or end outside the array throws with nothing stamped.
   if (with_warning && !is_free(cell_at(m, w))) {
-    m.codice_errore = 17;
+    m.codice_errore = code_number(error_code::warning_occupied);
     return;
   }
   if (!with_warning) f_ta = 0;
   if (!is_free(cell_at(m, s))) {
-    m.codice_errore = 18;
+    m.codice_errore = code_number(error_code::slowdown_start_occupied);
     return;
   }
   if (!is_free(cell_at(m, e))) {
-    m.codice_errore = 19;
+    m.codice_errore = code_number(error_code::slowdown_end_occupied);
     return;
   }
 
@@ -161,7 +162,8 @@ void memo_rallentamento(scenario_model& m, int32_t x, int32_t v, int32_t l,
     const int64_t k = div_round_even(
         static_cast<int64_t>(x) - warning_distance_m, cell_length_m);
     // A taken approach cell leaves end, start and warning stamped.
-    if (!stamp_approach_cells(m, k, d_v)) m.codice_errore = 20;
+    if (!stamp_approach_cells(m, k, d_v))
+      m.codice_errore = code_number(error_code::approach_occupied);
   }
 }
 
@@ -171,7 +173,7 @@ void memo_segnale(scenario_model& m, int32_t posizione, int32_t sx, int32_t s1,
   const int64_t c_index = cell_of(posizione);
   cella& c = cell_at(m, c_index);
   if (!is_free(c)) {
-    m.codice_errore = 16;
+    m.codice_errore = code_number(error_code::signal_occupied);
     return;
   }
   c.tipo = tipo_cella::segnale;
@@ -198,7 +200,7 @@ void memo_indicatori_v_max(scenario_model& m, int32_t posizione, int32_t vas,
                            int32_t strisced) {
   cella& c = cell_at(m, cell_of(posizione));
   if (!is_free(c)) {
-    m.codice_errore = 21;
+    m.codice_errore = code_number(error_code::speed_board_occupied);
     return;
   }
   // A pair outside 16 bits throws after the kind and the pairs before it

@@ -8,6 +8,7 @@
 #include "compiler/line_compiler.h"
 #include "compiler/run_time_failure.h"
 #include "compiler/stamping.h"
+#include "model/error_codes.h"
 
 namespace scenario {
 
@@ -59,9 +60,9 @@ source_span train_compiler::failure_span() const {
   return reading_ ? reader_.span(reader_.last_field()) : source_span{};
 }
 
-void train_compiler::reject(int code, std::optional<int32_t> posizione,
+void train_compiler::reject(error_code code, std::optional<int32_t> posizione,
                             const field_place& at) {
-  record_error(m_, code, posizione, file_, reader_.span(at));
+  record_error(m_, code_number(code), posizione, file_, reader_.span(at));
 }
 
 train_compiler::step train_compiler::after_rejection(step strict) const {
@@ -79,7 +80,7 @@ void train_compiler::notify(record_kind kind, size_t first, bool accepted) {
 bool train_compiler::in_range(int32_t p, int32_t margin,
                               const field_place& at) {
   if (record_fits(m_, p, margin)) return true;
-  reject(15, p, at);
+  reject(error_code::beyond_cells, p, at);
   return false;
 }
 
@@ -100,7 +101,8 @@ bool train_compiler::records() {
   std::function<bool(const run_time_failure&)> recover;
   if (policy_.keep_going) {
     recover = [&](const run_time_failure& e) {
-      record_error(m_, 25, std::nullopt, file_, failure_span(), e.what());
+      record_error(m_, code_number(error_code::reading_failure), std::nullopt,
+                   file_, failure_span(), e.what());
       return true;
     };
   }
@@ -226,7 +228,7 @@ train_compiler::step train_compiler::signal() {
                  f[10]);
   });
   if (code > 0) {
-    reject(code, f[0], at);
+    reject(static_cast<error_code>(code), f[0], at);
     notify(record_kind::signal, first, false);
     return after_rejection(step::reject);
   }
@@ -247,7 +249,7 @@ train_compiler::step train_compiler::slowdown() {
   const int32_t code = stamp_conflict(
       m_, [&] { memo_rallentamento(m_, f[0], f[1], f[2], f[3], f[4], f[5]); });
   if (code > 0) {
-    reject(code, f[0], at);
+    reject(static_cast<error_code>(code), f[0], at);
     notify(record_kind::slowdown, first, false);
     return after_rejection(step::reject);
   }
@@ -268,7 +270,7 @@ train_compiler::step train_compiler::speed_point() {
   }
   cella& c = cell_at(m_, div_round_even(p, cell_length_m));
   if (!is_free(c)) {
-    reject(7, p, at);
+    reject(error_code::speed_point_occupied, p, at);
     notify(record_kind::speed_point, first, false);
     return after_rejection(step::reject);
   }
@@ -300,7 +302,7 @@ train_compiler::step train_compiler::station() {
     if (!policy_.keep_going) return step::stop_records;
     rejected = true;
   } else if (!is_multiple(v.posizione, station_position_step_m)) {
-    reject(8, v.posizione, at);
+    reject(error_code::station_off_grid, v.posizione, at);
     if (!policy_.keep_going) return step::reject;
     rejected = true;
   }
@@ -308,7 +310,7 @@ train_compiler::step train_compiler::station() {
   const int32_t length = reader_.read_int32();
   const field_place length_at = reader_.last_field();
   if (!rejected && !is_multiple(length, station_length_step_m)) {
-    reject(9, v.posizione, length_at);
+    reject(error_code::station_length_off_grid, v.posizione, length_at);
     if (!policy_.keep_going) return step::reject;
     rejected = true;
   }
@@ -380,7 +382,7 @@ train_compiler::step train_compiler::station_zone_and_marks(
   if (v.tipo < first_unmarked_kind) {
     const int64_t numerator = fine - cell_length_m;
     if (numerator <= cell_length_m) {
-      reject(24, std::nullopt, at);
+      reject(error_code::station_near_line_start, std::nullopt, at);
       rejected_ = true;
       return after_rejection(step::reject);
     }
@@ -392,13 +394,13 @@ train_compiler::step train_compiler::station_zone_and_marks(
   if (station_ > voce_index::prima_stazione &&
       static_cast<int64_t>(v.inizio) - station_spacing_m <
           voce_at(m_, station_ - 1).fine) {
-    reject(22, v.posizione, at);
+    reject(error_code::stations_too_close, v.posizione, at);
     rejected_ = true;
     return after_rejection(step::reject);
   }
   ++station_;
   if (station_ >= board_entry_) {
-    reject(10, std::nullopt, at);
+    reject(error_code::entry_table_full, std::nullopt, at);
     rejected_ = true;
     // Keeping going, each further station takes the last free entry and is
     // refused alike.
@@ -424,7 +426,7 @@ void train_compiler::closing_steps() {
     const voce& v = voce_at(m_, entry);
     if (!is_multiple(v.inizio, cell_length_m) ||
         !is_multiple(v.fine, cell_length_m)) {
-      reject(2, std::nullopt, {});
+      reject(error_code::reference_off_grid, std::nullopt, {});
       return;
     }
   }

@@ -12,6 +12,7 @@
 
 #include "compiler/policy.h"
 #include "compiler/record_reader.h"
+#include "model/error_codes.h"
 #include "model/model.h"
 
 namespace scenario {
@@ -61,7 +62,7 @@ class train_compiler {
   void closing_steps();
 
   bool in_range(int32_t p, int32_t margin, const field_place& at);
-  void reject(int code, std::optional<int32_t> posizione,
+  void reject(error_code code, std::optional<int32_t> posizione,
               const field_place& at);
   step after_rejection(step strict) const;
   void notify(record_kind kind, size_t first, bool accepted);

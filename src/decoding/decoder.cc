@@ -6,8 +6,11 @@
 #include <utility>
 #include <vector>
 
+#include "decoding/damage.h"
+#include "decoding/plan_reader.h"
 #include "output/binary_files.h"
 #include "output/checksum.h"
+#include "output/folder_lock.h"
 #include "output/format.h"
 #include "output/native_file.h"
 
@@ -18,57 +21,6 @@ namespace {
 // format marker: 26 m / 50 rounds to 1, 25 m rounds to the even 0.
 constexpr int32_t min_extended_length = cell_length_m / 2 + 1;
 constexpr int32_t min_line_length = min_extended_length - line_margin_m;
-
-// A name as it appears in a message: printable ASCII as it is, every other
-// byte as \xNN, so that damage never reaches the terminal raw.
-std::string quote_name(std::string_view text) {
-  static constexpr char hex[] = "0123456789ABCDEF";
-  std::string q = "\"";
-  for (char ch : text) {
-    const auto b = static_cast<unsigned char>(ch);
-    if (b == '"' || b == '\\') {
-      q += '\\';
-      q += ch;
-    } else if (b >= 0x20 && b < 0x7F) {
-      q += ch;
-    } else {
-      q += "\\x";
-      q += hex[b >> 4];
-      q += hex[b & 0xF];
-    }
-  }
-  return q + "\"";
-}
-
-std::string bytes_word(size_t n) {
-  return std::to_string(n) + (n == 1 ? " byte" : " bytes");
-}
-
-// What is left when a field does not fit.
-std::string found_end(size_t left) {
-  return left == 0 ? "end of file"
-                   : bytes_word(left) + " before the end of file";
-}
-
-decode_result damaged(std::string_view file, size_t offset,
-                      const std::string& expected, const std::string& found) {
-  return {decode_damaged, std::string(file) + ": byte " +
-                              std::to_string(offset) + ": expected " +
-                              expected + ", found " + found};
-}
-
-// Little-endian integer at `p`; the caller has checked that it fits.
-template <typename T>
-T get_le(const char* p) {
-  using U = std::make_unsigned_t<T>;
-  U v = 0;
-  for (size_t i = 0; i < sizeof(T); ++i) {
-    v = static_cast<U>(
-        v | static_cast<U>(static_cast<U>(static_cast<unsigned char>(p[i]))
-                           << (8 * i)));
-  }
-  return static_cast<T>(v);
-}
 
 // Reads the entries field by field; every field is checked against what is
 // left of the bytes before it is read.
@@ -141,107 +93,6 @@ std::string checksum_work(const std::array<voce, voci_count>& voci) {
   return checksum_work_string(voci[voce_index::segnali_generale].nome,
                               voci[voce_index::percorso_generale].nome);
 }
-
-const char* coord_name(int coord) { return coord == 0 ? "x" : "y"; }
-
-// Decodes plan elements as their bytes arrive, so that a large plan is read
-// through a small buffer. Elements are stored x of every metre, then y.
-class plan_reader {
- public:
-  plan_reader(std::string_view file, int32_t lunghezza_estesa, size_t file_size,
-              tracciato_t& t)
-      : file_(file),
-        last_metre_(lunghezza_estesa),
-        file_size_(file_size),
-        t_(t) {
-    t_.create(lunghezza_estesa);
-  }
-
-  const decode_result& error() const { return error_; }
-
-  // Decodes the whole elements at the start of `data`, which follows the
-  // bytes consumed so far; returns false on damage. `used` receives the
-  // bytes consumed. With `at_eof`, `data` is all that is left of the file.
-  bool consume(std::string_view data, bool at_eof, size_t& used) {
-    size_t p = 0;
-    while (p < data.size()) {
-      const size_t at = offset_ + p;
-      const size_t left = data.size() - p;
-      if (coord_ == 2) {
-        const size_t more = file_size_ > at ? file_size_ - at : left;
-        return fail(
-            at, "end of file after y of metre " + std::to_string(last_metre_),
-            bytes_word(std::max(more, left)) + " more");
-      }
-      if (left < 2) {
-        if (!at_eof) break;
-        return fail(at, "the type code of " + element() + " (2 bytes)",
-                    found_end(left));
-      }
-      const auto code = get_le<uint16_t>(data.data() + p);
-      size_t value_bytes = 0;
-      if (code == format::element_int16) {
-        value_bytes = format::element_int16_bytes - 2;
-      } else if (code == format::element_double) {
-        value_bytes = format::element_double_bytes - 2;
-      } else if (code != format::element_empty) {
-        return fail(at,
-                    "a type code 0, 2 or 5 for " + element() +
-                        " (empty, 16-bit integer or double)",
-                    std::to_string(code));
-      }
-      if (left - 2 < value_bytes) {
-        if (!at_eof) break;
-        return fail(
-            at + 2,
-            "a value of " + bytes_word(value_bytes) + " for " + element(),
-            found_end(left - 2));
-      }
-      const char* value = data.data() + p + 2;
-      if (code == format::element_int16) {
-        t_.set_int16(metre_, coord_, get_le<int16_t>(value));
-      } else if (code == format::element_double) {
-        const auto bits = get_le<uint64_t>(value);
-        double d;
-        std::memcpy(&d, &bits, sizeof d);
-        t_.set_double(metre_, coord_, d);
-      }
-      p += 2 + value_bytes;
-      if (++metre_ > last_metre_) {
-        metre_ = 0;
-        ++coord_;
-      }
-    }
-    offset_ += p;
-    used = p;
-    if (at_eof && p == data.size() && coord_ < 2) {
-      return fail(offset_,
-                  element() + " (the plan has metres 0 to " +
-                      std::to_string(last_metre_) + ", x then y)",
-                  "end of file");
-    }
-    return true;
-  }
-
- private:
-  std::string element() const {
-    return std::string("plan element ") + coord_name(coord_) + " of metre " +
-           std::to_string(metre_);
-  }
-  bool fail(size_t at, const std::string& expected, const std::string& found) {
-    error_ = damaged(file_, at, expected, found);
-    return false;
-  }
-
-  std::string_view file_;
-  int64_t last_metre_;
-  size_t file_size_;
-  tracciato_t& t_;
-  int64_t metre_ = 0;
-  int coord_ = 0;
-  size_t offset_ = 0;
-  decode_result error_;
-};
 
 bool plan_length_in_range(int32_t lunghezza_estesa) {
   return lunghezza_estesa >= 0 &&

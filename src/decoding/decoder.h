@@ -13,17 +13,17 @@
 #include <string>
 #include <string_view>
 
+#include "model/exit_status.h"
 #include "model/model.h"
-#include "output/folder_lock.h"
 
 namespace scenario {
 
 // Exit statuses of the readers of compiled scenarios (sysexits' values).
 enum decode_status : int {
   decode_ok = 0,
-  decode_usage = 64,    // the folder holds several scenarios: name one
-  decode_damaged = 65,  // a file is there but its bytes are not a scenario's
-  decode_missing = 66,  // a file is missing or cannot be read
+  decode_usage = exit_usage,   // the folder holds several scenarios: name one
+  decode_damaged = exit_data,  // a file is there but not a scenario's bytes
+  decode_missing = exit_no_input,  // a file is missing or cannot be read
   decode_busy = exit_folder_busy,  // a run kept writing there for the wait
 };
 

@@ -160,95 +160,86 @@ std::vector<object_record> layer_records(const std::vector<layer_stretch>& runs,
   return list;
 }
 
-// The general values of the line and the train, one record each.
-std::vector<kind_records> general_records(const scenario_model& a,
-                                          const scenario_model& b) {
-  struct general {
-    const char* kind;
-    std::string (*value)(const scenario_model&);
-    std::vector<std::pair<int, uint16_t>> entries;
-    bool checksums;  // the route and train names make the checksums
-  };
+// The general values of the line and the train: how each reads, and the
+// entry fields that hold it.
+namespace general_table {
+
+using namespace voce_index;
+
+struct general {
+  const char* kind;
+  std::string (*value)(const scenario_model&);
+  std::vector<std::pair<int, uint16_t>> entries;
+  bool checksums;  // the route and train names make the checksums
+};
+const general values[] = {
+    {"line length",
+     [](const scenario_model& m) {
+       return num(m.voci[treno_generale].fine) + " m";
+     },
+     {{treno_generale, entry_bit::fine}},
+     false},
+    {"route",
+     [](const scenario_model& m) {
+       return quote_entry_text(m.voci[percorso_generale].nome);
+     },
+     {{percorso_generale, entry_bit::nome}},
+     true},
+    {"train",
+     [](const scenario_model& m) {
+       return quote_entry_text(m.voci[segnali_generale].nome);
+     },
+     {{segnali_generale, entry_bit::nome}},
+     true},
+    {"braking mass",
+     [](const scenario_model& m) {
+       return num(m.voci[treno_generale].inizio) + " %";
+     },
+     {{treno_generale, entry_bit::inizio}},
+     false},
+    {"cars",
+     [](const scenario_model& m) {
+       return num(m.voci[treno_generale].posizione);
+     },
+     {{treno_generale, entry_bit::posizione}},
+     false},
+    {"sand",
+     [](const scenario_model& m) { return num(m.voci[segnali_generale].num1); },
+     {{segnali_generale, entry_bit::num1}},
+     false},
+    {"clock",
+     [](const scenario_model& m) {
+       const voce& v = m.voci[segnali_generale];
+       return format_time(int64_t{v.num3} * 3600 + v.num4 * 60 + v.num5);
+     },
+     {{segnali_generale, entry_bit::num3 | entry_bit::num4 | entry_bit::num5}},
+     false},
+    {"signal repetition",
+     [](const scenario_model& m) {
+       const voce& v = m.voci[segnali_generale];
+       return num(v.inizio) + ", " + num(v.fine) + " (codes " +
+              num(v.posizione) + ")";
+     },
+     {{segnali_generale,
+       entry_bit::inizio | entry_bit::fine | entry_bit::posizione}},
+     false},
+    {"backgrounds",
+     [](const scenario_model& m) {
+       const voce& v = m.voci[percorso_generale];
+       return "uno " + num(v.inizio) + ", due " + num(v.posizione) + ", tre " +
+              num(v.fine);
+     },
+     {{percorso_generale,
+       entry_bit::inizio | entry_bit::fine | entry_bit::posizione}},
+     false},
+};
+
+}  // namespace general_table
+
+// The three kilometric references, one record each.
+void add_progressive_records(const scenario_model& a, const scenario_model& b,
+                             std::vector<kind_records>& list) {
   using namespace voce_index;
-  static const general values[] = {
-      {"line length",
-       [](const scenario_model& m) {
-         return num(m.voci[treno_generale].fine) + " m";
-       },
-       {{treno_generale, entry_bit::fine}},
-       false},
-      {"route",
-       [](const scenario_model& m) {
-         return quote_entry_text(m.voci[percorso_generale].nome);
-       },
-       {{percorso_generale, entry_bit::nome}},
-       true},
-      {"train",
-       [](const scenario_model& m) {
-         return quote_entry_text(m.voci[segnali_generale].nome);
-       },
-       {{segnali_generale, entry_bit::nome}},
-       true},
-      {"braking mass",
-       [](const scenario_model& m) {
-         return num(m.voci[treno_generale].inizio) + " %";
-       },
-       {{treno_generale, entry_bit::inizio}},
-       false},
-      {"cars",
-       [](const scenario_model& m) {
-         return num(m.voci[treno_generale].posizione);
-       },
-       {{treno_generale, entry_bit::posizione}},
-       false},
-      {"sand",
-       [](const scenario_model& m) {
-         return num(m.voci[segnali_generale].num1);
-       },
-       {{segnali_generale, entry_bit::num1}},
-       false},
-      {"clock",
-       [](const scenario_model& m) {
-         const voce& v = m.voci[segnali_generale];
-         return format_time(int64_t{v.num3} * 3600 + v.num4 * 60 + v.num5);
-       },
-       {{segnali_generale,
-         entry_bit::num3 | entry_bit::num4 | entry_bit::num5}},
-       false},
-      {"signal repetition",
-       [](const scenario_model& m) {
-         const voce& v = m.voci[segnali_generale];
-         return num(v.inizio) + ", " + num(v.fine) + " (codes " +
-                num(v.posizione) + ")";
-       },
-       {{segnali_generale,
-         entry_bit::inizio | entry_bit::fine | entry_bit::posizione}},
-       false},
-      {"backgrounds",
-       [](const scenario_model& m) {
-         const voce& v = m.voci[percorso_generale];
-         return "uno " + num(v.inizio) + ", due " + num(v.posizione) +
-                ", tre " + num(v.fine);
-       },
-       {{percorso_generale,
-         entry_bit::inizio | entry_bit::fine | entry_bit::posizione}},
-       false},
-  };
-  std::vector<kind_records> list;
-  const auto make = [](const scenario_model& m, const general& g) {
-    object_record r;
-    r.fields = {{"value", g.value(m)}};
-    r.entries = g.entries;
-    if (g.checksums) {
-      r.entries.emplace_back(percorso_generale, entry_bit::orario);
-      r.cells.push_back({1, 1, cell_bit::dato2});
-    }
-    return r;
-  };
-  for (const general& g : values) {
-    list.push_back(
-        {g.kind, object_style::general, false, {make(a, g)}, {make(b, g)}});
-  }
   const std::pair<const char*, int> progressives[] = {
       {"progressiva uno", progressiva_uno},
       {"progressiva due", progressiva_due},
@@ -271,6 +262,29 @@ std::vector<kind_records> general_records(const scenario_model& a,
                     {make_progressive(a)},
                     {make_progressive(b)}});
   }
+}
+
+// The general values of the line and the train, one record each.
+std::vector<kind_records> general_records(const scenario_model& a,
+                                          const scenario_model& b) {
+  using namespace voce_index;
+  std::vector<kind_records> list;
+  const auto make = [](const scenario_model& m,
+                       const general_table::general& g) {
+    object_record r;
+    r.fields = {{"value", g.value(m)}};
+    r.entries = g.entries;
+    if (g.checksums) {
+      r.entries.emplace_back(percorso_generale, entry_bit::orario);
+      r.cells.push_back({1, 1, cell_bit::dato2});
+    }
+    return r;
+  };
+  for (const general_table::general& g : general_table::values) {
+    list.push_back(
+        {g.kind, object_style::general, false, {make(a, g)}, {make(b, g)}});
+  }
+  add_progressive_records(a, b, list);
   return list;
 }
 

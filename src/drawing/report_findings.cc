@@ -3,8 +3,8 @@
 #include <string>
 
 #include "drawing/markup.h"
+#include "model/error_codes.h"
 #include "model/text_8bit.h"
-#include "run/error_codes.h"
 
 namespace scenario::drawing {
 namespace {
@@ -46,13 +46,13 @@ std::vector<problem> problems_of_check(const check_result& checked,
     }
     if (found) continue;
     problem p;
+    const diagnostic_description about = describe(d);
     p.code = d.codice;
-    if (d.posizione && error_has_position(d.codice))
-      p.position_m = *d.posizione;
+    if (about.position_m) p.position_m = *about.position_m;
     p.file = path_to_printable(d.file);
     p.line = d.line;
-    p.meaning = std::string(error_meaning(d.codice));
-    p.detail = from_8bit(d.detail);
+    p.meaning = about.meaning;
+    p.detail = from_8bit(about.detail);
     p.column = d.column;
     p.stops_build = k == 0;
     list.push_back(std::move(p));

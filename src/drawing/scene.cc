@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "drawing/markup.h"
+#include "model/error_codes.h"
 #include "model/kilometres.h"
 #include "model/text_8bit.h"
-#include "run/error_codes.h"
 
 namespace scenario::drawing {
 namespace {
@@ -232,11 +232,11 @@ scene read_scene(const scenario_model& m) {
   read_tunnels(m, s);
   read_stations(m, s);
   for (const diagnostic& d : m.diagnostics) {
+    const diagnostic_description about = describe(d);
     std::optional<int64_t> at;
-    if (d.posizione) at = *d.posizione;
+    if (about.position_m) at = *about.position_m;
     s.problems.push_back({d.codice, at, path_to_printable(d.file), d.line,
-                          std::string(error_meaning(d.codice)),
-                          from_8bit(d.detail)});
+                          about.meaning, from_8bit(about.detail)});
   }
   return s;
 }

@@ -7,6 +7,7 @@
 #include "checking/check.h"
 #include "compiler/compiler.h"
 #include "editing/formatter.h"
+#include "model/error_codes.h"
 
 namespace scenario::editing {
 namespace {
@@ -428,7 +429,7 @@ void server::check_pair(const description_pair& pair, bool publish) {
   check_result r;
   if (pair.line.empty()) {
     finding f;
-    f.code = 101;
+    f.code = code_number(error_code::line_missing);
     f.message =
         "no line description pairs with this train: name it ROUTE_linea.txt "
         "next to it, or list the pair in scenario-pairs.json";

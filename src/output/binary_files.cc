@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/error_codes.h"
 #include "output/checksum.h"
 #include "output/format.h"
 #include "output/native_file.h"
@@ -98,10 +99,12 @@ std::vector<std::filesystem::path> binary_outputs(
 int fill_marker_slots(scenario_model& m) {
   voce& entry = m.voci[format::marker_entry];
   cella& cell = m.celle.at(format::marker_cell);
-  if (entry.num1 != 0 || cell.dato1 != 0) return 1250;
+  if (entry.num1 != 0 || cell.dato1 != 0)
+    return code_number(error_code::marker_slot_used);
   entry.num1 = format::entries_marker;
   cell.dato1 = format::cells_marker;
-  if (entry.orario != 0 || cell.dato2 != 0) return 1251;
+  if (entry.orario != 0 || cell.dato2 != 0)
+    return code_number(error_code::checksum_slot_used);
   entry.orario = codice_gara_st(m);
   cell.dato2 = codice_gara_og(m);
   return 0;

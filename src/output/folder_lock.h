@@ -12,13 +12,10 @@
 #include <ostream>
 #include <string>
 
+#include "model/exit_status.h"
 #include "output/native_file.h"
 
 namespace scenario {
-
-// The status of a process that gave up waiting for a folder (sysexits'
-// EX_TEMPFAIL: try again later).
-constexpr int exit_folder_busy = 75;
 
 enum class lock_mode { shared, exclusive };
 

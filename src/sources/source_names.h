@@ -9,6 +9,10 @@
 
 namespace scenario {
 
+// The identifiers of the scenario this build carries.
+inline constexpr char build_percorso[] = "Tarvena_Olmisco";
+inline constexpr char build_treno[] = "IR 4518";
+
 // "<percorso>_linea.txt"
 std::filesystem::path linea_txt_path(const std::filesystem::path& dir,
                                      const std::string& percorso);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "checking/faulty_pair.h"
-#include "run/run.h"
+#include "shell/run.h"
 #include "sources/sources.h"
 #include "testing/temp_dir.h"
 

@@ -14,8 +14,8 @@
 
 #include "compiler/fixtures/descriptions.h"
 #include "output/binary_files.h"
-#include "run/run.h"
-#include "run/window.h"
+#include "shell/run.h"
+#include "shell/window.h"
 #include "testing/compiled_scenarios.h"
 #include "testing/temp_dir.h"
 

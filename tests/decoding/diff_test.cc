@@ -7,7 +7,7 @@
 
 #include "compiler/fixtures/descriptions.h"
 #include "decoding/decoder.h"
-#include "run/run.h"
+#include "shell/run.h"
 #include "testing/compiled_scenarios.h"
 #include "testing/temp_dir.h"
 

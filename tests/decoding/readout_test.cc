@@ -13,8 +13,8 @@
 
 #include "decoding/decoder.h"
 #include "model/kilometres.h"
-#include "run/run.h"
-#include "run/window.h"
+#include "shell/run.h"
+#include "shell/window.h"
 #include "testing/compiled_scenarios.h"
 #include "testing/process.h"
 #include "testing/temp_dir.h"

@@ -15,7 +15,7 @@
 #include "checking/check.h"
 #include "compiler/compiler.h"
 #include "drawing/scene.h"
-#include "run/run.h"
+#include "shell/run.h"
 #include "sources/sources.h"
 #include "testing/process.h"
 #include "testing/temp_dir.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "compiler/fixtures/descriptions.h"
-#include "run/run.h"
+#include "shell/run.h"
 
 namespace scenario::drawing {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "compiler/fixtures/descriptions.h"
-#include "run/run.h"
+#include "shell/run.h"
 #include "testing/compiled_scenarios.h"
 
 namespace scenario::drawing {

@@ -19,7 +19,7 @@
 #include "checking/faulty_pair.h"
 #include "compiler/compiler.h"
 #include "decoding/diff.h"
-#include "run/run.h"
+#include "shell/run.h"
 #include "sources/dati_linea.h"
 #include "sources/dati_treno.h"
 #include "testing/compiled_scenarios.h"

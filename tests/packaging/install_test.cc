@@ -15,8 +15,8 @@
 #include <set>
 #include <string>
 
-#include "run/run.h"
-#include "run/window.h"
+#include "shell/run.h"
+#include "shell/window.h"
 #include "sources/sources.h"
 #include "testing/pinned_files.h"
 #include "testing/process.h"

@@ -4,7 +4,7 @@
 
 #include "compiler/fixtures/descriptions.h"
 #include "output/binary_files.h"
-#include "run/run.h"
+#include "shell/run.h"
 
 namespace scenario::testing {
 

@@ -1,12 +1,11 @@
-#include "testing/lsp_fixture.h"
-
 #include <sstream>
 
 #include "editing/server.h"
 #include "model/text_8bit.h"
 #include "output/replace_file.h"
-#include "run/run.h"
+#include "shell/run.h"
 #include "sources/sources.h"
+#include "testing/lsp_fixture.h"
 
 namespace scenario::testing {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "run/run.h"
-#include "run/window.h"
+#include "shell/run.h"
+#include "shell/window.h"
 #include "sources/sources.h"
 #include "testing/process.h"
 #include "testing/temp_dir.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "run/run.h"
+#include "shell/run.h"
 #include "sources/dati_linea.h"
 #include "sources/dati_treno.h"
 #include "sources/source_names.h"

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <thread>
 
-#include "run/run.h"
-#include "run/window.h"
+#include "shell/run.h"
+#include "shell/window.h"
 
 namespace fs = std::filesystem;
 

@@ -23,111 +23,14 @@
 #include <vector>
 
 #include "decoding/decoder.h"
+#include "processes.h"
 #include "running/running_time.h"
 #include "running/train.h"
 
 namespace fs = std::filesystem;
+using namespace scenario::bench;
 
 namespace {
-
-struct sample {
-  double seconds = 0;
-  long peak_kib = 0;
-  int status = -1;
-};
-
-// Runs `argv` with stdout and stderr discarded and DISPLAY unset.
-sample run_process(const std::vector<std::string>& argv) {
-  std::vector<char*> args;
-  for (const std::string& a : argv)
-    args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    unsetenv("DISPLAY");
-    const int null_fd = open("/dev/null", O_WRONLY);
-    dup2(null_fd, 1);
-    dup2(null_fd, 2);
-    execv(args[0], args.data());
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  const auto end = std::chrono::steady_clock::now();
-  return {std::chrono::duration<double>(end - start).count(), usage.ru_maxrss,
-          WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-void print(const std::string& name, double value, const char* unit) {
-  std::printf("%s: %.3f %s\n", name.c_str(), value, unit);
-}
-
-// A line of `km` kilometres with proportionally many records, laid out so
-// that no two objects claim one cell.
-void generate(const fs::path& line_file, const fs::path& train_file, int km) {
-  const int length = km * 1000;
-  std::ofstream l(line_file, std::ios::binary);
-  l << "[generale]\r\nlunghezza percorso,    " << length << "\r\n"
-    << "progressiva chilometrica uno,    0,    0,    0\r\n"
-    << "progressiva chilometrica due,    0,    0,    0\r\n"
-    << "progressiva chilometrica tre,    0,    0,    0\r\n"
-    << "sfondo uno,    0\r\nsfondo due,    1\r\nsfondo tre,    0\r\n"
-    << "ripetizione segnali 4 codici,    0    ,0\r\n[curve]\r\n";
-  for (int p = 0; p + 400 < length; p += 1000) {
-    l << "curva" << ((p / 1000) % 2 ? "s" : "d") << 1 + (p / 1000) % 4 << ",  "
-      << p << ",  400\r\n";
-  }
-  l << "[pendenze]\r\n";
-  for (int p = 0; p < length; p += 500) {
-    l << "pendenza,   " << p << ",    " << (p / 500) % 7 - 3 << "\r\n";
-  }
-  l << "[montagne]\r\n";
-  int tunnels = 0;
-  for (int p = 12600; p + 1000 < length && tunnels < 80; p += 20000) {
-    l << "montagna,   " << p << ",  " << p + 1000 << ",  11\r\n";
-    ++tunnels;
-  }
-  l << "[cartelli]\r\n";
-  for (int p = 2050; p + 100 < length; p += 10000) {
-    l << "indicatori_vmax,  " << p << ",  100,  120,  120,  0,  ,  ,  ,  0\r\n";
-  }
-  l << "[indicazioni]\r\n";
-  for (int k = 0, p = 12550; k < 24 && p + 100 < length; ++k, p += 20000) {
-    l << "cartello_indicatore,  " << p << ",   (GALLERIA)(NUMERO " << k
-      << ")(m.1000)\r\n";
-  }
-  l << "[fine]\r\n";
-
-  std::ofstream t(train_file, std::ios::binary);
-  t << "[generale]\r\nnumero vetture,    7\r\npercentuale massa frenata,    "
-       "100\r\nsabbia,    0\r\norologio,    7   5   30 \r\n[aderenze]\r\n"
-       "aderenza,   0,    100\r\n[vel_limite]\r\n";
-  for (int p = 0; p + 100 < length; p += 5000) {
-    t << "velocita,   " << p << ",    " << ((p / 5000) % 2 ? 100 : 120)
-      << "\r\n";
-  }
-  t << "[stazioni]\r\n";
-  for (int k = 0, p = 10050; k < 50 && p + 800 < length; ++k, p += 20000) {
-    t << "stazione,   " << p << ", 12,  400,  0, 1, 1,  1,1,0,  2,1,1,    0,"
-      << "   0, 0, 0, STAZIONE " << k << "\r\n";
-  }
-  t << "[rallentamenti]\r\n";
-  for (int x = 5100; x + 1100 < length; x += 10000) {
-    t << "rallentamento,  " << x << ",  60,  1000,  1,  1,  0\r\n";
-  }
-  t << "[segnali]\r\n";
-  for (int p = 1000; p + 100 < length; p += 1500) {
-    t << "segnale,   " << p << ",   1, 4, 1,  0, 0,    0,  0,0,0, 0\r\n";
-  }
-  t << "[fine]\r\n";
-}
 
 // The fastest run along the 1000 km line: its 50 stations timed (a quarter
 // of an hour apart, a minute's dwell), compiled, then the calculation alone
@@ -517,21 +420,15 @@ void lsp_figures(const fs::path& tool, const fs::path& dir) {
         "(target <= 2)");
 }
 
-int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::cerr << "usage: scenario_bench BUILDER SCENARIO_TOOL WORK_DIR\n";
-    return 64;
-  }
-  const fs::path builder = fs::absolute(argv[1]);
-  const fs::path tool = fs::absolute(argv[2]);
-  const fs::path work = fs::absolute(argv[3]);
-  fs::remove_all(work);
+namespace {
+
+// Whole runs of the builder in an empty folder against copying its output
+// files, alternating, so that a slow spell of the machine weighs on both
+// figures alike. Returns false when a run fails.
+bool run_figures(const fs::path& builder, const fs::path& work) {
   fs::create_directories(work / "run");
   const fs::path program = work / "run" / "scenario_builder";
   fs::copy_file(builder, program);
-
-  // Runs and copies alternate, so that a slow spell of the machine weighs on
-  // both figures alike.
   constexpr int runs = 51;
   std::vector<double> run_times;
   std::vector<double> copy_times;
@@ -544,7 +441,7 @@ int main(int argc, char** argv) {
     const sample s = run_process({program.string()});
     if (s.status != 0) {
       std::cerr << "the run ended with status " << s.status << "\n";
-      return 1;
+      return false;
     }
     run_times.push_back(s.seconds);
     run_peak = std::max(run_peak, s.peak_kib);
@@ -566,38 +463,56 @@ int main(int argc, char** argv) {
   print("run peak memory", run_peak / 1024.0, "MiB");
   print("copy of the six files median wall time", copy_median * 1000, "ms");
   print("run / copy ratio", run_median / copy_median, "(target <= 2)");
+  return true;
+}
 
-  for (int km : {100, 300, 1000}) {
-    const fs::path dir = work / ("line_" + std::to_string(km));
-    fs::create_directories(dir / "out");
-    generate(dir / "line.txt", dir / "train.txt", km);
-    std::vector<double> times;
-    long peak = 0;
-    int status = 0;
-    for (int i = 0; i < 5; ++i) {
-      const sample s = run_process(
-          {tool.string(), "compile", (dir / "line.txt").string(),
-           (dir / "train.txt").string(), "-o", (dir / "out").string()});
-      times.push_back(s.seconds);
-      peak = std::max(peak, s.peak_kib);
-      status = s.status;
-    }
-    const double t = median(times);
-    std::printf("compile %d km exit status: %d\n", km, status);
-    print("compile " + std::to_string(km) + " km median wall time", t * 1000,
-          "ms");
-    print("compile " + std::to_string(km) + " km time per km", t * 1e6 / km,
-          "us/km");
-    print("compile " + std::to_string(km) + " km peak memory", peak / 1024.0,
-          "MiB (target < 64 at 1000 km)");
-    if (km == 1000) {
-      report_figures(tool, dir);
-      check_figures(tool, dir);
-      fmt_figures(tool, dir);
-      timing_figures(tool, dir);
-      lsp_figures(tool, dir);
-      inspect_figures(tool, dir / "out", t, peak);
-    }
+// `scenario compile` on a generated line of `km` kilometres; the 1000 km
+// line is then timed by every other tool.
+void compile_figures(const fs::path& tool, const fs::path& work, int km) {
+  const fs::path dir = work / ("line_" + std::to_string(km));
+  fs::create_directories(dir / "out");
+  generate(dir / "line.txt", dir / "train.txt", km);
+  std::vector<double> times;
+  long peak = 0;
+  int status = 0;
+  for (int i = 0; i < 5; ++i) {
+    const sample s = run_process(
+        {tool.string(), "compile", (dir / "line.txt").string(),
+         (dir / "train.txt").string(), "-o", (dir / "out").string()});
+    times.push_back(s.seconds);
+    peak = std::max(peak, s.peak_kib);
+    status = s.status;
   }
+  const double t = median(times);
+  std::printf("compile %d km exit status: %d\n", km, status);
+  print("compile " + std::to_string(km) + " km median wall time", t * 1000,
+        "ms");
+  print("compile " + std::to_string(km) + " km time per km", t * 1e6 / km,
+        "us/km");
+  print("compile " + std::to_string(km) + " km peak memory", peak / 1024.0,
+        "MiB (target < 64 at 1000 km)");
+  if (km == 1000) {
+    report_figures(tool, dir);
+    check_figures(tool, dir);
+    fmt_figures(tool, dir);
+    timing_figures(tool, dir);
+    lsp_figures(tool, dir);
+    inspect_figures(tool, dir / "out", t, peak);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::cerr << "usage: scenario_bench BUILDER SCENARIO_TOOL WORK_DIR\n";
+    return 64;
+  }
+  const fs::path builder = fs::absolute(argv[1]);
+  const fs::path tool = fs::absolute(argv[2]);
+  const fs::path work = fs::absolute(argv[3]);
+  fs::remove_all(work);
+  if (!run_figures(builder, work)) return 1;
+  for (int km : {100, 300, 1000}) compile_figures(tool, work, km);
   return 0;
 }

@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "run/arguments.h"
 #include "checking/check.h"
 #include "checking/formats.h"
 #include "commands.h"
 #include "compiler/compiler.h"
-#include "run/report.h"
+#include "pipeline/report.h"
+#include "plumbing.h"
+#include "shell/arguments.h"
 
 namespace scenario::tool {
 namespace {
@@ -35,12 +36,8 @@ int run_check(const check_arguments& args) {
     return exit_usage;
   }
   warning_options options;
-  for (const std::string& s : args.switches) {
-    std::string why;
-    if (!apply_warning_switch(options, s, &why)) {
-      std::cerr << "scenario check: -W" << s << ": " << why << '\n';
-      return exit_usage;
-    }
+  if (!apply_warning_switches("check", args.switches, options)) {
+    return exit_usage;
   }
   const check_result r =
       check_descriptions(load_description(path_argument(args.linea)),

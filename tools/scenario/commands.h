@@ -7,10 +7,9 @@
 #include <CLI/CLI.hpp>
 #include <functional>
 
-namespace scenario::tool {
+#include "model/exit_status.h"
 
-// Exit status for bad arguments (sysexits' EX_USAGE).
-constexpr int exit_usage = 64;
+namespace scenario::tool {
 
 struct command {
   CLI::App* app = nullptr;

@@ -11,12 +11,12 @@
 #include <string>
 #include <system_error>
 
-#include "run/arguments.h"
 #include "commands.h"
 #include "output/binary_files.h"
-#include "run/report.h"
-#include "run/run.h"
-#include "run/window.h"
+#include "pipeline/report.h"
+#include "shell/arguments.h"
+#include "shell/run.h"
+#include "shell/window.h"
 
 namespace scenario::tool {
 namespace {

@@ -9,11 +9,12 @@
 #include <optional>
 #include <string>
 
-#include "run/arguments.h"
 #include "commands.h"
 #include "decoding/decoder.h"
 #include "decoding/diff.h"
 #include "decoding/object_diff.h"
+#include "plumbing.h"
+#include "shell/arguments.h"
 
 namespace scenario::tool {
 namespace {
@@ -31,27 +32,12 @@ struct diff_arguments {
   std::string format = "text";
 };
 
-decode_result read_scenario(const diff_arguments& args,
-                            const std::filesystem::path& dir,
-                            scenario_model& m) {
-  // A run writing into the folder is waited for, and said so once.
-  const reader_wait wait{.wait = std::chrono::seconds(60),
-                         .notice = &std::cerr};
-  scenario_names names;
-  decode_result r = find_scenario(dir, args.route, args.train, names, wait);
-  if (r.ok()) r = decode_scenario(dir, names.percorso, names.treno, m, wait);
-  return r;
-}
-
 int run_diff(const diff_arguments& args) {
   scenario_model a;
   scenario_model b;
   for (const auto& [dir, m] : {std::pair{&args.dir_a, &a}, {&args.dir_b, &b}}) {
-    const decode_result r = read_scenario(args, path_argument(*dir), *m);
-    if (!r.ok()) {
-      std::cerr << r.message << '\n';
-      return r.status;
-    }
+    const int status = load_compiled(*dir, args.route, args.train, *m);
+    if (status != 0) return status;
   }
   diff_options options;
   if (args.all) options.max_stretch_lines = 0;

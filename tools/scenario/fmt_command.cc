@@ -17,15 +17,14 @@
 #include "commands.h"
 #include "editing/formatter.h"
 #include "output/replace_file.h"
-#include "run/arguments.h"
+#include "shell/arguments.h"
 
 namespace scenario::tool {
 namespace {
 
-// sysexits: damaged data, missing input, output that cannot be created.
-constexpr int exit_not_description = 65;
-constexpr int exit_no_input = 66;
-constexpr int exit_cannot_write = 73;
+// Not a description; an output that cannot be written.
+constexpr int exit_not_description = exit_data;
+constexpr int exit_cannot_write = exit_cannot_create;
 // --check: some file would change.
 constexpr int exit_would_change = 1;
 

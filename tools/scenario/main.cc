@@ -5,20 +5,18 @@
 #include <vector>
 
 #include "commands.h"
-#include "run/arguments.h"
-#include "run/console.h"
-#include "run/last_resort.h"
+#include "shell/command_line.h"
+#include "shell/console.h"
 #include "version/version.h"
 
 namespace {
 
-int run_tool(int argc, char** argv) {
+std::function<int()> set_up_tool(CLI::App& app) {
   using namespace scenario::tool;
   scenario::keep_stream_bytes();
-  CLI::App app{
+  app.description(
       "The scenario author's tool: compiles line and train descriptions into "
-      "the simulator's binary files and reads compiled scenarios back.",
-      "scenario"};
+      "the simulator's binary files and reads compiled scenarios back.");
   app.set_version_flag("--version", scenario::version_line("scenario"));
   app.require_subcommand(1);
   app.footer(
@@ -26,7 +24,7 @@ int run_tool(int argc, char** argv) {
       "(scenario SUBCOMMAND --help); 64 bad arguments or no subcommand.");
   // One subcommand a line.
   // clang-format off
-  const std::vector<command> commands = {
+  std::vector<command> commands = {
       add_compile_command(app),
       add_inspect_command(app),
       add_report_command(app),
@@ -37,27 +35,17 @@ int run_tool(int argc, char** argv) {
       add_lsp_command(app),
   };
   // clang-format on
-  try {
-    scenario::utf8_arguments args(argc, argv);
-    app.parse(args.argc(), args.argv());
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForVersion& e) {
-    return app.exit(e);
-  } catch (const CLI::ParseError& e) {
-    std::cerr << "scenario: " << e.what() << "\n\n" << app.help() << std::flush;
-    return exit_usage;
-  }
-  for (const command& c : commands) {
-    if (c.app->parsed()) return c.run();
-  }
-  return exit_usage;  // unreachable: one subcommand is required
+  return [commands = std::move(commands)] {
+    for (const command& c : commands) {
+      if (c.app->parsed()) return c.run();
+    }
+    return scenario::exit_usage;  // unreachable: one subcommand is required
+  };
 }
 
 }  // namespace
 
 // An unexpected exception ends the command with status 70.
 int main(int argc, char** argv) {
-  return scenario::run_guarded("scenario", std::cerr,
-                               [&] { return run_tool(argc, argv); });
+  return scenario::run_program("scenario", argc, argv, std::cerr, set_up_tool);
 }

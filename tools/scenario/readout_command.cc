@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 
-#include "run/arguments.h"
 #include "commands.h"
 #include "decoding/decoder.h"
 #include "decoding/readout.h"
+#include "plumbing.h"
 
 namespace scenario::tool {
 namespace {
@@ -56,20 +56,10 @@ int run_inspect(const inspect_arguments& args) {
     return usage("--plan goes with --format csv");
   }
 
-  // A run writing into the folder is waited for, and said so once.
-  const reader_wait wait{.wait = std::chrono::seconds(60),
-                         .notice = &std::cerr};
-  scenario_names names;
-  decode_result r = find_scenario(path_argument(args.dir), args.route,
-                                  args.train, names, wait);
   scenario_model m;
-  if (r.ok()) {
-    r = decode_scenario(path_argument(args.dir), names.percorso, names.treno, m,
-                        wait);
-  }
-  if (!r.ok()) {
-    std::cerr << r.message << '\n';
-    return r.status;
+  if (int status = load_compiled(args.dir, args.route, args.train, m);
+      status != 0) {
+    return status;
   }
   if (args.format == "json") {
     write_json(m, std::cout);

@@ -12,7 +12,6 @@
 #include <system_error>
 #include <vector>
 
-#include "run/arguments.h"
 #include "checking/check.h"
 #include "commands.h"
 #include "compiler/compiler.h"
@@ -21,8 +20,10 @@
 #include "drawing/report_findings.h"
 #include "drawing/report_page.h"
 #include "model/text_8bit.h"
-#include "run/report.h"
-#include "run/run.h"
+#include "pipeline/report.h"
+#include "plumbing.h"
+#include "shell/arguments.h"
+#include "shell/run.h"
 
 namespace scenario::tool {
 namespace {
@@ -48,16 +49,12 @@ int write(const scenario_model& m, const drawing::page_options& page,
 
 int report_folder(const report_arguments& args) {
   const std::filesystem::path dir = path_argument(args.inputs[0]);
-  // A run writing into the folder is waited for, and said so once.
-  const reader_wait wait{.wait = std::chrono::seconds(60),
-                         .notice = &std::cerr};
   scenario_names names;
-  decode_result r = find_scenario(dir, args.route, args.train, names, wait);
   scenario_model m;
-  if (r.ok()) r = decode_scenario(dir, names.percorso, names.treno, m, wait);
-  if (!r.ok()) {
-    std::cerr << r.message << '\n';
-    return r.status;
+  if (int status =
+          load_compiled(args.inputs[0], args.route, args.train, m, &names);
+      status != 0) {
+    return status;
   }
   drawing::page_options page;
   // The names are 8-bit text like the entries that hold them; the folder's
@@ -102,37 +99,15 @@ int report_descriptions(const report_arguments& args,
 
 int run_report(const report_arguments& args) {
   warning_options warnings;
-  for (const std::string& w : args.switches) {
-    std::string why;
-    if (!apply_warning_switch(warnings, w, &why)) {
-      std::cerr << "scenario report: -W" << w << ": " << why << '\n';
-      return exit_usage;
-    }
-  }
-  std::error_code ec;
-  std::vector<bool> is_dir;
-  for (const std::string& in : args.inputs) {
-    is_dir.push_back(std::filesystem::is_directory(path_argument(in), ec));
-  }
-  if (args.inputs.size() == 1) {
-    if (!is_dir[0]) {
-      const bool there =
-          std::filesystem::exists(path_argument(args.inputs[0]), ec);
-      std::cerr << "scenario report: " << args.inputs[0]
-                << (there ? " is not a folder; give a folder of compiled "
-                            "files, or a LINE and a TRAIN description"
-                          : ": no such folder")
-                << '\n';
-      return there ? exit_usage : 66;
-    }
-    return report_folder(args);
-  }
-  if (is_dir[0] || is_dir[1]) {
-    std::cerr << "scenario report: with two arguments both are descriptions "
-                 "(LINE TRAIN); a folder of compiled files comes alone\n";
+  if (!apply_warning_switches("report", args.switches, warnings)) {
     return exit_usage;
   }
-  return report_descriptions(args, warnings);
+  input_form form;
+  if (int status = choose_inputs("report", args.inputs, form); status != 0) {
+    return status;
+  }
+  return form == input_form::folder ? report_folder(args)
+                                    : report_descriptions(args, warnings);
 }
 
 }  // namespace

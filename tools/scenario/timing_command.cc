@@ -16,21 +16,19 @@
 #include "checking/timetable_warnings.h"
 #include "checking/warnings.h"
 #include "commands.h"
-#include "run/arguments.h"
 #include "compiler/compiler.h"
 #include "decoding/decoder.h"
 #include "model/text_8bit.h"
-#include "run/report.h"
-#include "run/run.h"
+#include "pipeline/report.h"
+#include "plumbing.h"
 #include "running/running_time.h"
 #include "running/timing_report.h"
 #include "running/train.h"
+#include "shell/arguments.h"
+#include "shell/run.h"
 
 namespace scenario::tool {
 namespace {
-
-constexpr int exit_data = 65;
-constexpr int exit_no_input = 66;
 
 struct timing_arguments {
   std::vector<std::string> inputs;
@@ -52,18 +50,11 @@ struct loaded {
 };
 
 int load_folder(const timing_arguments& args, loaded& out) {
-  const std::filesystem::path dir = path_argument(args.inputs[0]);
-  const reader_wait wait{.wait = std::chrono::seconds(60),
-                         .notice = &std::cerr};
-  scenario_names names;
-  decode_result r = find_scenario(dir, args.route, args.train, names, wait);
-  if (r.ok())
-    r = decode_scenario(dir, names.percorso, names.treno, out.m, wait);
-  if (!r.ok()) {
-    std::cerr << r.message << '\n';
-    return r.status;
-  }
-  out.source = "the compiled files in " + dir.string();
+  const int status =
+      load_compiled(args.inputs[0], args.route, args.train, out.m);
+  if (status != 0) return status;
+  out.source =
+      "the compiled files in " + path_argument(args.inputs[0]).string();
   return 0;
 }
 
@@ -71,10 +62,10 @@ int load_descriptions(const timing_arguments& args, loaded& out) {
   out.m.percorso = args.route.value_or(build_percorso);
   out.m.treno = args.train.value_or(build_treno);
   record_collector records;
-  const int status =
-      compile_in_memory(out.m, 1, load_description(path_argument(args.inputs[0])),
-                        load_description(path_argument(args.inputs[1])),
-                        {.keep_going = false, .observer = &records});
+  const int status = compile_in_memory(
+      out.m, 1, load_description(path_argument(args.inputs[0])),
+      load_description(path_argument(args.inputs[1])),
+      {.keep_going = false, .observer = &records});
   report_diagnostics(out.m, std::cerr, /*file_name_only=*/false);
   if (status != exit_clean) {
     std::cerr << "scenario timing: the descriptions do not compile cleanly; "
@@ -137,29 +128,12 @@ bool parameters_of(const timing_arguments& a, const scenario_model& m,
 }
 
 int run_timing(const timing_arguments& args) {
-  std::error_code ec;
   loaded l;
-  int status;
-  if (args.inputs.size() == 1) {
-    if (!std::filesystem::is_directory(path_argument(args.inputs[0]), ec)) {
-      const bool there = std::filesystem::exists(path_argument(args.inputs[0]), ec);
-      std::cerr << "scenario timing: " << args.inputs[0]
-                << (there ? " is not a folder; give a folder of compiled "
-                            "files, or a LINE and a TRAIN description"
-                          : ": no such folder")
-                << '\n';
-      return there ? exit_usage : exit_no_input;
-    }
-    status = load_folder(args, l);
-  } else {
-    if (std::filesystem::is_directory(path_argument(args.inputs[0]), ec) ||
-        std::filesystem::is_directory(path_argument(args.inputs[1]), ec)) {
-      std::cerr << "scenario timing: with two arguments both are "
-                   "descriptions (LINE TRAIN); a folder comes alone\n";
-      return exit_usage;
-    }
-    status = load_descriptions(args, l);
-  }
+  input_form form;
+  int status = choose_inputs("timing", args.inputs, form);
+  if (status != 0) return status;
+  status = form == input_form::folder ? load_folder(args, l)
+                                      : load_descriptions(args, l);
   if (status != 0) return status;
   running_parameters p;
   if (!parameters_of(args, l.m, p)) return exit_usage;

@@ -1,0 +1,127 @@
+#include "pipeline/report.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "model/error_codes.h"
+#include "model/kilometres.h"
+#include "model/text_8bit.h"
+
+namespace scenario {
+
+namespace {
+
+constexpr char bold[] = "\033[1m";
+constexpr char red[] = "\033[1;31m";
+constexpr char magenta[] = "\033[1;35m";
+constexpr char green[] = "\033[1;32m";
+constexpr char plain[] = "\033[0m";
+
+std::string paint(const std::string& s, const char* colour, bool on) {
+  return on ? colour + s + plain : s;
+}
+
+// The gutter of the source lines: the line number right-aligned in at least
+// five columns (an empty number for the caret's line), then " | ".
+std::string gutter(int line, const std::string& number) {
+  const size_t width = std::max<size_t>(5, std::to_string(line).size());
+  return std::string(width - number.size(), ' ') + number + " | ";
+}
+
+// The caret under the field: the source's tabs are kept before it so that
+// it lines up whatever the tab width. Each byte of the 8-bit line shows as
+// one character, so one pad per byte lines the caret up under the character.
+std::string caret_line(const source_span& at) {
+  std::string pad;
+  const size_t before = static_cast<size_t>(std::max(at.column - 1, 0));
+  for (size_t i = 0; i < before; ++i) {
+    pad += i < at.text.size() && at.text[i] == '\t' ? '\t' : ' ';
+  }
+  std::string caret = "^";
+  if (at.length > 1) caret.append(static_cast<size_t>(at.length - 1), '~');
+  return pad + caret;
+}
+
+}  // namespace
+
+std::string format_diagnostic(const diagnostic& d, bool file_name_only) {
+  std::string s;
+  if (!d.file.empty()) {
+    s += file_name_only ? std::filesystem::path(d.file).filename().string()
+                        : d.file;
+    if (d.line > 0) s += ":" + std::to_string(d.line);
+    s += ": ";
+  }
+  const diagnostic_description about = describe(d);
+  s += about.label + ": " + windows1252_to_printable(about.text());
+  if (about.position_m) {
+    s += " (position " + std::to_string(*about.position_m) + " m)";
+  }
+  return s;
+}
+
+void report_diagnostics(const scenario_model& m, std::ostream& err,
+                        bool file_name_only) {
+  for (const diagnostic& d : m.diagnostics) {
+    err << format_diagnostic(d, file_name_only) << '\n';
+  }
+  err.flush();
+}
+
+std::string position_note(std::optional<int32_t> metres) {
+  if (!metres) return {};
+  return " (position " + format_km(*metres) + ", " + std::to_string(*metres) +
+         " m)";
+}
+
+located_message diagnostic_message(const diagnostic& d) {
+  located_message msg;
+  msg.file = d.file;
+  msg.at = {d.line, d.column, d.length, d.source_line};
+  const diagnostic_description about = describe(d);
+  msg.label = about.label;
+  msg.text = about.text() + position_note(about.position_m);
+  return msg;
+}
+
+std::string render_message(const located_message& msg, bool colour) {
+  std::string head;
+  if (!msg.file.empty()) {
+    head = msg.file;
+    if (msg.at.line > 0) head += ":" + std::to_string(msg.at.line);
+    if (msg.at.line > 0 && msg.at.column > 0) {
+      head += ":" + std::to_string(msg.at.column);
+    }
+    head += ":";
+  }
+  std::string s;
+  if (!head.empty()) s = paint(head, bold, colour) + " ";
+  s += paint(msg.label + ":", msg.is_error ? red : magenta, colour);
+  s += " " + windows1252_to_printable(msg.text) + "\n";
+  if (msg.at.line > 0 && msg.at.column > 0) {
+    const int n = msg.at.line;
+    s += gutter(n, std::to_string(n)) + windows1252_to_printable(msg.at.text) +
+         "\n";
+    s += gutter(n, "") + paint(caret_line(msg.at), green, colour) + "\n";
+  }
+  return s;
+}
+
+void report_diagnostics_with_source(const scenario_model& m, std::ostream& err,
+                                    bool colour) {
+  for (const diagnostic& d : m.diagnostics) {
+    err << render_message(diagnostic_message(d), colour);
+  }
+  err.flush();
+}
+
+bool use_colour() {
+  const char* no_color = std::getenv("NO_COLOR");
+  if (no_color != nullptr && no_color[0] != '\0') return false;
+  return isatty(STDERR_FILENO) != 0;
+}
+
+}  // namespace scenario

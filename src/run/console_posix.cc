@@ -1,8 +1,0 @@
-#include "run/console.h"
-
-namespace scenario {
-
-// POSIX streams carry bytes as written.
-void keep_stream_bytes() {}
-
-}  // namespace scenario

@@ -1,7 +1,0 @@
-#include "run/minimo.h"
-
-namespace scenario {
-
-int32_t minimo(int32_t x, int32_t y) { return x > y ? y : x; }
-
-}  // namespace scenario
