@@ -13,10 +13,10 @@
 #include "checking/check.h"
 #include "checking/formats.h"
 #include "fuzz/targets.h"
+#include "model/error_codes.h"
 #include "model/text_8bit.h"
-#include "run/error_codes.h"
-#include "run/report.h"
-#include "run/run.h"
+#include "pipeline/report.h"
+#include "shell/run.h"
 
 namespace scenario::fuzz {
 namespace {

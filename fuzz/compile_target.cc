@@ -11,11 +11,11 @@
 #include "fuzz/model_diff.h"
 #include "fuzz/targets.h"
 #include "fuzz/written_files.h"
+#include "model/error_codes.h"
 #include "model/model.h"
 #include "model/text_8bit.h"
-#include "run/error_codes.h"
-#include "run/report.h"
-#include "run/run.h"
+#include "pipeline/report.h"
+#include "shell/run.h"
 
 namespace scenario::fuzz {
 namespace {

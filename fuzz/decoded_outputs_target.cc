@@ -14,7 +14,7 @@
 #include "drawing/report_page.h"
 #include "fuzz/targets.h"
 #include "model/text_8bit.h"
-#include "run/run.h"
+#include "shell/run.h"
 
 namespace scenario::fuzz {
 namespace {

@@ -7,7 +7,7 @@
 #include "decoding/decoder.h"
 #include "fuzz/targets.h"
 #include "fuzz/written_files.h"
-#include "run/run.h"
+#include "shell/run.h"
 
 namespace scenario::fuzz {
 namespace {

@@ -11,7 +11,7 @@
 #include "fuzz/model_diff.h"
 #include "fuzz/targets.h"
 #include "model/model.h"
-#include "run/run.h"
+#include "shell/run.h"
 
 namespace scenario::fuzz {
 namespace {
