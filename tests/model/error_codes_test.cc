@@ -70,11 +70,11 @@ TEST(error_codes, every_form_shows_the_description_of_each_code) {
     // The author's form.
     const located_message msg = diagnostic_message(d);
     EXPECT_EQ(msg.label, about.label);
-    EXPECT_EQ(msg.text, std::string(c.meaning) +
-                            (c.has_position ? " (position 2+400, 2400 m)" : ""));
+    EXPECT_EQ(msg.text,
+              std::string(c.meaning) +
+                  (c.has_position ? " (position 2+400, 2400 m)" : ""));
     // The report's problems.
-    const std::vector<drawing::problem> p =
-        drawing::problems_of_check({}, {d});
+    const std::vector<drawing::problem> p = drawing::problems_of_check({}, {d});
     ASSERT_EQ(p.size(), 1u);
     EXPECT_EQ(p[0].code, n);
     EXPECT_EQ(p[0].meaning, c.meaning);
@@ -89,7 +89,8 @@ TEST(error_codes, detail_and_missing_position_read_alike_everywhere) {
     std::string author_text;
   };
   const std::vector<case_t> cases = {
-      {recorded(16, std::nullopt), "l.txt:7: error 16: signal on an occupied cell",
+      {recorded(16, std::nullopt),
+       "l.txt:7: error 16: signal on an occupied cell",
        "signal on an occupied cell"},
       {recorded(25, std::nullopt, "\"sette\" is not a number"),
        "l.txt:7: error 25: reading or run-time failure while compiling "
@@ -116,10 +117,10 @@ TEST(error_codes, detail_and_missing_position_read_alike_everywhere) {
 // text and as the language server's diagnostic, is its description.
 TEST(error_codes, check_and_language_server_show_the_description) {
   scenario_model m;
-  const check_result r = check_descriptions(
-      {"line.txt", testing::faulty_line, {}},
-      {"train.txt", testing::faulty_train, {}}, warning_options{},
-      {.compiled = &m});
+  const check_result r =
+      check_descriptions({"line.txt", testing::faulty_line, {}},
+                         {"train.txt", testing::faulty_train, {}},
+                         warning_options{}, {.compiled = &m});
   ASSERT_EQ(m.diagnostics.size(), 9u);
   const std::string text = format_text(r, /*colour=*/false);
   for (const diagnostic& d : m.diagnostics) {
@@ -133,17 +134,17 @@ TEST(error_codes, check_and_language_server_show_the_description) {
     EXPECT_EQ(f->message, about.text());
     EXPECT_EQ(f->position_m.has_value(), about.position_m.has_value());
     // The check's text: the label, the description and its position.
-    const std::string head = d.file + ":" + std::to_string(d.line) + ":" +
-                             std::to_string(d.column) + ": " + about.label +
-                             ": " +
-                             windows1252_to_printable(
-                                 about.text() + position_note(about.position_m));
+    const std::string head =
+        d.file + ":" + std::to_string(d.line) + ":" + std::to_string(d.column) +
+        ": " + about.label + ": " +
+        windows1252_to_printable(about.text() +
+                                 position_note(about.position_m));
     EXPECT_NE(text.find(head + "\n"), std::string::npos) << head;
     // The language server's diagnostic of the same finding.
-    analysis a;
+    editing::analysis a;
     a.in = d.file == "line.txt" ? description::line : description::train;
     a.findings = {*f};
-    const json lsp = diagnostics_json(a, {}, {});
+    const editing::json lsp = editing::diagnostics_json(a, {}, {});
     ASSERT_EQ(lsp.size(), 1u);
     EXPECT_EQ(lsp[0]["code"], d.codice);
     EXPECT_EQ(lsp[0]["message"], windows1252_to_utf8(about.text()));
