@@ -131,7 +131,8 @@ void memo_montagna(scenario_model& m, int32_t inizio, int32_t fine,
 void memo_rallentamento(scenario_model& m, int32_t x, int32_t v, int32_t l,
                         int32_t f_tt, int32_t f_ta, int32_t d_v) {
   const bool with_warning = x > warning_threshold_m;
-  const int64_t w = cell_of(static_cast<int64_t>(x) - slowdown_warning_distance_m);
+  const int64_t w =
+      cell_of(static_cast<int64_t>(x) - slowdown_warning_distance_m);
   const int64_t s = cell_of(x);
   const int64_t e = cell_of(static_cast<int64_t>(x) + l);
 
