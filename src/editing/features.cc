@@ -89,11 +89,10 @@ const record_as_read* record_at(const analysis& a, text_position p,
   return nullptr;
 }
 
+// A board whose text gives a tunnel name, by the railway's rule.
 bool is_tunnel_board(const record_as_read& r) {
-  if (r.kind != record_kind::direction_board) return false;
-  std::string upper = r.text;
-  for (char& c : upper) c = static_cast<char>(std::toupper(c));
-  return upper.find("GALLERIA") != std::string::npos;
+  return r.kind == record_kind::direction_board &&
+         !railway::tunnel_name_of_board(r.text).empty();
 }
 
 std::vector<const record_as_read*> accepted_of(const analysis& a,
@@ -285,7 +284,7 @@ json fix_for(const analysis& a, const finding& f, const std::string& uri) {
   std::string title;
   json edits = json::array();
   for (const record_as_read& r : a.records) {
-    if (f.warning == "tunnel-board" && is_tunnel_board(r) &&
+    if (f.warning == "tunnel-board" && r.kind == record_kind::direction_board &&
         at_place(r.text_at)) {
       const record_as_read* t = tunnel_after(a, r);
       if (t == nullptr) return nullptr;
@@ -443,6 +442,43 @@ json completion_at(const analysis& a, text_position p) {
   return {{"isIncomplete", false}, {"items", items}};
 }
 
+// The outline's name, detail (a station's stop or pass, a tunnel's name)
+// and symbol kind of a record; 0 for a record the outline leaves out.
+int outline_entry(const analysis& a, const record_as_read& r, std::string& name,
+                  std::string& detail) {
+  const int64_t p = r.number(0);
+  int kind = 0;
+  switch (r.kind) {
+    case record_kind::station:
+      name = utf8(r.text) + " " + format_km(p);
+      detail = is_stop(a, r) ? "stop" : "pass";
+      kind = symbol_class;
+      break;
+    case record_kind::tunnel:
+      name = "tunnel " + format_km(p) + " to " + format_km(r.number(1));
+      if (const record_as_read* b = naming_board(a, r)) {
+        detail = utf8(railway::tunnel_name_of_board(b->text));
+      }
+      kind = symbol_struct;
+      break;
+    case record_kind::signal:
+      name = "signal " + format_km(p);
+      kind = symbol_constant;
+      break;
+    case record_kind::speed_board:
+      name = "speed board " + format_km(p);
+      kind = symbol_field;
+      break;
+    case record_kind::direction_board:
+      name = "board " + format_km(p) + " " + utf8(r.text);
+      kind = symbol_field;
+      break;
+    default:
+      return 0;
+  }
+  return kind;
+}
+
 json document_symbols(const analysis& a) {
   std::vector<std::string_view> lines;
   for (std::string_view rest = a.text;;) {
@@ -483,38 +519,15 @@ json document_symbols(const analysis& a) {
          ++next_record) {
       const record_as_read& r = a.records[next_record];
       if (r.key_at.line - 1 != n || sections.empty()) continue;
-      std::string name;
-      int kind = 0;
-      const int64_t p = r.number(0);
-      switch (r.kind) {
-        case record_kind::station:
-          name = utf8(r.text) + " " + format_km(p);
-          kind = symbol_class;
-          break;
-        case record_kind::tunnel:
-          name = "tunnel " + format_km(p) + " to " + format_km(r.number(1));
-          kind = symbol_struct;
-          break;
-        case record_kind::signal:
-          name = "signal " + format_km(p);
-          kind = symbol_constant;
-          break;
-        case record_kind::speed_board:
-          name = "speed board " + format_km(p);
-          kind = symbol_field;
-          break;
-        case record_kind::direction_board:
-          name = "board " + format_km(p) + " " + utf8(r.text);
-          kind = symbol_field;
-          break;
-        default:
-          continue;
-      }
-      sections.back()["children"].push_back(
-          {{"name", name},
-           {"kind", kind},
-           {"range", range_json(whole_line(n))},
-           {"selectionRange", range_json(range_of(r.key_at))}});
+      std::string name, detail;
+      const int kind = outline_entry(a, r, name, detail);
+      if (kind == 0) continue;
+      json symbol = {{"name", name},
+                     {"kind", kind},
+                     {"range", range_json(whole_line(n))},
+                     {"selectionRange", range_json(range_of(r.key_at))}};
+      if (!detail.empty()) symbol["detail"] = detail;
+      sections.back()["children"].push_back(std::move(symbol));
     }
   }
   close_section(count - 1);
@@ -546,10 +559,8 @@ std::vector<text_range> definition_at(const analysis& a, text_position p) {
       out.push_back(line_range(a, t->key_at.line - 1));
     }
   } else if (r->kind == record_kind::tunnel) {
-    for (const record_as_read& b : a.records) {
-      if (is_tunnel_board(b) && tunnel_after(a, b) == r) {
-        out.push_back(line_range(a, b.key_at.line - 1));
-      }
+    if (const record_as_read* b = naming_board(a, *r)) {
+      out.push_back(line_range(a, b->key_at.line - 1));
     }
   }
   return out;
