@@ -126,7 +126,8 @@ class warning_run {
     std::vector<int64_t> entrances;
     for (const record_as_read* t : tunnels) entrances.push_back(t->number(0));
     for (const record_as_read* b : accepted(record_kind::direction_board)) {
-      const std::optional<int64_t> stated = stated_tunnel_length(b->text);
+      const std::optional<int64_t> stated =
+          railway::stated_tunnel_length(b->text);
       if (!stated) continue;
       const int64_t p = b->number(0);
       const int reached = railway::tunnel_reached_by_board(p, entrances);
@@ -149,29 +150,6 @@ class warning_run {
                   std::to_string(length) + " m long");
       }
     }
-  }
-
-  static std::optional<int64_t> stated_tunnel_length(const std::string& text) {
-    std::string upper = text;
-    for (char& c : upper) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    if (upper.find("GALLERIA") == std::string::npos) return std::nullopt;
-    for (size_t at = upper.find("M."); at != std::string::npos;
-         at = upper.find("M.", at + 1)) {
-      size_t i = at + 2;
-      while (i < upper.size() && upper[i] == ' ') ++i;
-      int64_t v = 0;
-      size_t digits = 0;
-      while (i < upper.size() && upper[i] >= '0' && upper[i] <= '9' &&
-             digits < 9) {
-        v = v * 10 + (upper[i] - '0');
-        ++i;
-        ++digits;
-      }
-      if (digits > 0) return v;
-    }
-    return std::nullopt;
   }
 
   // Stations: every station record as read, refused ones too, since these

@@ -60,6 +60,26 @@ std::string tunnel_name_of_board(std::string_view text) {
   return name;
 }
 
+std::optional<int64_t> stated_tunnel_length(std::string_view text) {
+  const std::string upper = upper_ascii(text);
+  if (upper.find("GALLERIA") == std::string::npos) return std::nullopt;
+  for (size_t at = upper.find("M."); at != std::string::npos;
+       at = upper.find("M.", at + 1)) {
+    size_t i = at + 2;
+    while (i < upper.size() && upper[i] == ' ') ++i;
+    int64_t v = 0;
+    size_t digits = 0;
+    while (i < upper.size() && upper[i] >= '0' && upper[i] <= '9' &&
+           digits < 9) {
+      v = v * 10 + (upper[i] - '0');
+      ++i;
+      ++digits;
+    }
+    if (digits > 0) return v;
+  }
+  return std::nullopt;
+}
+
 bool board_reaches_tunnel(int64_t board_m, int64_t entrance_m) {
   return entrance_m >= board_m && entrance_m - board_m <= tunnel_board_reach_m;
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,11 @@ constexpr int64_t tunnel_board_reach_m = 200;
 // open with "(GALLERIA)": the groups after it, blanks collapsed, without
 // the closing length "m." and digits. Text in, text out, any encoding.
 std::string tunnel_name_of_board(std::string_view text);
+
+// The length a tunnel board states: the first "m." and digits of a text
+// that holds "GALLERIA" anywhere; none for any other text. The check
+// compares it with the tunnel the board reaches.
+std::optional<int64_t> stated_tunnel_length(std::string_view text);
 
 // Whether a board at `board_m` may name a tunnel entering at `entrance_m`
 // (both as stamped: object_metres and layer_metres of the records).

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,6 +51,18 @@ TEST(railway_rules, tunnel_names_come_from_the_board_texts) {
   };
   for (const auto& [text, name] : cases) {
     EXPECT_EQ(tunnel_name_of_board(text), name) << text;
+  }
+}
+
+TEST(railway_rules, a_tunnel_board_states_its_length) {
+  const std::pair<const char*, std::optional<int64_t>> cases[] = {
+      {"(GALLERIA )(VALDORMIA)(m.550    )", 550},
+      {"(GALLERIA)(VESCOL S.)(LORIANDO m. 2500)", 2500},
+      {"(galleria)(X)(m.)", std::nullopt},  // no digits
+      {"(BIVIO)(m.300)", std::nullopt},     // no tunnel board
+  };
+  for (const auto& [text, length] : cases) {
+    EXPECT_EQ(stated_tunnel_length(text), length) << text;
   }
 }
 
