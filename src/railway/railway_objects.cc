@@ -1,7 +1,6 @@
 #include "railway/railway_objects.h"
 
 #include <algorithm>
-#include <set>
 #include <utility>
 
 #include "model/kilometres.h"

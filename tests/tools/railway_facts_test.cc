@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <functional>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "compiler/fixtures/descriptions.h"
@@ -158,7 +160,7 @@ void expect_diff(const fact& f, const compiled_pair& p) {
   ASSERT_EQ(r.status, 1) << r.err;
   std::vector<std::string> texts;
   for (const json& o : json::parse(r.out)["objects"]) {
-    if (o["kind"] == f.diff_kind) texts.push_back(o["text"]);
+    if (o["kind"] == f.diff_kind) texts.push_back(o["text"].get<std::string>());
   }
   if (f.diff_text.empty()) {
     EXPECT_TRUE(texts.empty()) << r.out;
