@@ -387,8 +387,9 @@ class profile_drawing {
       title(st.name + " at " + km_label(st.position_m) + ", zone " +
             km_label(st.zone_start_m) + " to " + km_label(st.zone_end_m) +
             ", kind " + std::to_string(st.kind) +
-            (st.stops ? ", stop at " + format_time_of_day(st.time_s)
-                      : std::string(", passed")));
+            (st.stops ? ", stop" : ", passed") +
+            (st.time_s != 0 ? " at " + format_time_of_day(st.time_s)
+                            : std::string()));
       g().open("rect")
           .attr("class", "station-zone")
           .attr("x", std::min(xs, xe))
