@@ -19,8 +19,8 @@ TEST(railway_rules, the_cell_of_a_position_is_the_compilers) {
   const example examples[] = {
       {8830, 178, 177},               // 176.6 rounds up
       {8850, 178, 177},               // 177.0
-      {8825, 177, 176},               // 176.5: half to even, down
-      {8875, 179, 178},               // 177.5: half to even, up
+      {8825, 178, 176},               // 177.5 and 176.5: halves to even
+      {8875, 178, 178},               // 178.5 and 177.5: halves to even
       {0, 1, 0},        {-25, 0, 0},  // -0.5 to even
   };
   for (const example& x : examples) {
