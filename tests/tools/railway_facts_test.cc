@@ -159,14 +159,15 @@ void expect_diff(const fact& f, const compiled_pair& p) {
       testing::run_tool({"diff", p.with, p.without, "--format", "json"});
   ASSERT_EQ(r.status, 1) << r.err;
   std::vector<std::string> texts;
-  for (const json& o : json::parse(r.out)["objects"]) {
+  const json doc = json::parse(r.out);
+  for (const json& o : doc["objects"]) {
     if (o["kind"] == f.diff_kind) texts.push_back(o["text"].get<std::string>());
   }
   if (f.diff_text.empty()) {
     EXPECT_TRUE(texts.empty()) << r.out;
     return;
   }
-  ASSERT_EQ(texts.size(), 1u) << r.out;
+  ASSERT_EQ(texts.size(), 1u) << f.diff_kind << "\n" << r.out;
   EXPECT_NE(texts[0].find(f.diff_text), std::string::npos) << texts[0];
 }
 
