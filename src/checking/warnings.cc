@@ -9,6 +9,7 @@
 #include "checking/timetable_warnings.h"
 #include "compiler/train_compiler.h"
 #include "model/kilometres.h"
+#include "railway/rules.h"
 #include "running/curves.h"
 
 namespace scenario {
@@ -50,7 +51,6 @@ constexpr std::array<warning_info, 12> warnings = {{
 // Limits of the warnings, in metres.
 constexpr int64_t board_before_change_m = 1500;  // advance boards
 constexpr int64_t board_after_change_m = 100;
-constexpr int64_t tunnel_board_reach_m = 1000;
 constexpr int64_t tunnel_length_tolerance_m = 50;
 
 bool is(const record_as_read& r, record_kind k) { return r.kind == k; }
@@ -119,28 +119,27 @@ class warning_run {
   }
 
   // A board whose text names a tunnel ("GALLERIA") and states a length
-  // ("m.550") must be followed, within reach, by a tunnel of that length.
+  // ("m.550") must be followed, within the railway's board reach, by a
+  // tunnel of that length.
   void tunnel_boards() {
     const auto tunnels = accepted(record_kind::tunnel);
+    std::vector<int64_t> entrances;
+    for (const record_as_read* t : tunnels) entrances.push_back(t->number(0));
     for (const record_as_read* b : accepted(record_kind::direction_board)) {
-      const std::optional<int64_t> stated = stated_tunnel_length(b->text);
+      const std::optional<int64_t> stated =
+          railway::stated_tunnel_length(b->text);
       if (!stated) continue;
       const int64_t p = b->number(0);
-      const record_as_read* next = nullptr;
-      for (const record_as_read* t : tunnels) {
-        const int64_t start = t->number(0);
-        if (start >= p && start <= p + tunnel_board_reach_m &&
-            (next == nullptr || start < next->number(0))) {
-          next = t;
-        }
-      }
-      if (next == nullptr) {
+      const int reached = railway::tunnel_reached_by_board(p, entrances);
+      if (reached < 0) {
         raise("tunnel-board", *b, b->text_at, p,
               "tunnel board states " + std::to_string(*stated) +
                   " m, but no tunnel starts within " +
-                  std::to_string(tunnel_board_reach_m) + " m after it");
+                  std::to_string(railway::tunnel_board_reach_m) +
+                  " m after it");
         continue;
       }
+      const record_as_read* next = tunnels[static_cast<size_t>(reached)];
       const int64_t length = next->number(1) - next->number(0);
       if (std::llabs(length - *stated) > tunnel_length_tolerance_m) {
         raise("tunnel-board", *b, b->text_at, p,
@@ -151,29 +150,6 @@ class warning_run {
                   std::to_string(length) + " m long");
       }
     }
-  }
-
-  static std::optional<int64_t> stated_tunnel_length(const std::string& text) {
-    std::string upper = text;
-    for (char& c : upper) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    if (upper.find("GALLERIA") == std::string::npos) return std::nullopt;
-    for (size_t at = upper.find("M."); at != std::string::npos;
-         at = upper.find("M.", at + 1)) {
-      size_t i = at + 2;
-      while (i < upper.size() && upper[i] == ' ') ++i;
-      int64_t v = 0;
-      size_t digits = 0;
-      while (i < upper.size() && upper[i] >= '0' && upper[i] <= '9' &&
-             digits < 9) {
-        v = v * 10 + (upper[i] - '0');
-        ++i;
-        ++digits;
-      }
-      if (digits > 0) return v;
-    }
-    return std::nullopt;
   }
 
   // Stations: every station record as read, refused ones too, since these

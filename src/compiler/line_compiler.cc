@@ -7,6 +7,7 @@
 #include "compiler/run_time_failure.h"
 #include "compiler/stamping.h"
 #include "model/error_codes.h"
+#include "model/kilometres.h"
 
 namespace scenario {
 
@@ -292,7 +293,7 @@ line_compiler::step line_compiler::gradient() {
     return after_rejection(step::stop_body);
   }
   notify(record_kind::gradient, first, true);
-  const int64_t k = div_round_even(p, cell_length_m);
+  const int64_t k = layer_cell(p);
   if (k > 0) {
     do {
       write_gradient();

@@ -6,12 +6,12 @@
 
 #include "compiler/run_time_failure.h"
 #include "model/error_codes.h"
+#include "model/kilometres.h"
 
 namespace scenario {
 
 namespace {
 
-constexpr int32_t warning_distance_m = 1200;   // warning point before a start
 constexpr int32_t warning_threshold_m = 1500;  // no warning at or below this
 constexpr int32_t tunnel_join_gap_m = 150;     // closer tunnels become kind 3
 constexpr int32_t tunnel_marker_kind_offset = 10;
@@ -27,11 +27,8 @@ int16_t wrap16(int64_t v) {
 // 8-bit fields keep the low 8 bits.
 uint8_t low8(int64_t v) { return static_cast<uint8_t>(v & 0xFF); }
 
-// Cell of a position computed in 64 bits, so that x - 1200 and x + l never
-// overflow; a result outside the array is caught by cell_at.
-int64_t cell_of(int64_t p) {
-  return div_round_even(p + cell_length_m, cell_length_m);
-}
+// Cell of a position; a result outside the array is caught by cell_at.
+int64_t cell_of(int64_t p) { return object_cell(p); }
 
 // Board value vs x 20 + vd / 5, rounded to nearest. Exact in integers:
 // (vs x 100 + vd) / 5. A result outside 16 bits cannot be stored.
@@ -135,7 +132,8 @@ void memo_montagna(scenario_model& m, int32_t inizio, int32_t fine,
 void memo_rallentamento(scenario_model& m, int32_t x, int32_t v, int32_t l,
                         int32_t f_tt, int32_t f_ta, int32_t d_v) {
   const bool with_warning = x > warning_threshold_m;
-  const int64_t w = cell_of(static_cast<int64_t>(x) - warning_distance_m);
+  const int64_t w =
+      cell_of(static_cast<int64_t>(x) - slowdown_warning_distance_m);
   const int64_t s = cell_of(x);
   const int64_t e = cell_of(static_cast<int64_t>(x) + l);
 
@@ -160,7 +158,7 @@ void memo_rallentamento(scenario_model& m, int32_t x, int32_t v, int32_t l,
   if (f_ta != 0) {
     // The cell just below the warning point: no + 1 here.
     const int64_t k = div_round_even(
-        static_cast<int64_t>(x) - warning_distance_m, cell_length_m);
+        static_cast<int64_t>(x) - slowdown_warning_distance_m, cell_length_m);
     // A taken approach cell leaves end, start and warning stamped.
     if (!stamp_approach_cells(m, k, d_v))
       m.codice_errore = code_number(error_code::approach_occupied);

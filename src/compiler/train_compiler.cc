@@ -9,6 +9,7 @@
 #include "compiler/run_time_failure.h"
 #include "compiler/stamping.h"
 #include "model/error_codes.h"
+#include "model/kilometres.h"
 
 namespace scenario {
 
@@ -177,7 +178,7 @@ train_compiler::step train_compiler::speed_limit() {
     return after_rejection(step::stop_records);
   }
   notify(record_kind::speed_limit, first, true);
-  const int64_t k = div_round_even(p, cell_length_m);
+  const int64_t k = layer_cell(p);
   if (k > 0) {
     while (speed_pointer_ < m_.numero_celle) {
       write_speed();
@@ -198,7 +199,7 @@ train_compiler::step train_compiler::adhesion() {
     return after_rejection(step::stop_records);
   }
   notify(record_kind::adhesion, first, true);
-  const int64_t k = div_round_even(p, cell_length_m);
+  const int64_t k = layer_cell(p);
   if (k > 0) {
     do {
       write_adhesion();
@@ -268,7 +269,7 @@ train_compiler::step train_compiler::speed_point() {
     notify(record_kind::speed_point, first, false);
     return after_rejection(step::stop_records);
   }
-  cella& c = cell_at(m_, div_round_even(p, cell_length_m));
+  cella& c = cell_at(m_, layer_cell(p));
   if (!is_free(c)) {
     reject(error_code::speed_point_occupied, p, at);
     notify(record_kind::speed_point, first, false);

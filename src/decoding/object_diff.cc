@@ -203,13 +203,16 @@ std::string layer_line(const object_change& c, const object_record* ra,
 
 std::vector<object_field_change> field_changes(const object_record* ra,
                                                const object_record* rb) {
+  // The two may hold different fields (a tunnel has a name only when a
+  // board gives one): a field one of them lacks is absent there.
   std::vector<object_field_change> out;
-  const object_record& any = ra != nullptr ? *ra : *rb;
-  for (size_t f = 0; f < any.fields.size(); ++f) {
+  const size_t count_a = ra != nullptr ? ra->fields.size() : 0;
+  const size_t count_b = rb != nullptr ? rb->fields.size() : 0;
+  for (size_t f = 0; f < std::max(count_a, count_b); ++f) {
     object_field_change c;
-    c.field = any.fields[f].first;
-    if (ra != nullptr) c.from = ra->fields[f].second;
-    if (rb != nullptr) c.to = rb->fields[f].second;
+    c.field = f < count_a ? ra->fields[f].first : rb->fields[f].first;
+    if (f < count_a) c.from = ra->fields[f].second;
+    if (f < count_b) c.to = rb->fields[f].second;
     if (ra != nullptr && rb != nullptr && c.from == c.to) continue;
     out.push_back(std::move(c));
   }

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "decoding/diff.h"
-#include "decoding/railway_objects.h"
+#include "railway/railway_objects.h"
 #include "decoding/readout.h"
 #include "model/kilometres.h"
 #include "model/text_8bit.h"

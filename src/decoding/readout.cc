@@ -9,8 +9,10 @@
 #include <limits>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "model/kilometres.h"
+#include "railway/rules.h"
 
 namespace scenario {
 namespace {
@@ -346,6 +348,99 @@ void write_cell_table(const scenario_model& m, int64_t from_m, int64_t to_m,
   }
 }
 
+nlohmann::json cell_json(std::optional<int64_t> cell) {
+  if (!cell) return nullptr;
+  return {{"cell", *cell}, {"metres", object_position_m(*cell)}};
+}
+
+nlohmann::json stations_json(const railway_objects& o) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const station_view& s : o.stations) {
+    list.push_back({{"entry", s.entry},
+                    {"name", windows1252_to_utf8(s.v->nome)},
+                    {"metres", s.v->posizione},
+                    {"time_s", s.v->orario},
+                    {"dwell_s", s.v->flag3},
+                    {"stop", s.stops}});
+  }
+  return list;
+}
+
+nlohmann::json boards_json(const railway_objects& o) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const speed_board_view& b : o.speed_boards) {
+    list.push_back(
+        {{"cell", b.cell},
+         {"metres", object_position_m(b.cell)},
+         {"left", {{"speeds_kmh", b.left}, {"stripes", b.left_stripes}}},
+         {"right", {{"speeds_kmh", b.right}, {"stripes", b.right_stripes}}}});
+  }
+  return list;
+}
+
+nlohmann::json slowdowns_json(const scenario_model& m,
+                              const railway_objects& o) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const slowdown_view& d : o.slowdowns) {
+    nlohmann::json warning = cell_json(d.warning_cell);
+    if (d.warning_cell) {
+      warning["speed_kmh"] = railway::warning_speed_kmh(
+          m.celle[static_cast<size_t>(*d.warning_cell)]);
+      warning["approach"] = d.approach;
+    }
+    list.push_back({{"start", cell_json(d.start_cell)},
+                    {"end", cell_json(d.end_cell)},
+                    {"warning", warning},
+                    {"speed_kmh", d.speed},
+                    {"second_speed_kmh", d.second_speed},
+                    {"f_tt", d.f_tt}});
+  }
+  return list;
+}
+
+// The railway objects, as every tool reads them (railway/).
+nlohmann::json objects_json(const scenario_model& m) {
+  const railway_objects o = read_railway_objects(m);
+  nlohmann::json j;
+  j["stations"] = stations_json(o);
+  j["signals"] = nlohmann::json::array();
+  for (const signal_view& g : o.signals) {
+    j["signals"].push_back({{"cell", g.cell},
+                            {"metres", object_position_m(g.cell)},
+                            {"left_kind", g.left_kind},
+                            {"right_kind", g.right_kind},
+                            {"rapp", g.rapp}});
+  }
+  j["tunnels"] = nlohmann::json::array();
+  for (const tunnel_view& t : o.tunnels) {
+    j["tunnels"].push_back(
+        {{"from_m", t.from_m},
+         {"to_m", t.to_m},
+         {"kind", t.kind},
+         {"name", windows1252_to_utf8(t.name)},
+         {"board", cell_json(t.board_cell < 0 ? std::nullopt
+                                              : std::optional(t.board_cell))}});
+  }
+  j["speed_boards"] = boards_json(o);
+  j["direction_boards"] = nlohmann::json::array();
+  for (const direction_board_view& b : o.direction_boards) {
+    j["direction_boards"].push_back(
+        {{"cell", b.cell},
+         {"metres", object_position_m(b.cell)},
+         {"entry", b.entry},
+         {"text", b.v ? windows1252_to_utf8(b.v->nome) : ""}});
+  }
+  j["slowdowns"] = slowdowns_json(m, o);
+  j["speed_points"] = nlohmann::json::array();
+  for (const speed_point_view& p : o.speed_points) {
+    j["speed_points"].push_back(
+        {{"cell", p.cell},
+         {"metres", layer_position_m(p.cell)},
+         {"speed_kmh", p.speed ? nlohmann::json(*p.speed) : nullptr}});
+  }
+  return j;
+}
+
 void write_json(const scenario_model& m, std::ostream& os) {
   buffered_out out(os);
   out << "{\"percorso\":" << json_text(m.percorso)
@@ -385,7 +480,7 @@ void write_json(const scenario_model& m, std::ostream& os) {
         << ",\"pendenza\":" << int64_t{c.pendenza}
         << ",\"aderenza\":" << int64_t{c.aderenza} << '}';
   }
-  out << "],\"tracciato\":";
+  out << "],\"objects\":" << objects_json(m).dump() << ",\"tracciato\":";
   const tracciato_t& t = m.tracciato;
   if (!t.exists()) {
     out << std::string_view("null}\n");

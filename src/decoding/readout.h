@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "decoding/railway_objects.h"
+#include "railway/railway_objects.h"
 #include "model/model.h"
 #include "model/text_8bit.h"
 

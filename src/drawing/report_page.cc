@@ -258,7 +258,7 @@ void timetable(markup& out, const scene& s) {
         .close("td");
     out.open("td")
         .attr("class", "num")
-        .text(st.stops ? format_time_of_day(st.time_s) : "")
+        .text(st.time_s != 0 ? format_time_of_day(st.time_s) : "")
         .close("td");
     out.element("td", st.stops ? "stop" : "pass");
     out.close("tr");

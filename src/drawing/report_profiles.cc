@@ -12,6 +12,13 @@
 namespace scenario::drawing {
 namespace {
 
+// ", stripes left 1 right 2", or nothing for a board without stripes.
+std::string stripes_text(const speed_board& b) {
+  if (b.left_stripes == 0 && b.right_stripes == 0) return {};
+  return ", stripes left " + std::to_string(b.left_stripes) + " right " +
+         std::to_string(b.right_stripes);
+}
+
 class profile_drawing {
  public:
   profile_drawing(const scene& s, markup& out, const running_drawing* run)
@@ -219,8 +226,7 @@ class profile_drawing {
           .attr("d", "M" + coordinate(x - 4) + " " + coordinate(y + 17) +
                          "h8l-4 7z");
       title("speed board at " + km_label(b.position_m) + ": " + b.speeds +
-            " km/h" +
-            (b.stripes ? ", stripes " + std::to_string(b.stripes) : ""));
+            " km/h" + stripes_text(b));
       g().close("path");
       const double w = label_width(b.speeds, 9);
       const double c = inside(x, w);
@@ -381,8 +387,9 @@ class profile_drawing {
       title(st.name + " at " + km_label(st.position_m) + ", zone " +
             km_label(st.zone_start_m) + " to " + km_label(st.zone_end_m) +
             ", kind " + std::to_string(st.kind) +
-            (st.stops ? ", stop at " + format_time_of_day(st.time_s)
-                      : std::string(", passed")));
+            (st.stops ? ", stop" : ", passed") +
+            (st.time_s != 0 ? " at " + format_time_of_day(st.time_s)
+                            : std::string()));
       g().open("rect")
           .attr("class", "station-zone")
           .attr("x", std::min(xs, xe))

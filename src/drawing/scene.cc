@@ -1,6 +1,7 @@
 #include "drawing/scene.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -8,16 +9,10 @@
 #include "model/error_codes.h"
 #include "model/kilometres.h"
 #include "model/text_8bit.h"
+#include "railway/railway_objects.h"
 
 namespace scenario::drawing {
 namespace {
-
-std::string trim(std::string s) {
-  const auto first = s.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  const auto last = s.find_last_not_of(' ');
-  return s.substr(first, last - first + 1);
-}
 
 // Runs of equal values of one byte layer over the cells [0, count).
 template <typename value_of>
@@ -36,174 +31,59 @@ std::vector<layer_run> layer_runs(const std::vector<cella>& celle, size_t count,
   return runs;
 }
 
-std::string speed_triple(int a, int b, int c) {
-  return std::to_string(a) + "/" + std::to_string(b) + "/" + std::to_string(c);
+std::string speed_triple(const std::array<int, 3>& v) {
+  return std::to_string(v[0]) + "/" + std::to_string(v[1]) + "/" +
+         std::to_string(v[2]);
 }
 
-void read_objects(const scenario_model& m, scene& s) {
-  std::optional<slowdown> open;
-  std::vector<int64_t> warnings;  // not yet matched to a start
-  auto close_open = [&](int64_t end_m) {
-    open->end_m = end_m;
-    s.slowdowns.push_back(*open);
-    open.reset();
-  };
-  for (size_t i = 0; i < m.celle.size(); ++i) {
-    const cella& c = m.celle[i];
-    const int64_t at = cell_position_m(c, static_cast<int64_t>(i));
-    switch (c.tipo) {
-      case tipo_cella::segnale: {
-        const int rest = c.dato4 % 10;
-        s.signals.push_back({at, rest / 3, rest % 3, c.dato4 / 10,
-                             std::to_string(c.dato1) + " " +
-                                 std::to_string(c.dato2) + " " +
-                                 std::to_string(c.dato3)});
-        break;
-      }
-      case tipo_cella::avviso_rallentamento:
-        warnings.push_back(at);
-        break;
-      case tipo_cella::inizio_rallentamento: {
-        if (open) close_open(open->start_m);  // a start that is its own end
-        slowdown d;
-        d.start_m = at;
-        d.speed_kmh = c.dato1;
-        d.second_speed_kmh = c.dato2;
-        // The warning stands 1200 m before the start.
-        auto w = std::find(warnings.begin(), warnings.end(), at - 1200);
-        if (w != warnings.end()) {
-          d.warning_m = *w;
-          warnings.erase(w);
-        }
-        open = d;
-        break;
-      }
-      case tipo_cella::fine_rallentamento:
-        if (open) {
-          close_open(at);
-        } else {  // an end whose start was never stamped
-          s.slowdowns.push_back({std::nullopt, at, at, c.dato1, c.dato2});
-        }
-        break;
-      case tipo_cella::indicatore_vmax: {
-        const int d[3] = {c.dato1, c.dato2, c.dato3};
-        int left[3], right[3];
-        bool has_right = false;
-        for (int k = 0; k < 3; ++k) {
-          left[k] = d[k] / 20;
-          right[k] = d[k] % 20 * 5;
-          has_right = has_right || right[k] != 0;
-        }
-        std::string speeds = speed_triple(left[0], left[1], left[2]);
-        if (has_right)
-          speeds += " | " + speed_triple(right[0], right[1], right[2]);
-        s.speed_boards.push_back({at, speeds, c.dato4});
-        break;
-      }
-      case tipo_cella::punto_velocita:
-        s.speed_points.push_back({at, c.dato1});
-        break;
-      case tipo_cella::punto_senza_velocita:
-        s.speed_points.push_back({at, std::nullopt});
-        break;
-      case tipo_cella::cartello_indicatore: {
-        std::string text;
-        if (c.dato1 >= 0 && c.dato1 < voci_count) {
-          text = from_8bit(m.voci[static_cast<size_t>(c.dato1)].nome);
-        }
-        s.direction_boards.push_back({at, text});
-        break;
-      }
-      default:
-        break;
-    }
-  }
-  if (open) close_open(open->start_m);
-  for (int64_t w : warnings) {  // warnings whose start is missing
-    s.slowdowns.push_back({w, w, w, 0, 0});
+// The slowdowns as the railway model pairs them; a mark whose companions
+// are missing stands alone at its own position.
+void read_slowdowns(const railway_objects& o, scene& s) {
+  for (const slowdown_view& d : o.slowdowns) {
+    slowdown w;
+    if (d.warning_cell) w.warning_m = object_position_m(*d.warning_cell);
+    w.start_m = object_position_m(d.first_cell());
+    w.end_m = d.end_cell ? object_position_m(*d.end_cell) : w.start_m;
+    w.speed_kmh = d.speed;
+    w.second_speed_kmh = d.second_speed;
+    s.slowdowns.push_back(w);
   }
 }
 
-void read_tunnels(const scenario_model& m, scene& s) {
-  for (size_t i = 0; i < m.celle.size(); ++i) {
-    const int kind = m.celle[i].montagna;
-    if (kind == 0) continue;
-    const int64_t start = layer_position_m(static_cast<int64_t>(i));
-    const bool continues = !s.tunnels.empty() &&
-                           s.tunnels.back().end_m == start &&
-                           s.tunnels.back().kind == kind;
-    if (continues) {
-      s.tunnels.back().end_m = start + cell_length_m;
-    } else {
-      s.tunnels.push_back({start, start + cell_length_m, kind, {}});
-    }
+void read_objects(const scenario_model& m, const railway_objects& o, scene& s) {
+  for (const signal_view& g : o.signals) {
+    const cella& c = m.celle[static_cast<size_t>(g.cell)];
+    s.signals.push_back(
+        {object_position_m(g.cell), g.left_kind, g.right_kind, g.rapp,
+         std::to_string(c.dato1) + " " + std::to_string(c.dato2) + " " +
+             std::to_string(c.dato3)});
   }
-  // A tunnel is named by the direction board that announces it: the first
-  // tunnel that starts from 50 m before the board to 500 m after it.
-  for (const direction_board& b : s.direction_boards) {
-    for (tunnel& t : s.tunnels) {
-      if (t.start_m + 50 < b.position_m) continue;
-      if (t.start_m <= b.position_m + 500 && t.name.empty()) {
-        t.name = tunnel_name_from_board(b.text);
-      }
-      break;
-    }
+  read_slowdowns(o, s);
+  for (const speed_board_view& b : o.speed_boards) {
+    std::string speeds = speed_triple(b.left);
+    if (b.right != std::array<int, 3>{})
+      speeds += " | " + speed_triple(b.right);
+    s.speed_boards.push_back(
+        {object_position_m(b.cell), speeds, b.left_stripes, b.right_stripes});
   }
-}
-
-void read_stations(const scenario_model& m, scene& s) {
-  int limit = voce_index::primo_cartello + 1;  // first entry not a station
-  for (const cella& c : m.celle) {
-    if (c.tipo == tipo_cella::cartello_indicatore && c.dato1 > 0) {
-      limit = std::min<int>(limit, c.dato1);
-    }
+  for (const speed_point_view& p : o.speed_points) {
+    s.speed_points.push_back({layer_position_m(p.cell), p.speed});
   }
-  for (int n = voce_index::prima_stazione; n < limit; ++n) {
-    const voce& v = m.voci[static_cast<size_t>(n)];
-    if (v == voce{}) break;
-    s.stations.push_back({n, from_8bit(v.nome), v.tipo, v.posizione, v.inizio,
-                          v.fine, v.orario, v.orario != 0});
+  for (const direction_board_view& b : o.direction_boards) {
+    s.direction_boards.push_back(
+        {object_position_m(b.cell), b.v ? from_8bit(b.v->nome) : ""});
+  }
+  for (const tunnel_view& t : o.tunnels) {
+    s.tunnels.push_back({t.from_m, t.to_m, t.kind, from_8bit(t.name)});
+  }
+  for (const station_view& st : o.stations) {
+    const voce& v = *st.v;
+    s.stations.push_back({st.entry, from_8bit(v.nome), v.tipo, v.posizione,
+                          v.inizio, v.fine, v.orario, st.stops});
   }
 }
 
 }  // namespace
-
-std::string tunnel_name_from_board(const std::string& utf8_text) {
-  std::vector<std::string> groups;
-  size_t at = 0;
-  while (true) {
-    const size_t open = utf8_text.find('(', at);
-    if (open == std::string::npos) break;
-    const size_t close = utf8_text.find(')', open + 1);
-    if (close == std::string::npos) break;
-    groups.push_back(utf8_text.substr(open + 1, close - open - 1));
-    at = close + 1;
-  }
-  if (groups.empty()) return trim(utf8_text);
-  if (groups.size() > 1) groups.erase(groups.begin());
-  std::string name;
-  for (const std::string& g : groups) {
-    // Words of the group, without the length "m.NNN".
-    size_t p = 0;
-    while (p < g.size()) {
-      const size_t b = g.find_first_not_of(' ', p);
-      if (b == std::string::npos) break;
-      size_t e = g.find(' ', b);
-      if (e == std::string::npos) e = g.size();
-      const std::string word = g.substr(b, e - b);
-      const bool length = word.size() > 2 && word.compare(0, 2, "m.") == 0 &&
-                          std::all_of(word.begin() + 2, word.end(), [](char c) {
-                            return c >= '0' && c <= '9';
-                          });
-      if (!length) {
-        if (!name.empty()) name += ' ';
-        name += word;
-      }
-      p = e;
-    }
-  }
-  return name;
-}
 
 scene read_scene(const scenario_model& m) {
   scene s;
@@ -228,9 +108,7 @@ scene read_scene(const scenario_model& m) {
     mm += (m.celle[i].pendenza - 100) * int64_t{cell_length_m};
     s.elevation_m.push_back(static_cast<double>(mm) / 1000);
   }
-  read_objects(m, s);
-  read_tunnels(m, s);
-  read_stations(m, s);
+  read_objects(m, read_railway_objects(m), s);
   for (const diagnostic& d : m.diagnostics) {
     const diagnostic_description about = describe(d);
     std::optional<int64_t> at;

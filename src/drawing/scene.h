@@ -30,14 +30,15 @@ struct station {
   int64_t zone_start_m = 0;
   int64_t zone_end_m = 0;
   int32_t time_s = 0;  // time of day; 0 when the service gives none
-  bool stops = false;  // a timed station is a stop, an untimed one is passed
+  bool stops = false;  // a stop or a pass, by the railway rule
 };
 
 struct tunnel {
   int64_t start_m = 0;
   int64_t end_m = 0;
-  int kind = 0;      // 1, 2 or 3 (montagna)
-  std::string name;  // from the direction board before it; may be empty
+  int kind = 0;  // 1, 2 or 3 (montagna)
+  std::string
+      name;  // from the board that names it (railway rule); may be empty
 };
 
 struct signal_mark {
@@ -64,7 +65,8 @@ struct speed_point {
 struct speed_board {
   int64_t position_m = 0;
   std::string speeds;  // "90/95/95", right side after " | " when present
-  int stripes = 0;     // dato4
+  int left_stripes = 0;
+  int right_stripes = 0;
 };
 
 struct direction_board {
@@ -124,12 +126,6 @@ struct scene {
 
 // Reads the drawing's content out of `m` (cells, entries, diagnostics).
 scene read_scene(const scenario_model& m);
-
-// The tunnel name a direction board's text gives: its lines (the
-// parenthesised groups) after the first, with the length ("m.550") left
-// out; a text without groups is taken whole. "(GALLERIA )(MONTE S. )(GIORGIO
-// m.950)" gives "MONTE S. GIORGIO".
-std::string tunnel_name_from_board(const std::string& utf8_text);
 
 // The plan polyline of `m` from metre 0 to its last computed metre,
 // simplified so that no metre of the line lies farther than `tolerance`

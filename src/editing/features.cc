@@ -9,6 +9,7 @@
 #include "model/kilometres.h"
 #include "model/model.h"
 #include "model/text_8bit.h"
+#include "railway/rules.h"
 
 namespace scenario::editing {
 namespace {
@@ -21,9 +22,6 @@ constexpr int symbol_constant = 14;
 constexpr int symbol_struct = 23;
 constexpr int completion_snippet = 15;
 constexpr int insert_as_snippet = 2;
-
-// A board announces the tunnel that starts within this reach after it.
-constexpr int64_t tunnel_board_reach_m = 1000;
 
 json position_json(text_position p) {
   return {{"line", p.line}, {"character", p.character}};
@@ -53,8 +51,8 @@ text_range line_range(const analysis& a, int line0) {
 
 std::string utf8(std::string_view bytes) { return windows1252_to_utf8(bytes); }
 
-// The cell a position falls in: objects claim p / 50 + 1, layers take
-// effect from p / 50.
+// The cell a position falls in, as the compiler stamps it: an object's or
+// a layer's.
 int64_t cell_of(record_kind k, int64_t p) {
   switch (k) {
     case record_kind::signal:
@@ -62,9 +60,9 @@ int64_t cell_of(record_kind k, int64_t p) {
     case record_kind::slowdown:
     case record_kind::speed_board:
     case record_kind::direction_board:
-      return p / cell_length_m + 1;
+      return railway::object_cell(p);
     default:
-      return div_round_even(p, cell_length_m);
+      return railway::layer_cell(p);
   }
 }
 
@@ -91,27 +89,76 @@ const record_as_read* record_at(const analysis& a, text_position p,
   return nullptr;
 }
 
+// A board whose text gives a tunnel name, by the railway's rule.
 bool is_tunnel_board(const record_as_read& r) {
-  if (r.kind != record_kind::direction_board) return false;
-  std::string upper = r.text;
-  for (char& c : upper) c = static_cast<char>(std::toupper(c));
-  return upper.find("GALLERIA") != std::string::npos;
+  return r.kind == record_kind::direction_board &&
+         !railway::tunnel_name_of_board(r.text).empty();
 }
 
-// The tunnel a board announces: the first that starts within reach after it.
+std::vector<const record_as_read*> accepted_of(const analysis& a,
+                                               record_kind k) {
+  std::vector<const record_as_read*> list;
+  for (const record_as_read& r : a.records) {
+    if (r.kind == k && r.accepted) list.push_back(&r);
+  }
+  return list;
+}
+
+std::vector<int64_t> entrances_of(
+    const std::vector<const record_as_read*>& tunnels) {
+  std::vector<int64_t> entrances;
+  for (const record_as_read* t : tunnels) entrances.push_back(t->number(0));
+  return entrances;
+}
+
+// The tunnel a board reaches, by the railway's rule.
 const record_as_read* tunnel_after(const analysis& a,
                                    const record_as_read& board) {
-  const record_as_read* next = nullptr;
-  const int64_t p = board.number(0);
-  for (const record_as_read& t : a.records) {
-    if (t.kind != record_kind::tunnel || !t.accepted) continue;
-    const int64_t start = t.number(0);
-    if (start >= p && start <= p + tunnel_board_reach_m &&
-        (next == nullptr || start < next->number(0))) {
-      next = &t;
+  const auto tunnels = accepted_of(a, record_kind::tunnel);
+  const int t =
+      railway::tunnel_reached_by_board(board.number(0), entrances_of(tunnels));
+  return t < 0 ? nullptr : tunnels[static_cast<size_t>(t)];
+}
+
+// The board that names a tunnel, by the railway's rule, or null.
+const record_as_read* naming_board(const analysis& a,
+                                   const record_as_read& tunnel) {
+  const auto tunnels = accepted_of(a, record_kind::tunnel);
+  std::vector<const record_as_read*> boards;
+  std::vector<int64_t> positions;
+  for (const record_as_read* b : accepted_of(a, record_kind::direction_board)) {
+    if (railway::tunnel_name_of_board(b->text).empty()) continue;
+    boards.push_back(b);
+    positions.push_back(b->number(0));
+  }
+  const std::vector<int> named =
+      railway::naming_boards(positions, entrances_of(tunnels));
+  for (size_t t = 0; t < tunnels.size(); ++t) {
+    if (tunnels[t] == &tunnel && named[t] >= 0) {
+      return boards[static_cast<size_t>(named[t])];
     }
   }
-  return next;
+  return nullptr;
+}
+
+// Whether a station record is a stop, by the railway's rule over the
+// stations of its description in record order.
+bool is_stop(const analysis& a, const record_as_read& station) {
+  std::vector<railway::station_timing> timings;
+  size_t index = 0;
+  bool found = false;
+  for (const record_as_read& r : a.records) {
+    if (r.kind != record_kind::station || (!r.accepted && &r != &station)) {
+      continue;
+    }
+    if (&r == &station) {
+      index = timings.size();
+      found = true;
+    }
+    const int64_t time = (r.number(13) * 60 + r.number(14)) * 60 + r.number(15);
+    timings.push_back({time, r.number(12)});
+  }
+  return found && railway::station_stops(timings)[index];
 }
 
 std::string describe_object(const analysis& a, const record_as_read& r) {
@@ -125,7 +172,7 @@ std::string describe_object(const analysis& a, const record_as_read& r) {
           std::to_string(cell_of(r.kind, p)) + ")\n\ntype " +
           std::to_string(r.number(1)) + ", " + std::to_string(r.number(2)) +
           " m long, time " + (time > 0 ? format_time(time) : "-") + ", " +
-          (r.number(12) != 0 ? "the train stops" : "passed");
+          (is_stop(a, r) ? "the train stops" : "passed");
       break;
     }
     case record_kind::signal:
@@ -140,17 +187,24 @@ std::string describe_object(const analysis& a, const record_as_read& r) {
           " " + std::to_string(r.number(9)) + "; tempo " +
           std::to_string(r.number(10));
       break;
+    case record_kind::speed_board:
+      s = "**speed board** at " + format_km(p) + " (cell " +
+          std::to_string(cell_of(r.kind, p)) +
+          ")\n\nleft: " + std::to_string(r.number(1)) + "/" +
+          std::to_string(r.number(2)) + "/" + std::to_string(r.number(3)) +
+          " km/h, stripes " + std::to_string(r.number(4)) +
+          "; right: " + std::to_string(r.number(5)) + "/" +
+          std::to_string(r.number(6)) + "/" + std::to_string(r.number(7)) +
+          " km/h, stripes " + std::to_string(r.number(8));
+      break;
     case record_kind::tunnel: {
       const int64_t kind = r.number(2);
       s = "**tunnel** " + format_km(p) + " to " + format_km(r.number(1)) +
           ", " + std::to_string(r.number(1) - p) + " m, kind " +
           std::to_string(kind > 10 ? kind - 10 : kind) +
           (kind > 10 ? " with tunnel markers" : "");
-      for (const record_as_read& b : a.records) {
-        if (is_tunnel_board(b) && tunnel_after(a, b) == &r) {
-          const std::string name = tunnel_name_of_board(b.text);
-          if (!name.empty()) s += "\n\nnamed " + utf8(name);
-        }
+      if (const record_as_read* b = naming_board(a, r)) {
+        s += "\n\nnamed " + utf8(railway::tunnel_name_of_board(b->text));
       }
       break;
     }
@@ -230,7 +284,7 @@ json fix_for(const analysis& a, const finding& f, const std::string& uri) {
   std::string title;
   json edits = json::array();
   for (const record_as_read& r : a.records) {
-    if (f.warning == "tunnel-board" && is_tunnel_board(r) &&
+    if (f.warning == "tunnel-board" && r.kind == record_kind::direction_board &&
         at_place(r.text_at)) {
       const record_as_read* t = tunnel_after(a, r);
       if (t == nullptr) return nullptr;
@@ -388,6 +442,43 @@ json completion_at(const analysis& a, text_position p) {
   return {{"isIncomplete", false}, {"items", items}};
 }
 
+// The outline's name, detail (a station's stop or pass, a tunnel's name)
+// and symbol kind of a record; 0 for a record the outline leaves out.
+int outline_entry(const analysis& a, const record_as_read& r, std::string& name,
+                  std::string& detail) {
+  const int64_t p = r.number(0);
+  int kind = 0;
+  switch (r.kind) {
+    case record_kind::station:
+      name = utf8(r.text) + " " + format_km(p);
+      detail = is_stop(a, r) ? "stop" : "pass";
+      kind = symbol_class;
+      break;
+    case record_kind::tunnel:
+      name = "tunnel " + format_km(p) + " to " + format_km(r.number(1));
+      if (const record_as_read* b = naming_board(a, r)) {
+        detail = utf8(railway::tunnel_name_of_board(b->text));
+      }
+      kind = symbol_struct;
+      break;
+    case record_kind::signal:
+      name = "signal " + format_km(p);
+      kind = symbol_constant;
+      break;
+    case record_kind::speed_board:
+      name = "speed board " + format_km(p);
+      kind = symbol_field;
+      break;
+    case record_kind::direction_board:
+      name = "board " + format_km(p) + " " + utf8(r.text);
+      kind = symbol_field;
+      break;
+    default:
+      return 0;
+  }
+  return kind;
+}
+
 json document_symbols(const analysis& a) {
   std::vector<std::string_view> lines;
   for (std::string_view rest = a.text;;) {
@@ -428,38 +519,15 @@ json document_symbols(const analysis& a) {
          ++next_record) {
       const record_as_read& r = a.records[next_record];
       if (r.key_at.line - 1 != n || sections.empty()) continue;
-      std::string name;
-      int kind = 0;
-      const int64_t p = r.number(0);
-      switch (r.kind) {
-        case record_kind::station:
-          name = utf8(r.text) + " " + format_km(p);
-          kind = symbol_class;
-          break;
-        case record_kind::tunnel:
-          name = "tunnel " + format_km(p) + " to " + format_km(r.number(1));
-          kind = symbol_struct;
-          break;
-        case record_kind::signal:
-          name = "signal " + format_km(p);
-          kind = symbol_constant;
-          break;
-        case record_kind::speed_board:
-          name = "speed board " + format_km(p);
-          kind = symbol_field;
-          break;
-        case record_kind::direction_board:
-          name = "board " + format_km(p) + " " + utf8(r.text);
-          kind = symbol_field;
-          break;
-        default:
-          continue;
-      }
-      sections.back()["children"].push_back(
-          {{"name", name},
-           {"kind", kind},
-           {"range", range_json(whole_line(n))},
-           {"selectionRange", range_json(range_of(r.key_at))}});
+      std::string name, detail;
+      const int kind = outline_entry(a, r, name, detail);
+      if (kind == 0) continue;
+      json symbol = {{"name", name},
+                     {"kind", kind},
+                     {"range", range_json(whole_line(n))},
+                     {"selectionRange", range_json(range_of(r.key_at))}};
+      if (!detail.empty()) symbol["detail"] = detail;
+      sections.back()["children"].push_back(std::move(symbol));
     }
   }
   close_section(count - 1);
@@ -491,10 +559,8 @@ std::vector<text_range> definition_at(const analysis& a, text_position p) {
       out.push_back(line_range(a, t->key_at.line - 1));
     }
   } else if (r->kind == record_kind::tunnel) {
-    for (const record_as_read& b : a.records) {
-      if (is_tunnel_board(b) && tunnel_after(a, b) == r) {
-        out.push_back(line_range(a, b.key_at.line - 1));
-      }
+    if (const record_as_read* b = naming_board(a, *r)) {
+      out.push_back(line_range(a, b->key_at.line - 1));
     }
   }
   return out;

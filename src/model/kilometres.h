@@ -14,14 +14,29 @@ namespace scenario {
 // "17+600" for 17600 m, "0+050" for 50 m, "-0+050" for -50 m.
 std::string format_km(int64_t metres);
 
-// Objects (signals, slowdown marks, boards, station end marks) claim the
-// cell p / 50 + 1, so cell i stands for (i - 1) x 50 m.
+// Objects (signals, slowdown marks, boards) claim the cell p / 50 + 1, the
+// quotient rounded half to even as the compiler stamps them: 8830 m is cell
+// 178. Computed in 64 bits, so that p - 1200 or p + a length never overflows.
+inline int64_t object_cell(int64_t p) {
+  return div_round_even(p + cell_length_m, cell_length_m);
+}
+
+// Layers (speed limit, gradient, adhesion) and speed points take effect from
+// cell p / 50, rounded half to even, without the + 1 of an object.
+inline int64_t layer_cell(int64_t p) {
+  return div_round_even(p, cell_length_m);
+}
+
+// A slowdown's warning stands this far before its start: the distance the
+// driver is given to brake down to the slowdown's speed.
+constexpr int64_t slowdown_warning_distance_m = 1200;
+
+// Cell i holds the objects of (i - 1) x 50 m.
 inline int64_t object_position_m(int64_t cell) {
   return (cell - 1) * cell_length_m;
 }
 
-// Layers (speed limit, gradient, adhesion) and speed points take effect
-// from cell p / 50, so cell i stands for i x 50 m.
+// Cell i holds the layer values and speed point of i x 50 m.
 inline int64_t layer_position_m(int64_t cell) { return cell * cell_length_m; }
 
 // The position a cell stands for, by what it holds: objects by the object

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "model/kilometres.h"
+#include "railway/railway_objects.h"
 #include "running/curves.h"
 
 namespace scenario {
@@ -138,27 +139,21 @@ const char* verdict_name(verdict v) {
 }
 
 std::vector<timed_point> timed_points(const scenario_model& m) {
-  // Stations are the entries from 1 up to the first empty one, and never an
-  // entry a direction board uses.
-  int limit = voce_index::primo_cartello + 1;
-  for (const cella& c : m.celle) {
-    if (c.tipo == tipo_cella::cartello_indicatore && c.dato1 > 0) {
-      limit = std::min<int>(limit, c.dato1);
-    }
-  }
   const auto metres = static_cast<int64_t>(m.celle.size() * cell_length_m);
   std::vector<timed_point> points;
-  for (int n = voce_index::prima_stazione; n < limit; ++n) {
-    const voce& v = m.voci[static_cast<size_t>(n)];
-    if (v == voce{}) break;
+  for (const station_view& s : stations(m)) {
+    const voce& v = *s.v;
     if (v.orario == 0 || v.posizione < 0 || v.posizione >= metres) continue;
-    points.push_back({n, v.nome, v.posizione, v.orario, v.flag3, v.flag3 != 0});
+    points.push_back(
+        {s.entry, v.nome, v.posizione, v.orario, v.flag3, s.stops});
   }
   std::stable_sort(points.begin(), points.end(),
                    [](const timed_point& a, const timed_point& b) {
                      return a.position_m < b.position_m;
                    });
   if (!points.empty()) {
+    // The run starts from a stand and ends at one, wherever the cells leave
+    // its first and last station.
     points.front().stop = true;
     points.front().dwell_s = 0;  // the run starts at its departure
     points.back().stop = true;

@@ -53,7 +53,8 @@ struct running_line {
 };
 
 // The timed stations of the entry table within the cells, in order along
-// the line; the first and the last are stops without dwell.
+// the line, each a stop or a pass by the railway rule; the first and the
+// last are where the run starts and ends, stops without dwell.
 std::vector<timed_point> timed_points(const scenario_model& m);
 
 // Reads the limits, slowdowns and gradients of the compiled cells and the

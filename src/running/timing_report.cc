@@ -203,6 +203,14 @@ std::string format_timing_json(const timing_context& c,
                     {"slack_percent", finite_or_null(l.slack_percent(), 0.01)},
                     {"verdict", verdict_name(l.judged)}});
   }
+  // The timed stations, each a stop or passed at its time.
+  ordered_json stations = ordered_json::array();
+  for (size_t k = 0; k < line.points.size(); ++k) {
+    stations.push_back({{"name", name_of(line, k)},
+                        {"position_m", line.points[k].position_m},
+                        {"time_s", line.points[k].time_s},
+                        {"stop", line.points[k].stop}});
+  }
   ordered_json profile = ordered_json::array();
   for (size_t k : profile_nodes(r)) {
     profile.push_back({{"position_m", rounded(r.position(k), 0.001)},
@@ -219,6 +227,7 @@ std::string format_timing_json(const timing_context& c,
       {"description", describe(p)},
       {"curves_known", line.curves_known},
       {"legs", legs},
+      {"stations", stations},
       {"stand_m", r.stand_m ? ordered_json(*r.stand_m) : ordered_json(nullptr)},
       {"profile", profile}};
   return j.dump() + "\n";

@@ -65,6 +65,14 @@ TEST(warnings, each_fires_on_its_fault_and_only_there) {
        "",
        {"l.txt:5"}},  // the tunnel starts too far away
       {"tunnel-board",
+       tunnel_board + "montagna,   1300,  1800,  11\r\n",
+       "",
+       {"l.txt:5"}},  // 300 m: beyond the reach of a board that names it
+      {"tunnel-board",
+       tunnel_board + "montagna,   1200,  1700,  11\r\n",
+       "",
+       {}},  // 200 m: within reach
+      {"tunnel-board",
        tunnel_board + "montagna,   1050,  1550,  11\r\n",
        "",
        {}},

@@ -347,22 +347,5 @@ TEST(inspect, names_are_windows_1252_shown_as_utf8) {
   EXPECT_TRUE(j["tracciato"].is_null());
 }
 
-TEST(inspect, tunnel_names_come_from_the_board_texts) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"(GALLERIA )(VALDORMIA)(m.550    )", "VALDORMIA"},
-      {"(GALLERIA       )(VESCOL S.      )(LORIANDO m.2500)",
-       "VESCOL S. LORIANDO"},
-      {"(galleria)(MONTE CROCE)", "MONTE CROCE"},
-      {"(GALLERIA)(m.400)", ""},
-      {"(BIVIO)(CORNALBA)", ""},
-      {"GALLERIA LUNGA", ""},
-      {"(GALLERIA)(SENZA FINE", ""},
-      {"", ""},
-  };
-  for (const auto& [text, name] : cases) {
-    EXPECT_EQ(tunnel_name_of_board(text), name) << text;
-  }
-}
-
 }  // namespace
 }  // namespace scenario

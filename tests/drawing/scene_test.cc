@@ -107,23 +107,6 @@ TEST(read_scene, one_board_names_one_tunnel) {
   EXPECT_EQ(s.tunnels[1].name, "");
 }
 
-TEST(tunnel_name_from_board, board_lines_after_the_first_without_the_length) {
-  const struct {
-    const char* board;
-    const char* name;
-  } cases[] = {
-      {"(GALLERIA )(VALDORMIA)(m.550    )", "VALDORMIA"},
-      {"(GALLERIA     )(MONTE S.     )(GIORGIO m.950)", "MONTE S. GIORGIO"},
-      {"(GALLERIA)(NUMERO 3)(m.1000)", "NUMERO 3"},
-      {"(SOLO)", "SOLO"},
-      {"  TESTO LIBERO ", "TESTO LIBERO"},
-      {"(A)(m.x)", "m.x"},  // not a length: kept
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(tunnel_name_from_board(c.board), c.name) << c.board;
-  }
-}
-
 TEST(read_scene, speed_limit_runs_and_elevation_integrated_per_mille) {
   scenario_model m;
   m.percorso = "R";

@@ -135,12 +135,16 @@ TEST(features_outline, sections_hold_their_objects_named_with_kilometres) {
   ASSERT_EQ(s[2]["children"].size(), 2u);
   EXPECT_EQ(s[2]["children"][0]["name"], "TARVENA 0+200");
   EXPECT_EQ(s[2]["children"][1]["name"], "CITT\xC3\x80 5+100");
+  // Both ends of the service are stops, the terminus without a dwell too.
+  EXPECT_EQ(s[2]["children"][0]["detail"], "stop");
+  EXPECT_EQ(s[2]["children"][1]["detail"], "stop");
   EXPECT_EQ(s[2]["range"]["start"]["line"], 5);
   EXPECT_EQ(s[2]["range"]["end"]["line"], 7);
   EXPECT_EQ(s[3]["children"][0]["name"], "signal 2+400");
   const json l =
       document_symbols(analyse(small_line, small_train, description::line));
   EXPECT_EQ(l[1]["children"][0]["name"], "tunnel 1+000 to 1+400");
+  EXPECT_EQ(l[1]["children"][0]["detail"], "VALDORMIA");
   EXPECT_EQ(l[2]["children"][0]["name"],
             "board 0+950 (GALLERIA )(VALDORMIA)(m.550    )");
 }

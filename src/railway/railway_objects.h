@@ -1,9 +1,9 @@
-// The railway objects of a decoded scenario, read once out of its cells and
-// entries: stations, signals, tunnels, direction and speed boards, slowdowns,
-// speed points and the stretches of the speed-limit, gradient and adhesion
-// layers. `inspect` shows them and `diff` compares them; both read them here.
-#ifndef SCENARIO_DECODING_RAILWAY_OBJECTS_H_
-#define SCENARIO_DECODING_RAILWAY_OBJECTS_H_
+// The railway objects of a compiled scenario, read once out of its cells and
+// entries by the rules of railway/rules.h: stations (stop or pass), signals,
+// tunnels with their names, boards, slowdowns, speed points and the layers'
+// stretches. Every tool that shows a railway fact reads it here.
+#ifndef SCENARIO_RAILWAY_RAILWAY_OBJECTS_H_
+#define SCENARIO_RAILWAY_RAILWAY_OBJECTS_H_
 
 #include <array>
 #include <cstdint>
@@ -20,30 +20,26 @@ namespace scenario {
 struct station_view {
   int entry = 0;  // index in voci
   const voce* v = nullptr;
-  bool stops = false;  // the train stops there (or ends there)
+  bool stops = false;  // a stop, by railway::station_stops
   // The cell of its end mark (tipo 10 naming this entry), -1 when none.
   int64_t end_mark_cell = -1;
 };
 
-// The stations: entries from 1 upward up to the first empty entry, never
-// reaching an entry that a direction board uses. A station is a stop when
-// its dwell (flag3) is not 0, or when it is the last one and has a time.
+// The stations (railway::station_entry_limit), each a stop or a pass
+// (railway::station_stops).
 std::vector<station_view> stations(const scenario_model& m);
 
 // A tunnel: a run of cells of one tunnel kind, and the name that a
-// direction board shortly before its entrance gives ("(GALLERIA)(NAME)
-// (m.LENGTH)"), empty when no board names it.
+// direction board gives by the rule of railway/rules.h, empty when no board
+// names it.
 struct tunnel_view {
-  int64_t from_m = 0;  // the first cell's start
-  int64_t to_m = 0;    // the last cell's end
-  int kind = 0;        // montagna
-  std::string name;    // as in the entry: 8-bit text
+  int64_t from_m = 0;       // the first cell's start
+  int64_t to_m = 0;         // the last cell's end
+  int kind = 0;             // montagna
+  std::string name;         // as in the entry: 8-bit text
+  int64_t board_cell = -1;  // the board that names it, -1 when none
 };
 std::vector<tunnel_view> tunnels(const scenario_model& m);
-
-// The tunnel name a direction board's text gives, or empty: the groups
-// after "(GALLERIA)", blanks collapsed, without the closing "m.LENGTH".
-std::string tunnel_name_of_board(std::string_view text);
 
 struct signal_view {
   int64_t cell = 0;
@@ -70,8 +66,9 @@ struct speed_board_view {
 };
 
 // A slowdown: its start and end marks with the warning 1200 m before the
-// start and the four approach marks before the warning. A mark whose
-// companions are missing (a damaged or hand-made file) still makes one.
+// start (railway::warning_cells_before_start) and the four approach marks
+// before the warning. A mark whose companions are missing (a damaged or
+// hand-made file) still makes one.
 struct slowdown_view {
   std::optional<int64_t> warning_cell;
   std::optional<int64_t> start_cell;
@@ -119,4 +116,4 @@ int64_t last_layer_cell(const scenario_model& m);
 
 }  // namespace scenario
 
-#endif  // SCENARIO_DECODING_RAILWAY_OBJECTS_H_
+#endif  // SCENARIO_RAILWAY_RAILWAY_OBJECTS_H_

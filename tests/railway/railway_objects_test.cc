@@ -1,4 +1,4 @@
-#include "decoding/railway_objects.h"
+#include "railway/railway_objects.h"
 
 #include <gtest/gtest.h>
 

@@ -1,36 +1,13 @@
-#include "decoding/railway_objects.h"
+#include "railway/railway_objects.h"
 
 #include <algorithm>
-#include <set>
 #include <utility>
 
 #include "model/kilometres.h"
+#include "railway/rules.h"
 
 namespace scenario {
 namespace {
-
-// The warning stands 1200 m (24 cells) before the start; the approach marks
-// in the four cells below the warning, the nearest carrying 1.
-constexpr int64_t warning_cells_before_start = 1200 / cell_length_m;
-
-std::set<int> board_entries(const scenario_model& m) {
-  std::set<int> entries;
-  for (const cella& c : m.celle) {
-    if (c.tipo == tipo_cella::cartello_indicatore && c.dato1 > 0 &&
-        c.dato1 < voci_count) {
-      entries.insert(c.dato1);
-    }
-  }
-  return entries;
-}
-
-std::string upper_ascii(std::string_view s) {
-  std::string u(s);
-  for (char& c : u) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return u;
-}
 
 signal_view read_signal(const cella& c, int64_t cell) {
   const int pair = c.dato4 % 10;
@@ -46,15 +23,13 @@ signal_view read_signal(const cella& c, int64_t cell) {
 }
 
 speed_board_view read_speed_board(const cella& c, int64_t cell) {
+  const railway::board_sides sides = railway::read_board(c);
   speed_board_view b;
   b.cell = cell;
-  const int16_t d[3] = {c.dato1, c.dato2, c.dato3};
-  for (int k = 0; k < 3; ++k) {
-    b.left[k] = d[k] / 20;
-    b.right[k] = d[k] % 20 * 5;
-  }
-  b.left_stripes = c.dato4 / 10;
-  b.right_stripes = c.dato4 % 10;
+  b.left = sides.left.speeds_kmh;
+  b.right = sides.right.speeds_kmh;
+  b.left_stripes = sides.left.stripes;
+  b.right_stripes = sides.right.stripes;
   return b;
 }
 
@@ -96,7 +71,7 @@ class slowdown_reader {
     for (int64_t w : warnings_) {
       slowdown_view d;
       d.warning_cell = w;
-      d.speed = m_.celle[w].dato1;
+      d.speed = railway::warning_speed_kmh(m_.celle[w]);
       d.second_speed = m_.celle[w].dato2;
       d.approach = has_approach(w);
       list_.push_back(d);
@@ -117,7 +92,7 @@ class slowdown_reader {
     d.second_speed = c.dato2;
     d.f_tt = c.dato3;
     auto w = std::find(warnings_.begin(), warnings_.end(),
-                       i - warning_cells_before_start);
+                       i - railway::warning_cells_before_start);
     if (w != warnings_.end()) {
       d.warning_cell = *w;
       d.approach = has_approach(*w);
@@ -171,14 +146,16 @@ int64_t last_layer_cell(const scenario_model& m) {
 }
 
 std::vector<station_view> stations(const scenario_model& m) {
-  const std::set<int> boards = board_entries(m);
+  const int limit = railway::station_entry_limit(m);
   std::vector<station_view> list;
-  for (int k = voce_index::prima_stazione; k <= voce_index::primo_cartello;
-       ++k) {
-    if (m.voci[k] == voce{} || boards.count(k) != 0) break;
-    list.push_back({k, &m.voci[k], m.voci[k].flag3 != 0});
+  std::vector<railway::station_timing> timings;
+  for (int k = voce_index::prima_stazione; k < limit; ++k) {
+    if (m.voci[k] == voce{}) break;
+    list.push_back({k, &m.voci[k], false});
+    timings.push_back({m.voci[k].orario, m.voci[k].flag3});
   }
-  if (!list.empty() && list.back().v->orario != 0) list.back().stops = true;
+  const std::vector<bool> stops = railway::station_stops(timings);
+  for (size_t s = 0; s < list.size(); ++s) list[s].stops = stops[s];
   for (size_t i = 0; i < m.celle.size(); ++i) {
     const cella& c = m.celle[i];
     if (c.tipo != tipo_cella::fine_stazione) continue;
@@ -191,52 +168,7 @@ std::vector<station_view> stations(const scenario_model& m) {
   return list;
 }
 
-std::string tunnel_name_of_board(std::string_view text) {
-  std::vector<std::string> groups;
-  for (size_t open = text.find('('); open != std::string_view::npos;
-       open = text.find('(', open + 1)) {
-    const size_t close = text.find(')', open);
-    if (close == std::string_view::npos) break;
-    groups.emplace_back(text.substr(open + 1, close - open - 1));
-    open = close;
-  }
-  const auto trim_blanks = [](std::string s) {
-    std::string collapsed;
-    for (char c : s) {
-      if (c == ' ' && (collapsed.empty() || collapsed.back() == ' ')) continue;
-      collapsed += c;
-    }
-    while (!collapsed.empty() && collapsed.back() == ' ') collapsed.pop_back();
-    return collapsed;
-  };
-  if (groups.size() < 2 || upper_ascii(trim_blanks(groups[0])) != "GALLERIA") {
-    return {};
-  }
-  std::string name;
-  for (size_t g = 1; g < groups.size(); ++g) name += groups[g] + " ";
-  name = trim_blanks(name);
-  // The last word "m.LENGTH" is the tunnel's length, not its name.
-  const size_t last = name.rfind(' ');
-  const size_t word = last == std::string::npos ? 0 : last + 1;
-  if (name.compare(word, 2, "m.") == 0) {
-    name.resize(word);
-    name = trim_blanks(name);
-  }
-  return name;
-}
-
 std::vector<tunnel_view> tunnels(const scenario_model& m) {
-  // A board stands shortly before the entrance it names.
-  constexpr int64_t board_reach_m = 200;
-  std::vector<std::pair<int64_t, std::string>> named;  // board position, name
-  for (size_t i = 0; i < m.celle.size(); ++i) {
-    const cella& c = m.celle[i];
-    if (c.tipo == tipo_cella::cartello_indicatore && c.dato1 >= 0 &&
-        c.dato1 < voci_count) {
-      std::string name = tunnel_name_of_board(m.voci[c.dato1].nome);
-      if (!name.empty()) named.emplace_back(object_position_m(i), name);
-    }
-  }
   std::vector<tunnel_view> list;
   const int64_t n = static_cast<int64_t>(m.celle.size());
   for (int64_t i = 0; i < n;) {
@@ -244,13 +176,30 @@ std::vector<tunnel_view> tunnels(const scenario_model& m) {
     int64_t j = i + 1;
     while (j < n && m.celle[j].montagna == kind) ++j;
     if (kind != 0) {
-      tunnel_view t{layer_position_m(i), layer_position_m(j), kind, {}};
-      for (const auto& [at, name] : named) {
-        if (at <= t.from_m && t.from_m - at <= board_reach_m) t.name = name;
-      }
-      list.push_back(std::move(t));
+      list.push_back({layer_position_m(i), layer_position_m(j), kind, {}, -1});
     }
     i = j;
+  }
+  std::vector<int64_t> boards, board_cells, entrances;
+  std::vector<std::string> names;
+  for (int64_t i = 0; i < n; ++i) {
+    const cella& c = m.celle[i];
+    if (c.tipo != tipo_cella::cartello_indicatore || c.dato1 < 0 ||
+        c.dato1 >= voci_count) {
+      continue;
+    }
+    std::string name = railway::tunnel_name_of_board(m.voci[c.dato1].nome);
+    if (name.empty()) continue;
+    boards.push_back(object_position_m(i));
+    board_cells.push_back(i);
+    names.push_back(std::move(name));
+  }
+  for (const tunnel_view& t : list) entrances.push_back(t.from_m);
+  const std::vector<int> named = railway::naming_boards(boards, entrances);
+  for (size_t t = 0; t < list.size(); ++t) {
+    if (named[t] < 0) continue;
+    list[t].name = names[static_cast<size_t>(named[t])];
+    list[t].board_cell = board_cells[static_cast<size_t>(named[t])];
   }
   return list;
 }
