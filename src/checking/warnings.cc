@@ -359,9 +359,8 @@ class warning_run {
       if (!v || static_cast<double>(*v) <= allowed) continue;
       raise("curve-speed", *c, c->key_at, c->number(0),
             "curve of radius about " + std::to_string(std::lround(radius)) +
-                " m is run at " + kmh(static_cast<double>(*v)) +
-                "; " + std::to_string(std::lround(rule.cant_mm)) +
-                " mm of cant and " +
+                " m is run at " + kmh(static_cast<double>(*v)) + "; " +
+                std::to_string(std::lround(rule.cant_mm)) + " mm of cant and " +
                 std::to_string(std::lround(rule.cant_deficiency_mm)) +
                 " mm of cant deficiency allow " + kmh(allowed));
     }
