@@ -119,22 +119,18 @@ struct grid {
   }
 };
 
-// The limit of every metre: line, slowdown and curve.
-std::vector<float> metre_limits(const running_line& line,
-                                const train_parameters& t) {
-  const curve_rule rule = t.curves();
-  std::vector<float> v(line.metres());
-  for (size_t x = 0; x < v.size(); ++x) {
-    float lim = line.line_limit_kmh[x];
-    if (line.slowdown_kmh[x] > 0) lim = std::min(lim, line.slowdown_kmh[x]);
-    if (line.curve_radius_m[x] > 0) {
-      lim = std::min(lim,
-                     static_cast<float>(rule.limit_ms(line.curve_radius_m[x]) *
-                                        kmh_per_ms));
-    }
-    v[x] = lim;
+// The limit of a metre: line, slowdown and curve.
+float metre_limit(const running_line& line, const curve_rule& rule,
+                  int64_t metre) {
+  const auto x = static_cast<size_t>(metre);
+  float lim = line.line_limit_kmh[x];
+  if (line.slowdown_kmh[x] > 0) lim = std::min(lim, line.slowdown_kmh[x]);
+  if (line.curve_radius_m[x] > 0) {
+    lim = std::min(
+        lim,
+        static_cast<float>(rule.limit_ms(line.curve_radius_m[x]) * kmh_per_ms));
   }
-  return v;
+  return lim;
 }
 
 // What the train meets at each node, averaged or bounded over its length.
@@ -151,8 +147,8 @@ under_train caps_and_grades(const running_line& line,
                             const running_parameters& p, const grid& g,
                             running_result& r) {
   const train_parameters& t = p.train;
-  const std::vector<float> limit = metre_limits(line, t);
-  auto limit_at = [&](int64_t m) { return limit[static_cast<size_t>(m)]; };
+  const curve_rule rule = t.curves();
+  auto limit_at = [&](int64_t m) { return metre_limit(line, rule, m); };
   auto slope_at = [&](int64_t m) {
     return double{line.gradient_permille[static_cast<size_t>(m)]};
   };
@@ -239,7 +235,9 @@ std::vector<std::pair<size_t, int32_t>> dwells_by_node(
 void run_forwards(const running_line& line, const running_parameters& p,
                   const under_train& u, const grid& g, running_result& r) {
   const dynamics d(p.train);
-  const std::vector<double> cap = r.speed_ms;
+  // The caps become the speeds in place: a node's cap is read just before
+  // its speed is written over it.
+  std::vector<double>& cap = r.speed_ms;
   r.speed_ms[0] = 0;
   r.time_s.assign(g.n, 0);
   r.margin_time_s.assign(g.n, 0);
