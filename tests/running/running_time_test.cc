@@ -306,11 +306,11 @@ TEST(running_time, a_start_takes_the_adhesion_limit_then_the_power_limit) {
   double lo = 0.1, hi = 100;
   for (int i = 0; i < 100; ++i) {
     const double v = (lo + hi) / 2;
-    (adhesion_law(0.33, v) * weight_on_wheels_n > power_w / v ? lo : hi) = v;
+    (adhesion_law(0.33, v) * weight_on_wheels_n < power_w / v ? lo : hi) = v;
   }
-  const double switch_ms = lo;  // about 12.8 m/s
-  EXPECT_GT(switch_ms, 11);
-  EXPECT_LT(switch_ms, 14);
+  const double switch_ms = lo;  // about 16.4 m/s
+  EXPECT_GT(switch_ms, 15);
+  EXPECT_LT(switch_ms, 18);
   const running_line line =
       flat_line(20001, 300, {stop_at(0, 0), stop_at(20000, 3600)});
   const running_result r = run_fastest(line, p, 0.25);
@@ -440,7 +440,7 @@ TEST(running_time, a_train_speeds_up_only_once_its_tail_has_left_the_limit) {
   }
 }
 
-// An independent check: the leg integrated in time steps of 0.01 s with
+// An independent check: the leg integrated in time steps of 0.001 s with
 // the train's forces, braking where the braking distance at b + g i meets
 // the stop.
 TEST(running_time, a_time_step_integration_agrees_within_half_a_second) {
@@ -456,7 +456,7 @@ TEST(running_time, a_time_step_integration_agrees_within_half_a_second) {
   const double top = std::min(limit_kmh, t.max_speed_kmh) / 3.6;
   const double rate = t.deceleration_ms2() + 9.81 * gradient / 1000;
   const double mass = t.mass_t() * 1000, inert = t.accelerated_mass_t() * 1000;
-  const double dt = 0.01;
+  const double dt = 0.001;
   double s = 0, v = 0, time = 0;
   while (s < length) {
     if (v * v / (2 * rate) >= length - s && v > 0) {
@@ -474,7 +474,8 @@ TEST(running_time, a_time_step_integration_agrees_within_half_a_second) {
     time += dt;
   }
   EXPECT_NEAR(run, time, 0.5);
-  EXPECT_GT(run, 400);  // 12 km at 140 km/h, with the start and the stop
+  // No run beats 12 km at 140 km/h throughout.
+  EXPECT_GT(run, length / top + 30);
 }
 
 }  // namespace
