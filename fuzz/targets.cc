@@ -9,7 +9,7 @@
 namespace scenario::fuzz {
 
 std::span<const target> all_targets() {
-  static constexpr std::array<target, 7> targets = {{
+  static constexpr std::array<target, 8> targets = {{
       {"record_reader", record_reader_target},
       {"compile", compile_target},
       {"decoder", decoder_target},
@@ -17,6 +17,7 @@ std::span<const target> all_targets() {
       {"format", format_target},
       {"message_reader", message_reader_target},
       {"decoded_outputs", decoded_outputs_target},
+      {"timing", timing_target},
   }};
   return targets;
 }

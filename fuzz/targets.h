@@ -48,6 +48,13 @@ std::string message_reader_target(std::string_view input);
 // scenario, the report page) is valid UTF-8, and the JSON parses.
 std::string decoded_outputs_target(std::string_view input);
 
+// Input: a JSON object of train values, as `scenario timing --params`
+// reads it, then a NUL byte and the bytes of a small line (three per
+// 200 m stretch: limit, gradient, curve). Refused values are fine; else
+// the run is finite, within the limit under the whole train and the top
+// speed, its times only grow, and its outputs print no NaN or infinity.
+std::string timing_target(std::string_view input);
+
 // A line length above this many metres (and within the longest line
 // accepted) is clamped to it in the inputs of the compiling targets, so
 // that the per-metre plan stays small and each run fast; a length above

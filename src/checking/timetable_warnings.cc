@@ -61,7 +61,7 @@ void timetable_warnings(const std::vector<record_as_read>& records,
   if (timed_points(m).size() < 2) return;
   const std::vector<curve_stretch> curves = curve_stretches(records);
   const running_line line = read_running_line(m, &curves);
-  if (line.points.size() < 2) return;
+  if (line.points.size() < 2 || !line.damage.empty()) return;
   running_parameters p;
   take_from_scenario(m, p.train);
   const running_result r = run_fastest(line, p);

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
 #include <limits>
+#include <optional>
 
 #include "model/kilometres.h"
 #include "railway/railway_objects.h"
@@ -44,49 +44,235 @@ void read_slowdowns(const scenario_model& m, std::vector<float>& out) {
 }
 
 // The smallest value of a sliding window of metres whose bounds only grow;
-// `value_of(metre)` gives a metre's value when it enters the window.
+// `value_of(metre)` gives a metre's value when it enters the window. The
+// candidates live in a vector whose front only moves forward.
 class window_min {
  public:
   template <typename value_fn>
-  double over(int64_t lo, int64_t hi, const value_fn& value_of) {
+  float over(int64_t lo, int64_t hi, const value_fn& value_of) {
     next_ = std::max(next_, lo);
     while (next_ <= hi) {
-      const double v = value_of(next_);
-      while (!q_.empty() && q_.back().second >= v) q_.pop_back();
+      const float v = value_of(next_);
+      while (q_.size() > front_ && q_.back().second >= v) q_.pop_back();
       q_.emplace_back(next_++, v);
     }
-    while (!q_.empty() && q_.front().first < lo) q_.pop_front();
-    return q_.empty() ? std::numeric_limits<double>::infinity()
-                      : q_.front().second;
+    while (front_ < q_.size() && q_[front_].first < lo) ++front_;
+    if (front_ > 4096 && front_ * 2 > q_.size()) {
+      q_.erase(q_.begin(), q_.begin() + static_cast<ptrdiff_t>(front_));
+      front_ = 0;
+    }
+    return front_ < q_.size() ? q_[front_].second
+                              : std::numeric_limits<float>::infinity();
   }
 
  private:
-  std::deque<std::pair<int64_t, double>> q_;
+  std::vector<std::pair<int64_t, float>> q_;
+  size_t front_ = 0;
   int64_t next_ = 0;
 };
 
-// The train's acceleration at speed v on a metre whose gradient and curve
-// resistance add up to `grade_permille`.
-struct dynamics {
-  double mass_kg, force_cap_n, power_w, a_n, b_n, c_n, inertia;
+// The sum of per-metre values over a window of metres whose bounds only
+// grow, kept as metres enter at the head and leave at the tail.
+class window_sum {
+ public:
+  template <typename value_fn>
+  double mean(int64_t lo, int64_t hi, const value_fn& value_of) {
+    if (hi_ == lo_ && lo > hi_) lo_ = hi_ = lo;
+    while (hi_ <= hi) sum_ += value_of(hi_++);
+    while (lo_ < lo) sum_ -= value_of(lo_++);
+    return hi_ > lo_ ? sum_ / static_cast<double>(hi_ - lo_) : 0;
+  }
 
-  explicit dynamics(const train_parameters& t)
-      : mass_kg(t.mass_t() * 1000),
-        force_cap_n(t.mass_t() * 1000 * t.max_acceleration_ms2),
-        power_w(t.power_kw * 1000),
-        a_n(t.davis_a_n_per_t * t.mass_t()),
-        b_n(t.davis_b_n_per_t_per_ms * t.mass_t()),
-        c_n(t.davis_c_n_per_t_per_ms2 * t.mass_t()),
-        inertia(t.inertia_factor) {}
+ private:
+  double sum_ = 0;
+  int64_t lo_ = 0, hi_ = 0;  // the metres [lo_, hi_) are in the sum
+};
+
+// The train's acceleration at speed v where the gradient and curve
+// resistance under it add up to `grade_permille`.
+struct dynamics {
+  const train_parameters& t;
+  double weight_n, accelerated_kg;
+
+  explicit dynamics(const train_parameters& train)
+      : t(train),
+        weight_n(train.mass_t() * 1000 * gravity_ms2),
+        accelerated_kg(train.accelerated_mass_t() * 1000) {}
 
   double acceleration(double v, double grade_permille) const {
-    const double traction =
-        v > 0 ? std::min(force_cap_n, power_w / v) : force_cap_n;
-    const double resistance = a_n + (b_n + c_n * v) * v +
-                              mass_kg * gravity_ms2 * grade_permille / 1000;
-    return (traction - resistance) / (inertia * mass_kg);
+    const double net = t.tractive_effort_n(v) - t.resistance_n(v) -
+                       weight_n * grade_permille / 1000;
+    return net / accelerated_kg;
   }
 };
+
+// The nodes of a run: node k is at start + k * h.
+struct grid {
+  double start = 0, h = 1;
+  int64_t per_metre = 1, last_metre = 0;
+  size_t n = 0;
+
+  double x(size_t k) const { return start + static_cast<double>(k) * h; }
+  // The metre a position is on, within the line.
+  int64_t metre(double pos) const {
+    return std::clamp(static_cast<int64_t>(std::floor(pos)), int64_t{0},
+                      last_metre);
+  }
+};
+
+// The limit of a metre: line, slowdown and curve.
+float metre_limit(const running_line& line, const curve_rule& rule,
+                  int64_t metre) {
+  const auto x = static_cast<size_t>(metre);
+  float lim = line.line_limit_kmh[x];
+  if (line.slowdown_kmh[x] > 0) lim = std::min(lim, line.slowdown_kmh[x]);
+  if (line.curve_radius_m[x] > 0) {
+    lim = std::min(
+        lim,
+        static_cast<float>(rule.limit_ms(line.curve_radius_m[x]) * kmh_per_ms));
+  }
+  return lim;
+}
+
+// What the train meets at each node, averaged or bounded over its length.
+struct under_train {
+  std::vector<float> grade;  // gradient and curves, per mille, for traction
+  std::vector<float> slope;  // gradient alone, per mille, for braking
+};
+
+// The cap of each node: the lowest limit under the whole train from where
+// its tail was at the node before to its head, so that it speeds up only
+// once its tail has left a lower limit, and its top speed; 0 at the stops.
+// With the gradients under the train at each node.
+under_train caps_and_grades(const running_line& line,
+                            const running_parameters& p, const grid& g,
+                            running_result& r) {
+  const train_parameters& t = p.train;
+  const curve_rule rule = t.curves();
+  auto limit_at = [&](int64_t m) { return metre_limit(line, rule, m); };
+  auto slope_at = [&](int64_t m) {
+    return double{line.gradient_permille[static_cast<size_t>(m)]};
+  };
+  auto grade_at = [&](int64_t m) {
+    const auto x = static_cast<size_t>(m);
+    const float radius = line.curve_radius_m[x];
+    return double{line.gradient_permille[x]} +
+           (radius > 0 ? t.curve_resistance_k / radius : 0.0);
+  };
+  under_train u;
+  u.grade.resize(g.n);
+  u.slope.resize(g.n);
+  r.permitted_kmh.resize(g.n);
+  r.speed_ms.resize(g.n);
+  window_min lowest;
+  window_sum grades, slopes;
+  const double length = t.length_m(), top = t.max_speed_ms();
+  for (size_t k = 0; k < g.n; ++k) {
+    const double x = g.x(k);
+    const int64_t head = g.metre(x);
+    const int64_t tail = g.metre(x - length);
+    const int64_t tail_before = g.metre(x - g.h - length);
+    r.permitted_kmh[k] = limit_at(head);
+    r.speed_ms[k] =
+        std::min(lowest.over(tail_before, head, limit_at) / kmh_per_ms, top);
+    u.grade[k] = static_cast<float>(grades.mean(tail, head, grade_at));
+    u.slope[k] = static_cast<float>(slopes.mean(tail, head, slope_at));
+  }
+  return u;
+}
+
+// Braking curves backwards from every drop of the cap, at the planning
+// deceleration corrected by the gradient under the train.
+void brake_backwards(const train_parameters& t, const under_train& u,
+                     const grid& g, std::vector<double>& cap) {
+  const double b = t.deceleration_ms2();
+  for (size_t k = g.n - 1; k-- > 0;) {
+    // Under the next node's speed no braking curve binds: no root needed.
+    if (cap[k] > cap[k + 1]) {
+      const double rate =
+          std::max(b + gravity_ms2 * u.slope[k] / 1000, least_braking_ms2);
+      cap[k] =
+          std::min(cap[k], std::sqrt(cap[k + 1] * cap[k + 1] + 2 * rate * g.h));
+    }
+  }
+}
+
+// The speed at the end of a step that starts at v0 with acceleration a0,
+// held through it (exact for a constant acceleration), under `cap`.
+// Holding the limit with force to spare is the common case: the train
+// cannot fall below its speed, so the limit is the next speed.
+double next_speed(double v0, double a0, double cap, double h) {
+  if (v0 >= cap && a0 >= 0) return cap;
+  return std::min(std::sqrt(std::max(v0 * v0 + 2 * a0 * h, 0.0)), cap);
+}
+
+// Where the step from x at v0 to v1 leaves the train at a stand it may
+// not make: it rolls to rest, or crawls on without the force to get going.
+std::optional<double> stand_in_step(double x, double h, double v0, double a0,
+                                    double v1, double cap) {
+  if (v0 + v1 <= 0) return x;
+  if (v1 <= 0 && cap > 0) return x + h;
+  if (v1 < cap && v0 < crawl_speed_ms && v1 < crawl_speed_ms &&
+      a0 < least_starting_acceleration_ms2) {
+    return x;
+  }
+  return std::nullopt;
+}
+
+// The dwells, by node (the points are in order along the line).
+std::vector<std::pair<size_t, int32_t>> dwells_by_node(
+    const running_line& line, const running_result& r) {
+  std::vector<std::pair<size_t, int32_t>> dwells;
+  for (size_t i = 1; i + 1 < line.points.size(); ++i) {
+    if (line.points[i].dwell_s != 0) {
+      dwells.emplace_back(r.point_node[i], line.points[i].dwell_s);
+    }
+  }
+  return dwells;
+}
+
+// Forwards from rest, under the braking curves: the speeds, the times and
+// the times with margin.
+void run_forwards(const running_line& line, const running_parameters& p,
+                  const under_train& u, const grid& g, running_result& r) {
+  const dynamics d(p.train);
+  // The caps become the speeds in place: a node's cap is read just before
+  // its speed is written over it.
+  std::vector<double>& cap = r.speed_ms;
+  r.speed_ms[0] = 0;
+  r.time_s.assign(g.n, 0);
+  r.margin_time_s.assign(g.n, 0);
+  const auto dwells = dwells_by_node(line, r);
+  size_t next_dwell = 0;
+  const double margin_s_per_m = p.margin.minutes_per_100km * 60 / 100000;
+  double band_for_kmh = -1, stretch = 1;
+  for (size_t k = 0; k + 1 < g.n; ++k) {
+    const double v0 = r.speed_ms[k];
+    const double a0 = d.acceleration(v0, u.grade[k]);
+    const double v1 = next_speed(v0, a0, cap[k + 1], g.h);
+    if (const auto stand = stand_in_step(g.x(k), g.h, v0, a0, v1, cap[k + 1])) {
+      r.stand_m = *stand;
+      r.speed_ms.resize(k + 1);
+      r.time_s.resize(k + 1);
+      r.margin_time_s.resize(k + 1);
+      return;
+    }
+    r.speed_ms[k + 1] = v1;
+    // Constant acceleration over the step: the mean speed is the average.
+    const double dt = 2 * g.h / (v0 + v1);
+    if (r.permitted_kmh[k] != band_for_kmh) {
+      band_for_kmh = r.permitted_kmh[k];
+      stretch = 1 + p.margin.percent_at(band_for_kmh) / 100;
+    }
+    double dwell = 0;
+    while (next_dwell < dwells.size() && dwells[next_dwell].first == k) {
+      dwell += dwells[next_dwell++].second;
+    }
+    r.time_s[k + 1] = r.time_s[k] + dt + dwell;
+    r.margin_time_s[k + 1] =
+        r.margin_time_s[k] + dt * stretch + g.h * margin_s_per_m + dwell;
+  }
+}
 
 void judge_legs(const running_line& line, const running_parameters& p,
                 running_result& r) {
@@ -122,6 +308,34 @@ void judge_legs(const running_line& line, const running_parameters& p,
   }
 }
 
+constexpr int64_t day_s = 24 * 3600;
+
+// Refuses a timed station off the line (the compiled files are damaged:
+// dropping it would charge its minute and dwell to a neighbour), and reads
+// a time earlier than the one before as the next day's.
+void settle_points(running_line& line) {
+  const auto metres = static_cast<int64_t>(line.metres());
+  for (const timed_point& p : line.points) {
+    if (p.position_m < 0 || p.position_m >= metres) {
+      line.damage = "the timed station in entry " + std::to_string(p.entry) +
+                    " stands at " + std::to_string(p.position_m) +
+                    " m, off the line (0 to " + std::to_string(metres) +
+                    " m): the stations cannot be read in order";
+      return;
+    }
+  }
+  int64_t days = 0;
+  for (size_t i = 0; i < line.points.size(); ++i) {
+    timed_point& p = line.points[i];
+    p.time_s += days;
+    if (i > 0 && p.arrival_s() < line.points[i - 1].time_s) {
+      days += day_s;
+      p.time_s += day_s;
+      line.next_day.push_back(i);
+    }
+  }
+}
+
 }  // namespace
 
 const char* verdict_name(verdict v) {
@@ -139,11 +353,11 @@ const char* verdict_name(verdict v) {
 }
 
 std::vector<timed_point> timed_points(const scenario_model& m) {
-  const auto metres = static_cast<int64_t>(m.celle.size() * cell_length_m);
   std::vector<timed_point> points;
+  // A station off the line stays a point: settle_points refuses it by name.
   for (const station_view& s : stations(m)) {
     const voce& v = *s.v;
-    if (v.orario == 0 || v.posizione < 0 || v.posizione >= metres) continue;
+    if (v.orario == 0) continue;
     points.push_back(
         {s.entry, v.nome, v.posizione, v.orario, v.flag3, s.stops});
   }
@@ -190,6 +404,7 @@ running_line read_running_line(const scenario_model& m,
     }
   }
   line.points = timed_points(m);
+  settle_points(line);
   return line;
 }
 
@@ -197,115 +412,26 @@ running_result run_fastest(const running_line& line,
                            const running_parameters& p, double step_m) {
   running_result r;
   r.step_m = step_m;
-  if (line.points.size() < 2) return r;
-  const train_parameters& t = p.train;
-  const double h = step_m;
-  const auto per_metre = static_cast<int64_t>(std::llround(1 / h));
-  const double start = static_cast<double>(line.points.front().position_m);
+  if (line.points.size() < 2 || !line.damage.empty()) return r;
+  grid g;
+  g.h = step_m;
+  g.per_metre = static_cast<int64_t>(std::llround(1 / step_m));
+  g.start = static_cast<double>(line.points.front().position_m);
   const int64_t span =
       line.points.back().position_m - line.points.front().position_m;
-  const size_t n = static_cast<size_t>(span * per_metre) + 1;
-  r.start_m = start;
-  const auto last_metre = static_cast<int64_t>(line.metres()) - 1;
+  g.n = static_cast<size_t>(span * g.per_metre) + 1;
+  g.last_metre = static_cast<int64_t>(line.metres()) - 1;
+  r.start_m = g.start;
 
-  // The limit of a metre: line, slowdown and curve.
-  auto limit_at = [&line](int64_t metre) {
-    const auto x = static_cast<size_t>(metre);
-    double v = line.line_limit_kmh[x];
-    if (line.slowdown_kmh[x] > 0) v = std::min<double>(v, line.slowdown_kmh[x]);
-    if (line.curve_radius_m[x] > 0) {
-      v = std::min(v,
-                   curve_speed_limit_ms(line.curve_radius_m[x]) * kmh_per_ms);
-    }
-    return v;
-  };
-
-  // The cap of each node: the lowest limit under the whole train (head at
-  // x, tail at x - length), 0 at the stops; braked backwards into it, it
-  // bounds the forward run. It is kept where the run's speeds go.
-  r.permitted_kmh.resize(n);
-  std::vector<double>& cap = r.speed_ms;
-  cap.resize(n);
-  window_min under_train;
-  for (size_t k = 0; k < n; ++k) {
-    const double x = start + static_cast<double>(k) * h;
-    const auto head = std::min(static_cast<int64_t>(std::floor(x)), last_metre);
-    // The metre just behind the tail counts too: the train left it only
-    // as it reached this node.
-    const auto tail = static_cast<int64_t>(std::ceil(x - t.length_m())) - 1;
-    r.permitted_kmh[k] = static_cast<float>(limit_at(head));
-    cap[k] = under_train.over(tail, head, limit_at) / kmh_per_ms;
-  }
+  const under_train u = caps_and_grades(line, p, g, r);
   for (const timed_point& pt : line.points) {
     const auto k = static_cast<size_t>(
-        (pt.position_m - line.points.front().position_m) * per_metre);
+        (pt.position_m - line.points.front().position_m) * g.per_metre);
     r.point_node.push_back(k);
-    if (pt.stop) cap[k] = 0;
+    if (pt.stop) r.speed_ms[k] = 0;
   }
-  const double b = t.deceleration_ms2();
-  for (size_t k = n - 1; k-- > 0;) {
-    // Under the next node's speed no braking curve binds: no root needed.
-    if (cap[k] > cap[k + 1]) {
-      cap[k] = std::min(cap[k], std::sqrt(cap[k + 1] * cap[k + 1] + 2 * b * h));
-    }
-  }
-
-  // Forwards from rest, under the braking curves.
-  const dynamics d(t);
-  r.speed_ms[0] = 0;
-  r.time_s.assign(n, 0);
-  r.margin_time_s.assign(n, 0);
-  // The dwells, by node (the points are in order along the line).
-  std::vector<std::pair<size_t, int32_t>> dwells;
-  for (size_t i = 1; i + 1 < line.points.size(); ++i) {
-    if (line.points[i].dwell_s != 0) {
-      dwells.emplace_back(r.point_node[i], line.points[i].dwell_s);
-    }
-  }
-  size_t next_dwell = 0;
-  const double margin_s_per_m = p.margin.minutes_per_100km * 60 / 100000;
-  double band_for_kmh = -1, stretch = 1;
-  for (size_t k = 0; k + 1 < n; ++k) {
-    const double x = start + static_cast<double>(k) * h;
-    const auto metre = static_cast<size_t>(
-        std::min(static_cast<int64_t>(std::floor(x)), last_metre));
-    double grade = line.gradient_permille[metre];
-    if (line.curve_radius_m[metre] > 0) {
-      grade += t.curve_resistance_k / line.curve_radius_m[metre];
-    }
-    const double v0 = r.speed_ms[k];
-    // The acceleration at the start of the step, held through it (exact
-    // for a constant acceleration). Holding the limit with power to spare
-    // is the common case: the train cannot fall below its speed, so the
-    // limit is the next speed.
-    const double a0 = d.acceleration(v0, grade);
-    const double v1 =
-        v0 >= cap[k + 1] && a0 >= 0
-            ? cap[k + 1]
-            : std::min(std::sqrt(std::max(v0 * v0 + 2 * a0 * h, 0.0)),
-                       cap[k + 1]);
-    if (v0 + v1 <= 0 || (v1 <= 0 && cap[k + 1] > 0)) {
-      r.stand_m = v0 + v1 <= 0 ? x : x + h;
-      r.speed_ms.resize(k + 1);
-      r.time_s.resize(k + 1);
-      r.margin_time_s.resize(k + 1);
-      break;
-    }
-    r.speed_ms[k + 1] = v1;
-    // Constant acceleration over the step: the mean speed is the average.
-    const double dt = 2 * h / (v0 + v1);
-    if (r.permitted_kmh[k] != band_for_kmh) {
-      band_for_kmh = r.permitted_kmh[k];
-      stretch = 1 + p.margin.percent_at(band_for_kmh) / 100;
-    }
-    double dwell = 0;
-    while (next_dwell < dwells.size() && dwells[next_dwell].first == k) {
-      dwell += dwells[next_dwell++].second;
-    }
-    r.time_s[k + 1] = r.time_s[k] + dt + dwell;
-    r.margin_time_s[k + 1] =
-        r.margin_time_s[k] + dt * stretch + h * margin_s_per_m + dwell;
-  }
+  brake_backwards(p.train, u, g, r.speed_ms);
+  run_forwards(line, p, u, g, r);
   judge_legs(line, p, r);
   return r;
 }

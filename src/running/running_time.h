@@ -1,9 +1,10 @@
 // The running-time calculation: the fastest run a train can make along a
-// compiled line under its speed limits, slowdowns and curves, stopping at
-// every timed stop, and the same run with the regularity margin, set
-// against the scheduled times leg by leg. The line is read out of the
-// compiled model once (running_line); the run integrates it on a fixed
-// grid of a metre or a fraction of one.
+// compiled line under its speed limits, slowdowns, curves and its own top
+// speed, stopping at every timed stop, and the same run with the
+// regularity margin, set against the scheduled times leg by leg. The line
+// is read out of the compiled model once (running_line); the run
+// integrates it on a fixed grid of a metre or a fraction of one, with the
+// forces of running/train averaged over the train's length.
 #ifndef SCENARIO_RUNNING_RUNNING_TIME_H_
 #define SCENARIO_RUNNING_RUNNING_TIME_H_
 
@@ -32,12 +33,13 @@ struct timed_point {
   int entry = 0;     // index in the entry table
   std::string name;  // 8-bit, as stored
   int64_t position_m = 0;
-  int32_t time_s = 0;
+  // In 64 bits: the times of a damaged file may be any 32-bit values, and
+  // a timetable that runs past midnight adds a day.
+  int64_t time_s = 0;
   int32_t dwell_s = 0;
   bool stop = false;
 
-  // In 64 bits: the times of a damaged file may be any 32-bit values.
-  int64_t arrival_s() const { return int64_t{time_s} - dwell_s; }
+  int64_t arrival_s() const { return time_s - dwell_s; }
 };
 
 // The line per metre [m, m + 1), m from 0 to metres() - 1.
@@ -48,6 +50,12 @@ struct running_line {
   std::vector<float> curve_radius_m;  // 0 where straight
   std::vector<timed_point> points;    // in order along the line
   bool curves_known = false;          // false for compiled files alone
+  // The points whose time, earlier than the one before, is read as the
+  // next day.
+  std::vector<size_t> next_day;
+  // Why the stations cannot be read in order (a timed station off the
+  // line): then nothing is timed. Empty for a sound line.
+  std::string damage;
 
   size_t metres() const { return line_limit_kmh.size(); }
 };
@@ -59,7 +67,8 @@ std::vector<timed_point> timed_points(const scenario_model& m);
 
 // Reads the limits, slowdowns and gradients of the compiled cells and the
 // timed stations of the entry table; `curves` come from the curve records
-// when the descriptions are at hand.
+// when the descriptions are at hand. A timed station off the line sets
+// `damage`; a time earlier than the one before is read as the next day.
 running_line read_running_line(const scenario_model& m,
                                const std::vector<curve_stretch>* curves);
 
@@ -92,7 +101,7 @@ struct running_result {
   std::vector<size_t> point_node;  // node of each timed point
   std::vector<leg> legs;
   // Where the train comes to a stand where it may not stop (a climb its
-  // power cannot hold, a limit of 0 km/h); the run ends there.
+  // adhesion or power cannot hold, a limit of 0 km/h); the run ends there.
   std::optional<double> stand_m;
 
   size_t nodes() const { return speed_ms.size(); }

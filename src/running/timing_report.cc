@@ -75,8 +75,8 @@ std::string table(const std::vector<std::vector<std::string>>& rows,
 std::string stand_text(const running_result& r) {
   return "The train comes to a stand at " +
          format_km(static_cast<int64_t>(std::floor(*r.stand_m))) +
-         ", where it may not stop (a climb its power cannot hold, or a "
-         "limit of 0 km/h); the legs beyond cannot be run.\n";
+         ", where it may not stop (a climb its adhesion or power cannot "
+         "hold, or a limit of 0 km/h); the legs beyond cannot be run.\n";
 }
 
 // Nodes of the profile rows: every 10 m from the first station, and the
@@ -95,24 +95,32 @@ ordered_json parameters_json(const running_parameters& p, double step_m) {
   const train_parameters& t = p.train;
   ordered_json bands = ordered_json::array();
   for (const margin_band& b : p.margin.bands) {
-    bands.push_back(
-        {b.up_to_kmh >= 1e9 ? ordered_json(nullptr) : ordered_json(b.up_to_kmh),
-         b.percent});
+    bands.push_back({b.up_to_kmh >= any_speed_kmh ? ordered_json(nullptr)
+                                                  : ordered_json(b.up_to_kmh),
+                     b.percent});
   }
   return {{"loco_mass_t", t.loco_mass_t},
           {"loco_length_m", t.loco_length_m},
           {"power_kw", t.power_kw},
+          {"max_tractive_effort_kn", t.max_tractive_effort_kn},
+          {"adhesion", t.adhesion},
+          {"max_speed_kmh", t.max_speed_kmh},
           {"cars", t.cars},
           {"car_mass_t", t.car_mass_t},
           {"car_length_m", t.car_length_m},
           {"mass_t", rounded(t.mass_t(), 1e-6)},
           {"length_m", rounded(t.length_m(), 1e-6)},
-          {"max_acceleration_ms2", t.max_acceleration_ms2},
+          {"starting_tractive_effort_kn",
+           rounded(t.tractive_effort_n(0) / 1000, 1e-3)},
           {"davis_a_n_per_t", t.davis_a_n_per_t},
           {"davis_b_n_per_t_per_ms", t.davis_b_n_per_t_per_ms},
-          {"davis_c_n_per_t_per_ms2", t.davis_c_n_per_t_per_ms2},
-          {"inertia_factor", t.inertia_factor},
+          {"air_front_n_per_ms2", t.air_front_n_per_ms2},
+          {"air_per_car_n_per_ms2", t.air_per_car_n_per_ms2},
+          {"loco_inertia_factor", t.loco_inertia_factor},
+          {"car_inertia_factor", t.car_inertia_factor},
           {"curve_resistance_k", t.curve_resistance_k},
+          {"cant_mm", t.cant_mm},
+          {"cant_deficiency_mm", t.cant_deficiency_mm},
           {"braked_mass_percent", t.braked_mass_percent},
           {"deceleration_at_100_ms2", t.deceleration_at_100_ms2},
           {"deceleration_ms2", rounded(t.deceleration_ms2(), 1e-6)},
@@ -145,12 +153,27 @@ std::string format_duration(double seconds) {
   return buf;
 }
 
-std::string describe_curves(const running_line& line) {
-  return line.curves_known
-             ? "Curves: from the curve records, limited to a lateral "
-               "acceleration of 1.0 m/s^2."
-             : "Curves: not known (compiled files keep no curve record; "
-               "time the descriptions to include them).";
+std::string describe_curves(const running_line& line,
+                            const train_parameters& t) {
+  if (!line.curves_known) {
+    return "Curves: not known (compiled files keep no curve record; time "
+           "the descriptions to include them).";
+  }
+  char buf[160];
+  std::snprintf(buf, sizeof buf,
+                "Curves: from the curve records, each canted %.0f mm, run "
+                "with at most %.0f mm of cant deficiency.",
+                t.cant_mm, t.cant_deficiency_mm);
+  return buf;
+}
+
+std::string describe_next_days(const running_line& line) {
+  std::string out;
+  for (size_t i : line.next_day) {
+    out += "Note: " + name_of(line, i) + " is timed earlier than " +
+           name_of(line, i - 1) + "; its time is read as the next day's.\n";
+  }
+  return out;
 }
 
 std::string format_timing_text(const timing_context& c,
@@ -159,7 +182,8 @@ std::string format_timing_text(const timing_context& c,
                                const running_result& r) {
   std::string out = "Timing of " + c.route + " \u00b7 " + c.train;
   if (!c.source.empty()) out += ", from " + c.source;
-  out += "\n" + describe(p) + "\n" + describe_curves(line) + "\n\n";
+  out += "\n" + describe(p) + "\n" + describe_curves(line, p.train) + "\n" +
+         describe_next_days(line) + "\n";
   if (r.legs.empty()) {
     return out + "Fewer than two timed stations: there is no leg to time.\n";
   }
@@ -211,6 +235,8 @@ std::string format_timing_json(const timing_context& c,
                         {"time_s", line.points[k].time_s},
                         {"stop", line.points[k].stop}});
   }
+  ordered_json next_day = ordered_json::array();
+  for (size_t i : line.next_day) next_day.push_back(name_of(line, i));
   ordered_json profile = ordered_json::array();
   for (size_t k : profile_nodes(r)) {
     profile.push_back({{"position_m", rounded(r.position(k), 0.001)},
@@ -226,6 +252,8 @@ std::string format_timing_json(const timing_context& c,
       {"parameters", parameters_json(p, r.step_m)},
       {"description", describe(p)},
       {"curves_known", line.curves_known},
+      {"curves", describe_curves(line, p.train)},
+      {"next_day", next_day},
       {"legs", legs},
       {"stations", stations},
       {"stand_m", r.stand_m ? ordered_json(*r.stand_m) : ordered_json(nullptr)},
@@ -254,7 +282,12 @@ std::string format_timing_csv(const timing_context& c, const running_line& line,
   out += "margin_bands," + quoted(values["margin"]["bands"].dump()) +
          "\nminutes_per_100km," + fixed(p.margin.minutes_per_100km, 3) +
          "\nslack_factor," + fixed(p.margin.slack_factor, 3) +
-         "\ncurves_known," + (line.curves_known ? "true" : "false") + "\n\n";
+         "\ncurves_known," + (line.curves_known ? "true" : "false") + "\n";
+  std::string next_day;
+  for (size_t i : line.next_day) {
+    next_day += (next_day.empty() ? "" : "; ") + name_of(line, i);
+  }
+  out += "next_day," + quoted(next_day) + "\n\n";
   out +=
       "from,to,from_m,to_m,distance_m,scheduled_s,fastest_s,with_margin_s,"
       "slack_s,slack_percent,verdict\n";

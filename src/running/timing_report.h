@@ -37,8 +37,13 @@ std::string format_timing_csv(const timing_context& c, const running_line& line,
 // for an infinite time.
 std::string format_duration(double seconds);
 
-// The sentence on curves: from the records, or not known.
-std::string describe_curves(const running_line& line);
+// The sentence on curves: from the records with their cant and cant
+// deficiency, or not known.
+std::string describe_curves(const running_line& line,
+                            const train_parameters& t);
+
+// One note per station whose time is read as the next day's.
+std::string describe_next_days(const running_line& line);
 
 }  // namespace scenario
 

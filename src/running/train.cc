@@ -1,5 +1,6 @@
 #include "running/train.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -10,9 +11,14 @@ namespace {
 
 using nlohmann::json;
 
-// A number with up to three decimals, without trailing zeros.
+// A number with up to three decimals, without trailing zeros; in full
+// when it has more digits than that shows.
 std::string num(double v) {
   char buf[64];
+  if (v != 0 && (std::fabs(v) >= 1e9 || std::fabs(v) < 1e-3)) {
+    std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+  }
   std::snprintf(buf, sizeof buf, "%.3f", v);
   std::string s = buf;
   while (!s.empty() && s.back() == '0') s.pop_back();
@@ -20,71 +26,224 @@ std::string num(double v) {
   return s;
 }
 
+// A value of the train by its JSON name, with the range it must keep.
 struct named_number {
   std::string_view name;
   double train_parameters::*field;
+  double least, most;
+  std::string_view unit;
 };
 
 constexpr named_number train_numbers[] = {
-    {"loco_mass_t", &train_parameters::loco_mass_t},
-    {"loco_length_m", &train_parameters::loco_length_m},
-    {"power_kw", &train_parameters::power_kw},
-    {"car_mass_t", &train_parameters::car_mass_t},
-    {"car_length_m", &train_parameters::car_length_m},
-    {"max_acceleration_ms2", &train_parameters::max_acceleration_ms2},
-    {"davis_a_n_per_t", &train_parameters::davis_a_n_per_t},
-    {"davis_b_n_per_t_per_ms", &train_parameters::davis_b_n_per_t_per_ms},
-    {"davis_c_n_per_t_per_ms2", &train_parameters::davis_c_n_per_t_per_ms2},
-    {"inertia_factor", &train_parameters::inertia_factor},
-    {"curve_resistance_k", &train_parameters::curve_resistance_k},
-    {"braked_mass_percent", &train_parameters::braked_mass_percent},
-    {"deceleration_at_100_ms2", &train_parameters::deceleration_at_100_ms2},
+    {"loco_mass_t", &train_parameters::loco_mass_t, 1, 500, "t"},
+    {"loco_length_m", &train_parameters::loco_length_m, 0, 100, "m"},
+    {"power_kw", &train_parameters::power_kw, 10, 50000, "kW"},
+    {"max_tractive_effort_kn", &train_parameters::max_tractive_effort_kn, 1,
+     2000, "kN"},
+    {"adhesion", &train_parameters::adhesion, 0.01, 0.6, ""},
+    {"max_speed_kmh", &train_parameters::max_speed_kmh, 5, 500, "km/h"},
+    {"car_mass_t", &train_parameters::car_mass_t, 0, 200, "t"},
+    {"car_length_m", &train_parameters::car_length_m, 0, 100, "m"},
+    {"davis_a_n_per_t", &train_parameters::davis_a_n_per_t, 0, 200, "N/t"},
+    {"davis_b_n_per_t_per_ms", &train_parameters::davis_b_n_per_t_per_ms, 0, 50,
+     "N/t per m/s"},
+    {"air_front_n_per_ms2", &train_parameters::air_front_n_per_ms2, 0, 200,
+     "N per (m/s)^2"},
+    {"air_per_car_n_per_ms2", &train_parameters::air_per_car_n_per_ms2, 0, 50,
+     "N per (m/s)^2"},
+    {"loco_inertia_factor", &train_parameters::loco_inertia_factor, 1, 2, ""},
+    {"car_inertia_factor", &train_parameters::car_inertia_factor, 1, 2, ""},
+    {"curve_resistance_k", &train_parameters::curve_resistance_k, 0, 2000, ""},
+    // Real trains carry up to about 250 % (passenger stock with magnetic
+    // track brakes); beyond, the deceleration would be none a train gives.
+    {"braked_mass_percent", &train_parameters::braked_mass_percent, 1, 250,
+     "%"},
+    {"deceleration_at_100_ms2", &train_parameters::deceleration_at_100_ms2,
+     0.05, 1.5, "m/s^2"},
+    {"cant_mm", &train_parameters::cant_mm, 0, 200, "mm"},
+    {"cant_deficiency_mm", &train_parameters::cant_deficiency_mm, 10, 300,
+     "mm"},
 };
+
+constexpr int most_cars = 100;
+// The planning deceleration on the level (lambda times the figure at
+// 100 %) stays within what service and emergency brakes give.
+constexpr double least_deceleration_ms2 = 0.05;
+constexpr double most_deceleration_ms2 = 1.5;
+
+// Names of earlier versions, with what took their place.
+struct retired_name {
+  std::string_view name, instead;
+};
+constexpr retired_name retired_names[] = {
+    {"max_acceleration_ms2",
+     "the starting force comes from \"adhesion\" and "
+     "\"max_tractive_effort_kn\""},
+    {"inertia_factor",
+     "use \"loco_inertia_factor\" and \"car_inertia_factor\""},
+    {"davis_c_n_per_t_per_ms2",
+     "use \"air_front_n_per_ms2\" and \"air_per_car_n_per_ms2\""},
+};
+
+bool fail(std::string* why, std::string text) {
+  *why = std::move(text);
+  return false;
+}
+
+std::string range_text(const named_number& n) {
+  return "from " + num(n.least) + " to " + num(n.most) +
+         (n.unit.empty() ? "" : " " + std::string(n.unit));
+}
 
 bool read_number(const json& v, std::string_view name, double& out,
                  std::string* why) {
   if (!v.is_number()) {
-    *why = "\"" + std::string(name) + "\" must be a number";
-    return false;
+    return fail(why, "\"" + std::string(name) + "\" must be a number");
   }
   out = v.get<double>();
   return true;
 }
 
-bool apply_margin(const json& j, margin_parameters& m, std::string* why) {
-  if (!j.is_object()) {
-    *why = "\"margin\" must be an object";
-    return false;
+// A whole number of cars, checked before it is narrowed.
+bool read_cars(const json& v, int& out, std::string* why) {
+  const std::string bound =
+      "\"cars\" must be a whole number from 0 to " + std::to_string(most_cars);
+  if (v.is_number_unsigned()) {
+    if (v.get<uint64_t>() > most_cars) return fail(why, bound);
+  } else if (v.is_number_integer()) {
+    const auto n = v.get<int64_t>();
+    if (n < 0 || n > most_cars) return fail(why, bound);
+  } else {
+    return fail(why, bound);
   }
+  out = v.get<int>();
+  return true;
+}
+
+bool read_bands(const json& v, std::vector<margin_band>& out,
+                std::string* why) {
+  if (!v.is_array() || v.empty()) {
+    return fail(why, "\"bands\" must be a list of [up to km/h, percent] pairs");
+  }
+  std::vector<margin_band> bands;
+  for (const json& b : v) {
+    if (!b.is_array() || b.size() != 2 ||
+        !(b[0].is_number() || b[0].is_null()) || !b[1].is_number()) {
+      return fail(why,
+                  "each band is a pair [up to km/h, percent], with null for "
+                  "every speed above");
+    }
+    bands.push_back({b[0].is_null() ? any_speed_kmh : b[0].get<double>(),
+                     b[1].get<double>()});
+  }
+  out = std::move(bands);
+  return true;
+}
+
+bool apply_margin(const json& j, margin_parameters& m, std::string* why) {
+  if (!j.is_object()) return fail(why, "\"margin\" must be an object");
   for (const auto& [key, v] : j.items()) {
     if (key == "minutes_per_100km") {
       if (!read_number(v, key, m.minutes_per_100km, why)) return false;
     } else if (key == "slack_factor") {
       if (!read_number(v, key, m.slack_factor, why)) return false;
     } else if (key == "bands") {
-      if (!v.is_array() || v.empty()) {
-        *why = "\"bands\" must be a list of [up to km/h, percent] pairs";
-        return false;
-      }
-      std::vector<margin_band> bands;
-      for (const json& b : v) {
-        if (!b.is_array() || b.size() != 2 || !b[0].is_number() ||
-            !b[1].is_number()) {
-          *why = "each band is a pair [up to km/h, percent]";
-          return false;
-        }
-        bands.push_back({b[0].get<double>(), b[1].get<double>()});
-      }
-      m.bands = std::move(bands);
+      if (!read_bands(v, m.bands, why)) return false;
     } else {
-      *why = "unknown margin parameter \"" + key + "\"";
-      return false;
+      return fail(why, "unknown margin parameter \"" + key + "\"");
+    }
+  }
+  return true;
+}
+
+bool apply_train_value(const std::string& key, const json& v,
+                       train_parameters& t, std::string* why) {
+  if (key == "cars") return read_cars(v, t.cars, why);
+  for (const named_number& n : train_numbers) {
+    if (n.name == key) return read_number(v, key, t.*n.field, why);
+  }
+  for (const retired_name& r : retired_names) {
+    if (r.name == key) {
+      return fail(why, "\"" + key + "\" is no longer a value: " +
+                           std::string(r.instead));
+    }
+  }
+  return fail(why, "unknown train parameter \"" + key + "\"");
+}
+
+bool valid_margin(const margin_parameters& m, std::string* why) {
+  if (m.bands.empty()) return fail(why, "the margin needs a band");
+  for (size_t i = 0; i < m.bands.size(); ++i) {
+    const margin_band& b = m.bands[i];
+    if (!std::isfinite(b.percent) || b.percent < 0 || b.percent > 100) {
+      return fail(why, "margin percentages must be from 0 to 100; one is " +
+                           num(b.percent));
+    }
+    if (!std::isfinite(b.up_to_kmh) || b.up_to_kmh <= 0 ||
+        b.up_to_kmh > any_speed_kmh) {
+      return fail(why, "a margin band's speed must be above 0 km/h; one is " +
+                           num(b.up_to_kmh));
+    }
+    if (i > 0 && b.up_to_kmh <= m.bands[i - 1].up_to_kmh) {
+      return fail(why, "the margin bands must rise in speed");
+    }
+  }
+  if (!std::isfinite(m.minutes_per_100km) || m.minutes_per_100km < 0 ||
+      m.minutes_per_100km > 60) {
+    return fail(why, "minutes_per_100km must be from 0 to 60; it is " +
+                         num(m.minutes_per_100km));
+  }
+  if (!std::isfinite(m.slack_factor) || m.slack_factor < 1 ||
+      m.slack_factor > 100) {
+    return fail(why, "slack_factor must be from 1 to 100; it is " +
+                         num(m.slack_factor));
+  }
+  return true;
+}
+
+// The totals the values make: finite and within what the calculation
+// takes for a train.
+bool valid_totals(const train_parameters& t, std::string* why) {
+  const double b = t.deceleration_ms2();
+  if (!(b >= least_deceleration_ms2 && b <= most_deceleration_ms2)) {
+    return fail(why, "the deceleration on the level (braked_mass_percent " +
+                         num(t.braked_mass_percent) + " % of " +
+                         num(t.deceleration_at_100_ms2) + " m/s^2) is " +
+                         num(b) + " m/s^2; it must be from " +
+                         num(least_deceleration_ms2) + " to " +
+                         num(most_deceleration_ms2) + " m/s^2");
+  }
+  const double totals[] = {t.mass_t(), t.length_m(), t.accelerated_mass_t(),
+                           t.air_n_per_ms2(), t.tractive_effort_n(0)};
+  for (double v : totals) {
+    if (!std::isfinite(v) || v < 0) {
+      return fail(why, "the train's totals are out of range (mass " +
+                           num(t.mass_t()) + " t, length " + num(t.length_m()) +
+                           " m)");
     }
   }
   return true;
 }
 
 }  // namespace
+
+double train_parameters::adhesion_at(double v_ms) const {
+  // Curtius and Kniffler, scaled to start at `adhesion`.
+  constexpr double at_rest = 7.5 / 44 + 0.161;
+  return adhesion * (7.5 / (v_ms * 3.6 + 44) + 0.161) / at_rest;
+}
+
+double train_parameters::tractive_effort_n(double v_ms) const {
+  const double grip = adhesion_at(v_ms) * loco_mass_t * 1000 * gravity_ms2;
+  double f = std::min(grip, max_tractive_effort_kn * 1000);
+  if (v_ms > 0) f = std::min(f, power_kw * 1000 / v_ms);
+  return f;
+}
+
+double train_parameters::resistance_n(double v_ms) const {
+  return (davis_a_n_per_t + davis_b_n_per_t_per_ms * v_ms) * mass_t() +
+         air_n_per_ms2() * v_ms * v_ms;
+}
 
 double margin_parameters::percent_at(double kmh) const {
   for (const margin_band& b : bands) {
@@ -102,31 +261,11 @@ void take_from_scenario(const scenario_model& m, train_parameters& t) {
 bool apply_json_overrides(std::string_view json_text, running_parameters& p,
                           std::string* why) {
   const json j = json::parse(json_text, nullptr, /*allow_exceptions=*/false);
-  if (j.is_discarded() || !j.is_object()) {
-    *why = "not a JSON object";
-    return false;
-  }
+  if (j.is_discarded() || !j.is_object()) return fail(why, "not a JSON object");
   for (const auto& [key, v] : j.items()) {
     if (key == "margin") {
       if (!apply_margin(v, p.margin, why)) return false;
-      continue;
-    }
-    if (key == "cars") {
-      if (!v.is_number_integer()) {
-        *why = "\"cars\" must be a whole number";
-        return false;
-      }
-      p.train.cars = v.get<int>();
-      continue;
-    }
-    bool known = false;
-    for (const named_number& n : train_numbers) {
-      if (n.name != key) continue;
-      if (!read_number(v, key, p.train.*n.field, why)) return false;
-      known = true;
-    }
-    if (!known) {
-      *why = "unknown train parameter \"" + key + "\"";
+    } else if (!apply_train_value(key, v, p.train, why)) {
       return false;
     }
   }
@@ -136,6 +275,10 @@ bool apply_json_overrides(std::string_view json_text, running_parameters& p,
 bool parse_margin_bands(std::string_view text, std::vector<margin_band>& out,
                         std::string* why) {
   std::vector<margin_band> bands;
+  auto number = [](std::string_view t, double& v) {
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+    return r.ec == std::errc{} && r.ptr == t.data() + t.size() && !t.empty();
+  };
   while (!text.empty()) {
     const size_t comma = text.find(',');
     const std::string_view item = text.substr(0, comma);
@@ -143,72 +286,39 @@ bool parse_margin_bands(std::string_view text, std::vector<margin_band>& out,
                                            : text.substr(comma + 1);
     const size_t colon = item.find(':');
     margin_band b;
-    auto number = [](std::string_view t, double& v) {
-      const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
-      return r.ec == std::errc{} && r.ptr == t.data() + t.size() && !t.empty();
-    };
     if (colon == std::string_view::npos ||
         !number(item.substr(colon + 1), b.percent) ||
         !(item.substr(0, colon) == "*"
-              ? (b.up_to_kmh = 1e9, true)
+              ? (b.up_to_kmh = any_speed_kmh, true)
               : number(item.substr(0, colon), b.up_to_kmh))) {
-      *why = "\"" + std::string(item) +
-             "\" is no band; write SPEED:PERCENT, e.g. 140:4,*:7";
-      return false;
+      return fail(why,
+                  "\"" + std::string(item) +
+                      "\" is no band; write SPEED:PERCENT, e.g. 140:4,*:7");
     }
     if (!bands.empty() && b.up_to_kmh <= bands.back().up_to_kmh) {
-      *why = "the bands must rise in speed";
-      return false;
+      return fail(why, "the bands must rise in speed");
     }
     bands.push_back(b);
   }
-  if (bands.empty()) {
-    *why = "no margin band";
-    return false;
-  }
+  if (bands.empty()) return fail(why, "no margin band");
   out = std::move(bands);
   return true;
 }
 
 bool valid(const running_parameters& p, std::string* why) {
   const train_parameters& t = p.train;
-  auto fail = [&](const std::string& s) {
-    *why = s;
-    return false;
-  };
   for (const named_number& n : train_numbers) {
-    if (!std::isfinite(t.*n.field) || t.*n.field < 0) {
-      return fail(std::string(n.name) + " must be a number not below 0");
+    const double v = t.*n.field;
+    if (!std::isfinite(v) || v < n.least || v > n.most) {
+      return fail(why, std::string(n.name) + " must be " + range_text(n) +
+                           "; it is " + num(v));
     }
   }
-  if (t.loco_mass_t + t.cars * t.car_mass_t <= 0) {
-    return fail("the train must have a mass");
+  if (t.cars < 0 || t.cars > most_cars) {
+    return fail(why, "cars must be from 0 to " + std::to_string(most_cars) +
+                         "; it is " + std::to_string(t.cars));
   }
-  if (t.cars < 0 || t.cars > 100) return fail("cars must be from 0 to 100");
-  if (t.power_kw <= 0) return fail("power_kw must be above 0");
-  if (t.max_acceleration_ms2 <= 0) {
-    return fail("max_acceleration_ms2 must be above 0");
-  }
-  if (t.inertia_factor < 1) return fail("inertia_factor must be at least 1");
-  if (t.deceleration_ms2() <= 0) {
-    return fail(
-        "the deceleration (braked_mass_percent and "
-        "deceleration_at_100_ms2) must be above 0");
-  }
-  if (p.margin.bands.empty()) return fail("the margin needs a band");
-  for (const margin_band& b : p.margin.bands) {
-    if (!std::isfinite(b.percent) || b.percent < 0 || b.percent > 100) {
-      return fail("margin percentages must be from 0 to 100");
-    }
-  }
-  if (!std::isfinite(p.margin.minutes_per_100km) ||
-      p.margin.minutes_per_100km < 0) {
-    return fail("minutes_per_100km must not be below 0");
-  }
-  if (!std::isfinite(p.margin.slack_factor) || p.margin.slack_factor < 1) {
-    return fail("slack_factor must be at least 1");
-  }
-  return true;
+  return valid_totals(t, why) && valid_margin(p.margin, why);
 }
 
 std::string describe(const running_parameters& p) {
@@ -217,26 +327,32 @@ std::string describe(const running_parameters& p) {
   double from = 0;
   for (const margin_band& b : p.margin.bands) {
     if (!bands.empty()) bands += ", ";
-    bands +=
-        num(b.percent) + " % " +
-        (b.up_to_kmh >= 1e9 ? "above " + num(from) : "to " + num(b.up_to_kmh)) +
-        " km/h";
+    bands += num(b.percent) + " % " +
+             (b.up_to_kmh >= any_speed_kmh ? "above " + num(from)
+                                           : "to " + num(b.up_to_kmh)) +
+             " km/h";
     from = b.up_to_kmh;
   }
   return "Train: locomotive " + num(t.loco_mass_t) + " t, " +
-         num(t.loco_length_m) + " m, " + num(t.power_kw) + " kW; " +
+         num(t.loco_length_m) + " m, " + num(t.power_kw) + " kW, at most " +
+         num(t.max_tractive_effort_kn) + " kN, adhesion " + num(t.adhesion) +
+         " at rest falling with speed (Curtius-Kniffler); " +
          std::to_string(t.cars) + " cars of " + num(t.car_mass_t) + " t and " +
          num(t.car_length_m) + " m (" + num(t.mass_t()) + " t, " +
-         num(t.length_m()) + " m); starting acceleration " +
-         num(t.max_acceleration_ms2) + " m/s^2; resistance " +
-         num(t.davis_a_n_per_t) + " + " + num(t.davis_b_n_per_t_per_ms) +
-         " v + " + num(t.davis_c_n_per_t_per_ms2) +
-         " v^2 N/t; inertia factor " + num(t.inertia_factor) + "; curves " +
-         num(t.curve_resistance_k) + "/R per mille; braked mass " +
-         num(t.braked_mass_percent) + " %, deceleration " +
-         num(t.deceleration_ms2()) + " m/s^2. Margin: " + bands + ", plus " +
-         num(p.margin.minutes_per_100km) + " min per 100 km; slack beyond " +
-         num(p.margin.slack_factor) + " times the run with margin.";
+         num(t.length_m()) + " m); top speed " + num(t.max_speed_kmh) +
+         " km/h; resistance " + num(t.davis_a_n_per_t) + " + " +
+         num(t.davis_b_n_per_t_per_ms) + " v N/t + (" +
+         num(t.air_front_n_per_ms2) + " + " + num(t.air_per_car_n_per_ms2) +
+         " per car) v^2 N; rotating masses " + num(t.loco_inertia_factor) +
+         " (locomotive), " + num(t.car_inertia_factor) + " (cars); curves " +
+         num(t.curve_resistance_k) + "/R per mille, cant " + num(t.cant_mm) +
+         " mm, cant deficiency " + num(t.cant_deficiency_mm) +
+         " mm; braked mass " + num(t.braked_mass_percent) +
+         " %, deceleration " + num(t.deceleration_ms2()) +
+         " m/s^2 on the level, less g*i downhill. Margin: " + bands +
+         ", plus " + num(p.margin.minutes_per_100km) +
+         " min per 100 km; slack beyond " + num(p.margin.slack_factor) +
+         " times the run with margin.";
 }
 
 }  // namespace scenario

@@ -149,11 +149,13 @@ TEST(warnings, each_fires_on_its_fault_and_only_there) {
        "segnale, 2300, 1, 4, 1, 0, 0, 0, 0, 0, 0, 0\r\n"
        "segnale, 2000, 1, 4, 1, 0, 0, 0, 0, 0, 0, 0\r\n",
        {}},
-      // A radius of 333 m allows 66 km/h at 1.0 m/s^2.
+      // A radius of 333 m allows 80.6 km/h with 100 mm of cant and 130 mm
+      // of cant deficiency.
       {"curve-speed",
        "curvad6,  1000,  200\r\n",
-       "velocita, 500, 80\r\n",
+       "velocita, 500, 85\r\n",
        {"l.txt:5"}},
+      {"curve-speed", "curvad6,  1000,  200\r\n", "velocita, 500, 80\r\n", {}},
       {"curve-speed", "curvad6,  1000,  200\r\n", "", {}},
       {"beyond-line",
        "montagna,   19800,  20100,  1\r\n",

@@ -1,11 +1,15 @@
 // The running-time calculation against closed-form answers (an ideal train:
-// constant acceleration and braking, no resistance), the whole-train rule,
-// a climb that settles where power meets gravity, stops with their dwell,
-// the verdicts, and the convergence of the integration as the step halves.
+// constant acceleration and braking, no resistance; the adhesion and power
+// limits; a train too heavy for a climb; braking on a gradient; a canted
+// curve; the top speed), the whole-train rule, a climb that settles where
+// power meets gravity, stops with their dwell, the verdicts, the
+// convergence of the integration as the step halves, and an independent
+// time-step integration of one leg.
 #include "running/running_time.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -32,7 +36,9 @@ timed_point stop_at(int64_t at, int32_t time_s, int32_t dwell_s = 0) {
 }
 
 // A train that accelerates at `a` and brakes at `b` whatever its speed: no
-// resistance, no rotating mass, power beyond need, no length unless given.
+// resistance, no rotating mass, power and adhesion beyond need (its
+// maximum tractive effort gives `a` to its 100 t), no top speed to speak
+// of, no length unless given.
 running_parameters ideal(double a, double b, double length_m = 0) {
   running_parameters p;
   train_parameters& t = p.train;
@@ -40,9 +46,12 @@ running_parameters ideal(double a, double b, double length_m = 0) {
   t.cars = 0;
   t.loco_length_m = length_m;
   t.power_kw = 1e9;
-  t.max_acceleration_ms2 = a;
-  t.davis_a_n_per_t = t.davis_b_n_per_t_per_ms = t.davis_c_n_per_t_per_ms2 = 0;
-  t.inertia_factor = 1;
+  t.adhesion = 1e6;
+  t.max_tractive_effort_kn = 100 * a;
+  t.max_speed_kmh = 1e4;
+  t.davis_a_n_per_t = t.davis_b_n_per_t_per_ms = 0;
+  t.air_front_n_per_ms2 = t.air_per_car_n_per_ms2 = 0;
+  t.loco_inertia_factor = t.car_inertia_factor = 1;
   t.braked_mass_percent = 100;
   t.deceleration_at_100_ms2 = b;
   p.margin.bands = {{1e9, 0}};
@@ -138,7 +147,7 @@ TEST(running_time, a_climb_beyond_the_train_brings_it_to_a_stand) {
   running_line line = flat_line(5001, 100, {stop_at(0, 0), stop_at(5000, 900)});
   for (size_t x = 1000; x < 3000; ++x) line.gradient_permille[x] = 80;
   running_parameters p = ideal(0.5, 0.5);
-  p.train.max_acceleration_ms2 = 0.3;  // 0.3 m/s^2 against 0.78 of gravity
+  p.train.max_tractive_effort_kn = 30;  // 0.3 m/s^2 against 0.78 of gravity
   const running_result r = run_fastest(line, p);
   // At 1000 m it runs at sqrt(2 * 0.3 * 1000) m/s and loses 0.7848 - 0.3
   // m/s^2 from there: it stands 600 / (2 * 0.4848) = 618.8 m further.
@@ -265,6 +274,208 @@ TEST(running_time, fewer_than_two_timed_points_give_nothing_to_time) {
       run_fastest(flat_line(1001, 72, {stop_at(0, 0)}), ideal(0.5, 0.5));
   EXPECT_EQ(r.nodes(), 0u);
   EXPECT_TRUE(r.legs.empty());
+}
+
+// The Curtius-Kniffler curve scaled to `at_rest`, written out here apart
+// from the train's own law.
+double adhesion_law(double at_rest, double v_ms) {
+  const double kmh = v_ms * 3.6;
+  return at_rest * (7.5 / (kmh + 44) + 0.161) / (7.5 / 44 + 0.161);
+}
+
+// A locomotive of 80 t and 5 cars of 40 t, no resistance and no rotating
+// masses: only adhesion and power shape its start.
+running_parameters adhesion_then_power() {
+  running_parameters p = ideal(0.5, 0.5);
+  train_parameters& t = p.train;
+  t.loco_mass_t = 80;
+  t.cars = 5;
+  t.car_mass_t = 40;
+  t.car_length_m = 0;
+  t.adhesion = 0.33;
+  t.max_tractive_effort_kn = 2000;
+  t.power_kw = 3000;
+  return p;
+}
+
+TEST(running_time, a_start_takes_the_adhesion_limit_then_the_power_limit) {
+  const running_parameters p = adhesion_then_power();
+  const double mass_kg = 280e3, weight_on_wheels_n = 80e3 * 9.81;
+  const double power_w = 3e6;
+  // Where adhesion and power give the same force.
+  double lo = 0.1, hi = 100;
+  for (int i = 0; i < 100; ++i) {
+    const double v = (lo + hi) / 2;
+    (adhesion_law(0.33, v) * weight_on_wheels_n < power_w / v ? lo : hi) = v;
+  }
+  const double switch_ms = lo;  // about 16.4 m/s
+  EXPECT_GT(switch_ms, 15);
+  EXPECT_LT(switch_ms, 18);
+  const running_line line =
+      flat_line(20001, 300, {stop_at(0, 0), stop_at(20000, 3600)});
+  const running_result r = run_fastest(line, p, 0.25);
+  int adhesion_steps = 0, power_steps = 0;
+  for (size_t k = 0; k + 1 < r.nodes() && r.speed_ms[k] < 40; ++k) {
+    const double v = r.speed_ms[k];
+    const double a = (r.speed_ms[k + 1] * r.speed_ms[k + 1] - v * v) / 0.5;
+    const double want =
+        v < switch_ms ? adhesion_law(0.33, v) * weight_on_wheels_n / mass_kg
+                      : power_w / v / mass_kg;
+    ASSERT_NEAR(a, want, 1e-9 * want) << "at " << v << " m/s";
+    ++(v < switch_ms ? adhesion_steps : power_steps);
+  }
+  EXPECT_GT(adhesion_steps, 10);
+  EXPECT_GT(power_steps, 10);
+  // Under power alone the work done is the kinetic energy gained:
+  // P t = M (v2^2 - v1^2) / 2 between 20 and 40 m/s.
+  size_t at20 = 0, at40 = 0;
+  while (r.speed_ms[at20] < 20) ++at20;
+  while (r.speed_ms[at40] < 40) ++at40;
+  const double v20 = r.speed_ms[at20], v40 = r.speed_ms[at40];
+  EXPECT_NEAR(r.time_s[at40] - r.time_s[at20],
+              mass_kg * (v40 * v40 - v20 * v20) / 2 / power_w, 0.02);
+}
+
+TEST(running_time, a_train_too_heavy_for_a_climb_stalls_and_a_light_one_not) {
+  // 20 per mille from the first stop. Starting force 250 kN (the maximum
+  // tractive effort; adhesion 0.6 leaves it the limit), against 8.8 N/t of
+  // rolling resistance and 196.2 N/t of gradient: 1219.5 t at most.
+  const double most_t = 250000 / (8.8 + 9.81 * 20);
+  const struct {
+    const char* what;
+    int cars;
+    double car_mass_t, adhesion;
+    bool stalls;
+  } cases[] = {
+      {"a hundred cars of 80 t", 100, 80, 0.33, true},
+      {"seven cars of 40 t", 7, 40, 0.33, false},
+      {"2 % above the most it can start", 7, (most_t * 1.02 - 80) / 7, 0.6,
+       true},
+      {"2 % below the most it can start", 7, (most_t * 0.98 - 80) / 7, 0.6,
+       false},
+  };
+  running_line line = flat_line(5001, 100, {stop_at(0, 0), stop_at(5000, 900)});
+  for (float& g : line.gradient_permille) g = 20;
+  for (const auto& c : cases) {
+    running_parameters p;
+    p.train.cars = c.cars;
+    p.train.car_mass_t = c.car_mass_t;
+    p.train.adhesion = c.adhesion;
+    const running_result r = run_fastest(line, p);
+    EXPECT_EQ(r.stand_m.has_value(), c.stalls) << c.what;
+    if (c.stalls && r.stand_m) {
+      EXPECT_EQ(*r.stand_m, 0) << c.what;
+      EXPECT_EQ(r.legs[0].judged, verdict::impossible) << c.what;
+    }
+  }
+}
+
+TEST(running_time, braking_on_a_gradient_takes_g_i_from_the_rate) {
+  // From 20 m/s into a stop at 3000 m: v^2 / 2(b + g i).
+  for (const float permille : {0.0f, -25.0f, 25.0f}) {
+    running_line line =
+        flat_line(3001, 72, {stop_at(0, 0), stop_at(3000, 900)});
+    for (float& g : line.gradient_permille) g = permille;
+    const running_result r = run_fastest(line, ideal(0.5, 0.5));
+    const double rate = 0.5 + 9.81 * permille / 1000;
+    const double distance = 20.0 * 20.0 / (2 * rate);
+    const double from = 3000 - distance, node = std::floor(from);
+    EXPECT_DOUBLE_EQ(r.speed_ms[node_at(r, node)], 20) << permille;
+    EXPECT_LT(r.speed_ms[node_at(r, node + 1)], 20) << permille;
+    EXPECT_NEAR(r.speed_ms[node_at(r, 2900)], std::sqrt(2 * rate * 100), 1e-9)
+        << permille;
+    // The time of braking is v / (b + g i), longer downhill.
+    EXPECT_NEAR(r.time_s.back() - r.time_s[node_at(r, node)],
+                (from - node) / 20 + 20 / rate, 0.01)
+        << permille;
+  }
+}
+
+TEST(running_time, a_canted_curve_allows_its_cant_and_deficiency) {
+  // v = sqrt(R (cant + deficiency) g / 1500 mm) through 1000 m of radius.
+  const struct {
+    double cant_mm, deficiency_mm;
+  } cases[] = {{100, 130}, {150, 130}, {0, 153}, {160, 100}};
+  running_line line = flat_line(9001, 250, {stop_at(0, 0), stop_at(9000, 900)});
+  for (size_t x = 3000; x < 7000; ++x) line.curve_radius_m[x] = 1000;
+  for (const auto& c : cases) {
+    running_parameters p = ideal(0.5, 0.5);
+    p.train.cant_mm = c.cant_mm;
+    p.train.cant_deficiency_mm = c.deficiency_mm;
+    const running_result r = run_fastest(line, p);
+    const double want =
+        std::sqrt(1000 * (c.cant_mm + c.deficiency_mm) * 9.81 / 1500);
+    EXPECT_NEAR(r.speed_ms[node_at(r, 5000)], want, 1e-5)
+        << c.cant_mm << " + " << c.deficiency_mm << " mm";
+    EXPECT_NEAR(r.permitted_kmh[node_at(r, 5000)], want * 3.6, 1e-4);
+  }
+}
+
+TEST(running_time, the_top_speed_of_the_train_caps_the_run) {
+  const running_line line =
+      flat_line(20001, 250, {stop_at(0, 0), stop_at(20000, 900)});
+  running_parameters p = ideal(0.5, 0.5);
+  p.train.max_speed_kmh = 160;
+  const running_result r = run_fastest(line, p);
+  const double top = *std::max_element(r.speed_ms.begin(), r.speed_ms.end());
+  EXPECT_DOUBLE_EQ(top, 160 / 3.6);
+  EXPECT_DOUBLE_EQ(r.speed_ms[node_at(r, 10000)], 160 / 3.6);
+  // The closed form of the flat run at 160 km/h.
+  const double v = 160 / 3.6;
+  EXPECT_NEAR(r.legs[0].fastest_s, 20000 / v + v / 2 * (1 / 0.5 + 1 / 0.5),
+              1e-3);
+}
+
+TEST(running_time, a_train_speeds_up_only_once_its_tail_has_left_the_limit) {
+  // 200.8 m long, out of a 36 km/h zone ending at 1100 m: the tail leaves
+  // it when the head is at 1300.8 m; no node before may be faster.
+  running_line line = flat_line(3001, 72, {stop_at(0, 0), stop_at(3000, 900)});
+  for (size_t x = 1000; x < 1100; ++x) line.slowdown_kmh[x] = 36;
+  for (const double step : {1.0, 0.25}) {
+    const running_result r = run_fastest(line, ideal(0.5, 0.5, 200.8), step);
+    for (size_t k = node_at(r, 1000); r.position(k) <= 1300.8; ++k) {
+      ASSERT_NEAR(r.speed_ms[k], 10, 1e-9) << "at " << r.position(k) << " m";
+    }
+    EXPECT_GT(r.speed_ms[node_at(r, 1300.8 + 2 * step)], 10) << step;
+  }
+}
+
+// An independent check: the leg integrated in time steps of 0.001 s with
+// the train's forces, braking where the braking distance at b + g i meets
+// the stop.
+TEST(running_time, a_time_step_integration_agrees_within_half_a_second) {
+  const double length = 12000, gradient = 5, limit_kmh = 140;
+  running_line line =
+      flat_line(static_cast<size_t>(length) + 1, static_cast<float>(limit_kmh),
+                {stop_at(0, 0), stop_at(12000, 900)});
+  for (float& g : line.gradient_permille) g = static_cast<float>(gradient);
+  const running_parameters p;  // the default train
+  const train_parameters& t = p.train;
+  const double run = run_fastest(line, p).legs[0].fastest_s;
+
+  const double top = std::min(limit_kmh, t.max_speed_kmh) / 3.6;
+  const double rate = t.deceleration_ms2() + 9.81 * gradient / 1000;
+  const double mass = t.mass_t() * 1000, inert = t.accelerated_mass_t() * 1000;
+  const double dt = 0.001;
+  double s = 0, v = 0, time = 0;
+  while (s < length) {
+    if (v * v / (2 * rate) >= length - s && v > 0) {
+      const double v1 = std::max(v - rate * dt, 0.0);
+      s += (v + v1) / 2 * dt;
+      v = v1;
+      if (v == 0) break;
+    } else {
+      const double f = t.tractive_effort_n(v) - t.resistance_n(v) -
+                       mass * 9.81 * gradient / 1000;
+      const double v1 = std::min(v + f / inert * dt, top);
+      s += (v + v1) / 2 * dt;
+      v = v1;
+    }
+    time += dt;
+  }
+  EXPECT_NEAR(run, time, 0.5);
+  // No run beats 12 km at 140 km/h throughout.
+  EXPECT_GT(run, length / top + 30);
 }
 
 }  // namespace

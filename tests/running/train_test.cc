@@ -56,10 +56,12 @@ TEST(train, json_overrides_apply_or_say_what_is_wrong) {
       {"{\"power_kw\": ", "not a JSON object"},
       {"{\"horsepower\": 3}", "unknown train parameter \"horsepower\""},
       {"{\"power_kw\": \"lots\"}", "\"power_kw\" must be a number"},
-      {"{\"power_kw\": 0}", "power_kw must be above 0"},
+      {"{\"power_kw\": 0}", "power_kw must be from 10 to 50000 kW; it is 0"},
       {"{\"cars\": 2.5}", "\"cars\" must be a whole number"},
-      {"{\"inertia_factor\": 0.9}", "inertia_factor must be at least 1"},
-      {"{\"braked_mass_percent\": 0}", "the deceleration"},
+      {"{\"loco_inertia_factor\": 0.9}",
+       "loco_inertia_factor must be from 1 to 2"},
+      {"{\"inertia_factor\": 1.1}", "\"inertia_factor\" is no longer a value"},
+      {"{\"braked_mass_percent\": 0}", "braked_mass_percent must be from 1"},
       {"{\"margin\": {\"bands\": [[140]]}}", "each band is a pair"},
       {"{\"margin\": {\"extra\": 1}}", "unknown margin parameter \"extra\""},
   };
@@ -92,8 +94,10 @@ TEST(train, every_output_names_the_values_it_used) {
   const std::string s = describe(p);
   for (const char* part :
        {"locomotive 80 t", "2345 kW", "7 cars of 40 t and 26.4 m",
-        "(360 t, 200.8 m)", "8.8 + 0.26 v + 0.03 v^2 N/t",
-        "inertia factor 1.05", "braked mass 80 %, deceleration 0.4 m/s^2",
+        "(360 t, 200.8 m)", "8.8 + 0.26 v N/t + (5 + 0.8 per car) v^2 N",
+        "at most 250 kN", "adhesion 0.33 at rest", "top speed 160 km/h",
+        "rotating masses 1.15 (locomotive), 1.04 (cars)", "cant 100 mm",
+        "cant deficiency 130 mm", "braked mass 80 %, deceleration 0.4 m/s^2",
         "4 % to 140 km/h", "7 % above 200 km/h", "1.5 min per 100 km"}) {
     EXPECT_NE(s.find(part), std::string::npos) << part << " in " << s;
   }

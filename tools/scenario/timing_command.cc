@@ -38,8 +38,8 @@ struct timing_arguments {
   std::optional<std::string> params_file;
   std::optional<int> cars;
   std::optional<double> train_mass, loco_mass, car_mass, loco_length,
-      car_length, power, max_acceleration, braked_mass, deceleration, per_100km,
-      slack_factor;
+      car_length, power, max_tractive_effort, adhesion, max_speed, braked_mass,
+      deceleration, cant, cant_deficiency, per_100km, slack_factor;
   std::optional<std::string> margin;
 };
 
@@ -77,54 +77,83 @@ int load_descriptions(const timing_arguments& args, loaded& out) {
   return 0;
 }
 
-// The scenario's values, then the JSON file, then the options.
-bool parameters_of(const timing_arguments& a, const scenario_model& m,
-                   running_parameters& p) {
-  take_from_scenario(m, p.train);
-  std::string why;
-  if (a.params_file) {
-    std::ifstream in(path_argument(*a.params_file), std::ios::binary);
-    if (!in) {
-      std::cerr << "scenario timing: cannot read " << *a.params_file << '\n';
-      return false;
-    }
-    std::stringstream text;
-    text << in.rdbuf();
-    if (!apply_json_overrides(text.str(), p, &why)) {
-      std::cerr << "scenario timing: " << *a.params_file << ": " << why << '\n';
-      return false;
-    }
-  }
+// The options over the values so far; false with a message for a bad
+// margin list or whole-train mass.
+bool apply_options(const timing_arguments& a, running_parameters& p) {
   train_parameters& t = p.train;
   if (a.cars) t.cars = *a.cars;
-  if (a.loco_mass) t.loco_mass_t = *a.loco_mass;
-  if (a.car_mass) t.car_mass_t = *a.car_mass;
-  if (a.loco_length) t.loco_length_m = *a.loco_length;
-  if (a.car_length) t.car_length_m = *a.car_length;
-  if (a.power) t.power_kw = *a.power;
-  if (a.max_acceleration) t.max_acceleration_ms2 = *a.max_acceleration;
-  if (a.braked_mass) t.braked_mass_percent = *a.braked_mass;
-  if (a.deceleration) t.deceleration_at_100_ms2 = *a.deceleration;
-  if (a.per_100km) p.margin.minutes_per_100km = *a.per_100km;
-  if (a.slack_factor) p.margin.slack_factor = *a.slack_factor;
+  const std::pair<const std::optional<double>*, double*> values[] = {
+      {&a.loco_mass, &t.loco_mass_t},
+      {&a.car_mass, &t.car_mass_t},
+      {&a.loco_length, &t.loco_length_m},
+      {&a.car_length, &t.car_length_m},
+      {&a.power, &t.power_kw},
+      {&a.max_tractive_effort, &t.max_tractive_effort_kn},
+      {&a.adhesion, &t.adhesion},
+      {&a.max_speed, &t.max_speed_kmh},
+      {&a.braked_mass, &t.braked_mass_percent},
+      {&a.deceleration, &t.deceleration_at_100_ms2},
+      {&a.cant, &t.cant_mm},
+      {&a.cant_deficiency, &t.cant_deficiency_mm},
+      {&a.per_100km, &p.margin.minutes_per_100km},
+      {&a.slack_factor, &p.margin.slack_factor},
+  };
+  for (const auto& [given, field] : values) {
+    if (*given) *field = **given;
+  }
+  std::string why;
   if (a.margin && !parse_margin_bands(*a.margin, p.margin.bands, &why)) {
     std::cerr << "scenario timing: --margin: " << why << '\n';
     return false;
   }
   if (a.train_mass) {
     // The whole train's mass: the cars share what the locomotive leaves.
-    if (*a.train_mass <= t.loco_mass_t || t.cars <= 0) {
+    if (!(*a.train_mass > t.loco_mass_t) || t.cars <= 0) {
       std::cerr << "scenario timing: --train-mass must exceed the "
                    "locomotive's mass, with at least one car\n";
       return false;
     }
     t.car_mass_t = (*a.train_mass - t.loco_mass_t) / t.cars;
   }
+  return true;
+}
+
+// The JSON file of values: a missing one is status 66, a bad one 64.
+int apply_params_file(const std::string& file, running_parameters& p) {
+  std::error_code ec;
+  const auto path = path_argument(file);
+  std::ifstream in(path, std::ios::binary);
+  if (!in || std::filesystem::is_directory(path, ec)) {
+    const bool there = std::filesystem::exists(path, ec);
+    std::cerr << "scenario timing: --params: cannot read " << file
+              << (there ? "" : ": no such file") << '\n';
+    return there ? exit_usage : exit_no_input;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  std::string why;
+  if (!apply_json_overrides(text.str(), p, &why)) {
+    std::cerr << "scenario timing: " << file << ": " << why << '\n';
+    return exit_usage;
+  }
+  return 0;
+}
+
+// The scenario's values, then the JSON file, then the options: 0, or the
+// status to end with.
+int parameters_of(const timing_arguments& a, const scenario_model& m,
+                  running_parameters& p) {
+  take_from_scenario(m, p.train);
+  if (a.params_file) {
+    if (const int status = apply_params_file(*a.params_file, p)) return status;
+  }
+  if (!apply_options(a, p)) return exit_usage;
+  std::string why;
   if (!valid(p, &why)) {
     std::cerr << "scenario timing: " << why << '\n';
-    return false;
+    return exit_usage;
   }
-  return true;
+  return 0;
 }
 
 int run_timing(const timing_arguments& args) {
@@ -136,9 +165,13 @@ int run_timing(const timing_arguments& args) {
                                       : load_descriptions(args, l);
   if (status != 0) return status;
   running_parameters p;
-  if (!parameters_of(args, l.m, p)) return exit_usage;
+  if (const int bad = parameters_of(args, l.m, p)) return bad;
   const running_line line =
       read_running_line(l.m, l.curves ? &*l.curves : nullptr);
+  if (!line.damage.empty()) {
+    std::cerr << "scenario timing: " << l.source << ": " << line.damage << '\n';
+    return exit_data;
+  }
   const running_result r = run_fastest(line, p);
   const timing_context c{windows1252_to_utf8(l.m.percorso),
                          windows1252_to_utf8(l.m.treno), l.source};
@@ -197,11 +230,18 @@ command add_timing_command(CLI::App& tool) {
   app->add_option("--loco-length", args->loco_length, "locomotive length, m");
   app->add_option("--car-length", args->car_length, "length per car, m");
   app->add_option("--power", args->power, "power at the wheel, kW");
-  app->add_option("--max-acceleration", args->max_acceleration,
-                  "starting acceleration, m/s^2");
+  app->add_option("--max-tractive-effort", args->max_tractive_effort,
+                  "the locomotive's maximum tractive effort, kN");
+  app->add_option("--adhesion", args->adhesion,
+                  "coefficient of adhesion at rest (falls with speed)");
+  app->add_option("--max-speed", args->max_speed,
+                  "top speed of the rolling stock, km/h");
   app->add_option("--braked-mass", args->braked_mass, "braked-mass percentage");
   app->add_option("--deceleration", args->deceleration,
                   "service deceleration at 100 % braked mass, m/s^2");
+  app->add_option("--cant", args->cant, "cant of every curve, mm");
+  app->add_option("--cant-deficiency", args->cant_deficiency,
+                  "cant deficiency the train may run with, mm");
   app->add_option("--margin", args->margin,
                   "margin per speed band, e.g. 140:4,160:5,200:6,*:7");
   app->add_option("--margin-per-100km", args->per_100km,
