@@ -6,6 +6,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
+#include "model/file_uri.h"
 #include "model/kilometres.h"
 #include "model/text_8bit.h"
 #include "run/error_codes.h"
@@ -24,43 +25,6 @@ std::string rule_id(const finding& f) {
 
 std::string plural(int n, const char* word) {
   return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
-}
-
-#ifdef _WIN32
-constexpr bool windows_paths = true;
-#else
-constexpr bool windows_paths = false;
-#endif
-
-// A description's path as a URI reference: absolute paths as file URIs,
-// relative ones as relative references; bytes outside the unreserved set
-// (and '/') are percent-encoded. Windows paths have '\' as a separator too,
-// and a drive path C:\x is the URI file:///C:/x.
-std::string path_uri(std::string path) {
-  size_t drive_colon = std::string::npos;
-  if (windows_paths) {
-    std::replace(path.begin(), path.end(), '\\', '/');
-    if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
-        path[1] == ':' && path[2] == '/') {
-      path.insert(0, "/");
-      drive_colon = 2;
-    }
-  }
-  std::string s = path.starts_with("/") ? "file://" : "";
-  for (size_t i = 0; i < path.size(); ++i) {
-    const unsigned char c = path[i];
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                       (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-                       c == '_' || c == '~' || c == '/' || i == drive_colon;
-    if (plain) {
-      s += static_cast<char>(c);
-    } else {
-      char buf[4];
-      std::snprintf(buf, sizeof buf, "%%%02X", c);
-      s += buf;
-    }
-  }
-  return s;
 }
 
 }  // namespace
@@ -160,7 +124,7 @@ std::string format_sarif(const check_result& r) {
     }
     result["message"] = {{"text", windows1252_to_utf8(text) + "."}};
     if (!f.file.empty()) {
-      json physical = {{"artifactLocation", {{"uri", path_uri(f.file)}}}};
+      json physical = {{"artifactLocation", {{"uri", uri_of_path(f.file)}}}};
       if (f.at.line > 0) {
         json region = {{"startLine", f.at.line},
                        {"snippet", {{"text", windows1252_to_utf8(f.at.text)}}}};

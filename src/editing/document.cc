@@ -27,13 +27,6 @@ size_t next_line(std::string_view text, size_t i, size_t* content_end) {
   return i + 1;
 }
 
-int hex_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 size_t offset_of(std::string_view text, text_position p) {
@@ -106,46 +99,6 @@ std::string to_editor_text(const document& d, std::string_view bytes) {
   out.reserve(bytes.size());
   for (char ch : bytes) append_utf8(out, static_cast<unsigned char>(ch));
   return out;
-}
-
-std::string path_of_uri(std::string_view uri) {
-  constexpr std::string_view scheme = "file://";
-  if (!uri.starts_with(scheme)) return {};
-  uri.remove_prefix(scheme.size());
-  // "file://host/path": only the local host is ours.
-  if (!uri.starts_with("/")) {
-    const size_t slash = uri.find('/');
-    if (slash == std::string_view::npos) return {};
-    uri.remove_prefix(slash);
-  }
-  std::string path;
-  for (size_t i = 0; i < uri.size(); ++i) {
-    if (uri[i] == '%' && i + 2 < uri.size() && hex_value(uri[i + 1]) >= 0 &&
-        hex_value(uri[i + 2]) >= 0) {
-      path +=
-          static_cast<char>(hex_value(uri[i + 1]) * 16 + hex_value(uri[i + 2]));
-      i += 2;
-    } else {
-      path += uri[i];
-    }
-  }
-  return path;
-}
-
-std::string uri_of_path(std::string_view path) {
-  std::string uri = "file://";
-  for (char c : path) {
-    const auto u = static_cast<unsigned char>(c);
-    if (std::isalnum(u) || c == '/' || c == '-' || c == '.' || c == '_' ||
-        c == '~') {
-      uri += c;
-    } else {
-      char buf[4];
-      std::snprintf(buf, sizeof buf, "%%%02X", u);
-      uri += buf;
-    }
-  }
-  return uri;
 }
 
 }  // namespace scenario::editing

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <initializer_list>
+#include <limits>
+#include <stdexcept>
 
 #include "checking/check.h"
 #include "compiler/compiler.h"
@@ -26,12 +29,53 @@ std::string method_of(const json& body) {
   return body["method"].get<std::string>();
 }
 
+// A request that is well formed but cannot be carried out: answered with
+// `code` and `message` instead of a result.
+struct request_refused : std::runtime_error {
+  request_refused(int c, const std::string& message)
+      : std::runtime_error(message), code(c) {}
+  int code;
+};
+
+// The member at `path` of nested objects, or null when one is missing.
+const json* member_at(const json& j, std::initializer_list<const char*> path) {
+  const json* at = &j;
+  for (const char* key : path) {
+    if (!at->is_object() || !at->contains(key)) return nullptr;
+    at = &(*at)[key];
+  }
+  return at;
+}
+
+// A line or character number: a whole number from 0 (true or 1.5 is a
+// client's mistake, not a place).
+int count_param(const json& p, const char* name) {
+  const json& v = p.at(name);
+  if (!v.is_number_integer() || v.get<int64_t>() < 0 ||
+      v.get<int64_t>() > std::numeric_limits<int>::max()) {
+    throw request_refused{invalid_params, std::string(name) +
+                                              " must be a whole number from "
+                                              "0, not " +
+                                              v.dump()};
+  }
+  return v.get<int>();
+}
+
 text_position position_param(const json& p) {
-  return {p.at("line").get<int>(), p.at("character").get<int>()};
+  return {count_param(p, "line"), count_param(p, "character")};
 }
 
 text_range range_param(const json& r) {
   return {position_param(r.at("start")), position_param(r.at("end"))};
+}
+
+// The path an open text stands for, in the form the pairs name it (so
+// that the two meet as keys): "C:\a\b.txt" on Windows. Empty for a URI
+// of another scheme.
+std::string path_of_document(const std::string& uri) {
+  const std::string path = path_of_uri(uri);
+  if (path.empty()) return {};
+  return utf8_of_path(path_of_utf8(path).lexically_normal());
 }
 
 json range_json(const text_range& r) {
@@ -212,6 +256,8 @@ void server::handle_request(const json& id, const std::string& method,
     send(make_response(id, std::move(result)));
   } catch (const json::exception& e) {
     send(make_error(id, invalid_params, e.what()));
+  } catch (const request_refused& r) {
+    send(make_error(id, r.code, r.what()));
   }
 }
 
@@ -229,8 +275,8 @@ void server::handle_notification(const std::string& method,
   } else if (method == "textDocument/didClose") {
     did_close(params);
   } else if (method == "textDocument/didSave") {
-    const std::string path =
-        path_of_uri(params.at("textDocument").at("uri").get<std::string>());
+    const std::string path = path_of_document(
+        params.at("textDocument").at("uri").get<std::string>());
     if (!documents_.count(path)) schedule(path);
   } else if (method == "workspace/didChangeConfiguration") {
     configure(params.value("settings", json::object()));
@@ -245,7 +291,13 @@ json server::initialize(const json& params) {
   } else if (params.contains("rootPath") && params["rootPath"].is_string()) {
     root = params["rootPath"];
   }
-  pairs_ = pair_finder(root);
+  snippet_support_ = false;
+  if (const json* s =
+          member_at(params, {"capabilities", "textDocument", "completion",
+                             "completionItem", "snippetSupport"})) {
+    snippet_support_ = s->is_boolean() && s->get<bool>();
+  }
+  pairs_ = pair_finder(path_of_utf8(root));
   if (!pairs_.problem().empty()) log(pairs_.problem());
   if (params.contains("initializationOptions")) {
     configure(params["initializationOptions"]);
@@ -290,7 +342,7 @@ void server::did_open(const json& params) {
   const json& td = params.at("textDocument");
   document d;
   d.uri = td.at("uri").get<std::string>();
-  d.path = path_of_uri(d.uri);
+  d.path = path_of_document(d.uri);
   if (d.path.empty()) d.path = d.uri;
   d.version = td.value("version", 0);
   d.text = td.at("text").get<std::string>();
@@ -328,15 +380,20 @@ void server::did_close(const json& params) {
 }
 
 document* server::find(const json& text_document) {
-  std::string path = path_of_uri(text_document.at("uri").get<std::string>());
-  if (path.empty()) path = text_document["uri"].get<std::string>();
+  const json& uri = text_document.at("uri");
+  if (!uri.is_string()) {
+    throw request_refused{
+        invalid_params, "textDocument.uri must be a string, not " + uri.dump()};
+  }
+  std::string path = path_of_document(uri.get<std::string>());
+  if (path.empty()) path = uri.get<std::string>();
   const auto it = documents_.find(path);
   return it == documents_.end() ? nullptr : &it->second;
 }
 
 std::vector<fs::path> server::open_paths() const {
   std::vector<fs::path> v;
-  for (const auto& [path, d] : documents_) v.emplace_back(path);
+  for (const auto& [path, d] : documents_) v.push_back(path_of_utf8(path));
   return v;
 }
 
@@ -346,10 +403,10 @@ std::vector<description_pair> server::pairs_of(const std::string& path) const {
   if (it != documents_.end()) {
     train_text = looks_like_train(it->second.text);
   } else {
-    const description_text t = load_description(path);
+    const description_text t = load_description(path_of_utf8(path));
     train_text = t.text && looks_like_train(*t.text);
   }
-  return pairs_.pairs_of(path, train_text, open_paths());
+  return pairs_.pairs_of(path_of_utf8(path), train_text, open_paths());
 }
 
 void server::schedule(const std::string& path) {
@@ -392,9 +449,11 @@ bool server::change_queued_for(const description_pair& pair) {
       continue;
     }
     try {
-      const std::string path = path_of_uri(
+      const std::string path = path_of_document(
           m.body.at("params").at("textDocument").at("uri").get<std::string>());
-      if (path == pair.line || path == pair.train) return true;
+      if (path == utf8_of_path(pair.line) || path == utf8_of_path(pair.train)) {
+        return true;
+      }
     } catch (const json::exception&) {
     }
   }
@@ -403,14 +462,18 @@ bool server::change_queued_for(const description_pair& pair) {
 
 description_text server::text_of(const fs::path& p,
                                  std::vector<unencodable_char>* bad) const {
-  const auto it = documents_.find(p.string());
-  if (it == documents_.end()) return load_description(p);
-  return {p.string(), it->second.text_8bit(bad), {}};
+  const auto it = documents_.find(utf8_of_path(p));
+  if (it == documents_.end()) {
+    description_text t = load_description(p);
+    t.file = utf8_of_path(p);
+    return t;
+  }
+  return {utf8_of_path(p), it->second.text_8bit(bad), {}};
 }
 
 void server::check_pair(const description_pair& pair, bool publish) {
   const auto version_of = [&](const fs::path& p) {
-    const auto it = documents_.find(p.string());
+    const auto it = documents_.find(utf8_of_path(p));
     return it == documents_.end() ? -1 : it->second.version;
   };
   const int line_version = version_of(pair.line);
@@ -420,7 +483,7 @@ void server::check_pair(const description_pair& pair, bool publish) {
   description_text linea = text_of(pair.line, &line_bad);
   description_text treno;
   if (pair.train.empty()) {
-    treno.file = pair.line.string() + " (no train)";
+    treno.file = utf8_of_path(pair.line) + " (no train)";
   } else {
     treno = text_of(pair.train, &train_bad);
   }
@@ -440,7 +503,8 @@ void server::check_pair(const description_pair& pair, bool publish) {
   }
   if (options_.after_check) options_.after_check();
   if (publish && change_queued_for(pair)) {
-    log("a check of " + pair.line.string() + " is dropped: its text changed");
+    log("a check of " + utf8_of_path(pair.line) +
+        " is dropped: its text changed");
     return;
   }
   if (version_of(pair.line) != line_version ||
@@ -451,7 +515,7 @@ void server::check_pair(const description_pair& pair, bool publish) {
   const auto fill = [&](const fs::path& path, description in,
                         description_text& t,
                         const std::vector<unencodable_char>& bad, int version) {
-    checked& c = analyses_[path.string()];
+    checked& c = analyses_[utf8_of_path(path)];
     c.version = version;
     c.a = analysis{};
     c.a.in = in;
@@ -477,20 +541,22 @@ void server::check_pair(const description_pair& pair, bool publish) {
     if (!publish) return;
     json diagnostics;
     json params;
-    const auto it = documents_.find(path.string());
+    const auto it = documents_.find(utf8_of_path(path));
     if (it != documents_.end()) {
-      diagnostics = diagnostics_json(c.a, bad, it->second.text);
+      diagnostics =
+          diagnostics_json(c.a, bad, it->second.text, options_.max_diagnostics);
       params = {{"uri", it->second.uri}, {"version", it->second.version}};
     } else {
-      diagnostics = diagnostics_json(c.a, {}, {});
-      params = {{"uri", uri_of_path(path.string())}};
+      diagnostics = diagnostics_json(c.a, {}, {}, options_.max_diagnostics);
+      params = {{"uri", uri_of_path(utf8_of_path(path))}};
     }
     params["diagnostics"] = std::move(diagnostics);
     send(make_notification("textDocument/publishDiagnostics", params));
   };
   // A line with several trains shows what its first pair finds.
   if (!pair.line.empty()) {
-    const std::vector<description_pair> of_line = pairs_of(pair.line.string());
+    const std::vector<description_pair> of_line =
+        pairs_of(utf8_of_path(pair.line));
     if (of_line.empty() || of_line.front() == pair) {
       fill(pair.line, description::line, linea, line_bad, line_version);
     }
@@ -517,15 +583,19 @@ const analysis& server::analysis_of(const document& d) {
 }
 
 json server::hover(const json& params) {
+  // The parameters are read whole before anything is looked up, so that a
+  // wrong one is refused even for a text that is not open.
+  const text_position p = position_param(params.at("position"));
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return nullptr;
-  return hover_at(analysis_of(*d), position_param(params.at("position")));
+  return hover_at(analysis_of(*d), p);
 }
 
 json server::completion(const json& params) {
+  const text_position p = position_param(params.at("position"));
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return nullptr;
-  return completion_at(analysis_of(*d), position_param(params.at("position")));
+  return completion_at(analysis_of(*d), p, snippet_support_);
 }
 
 json server::symbols(const json& params) {
@@ -537,7 +607,23 @@ json server::symbols(const json& params) {
 json server::formatting(const json& params) {
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return json::array();
-  const std::string bytes = d->text_8bit(nullptr);
+  std::vector<unencodable_char> bad;
+  const std::string bytes = d->text_8bit(&bad);
+  // The 8-bit form stands a '?' for each such character: formatting it
+  // would put the '?' in the editor's text.
+  if (!bad.empty()) {
+    const text_position at = position_of(d->text, bad.front().offset);
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X",
+                  static_cast<unsigned>(bad.front().code_point));
+    throw request_refused{
+        request_failed, "not formatted: the text holds " +
+                            std::to_string(bad.size()) + " character" +
+                            (bad.size() == 1 ? "" : "s") +
+                            " that Windows-1252 cannot store (the first, " +
+                            code + ", on line " + std::to_string(at.line + 1) +
+                            "); remove or replace them first"};
+  }
   const std::string formatted = format_description(bytes);
   if (formatted == bytes) return json::array();
   const text_range whole{{0, 0}, position_of(d->text, d->text.size())};
@@ -546,17 +632,18 @@ json server::formatting(const json& params) {
 }
 
 json server::code_action(const json& params) {
+  const text_range r = range_param(params.at("range"));
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return json::array();
-  return code_actions(analysis_of(*d), d->uri, range_param(params.at("range")));
+  return code_actions(analysis_of(*d), d->uri, r);
 }
 
 json server::definition(const json& params) {
+  const text_position p = position_param(params.at("position"));
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return nullptr;
   json out = json::array();
-  for (const text_range& r :
-       definition_at(analysis_of(*d), position_param(params.at("position")))) {
+  for (const text_range& r : definition_at(analysis_of(*d), p)) {
     out.push_back({{"uri", d->uri}, {"range", range_json(r)}});
   }
   return out;

@@ -4,7 +4,8 @@
 // longest against its compilation, formatting it against the same, the
 // language server's time from an edit to its diagnostics, and
 // reading the 1000 km scenario back as JSON against the floor of reading its
-// files. Prints figures, one per line,
+// files, and a 20 MB train with a finding on nearly every line, checked and
+// served. Prints figures, one per line,
 // as "name: value unit".
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -22,52 +23,16 @@
 #include <string>
 #include <vector>
 
+#include "bench_process.h"
 #include "decoding/decoder.h"
+#include "findings_bench.h"
 #include "running/running_time.h"
 #include "running/train.h"
 
 namespace fs = std::filesystem;
+using namespace scenario::bench;
 
 namespace {
-
-struct sample {
-  double seconds = 0;
-  long peak_kib = 0;
-  int status = -1;
-};
-
-// Runs `argv` with stdout and stderr discarded and DISPLAY unset.
-sample run_process(const std::vector<std::string>& argv) {
-  std::vector<char*> args;
-  for (const std::string& a : argv)
-    args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    unsetenv("DISPLAY");
-    const int null_fd = open("/dev/null", O_WRONLY);
-    dup2(null_fd, 1);
-    dup2(null_fd, 2);
-    execv(args[0], args.data());
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  const auto end = std::chrono::steady_clock::now();
-  return {std::chrono::duration<double>(end - start).count(), usage.ru_maxrss,
-          WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-void print(const std::string& name, double value, const char* unit) {
-  std::printf("%s: %.3f %s\n", name.c_str(), value, unit);
-}
 
 // A line of `km` kilometres with proportionally many records, laid out so
 // that no two objects claim one cell.
@@ -350,96 +315,6 @@ void fmt_figures(const fs::path& tool, const fs::path& dir) {
 // The language server on the 1000 km pair: the time from an edit to the
 // diagnostics it brings (the pause after typing set to 0, so that it does
 // not count), and its peak memory against that of `scenario check`.
-namespace lsp {
-
-std::string frame(const std::string& body) {
-  return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-}
-
-// JSON string of ASCII text (the generated descriptions are ASCII).
-std::string quoted(const std::string& text) {
-  std::string s = "\"";
-  for (char c : text) {
-    if (c == '"' || c == '\\') {
-      s += '\\';
-      s += c;
-    } else if (c == '\r') {
-      s += "\\r";
-    } else if (c == '\n') {
-      s += "\\n";
-    } else {
-      s += c;
-    }
-  }
-  return s + "\"";
-}
-
-struct server_process {
-  pid_t pid = -1;
-  int to = -1;
-  int from = -1;
-  std::string pending;
-
-  void send(const std::string& body) {
-    const std::string f = frame(body);
-    size_t done = 0;
-    while (done < f.size()) {
-      const ssize_t n = write(to, f.data() + done, f.size() - done);
-      if (n <= 0) return;
-      done += static_cast<size_t>(n);
-    }
-  }
-  // Reads messages until one holds `needle`; false at the end of output.
-  bool wait_for(const std::string& needle) {
-    for (;;) {
-      const size_t head = pending.find("\r\n\r\n");
-      if (head != std::string::npos) {
-        const size_t length = std::stoul(pending.substr(16, head - 16));
-        if (pending.size() >= head + 4 + length) {
-          const std::string body = pending.substr(head + 4, length);
-          pending.erase(0, head + 4 + length);
-          if (body.find(needle) != std::string::npos) return true;
-          continue;
-        }
-      }
-      char chunk[65536];
-      const ssize_t n = read(from, chunk, sizeof chunk);
-      if (n <= 0) return false;
-      pending.append(chunk, static_cast<size_t>(n));
-    }
-  }
-};
-
-server_process start(const fs::path& tool) {
-  int in[2];
-  int out[2];
-  if (pipe(in) != 0 || pipe(out) != 0) std::exit(1);
-  server_process p;
-  p.pid = fork();
-  if (p.pid == 0) {
-    dup2(in[0], 0);
-    dup2(out[1], 1);
-    const int null_fd = open("/dev/null", O_WRONLY);
-    dup2(null_fd, 2);
-    close(in[1]);
-    close(out[0]);
-    execl(tool.c_str(), tool.c_str(), "lsp", "--debounce-ms", "0",
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(in[0]);
-  close(out[1]);
-  p.to = in[1];
-  p.from = out[0];
-  return p;
-}
-
-std::string read_text(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-}  // namespace lsp
 
 void lsp_figures(const fs::path& tool, const fs::path& dir) {
   {
@@ -599,5 +474,6 @@ int main(int argc, char** argv) {
       inspect_figures(tool, dir / "out", t, peak);
     }
   }
+  findings_figures(tool, work / "findings");
   return 0;
 }
