@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "model/file_uri.h"
 #include "model/kilometres.h"
@@ -30,8 +31,19 @@ std::string plural(int n, const char* word) {
 }  // namespace
 
 std::string format_text(const check_result& r, bool colour) {
-  std::string s;
+  std::ostringstream s;
+  write_text(s, r, colour);
+  return std::move(s).str();
+}
+
+void write_text(std::ostream& out, const check_result& r, bool colour) {
+  // Written in pieces of some size: standard error has no buffer of its own.
+  std::string piece;
   for (const finding& f : r.findings) {
+    if (piece.size() >= 1 << 16) {
+      out << piece;
+      piece.clear();
+    }
     located_message msg;
     msg.file = f.file;
     msg.at = f.at;
@@ -49,14 +61,23 @@ std::string format_text(const check_result& r, bool colour) {
       msg.text += f.is_error ? " [-Werror=" + f.warning + "]"
                              : " [-W" + f.warning + "]";
     }
-    s += render_message(msg, colour);
+    piece += render_message(msg, colour);
   }
-  s += plural(r.errors, "error") + ", " + plural(r.warnings, "warning") + "\n";
-  return s;
+  out << piece << plural(r.errors, "error") << ", "
+      << plural(r.warnings, "warning") << '\n';
 }
 
 std::string format_json(const check_result& r) {
-  json findings = json::array();
+  std::ostringstream s;
+  write_json(s, r);
+  return std::move(s).str();
+}
+
+// As the whole document's dump(2) would lay it out, one finding at a time,
+// so that many findings are never held as JSON at once.
+void write_json(std::ostream& out, const check_result& r) {
+  out << "{\n  \"errors\": " << r.errors << ",\n  \"findings\": [";
+  bool first = true;
   for (const finding& f : r.findings) {
     json j;
     j["severity"] = f.is_error ? "error" : "warning";
@@ -83,13 +104,17 @@ std::string format_json(const check_result& r) {
       j["position_m"] = nullptr;
       j["position_km"] = nullptr;
     }
-    findings.push_back(std::move(j));
+    std::string text = j.dump(2);
+    // Two levels deeper than a document of its own.
+    for (size_t at = text.find('\n'); at != std::string::npos;
+         at = text.find('\n', at + 1)) {
+      text.insert(at + 1, "    ");
+    }
+    out << (first ? "\n    " : ",\n    ") << text;
+    first = false;
   }
-  json out;
-  out["errors"] = r.errors;
-  out["warnings"] = r.warnings;
-  out["findings"] = std::move(findings);
-  return out.dump(2) + "\n";
+  out << (first ? "]" : "\n  ]") << ",\n  \"warnings\": " << r.warnings
+      << "\n}\n";
 }
 
 std::string format_sarif(const check_result& r) {

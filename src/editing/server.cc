@@ -512,6 +512,13 @@ void server::check_pair(const description_pair& pair, bool publish) {
     return;
   }
 
+  std::optional<int64_t> line_length;
+  for (const record_as_read& rec : records) {
+    if (rec.kind == record_kind::line_length && rec.accepted) {
+      line_length = rec.number(0);
+    }
+  }
+  std::vector<bool> taken(r.findings.size(), false);
   const auto fill = [&](const fs::path& path, description in,
                         description_text& t,
                         const std::vector<unencodable_char>& bad, int version) {
@@ -520,23 +527,21 @@ void server::check_pair(const description_pair& pair, bool publish) {
     c.a = analysis{};
     c.a.in = in;
     c.a.text = std::move(t.text).value_or("");
-    for (const record_as_read& rec : records) {
-      if (rec.in != in) continue;
-      c.a.records.push_back(rec);
+    // Each record and finding belongs to one description: moved, not
+    // copied, since a file may hold hundreds of thousands.
+    for (record_as_read& rec : records) {
+      if (rec.in == in) c.a.records.push_back(std::move(rec));
     }
-    for (const record_as_read& rec : records) {
-      if (rec.kind == record_kind::line_length && rec.accepted) {
-        c.a.line_length_m = rec.number(0);
-      }
-    }
-    for (const finding& f : r.findings) {
+    c.a.line_length_m = line_length;
+    for (size_t i = 0; i < r.findings.size(); ++i) {
+      finding& f = r.findings[i];
       const bool ours =
           f.file == t.file || (in == description::line &&
                                f.file != treno.file && !pair.line.empty());
-      if (!ours) continue;
-      finding g = f;
-      if (f.file != t.file) g.at = {};
-      c.a.findings.push_back(std::move(g));
+      if (!ours || taken[i]) continue;
+      taken[i] = true;
+      if (f.file != t.file) f.at = {};
+      c.a.findings.push_back(std::move(f));
     }
     if (!publish) return;
     json diagnostics;

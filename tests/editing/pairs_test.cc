@@ -76,7 +76,8 @@ TEST(pairs, a_broken_workspace_file_is_reported_and_left_aside) {
 
 TEST(pairs, files_in_an_accented_folder_pair_as_their_uris_name_them) {
   temp_dir dir;
-  const fs::path folder = dir.path() / path_of_utf8("Citt\xC3\xA0 \xC3\xA8 Citt\xC3\xA0");
+  const fs::path folder =
+      dir.path() / path_of_utf8("Citt\xC3\xA0 \xC3\xA8 Citt\xC3\xA0");
   fs::create_directory(folder);
   const fs::path line = folder / path_of_utf8("Tarvena_Olmisco_linea.txt");
   const fs::path train =
@@ -92,11 +93,11 @@ TEST(pairs, files_in_an_accented_folder_pair_as_their_uris_name_them) {
   ASSERT_EQ(from_uri(train), train.lexically_normal());
   const pair_finder f;
   EXPECT_EQ(f.pairs_of(from_uri(line), false, {}),
-            (std::vector<description_pair>{{line.lexically_normal(),
-                                            train.lexically_normal()}}));
+            (std::vector<description_pair>{
+                {line.lexically_normal(), train.lexically_normal()}}));
   EXPECT_EQ(f.pairs_of(from_uri(train), false, {}),
-            (std::vector<description_pair>{{line.lexically_normal(),
-                                            train.lexically_normal()}}));
+            (std::vector<description_pair>{
+                {line.lexically_normal(), train.lexically_normal()}}));
 }
 
 }  // namespace

@@ -68,9 +68,8 @@ class collected_output : public std::streambuf {
   // passes).
   std::string wait_for(const std::string& needle) {
     std::unique_lock lock(mutex_);
-    ready_.wait_for(lock, 20s, [&] {
-      return text_.find(needle) != std::string::npos;
-    });
+    ready_.wait_for(lock, 20s,
+                    [&] { return text_.find(needle) != std::string::npos; });
     return text_;
   }
 

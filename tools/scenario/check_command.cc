@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "run/arguments.h"
 #include "checking/check.h"
 #include "checking/formats.h"
 #include "commands.h"
 #include "compiler/compiler.h"
+#include "run/arguments.h"
 #include "run/report.h"
 
 namespace scenario::tool {
@@ -46,11 +46,13 @@ int run_check(const check_arguments& args) {
       check_descriptions(load_description(path_argument(args.linea)),
                          load_description(path_argument(args.treno)), options);
   if (args.format == "json") {
-    std::cout << format_json(r) << std::flush;
+    write_json(std::cout, r);
+    std::cout << std::flush;
   } else if (args.format == "sarif") {
     std::cout << format_sarif(r) << std::flush;
   } else {
-    std::cerr << format_text(r, use_colour()) << std::flush;
+    write_text(std::cerr, r, use_colour());
+    std::cerr << std::flush;
   }
   return check_status(r);
 }
