@@ -139,7 +139,9 @@ TEST(server_paths, a_pair_in_an_accented_folder_is_served_by_its_own_uris) {
   collected_output output;
   std::ostream out(&output);
   std::ostringstream log;
-  server s(in, out, log, {.debounce = 0ms});
+  server_options options;
+  options.debounce = 0ms;
+  server s(in, out, log, options);
   int status = -1;
   std::thread serving([&] { status = s.run(); });
 
