@@ -58,6 +58,11 @@ struct document {
   bool read_as_latin1() const;
 };
 
+// "the text holds 2 characters that Windows-1252 cannot store (the first,
+// U+1F686, on line 7)": `unencodable` as found in `d`'s text.
+std::string unstorable_summary(
+    const document& d, const std::vector<unencodable_char>& unencodable);
+
 // The UTF-8 form of 8-bit text given back to `d`: Windows-1252, or Latin-1
 // when the editor read the file so.
 std::string to_editor_text(const document& d, std::string_view bytes);

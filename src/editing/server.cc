@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <initializer_list>
-#include <limits>
-#include <stdexcept>
 
 #include "checking/check.h"
 #include "compiler/compiler.h"
 #include "editing/formatter.h"
+#include "editing/request_params.h"
 
 namespace scenario::editing {
 namespace {
@@ -27,60 +25,6 @@ std::string method_of(const json& body) {
     return {};
   }
   return body["method"].get<std::string>();
-}
-
-// A request that is well formed but cannot be carried out: answered with
-// `code` and `message` instead of a result.
-struct request_refused : std::runtime_error {
-  request_refused(int c, const std::string& message)
-      : std::runtime_error(message), code(c) {}
-  int code;
-};
-
-// The member at `path` of nested objects, or null when one is missing.
-const json* member_at(const json& j, std::initializer_list<const char*> path) {
-  const json* at = &j;
-  for (const char* key : path) {
-    if (!at->is_object() || !at->contains(key)) return nullptr;
-    at = &(*at)[key];
-  }
-  return at;
-}
-
-// A line or character number: a whole number from 0 (true or 1.5 is a
-// client's mistake, not a place).
-int count_param(const json& p, const char* name) {
-  const json& v = p.at(name);
-  if (!v.is_number_integer() || v.get<int64_t>() < 0 ||
-      v.get<int64_t>() > std::numeric_limits<int>::max()) {
-    throw request_refused{invalid_params, std::string(name) +
-                                              " must be a whole number from "
-                                              "0, not " +
-                                              v.dump()};
-  }
-  return v.get<int>();
-}
-
-text_position position_param(const json& p) {
-  return {count_param(p, "line"), count_param(p, "character")};
-}
-
-text_range range_param(const json& r) {
-  return {position_param(r.at("start")), position_param(r.at("end"))};
-}
-
-// The path an open text stands for, in the form the pairs name it (so
-// that the two meet as keys): "C:\a\b.txt" on Windows. Empty for a URI
-// of another scheme.
-std::string path_of_document(const std::string& uri) {
-  const std::string path = path_of_uri(uri);
-  if (path.empty()) return {};
-  return utf8_of_path(path_of_utf8(path).lexically_normal());
-}
-
-json range_json(const text_range& r) {
-  return {{"start", {{"line", r.start.line}, {"character", r.start.character}}},
-          {"end", {{"line", r.end.line}, {"character", r.end.character}}}};
 }
 
 }  // namespace
@@ -617,17 +561,9 @@ json server::formatting(const json& params) {
   // The 8-bit form stands a '?' for each such character: formatting it
   // would put the '?' in the editor's text.
   if (!bad.empty()) {
-    const text_position at = position_of(d->text, bad.front().offset);
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X",
-                  static_cast<unsigned>(bad.front().code_point));
-    throw request_refused{
-        request_failed, "not formatted: the text holds " +
-                            std::to_string(bad.size()) + " character" +
-                            (bad.size() == 1 ? "" : "s") +
-                            " that Windows-1252 cannot store (the first, " +
-                            code + ", on line " + std::to_string(at.line + 1) +
-                            "); remove or replace them first"};
+    throw request_refused{request_failed,
+                          "not formatted: " + unstorable_summary(*d, bad) +
+                              "; remove or replace them first"};
   }
   const std::string formatted = format_description(bytes);
   if (formatted == bytes) return json::array();
