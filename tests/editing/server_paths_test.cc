@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <sstream>
 #include <streambuf>
 #include <string>
 #include <thread>
