@@ -49,7 +49,9 @@ if(EXISTS ${googletest_source}/CMakeLists.txt)
 
   # The tests that hold on Windows: the pinned files of the whole run and of
   # `scenario compile`, the decoder's round trip, `scenario check` in its
-  # three formats, runs that share a folder, and the Windows file system.
+  # three formats, runs that share a folder, the Windows file system, and
+  # file URIs with drive letters and accented folders, which pair and are
+  # served as named.
   set(scenario_windows_tests
     tests/shell/whole_run_test.cc
     tests/tools/compile_command_test.cc
@@ -58,6 +60,9 @@ if(EXISTS ${googletest_source}/CMakeLists.txt)
     tests/decoding/decoder_test.cc
     tests/output/replace_file_test.cc
     tests/output/native_file_windows_test.cc
+    tests/model/file_uri_test.cc
+    tests/editing/pairs_test.cc
+    tests/editing/server_paths_test.cc
   )
   file(GLOB scenario_testing_sources CONFIGURE_DEPENDS
        ${CMAKE_SOURCE_DIR}/tests/testing/*.cc)

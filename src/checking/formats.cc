@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "model/error_codes.h"
+#include "model/file_uri.h"
 #include "model/kilometres.h"
 #include "model/text_8bit.h"
 #include "pipeline/report.h"
@@ -26,48 +28,22 @@ std::string plural(int n, const char* word) {
   return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
 }
 
-#ifdef _WIN32
-constexpr bool windows_paths = true;
-#else
-constexpr bool windows_paths = false;
-#endif
-
-// A description's path as a URI reference: absolute paths as file URIs,
-// relative ones as relative references; bytes outside the unreserved set
-// (and '/') are percent-encoded. Windows paths have '\' as a separator too,
-// and a drive path C:\x is the URI file:///C:/x.
-std::string path_uri(std::string path) {
-  size_t drive_colon = std::string::npos;
-  if (windows_paths) {
-    std::replace(path.begin(), path.end(), '\\', '/');
-    if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
-        path[1] == ':' && path[2] == '/') {
-      path.insert(0, "/");
-      drive_colon = 2;
-    }
-  }
-  std::string s = path.starts_with("/") ? "file://" : "";
-  for (size_t i = 0; i < path.size(); ++i) {
-    const unsigned char c = path[i];
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                       (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-                       c == '_' || c == '~' || c == '/' || i == drive_colon;
-    if (plain) {
-      s += static_cast<char>(c);
-    } else {
-      char buf[4];
-      std::snprintf(buf, sizeof buf, "%%%02X", c);
-      s += buf;
-    }
-  }
-  return s;
-}
-
 }  // namespace
 
 std::string format_text(const check_result& r, bool colour) {
-  std::string s;
+  std::ostringstream s;
+  write_text(s, r, colour);
+  return std::move(s).str();
+}
+
+void write_text(std::ostream& out, const check_result& r, bool colour) {
+  // Written in pieces of some size: standard error has no buffer of its own.
+  std::string piece;
   for (const finding& f : r.findings) {
+    if (piece.size() >= 1 << 16) {
+      out << piece;
+      piece.clear();
+    }
     located_message msg;
     msg.file = f.file;
     msg.at = f.at;
@@ -85,14 +61,23 @@ std::string format_text(const check_result& r, bool colour) {
       msg.text += f.is_error ? " [-Werror=" + f.warning + "]"
                              : " [-W" + f.warning + "]";
     }
-    s += render_message(msg, colour);
+    piece += render_message(msg, colour);
   }
-  s += plural(r.errors, "error") + ", " + plural(r.warnings, "warning") + "\n";
-  return s;
+  out << piece << plural(r.errors, "error") << ", "
+      << plural(r.warnings, "warning") << '\n';
 }
 
 std::string format_json(const check_result& r) {
-  json findings = json::array();
+  std::ostringstream s;
+  write_json(s, r);
+  return std::move(s).str();
+}
+
+// As the whole document's dump(2) would lay it out, one finding at a time,
+// so that many findings are never held as JSON at once.
+void write_json(std::ostream& out, const check_result& r) {
+  out << "{\n  \"errors\": " << r.errors << ",\n  \"findings\": [";
+  bool first = true;
   for (const finding& f : r.findings) {
     json j;
     j["severity"] = f.is_error ? "error" : "warning";
@@ -119,13 +104,17 @@ std::string format_json(const check_result& r) {
       j["position_m"] = nullptr;
       j["position_km"] = nullptr;
     }
-    findings.push_back(std::move(j));
+    std::string text = j.dump(2);
+    // Two levels deeper than a document of its own.
+    for (size_t at = text.find('\n'); at != std::string::npos;
+         at = text.find('\n', at + 1)) {
+      text.insert(at + 1, "    ");
+    }
+    out << (first ? "\n    " : ",\n    ") << text;
+    first = false;
   }
-  json out;
-  out["errors"] = r.errors;
-  out["warnings"] = r.warnings;
-  out["findings"] = std::move(findings);
-  return out.dump(2) + "\n";
+  out << (first ? "]" : "\n  ]") << ",\n  \"warnings\": " << r.warnings
+      << "\n}\n";
 }
 
 std::string format_sarif(const check_result& r) {
@@ -161,7 +150,7 @@ std::string format_sarif(const check_result& r) {
     }
     result["message"] = {{"text", windows1252_to_utf8(text) + "."}};
     if (!f.file.empty()) {
-      json physical = {{"artifactLocation", {{"uri", path_uri(f.file)}}}};
+      json physical = {{"artifactLocation", {{"uri", uri_of_path(f.file)}}}};
       if (f.at.line > 0) {
         json region = {{"startLine", f.at.line},
                        {"snippet", {{"text", windows1252_to_utf8(f.at.text)}}}};

@@ -4,6 +4,7 @@
 #ifndef SCENARIO_CHECKING_FORMATS_H_
 #define SCENARIO_CHECKING_FORMATS_H_
 
+#include <ostream>
 #include <string>
 
 #include "checking/check.h"
@@ -12,8 +13,11 @@ namespace scenario {
 
 // Every finding in the compiler's form, then a line counting them.
 std::string format_text(const check_result& r, bool colour);
+// The same, written out finding by finding rather than held whole.
+void write_text(std::ostream& out, const check_result& r, bool colour);
 
 std::string format_json(const check_result& r);
+void write_json(std::ostream& out, const check_result& r);
 
 std::string format_sarif(const check_result& r);
 

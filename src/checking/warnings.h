@@ -67,6 +67,8 @@ class record_collector : public record_observer {
  public:
   void on_record(const record_event& e) override;
   const std::vector<record_as_read>& records() const { return records_; }
+  // The records, moved out: the collector holds none after.
+  std::vector<record_as_read> take_records() { return std::move(records_); }
 
  private:
   std::vector<record_as_read> records_;

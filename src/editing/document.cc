@@ -27,13 +27,6 @@ size_t next_line(std::string_view text, size_t i, size_t* content_end) {
   return i + 1;
 }
 
-int hex_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 size_t offset_of(std::string_view text, text_position p) {
@@ -100,52 +93,26 @@ bool document::read_as_latin1() const {
   return false;
 }
 
+std::string unstorable_summary(
+    const document& d, const std::vector<unencodable_char>& unencodable) {
+  if (unencodable.empty()) return {};
+  const unencodable_char& first = unencodable.front();
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X",
+                static_cast<unsigned>(first.code_point));
+  const size_t n = unencodable.size();
+  return "the text holds " + std::to_string(n) + " character" +
+         (n == 1 ? "" : "s") + " that Windows-1252 cannot store (the first, " +
+         code + ", on line " +
+         std::to_string(position_of(d.text, first.offset).line + 1) + ")";
+}
+
 std::string to_editor_text(const document& d, std::string_view bytes) {
   if (!d.read_as_latin1()) return windows1252_to_utf8(bytes);
   std::string out;
   out.reserve(bytes.size());
   for (char ch : bytes) append_utf8(out, static_cast<unsigned char>(ch));
   return out;
-}
-
-std::string path_of_uri(std::string_view uri) {
-  constexpr std::string_view scheme = "file://";
-  if (!uri.starts_with(scheme)) return {};
-  uri.remove_prefix(scheme.size());
-  // "file://host/path": only the local host is ours.
-  if (!uri.starts_with("/")) {
-    const size_t slash = uri.find('/');
-    if (slash == std::string_view::npos) return {};
-    uri.remove_prefix(slash);
-  }
-  std::string path;
-  for (size_t i = 0; i < uri.size(); ++i) {
-    if (uri[i] == '%' && i + 2 < uri.size() && hex_value(uri[i + 1]) >= 0 &&
-        hex_value(uri[i + 2]) >= 0) {
-      path +=
-          static_cast<char>(hex_value(uri[i + 1]) * 16 + hex_value(uri[i + 2]));
-      i += 2;
-    } else {
-      path += uri[i];
-    }
-  }
-  return path;
-}
-
-std::string uri_of_path(std::string_view path) {
-  std::string uri = "file://";
-  for (char c : path) {
-    const auto u = static_cast<unsigned char>(c);
-    if (std::isalnum(u) || c == '/' || c == '-' || c == '.' || c == '_' ||
-        c == '~') {
-      uri += c;
-    } else {
-      char buf[4];
-      std::snprintf(buf, sizeof buf, "%%%02X", u);
-      uri += buf;
-    }
-  }
-  return uri;
 }
 
 }  // namespace scenario::editing

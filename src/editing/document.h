@@ -1,6 +1,7 @@
 // The texts the editor holds open: UTF-8 text addressed by positions in
 // UTF-16 code units (as the protocol counts them), changed whole or by
-// ranges, and their Windows-1252 form, which is what the checker reads.
+// ranges, and their Windows-1252 form, which is what the checker reads
+// (file URIs and paths convert through model/file_uri).
 // CR LF, a lone LF and a lone CR each end a line, as in the descriptions.
 #ifndef SCENARIO_EDITING_DOCUMENT_H_
 #define SCENARIO_EDITING_DOCUMENT_H_
@@ -10,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/file_uri.h"
 #include "model/text_8bit.h"
 
 namespace scenario::editing {
@@ -56,15 +58,17 @@ struct document {
   bool read_as_latin1() const;
 };
 
+// "the text holds 2 characters that Windows-1252 cannot store (the first,
+// U+1F686, on line 7)": `unencodable` as found in `d`'s text.
+std::string unstorable_summary(
+    const document& d, const std::vector<unencodable_char>& unencodable);
+
 // The UTF-8 form of 8-bit text given back to `d`: Windows-1252, or Latin-1
 // when the editor read the file so.
 std::string to_editor_text(const document& d, std::string_view bytes);
 
-// "file:///a%20b" -> "/a b"; empty for a URI of another scheme.
-std::string path_of_uri(std::string_view uri);
-// The file URI of a path, every byte but letters, digits and "/-._~"
-// percent-encoded, as editors write them.
-std::string uri_of_path(std::string_view path);
+using scenario::path_of_uri;
+using scenario::uri_of_path;
 
 }  // namespace scenario::editing
 

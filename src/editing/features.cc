@@ -20,7 +20,9 @@ constexpr int symbol_class = 5;
 constexpr int symbol_field = 8;
 constexpr int symbol_constant = 14;
 constexpr int symbol_struct = 23;
+constexpr int completion_keyword = 14;
 constexpr int completion_snippet = 15;
+constexpr int insert_as_plain_text = 1;
 constexpr int insert_as_snippet = 2;
 
 json position_json(text_position p) {
@@ -276,6 +278,34 @@ json text_edit(const text_range& r, std::string text) {
   return {{"range", range_json(r)}, {"newText", std::move(text)}};
 }
 
+// The columns [first, second) of the length a tunnel board states in its
+// text field `at` of `line`: from the first digit after the "m." that the
+// warning reads through the rest of that word, so that a mistyped length
+// ("m.5x0") is replaced whole and the blanks and brackets around it stay.
+std::optional<std::pair<int, int>> stated_length_span(std::string_view line,
+                                                      const field_place& at) {
+  const size_t from = static_cast<size_t>(std::max(at.column - 1, 0));
+  const size_t to =
+      at.length > 0 ? std::min(line.size(), from + at.length) : line.size();
+  const auto word_end = [&](size_t i) {
+    while (i < to && line[i] != ' ' && line[i] != '\t' && line[i] != ')' &&
+           line[i] != '(' && line[i] != ',') {
+      ++i;
+    }
+    return i;
+  };
+  for (size_t m = from; m + 1 < to; ++m) {
+    if ((line[m] != 'm' && line[m] != 'M') || line[m + 1] != '.') continue;
+    size_t digit = m + 2;
+    while (digit < to && line[digit] == ' ') ++digit;
+    if (digit < to && std::isdigit(static_cast<unsigned char>(line[digit]))) {
+      return std::pair{static_cast<int>(digit),
+                       static_cast<int>(word_end(digit))};
+    }
+  }
+  return std::nullopt;
+}
+
 // The fix of one warning, or null when none is unambiguous.
 json fix_for(const analysis& a, const finding& f, const std::string& uri) {
   const auto at_place = [&](const field_place& place) {
@@ -288,23 +318,14 @@ json fix_for(const analysis& a, const finding& f, const std::string& uri) {
         at_place(r.text_at)) {
       const record_as_read* t = tunnel_after(a, r);
       if (t == nullptr) return nullptr;
-      const std::string_view line = line_text(a.text, r.text_at.line - 1);
-      std::string upper(line);
-      for (char& c : upper) c = static_cast<char>(std::toupper(c));
-      const size_t m =
-          upper.find("M.", static_cast<size_t>(r.text_at.column - 1));
-      if (m == std::string::npos) return nullptr;
-      size_t end = m + 2;
-      while (end < line.size() &&
-             std::isdigit(static_cast<unsigned char>(line[end]))) {
-        ++end;
-      }
+      const std::optional<std::pair<int, int>> span =
+          stated_length_span(line_text(a.text, r.text_at.line - 1), r.text_at);
+      if (!span) return nullptr;
       const std::string length = std::to_string(t->number(1) - t->number(0));
       title = "State the tunnel's length: m." + length;
       const int l0 = r.text_at.line - 1;
-      edits.push_back(text_edit(
-          {{l0, static_cast<int>(m + 2)}, {l0, static_cast<int>(end)}},
-          length));
+      edits.push_back(
+          text_edit({{l0, span->first}, {l0, span->second}}, length));
       break;
     }
     if (f.warning == "duplicate-record" && at_place(r.key_at)) {
@@ -362,9 +383,8 @@ std::string_view line_text(std::string_view text, int n) {
 
 json diagnostics_json(const analysis& a,
                       const std::vector<unencodable_char>& unencodable,
-                      std::string_view utf8_text) {
-  json out = json::array();
-  for (const finding& f : a.findings) {
+                      std::string_view utf8_text, size_t limit) {
+  const auto finding_json = [](const finding& f) {
     text_range r;
     if (f.at.line > 0) {
       r = range_of({f.at.line, f.at.column, std::max(f.at.length, 1), 0});
@@ -378,24 +398,67 @@ json diagnostics_json(const analysis& a,
     } else {
       d["code"] = f.warning;
     }
-    out.push_back(std::move(d));
+    return d;
+  };
+  // Errors come first, then the characters the file cannot hold, then the
+  // warnings, as many as `limit` lets through; one more diagnostic counts
+  // the rest.
+  json out = json::array();
+  size_t hidden_errors = 0;
+  size_t hidden_warnings = 0;
+  for (const bool errors : {true, false}) {
+    for (const finding& f : a.findings) {
+      if (f.is_error != errors) continue;
+      if (out.size() < limit) {
+        out.push_back(finding_json(f));
+      } else {
+        ++(errors ? hidden_errors : hidden_warnings);
+      }
+    }
+    if (!errors) break;
+    // Each position counts from the last, so that many of them cost one
+    // pass over the text.
+    size_t from = 0;
+    text_position at;
+    for (const unencodable_char& u : unencodable) {
+      if (out.size() >= limit) {
+        ++hidden_errors;
+        continue;
+      }
+      const text_position step =
+          position_of(utf8_text.substr(from), u.offset - from);
+      at = step.line == 0
+               ? text_position{at.line, at.character + step.character}
+               : text_position{at.line + step.line, step.character};
+      from = u.offset;
+      const text_position to{at.line,
+                             at.character + (u.code_point >= 0x10000 ? 2 : 1)};
+      char code[16];
+      std::snprintf(code, sizeof code, "U+%04X",
+                    static_cast<unsigned>(u.code_point));
+      out.push_back(
+          {{"range", range_json({at, to})},
+           {"severity", 1},
+           {"source", "scenario"},
+           {"code", "encoding"},
+           {"message",
+            std::string(code) + (u.code_point == 0xFFFD
+                                     ? " stands for bytes that are no UTF-8"
+                                     : " has no Windows-1252 byte: the "
+                                       "description cannot hold it")}});
+    }
   }
-  for (const unencodable_char& u : unencodable) {
-    const text_position from = position_of(utf8_text, u.offset);
-    const text_position to{from.line,
-                           from.character + (u.code_point >= 0x10000 ? 2 : 1)};
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X",
-                  static_cast<unsigned>(u.code_point));
-    out.push_back({{"range", range_json({from, to})},
-                   {"severity", 1},
-                   {"source", "scenario"},
-                   {"code", "encoding"},
-                   {"message", std::string(code) +
-                                   (u.code_point == 0xFFFD
-                                        ? " stands for bytes that are no UTF-8"
-                                        : " has no Windows-1252 byte: the "
-                                          "description cannot hold it")}});
+  if (hidden_errors + hidden_warnings > 0) {
+    const size_t n = hidden_errors + hidden_warnings;
+    out.push_back(
+        {{"range", range_json({})},
+         {"severity", hidden_errors > 0 ? 1 : 2},
+         {"source", "scenario"},
+         {"code", "more-problems"},
+         {"message", std::to_string(n) + " more problem" + (n == 1 ? "" : "s") +
+                         " not shown (" + std::to_string(hidden_errors) +
+                         " errors, " + std::to_string(hidden_warnings) +
+                         " warnings): `scenario check` lists them all"}});
   }
   return out;
 }
@@ -428,16 +491,33 @@ json hover_at(const analysis& a, text_position p) {
   return markdown(s);
 }
 
-json completion_at(const analysis& a, text_position p) {
-  const std::string section = section_above(a.text, p.line);
+json completion_at(const analysis& a, text_position p, bool snippets) {
   json items = json::array();
+  // A key stands first on its line: once a comma is typed the cursor is in
+  // a field, and a dash comment or a section head takes no key either.
+  const std::string_view line = line_text(a.text, p.line);
+  const std::string_view before =
+      line.substr(0, std::min<size_t>(std::max(p.character, 0), line.size()));
+  const size_t first = before.find_first_not_of(" \t");
+  const bool key_place = before.find(',') == std::string_view::npos &&
+                         (first == std::string_view::npos ||
+                          (before[first] != '-' && before[first] != '['));
+  if (!key_place) return {{"isIncomplete", false}, {"items", items}};
+  const std::string section = section_above(a.text, p.line);
   for (const record_help* h : keys_for_section(section, a.in)) {
-    items.push_back({{"label", std::string(h->key)},
-                     {"kind", completion_snippet},
-                     {"detail", std::string(h->meaning)},
-                     {"documentation", "fields: " + field_list(*h)},
-                     {"insertText", snippet(*h)},
-                     {"insertTextFormat", insert_as_snippet}});
+    json item = {{"label", std::string(h->key)},
+                 {"detail", std::string(h->meaning)},
+                 {"documentation", "fields: " + field_list(*h)}};
+    if (snippets) {
+      item["kind"] = completion_snippet;
+      item["insertText"] = snippet(*h);
+      item["insertTextFormat"] = insert_as_snippet;
+    } else {
+      item["kind"] = completion_keyword;
+      item["insertText"] = std::string(h->key) + ", ";
+      item["insertTextFormat"] = insert_as_plain_text;
+    }
+    items.push_back(std::move(item));
   }
   return {{"isIncomplete", false}, {"items", items}};
 }

@@ -6,6 +6,7 @@
 #ifndef SCENARIO_EDITING_FEATURES_H_
 #define SCENARIO_EDITING_FEATURES_H_
 
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
@@ -35,12 +36,18 @@ std::string_view line_text(std::string_view text, int n);
 // The diagnostics of the findings, at each field's range; `uri_text` is the
 // editor's UTF-8 text when it holds the description, for the characters
 // Windows-1252 cannot hold, which are errors of their own.
+// At most `limit` of them are given (errors first), then one that says how
+// many more there are.
 json diagnostics_json(const analysis& a,
                       const std::vector<unencodable_char>& unencodable,
-                      std::string_view utf8_text);
+                      std::string_view utf8_text,
+                      size_t limit = std::numeric_limits<size_t>::max());
 
 json hover_at(const analysis& a, text_position p);
-json completion_at(const analysis& a, text_position p);
+// The keys of the section at `p`, offered only where a key can stand (no
+// comma before `p` on its line); as snippets with a placeholder per field
+// when the client takes `snippets`, else as the plain key and its comma.
+json completion_at(const analysis& a, text_position p, bool snippets);
 json document_symbols(const analysis& a);
 json code_actions(const analysis& a, const std::string& uri, text_range r);
 // The ranges a tunnel board leads to (its tunnel) or a tunnel to (its

@@ -456,7 +456,14 @@ std::string description_problem(std::string_view text) {
   const std::vector<text_line> lines = lexer(text).lines();
   for (const text_line& l : lines) {
     if (l.in_quote) continue;
-    if (contains_nocase(core_of(text, l.cells.front()), "[generale]")) {
+    std::string_view key = core_of(text, l.cells.front());
+    while (!key.empty() && (key.front() == ' ' || key.front() == '\t')) {
+      key.remove_prefix(1);
+    }
+    // The key opens the line: "[generale]" quoted within prose is no head.
+    constexpr std::string_view head = "[generale]";
+    if (key.size() >= head.size() &&
+        contains_nocase(key.substr(0, head.size()), head)) {
       return {};
     }
   }

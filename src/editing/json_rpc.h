@@ -24,6 +24,8 @@ constexpr int method_not_found = -32601;
 constexpr int invalid_params = -32602;
 constexpr int server_not_initialized = -32002;
 constexpr int request_cancelled = -32800;
+// The request was valid but could not be carried out.
+constexpr int request_failed = -32803;
 
 // The largest body the reader accepts; a longer one is malformed and skipped.
 constexpr size_t max_body_bytes = size_t{256} << 20;

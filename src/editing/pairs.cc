@@ -6,6 +6,7 @@
 #include <set>
 
 #include "compiler/record_reader.h"
+#include "model/file_uri.h"
 
 namespace scenario::editing {
 namespace {
@@ -22,7 +23,7 @@ fs::path normal(const fs::path& p) { return p.lexically_normal(); }
 // The train files "R_*-.txt" of `line`'s folder, in name order.
 std::vector<fs::path> trains_of_line(const fs::path& line,
                                      const std::vector<fs::path>& open_files) {
-  const std::string name = line.filename().string();
+  const std::string name = utf8_of_path(line.filename());
   const std::string route = name.substr(0, name.size() - line_suffix.size());
   const std::string prefix = route + "_";
   std::set<fs::path> found;
@@ -34,10 +35,12 @@ std::vector<fs::path> trains_of_line(const fs::path& line,
   std::error_code ec;
   for (fs::directory_iterator it(line.parent_path(), ec), end; !ec && it != end;
        it.increment(ec)) {
-    if (fits(it->path().filename().string())) found.insert(normal(it->path()));
+    if (fits(utf8_of_path(it->path().filename())))
+      found.insert(normal(it->path()));
   }
   for (const fs::path& p : open_files) {
-    if (p.parent_path() == line.parent_path() && fits(p.filename().string())) {
+    if (p.parent_path() == line.parent_path() &&
+        fits(utf8_of_path(p.filename()))) {
       found.insert(normal(p));
     }
   }
@@ -48,11 +51,12 @@ std::vector<fs::path> trains_of_line(const fs::path& line,
 // exists (routes may hold '_' themselves).
 fs::path line_of_train(const fs::path& train,
                        const std::vector<fs::path>& open_files) {
-  const std::string name = train.filename().string();
+  const std::string name = utf8_of_path(train.filename());
   for (size_t cut = name.rfind('_'); cut != std::string::npos && cut > 0;
        cut = name.rfind('_', cut - 1)) {
     const fs::path line =
-        train.parent_path() / (name.substr(0, cut) + std::string(line_suffix));
+        train.parent_path() /
+        path_of_utf8(name.substr(0, cut) + std::string(line_suffix));
     std::error_code ec;
     const bool open = std::find(open_files.begin(), open_files.end(),
                                 normal(line)) != open_files.end();
@@ -73,20 +77,21 @@ pair_finder::pair_finder(const fs::path& root) {
   const nlohmann::json j = nlohmann::json::parse(in, nullptr, false);
   if (j.is_discarded() || !j.is_object() || !j.contains("pairs") ||
       !j["pairs"].is_array()) {
-    problem_ = file.string() +
+    problem_ = utf8_of_path(file) +
                ": expected {\"pairs\": [{\"line\": PATH, \"train\": PATH}]}";
     return;
   }
   for (const nlohmann::json& p : j["pairs"]) {
     if (!p.is_object() || !p.contains("line") || !p["line"].is_string() ||
         (p.contains("train") && !p["train"].is_string())) {
-      problem_ = file.string() + ": a pair without a \"line\" path is skipped";
+      problem_ =
+          utf8_of_path(file) + ": a pair without a \"line\" path is skipped";
       continue;
     }
     description_pair d;
-    d.line = normal(root / p["line"].get<std::string>());
+    d.line = normal(root / path_of_utf8(p["line"].get<std::string>()));
     if (p.contains("train")) {
-      d.train = normal(root / p["train"].get<std::string>());
+      d.train = normal(root / path_of_utf8(p["train"].get<std::string>()));
     }
     listed_.push_back(std::move(d));
   }
@@ -101,7 +106,7 @@ std::vector<description_pair> pair_finder::pairs_of(
     if (p.line == file || p.train == file) out.push_back(p);
   }
   if (!out.empty()) return out;
-  const std::string name = file.filename().string();
+  const std::string name = utf8_of_path(file.filename());
   if (ends_with(name, line_suffix) && name.size() > line_suffix.size()) {
     for (const fs::path& t : trains_of_line(file, open_files)) {
       out.push_back({file, t});

@@ -7,6 +7,7 @@
 #include "checking/check.h"
 #include "compiler/compiler.h"
 #include "editing/formatter.h"
+#include "editing/request_params.h"
 #include "model/error_codes.h"
 
 namespace scenario::editing {
@@ -25,19 +26,6 @@ std::string method_of(const json& body) {
     return {};
   }
   return body["method"].get<std::string>();
-}
-
-text_position position_param(const json& p) {
-  return {p.at("line").get<int>(), p.at("character").get<int>()};
-}
-
-text_range range_param(const json& r) {
-  return {position_param(r.at("start")), position_param(r.at("end"))};
-}
-
-json range_json(const text_range& r) {
-  return {{"start", {{"line", r.start.line}, {"character", r.start.character}}},
-          {"end", {{"line", r.end.line}, {"character", r.end.character}}}};
 }
 
 }  // namespace
@@ -213,6 +201,8 @@ void server::handle_request(const json& id, const std::string& method,
     send(make_response(id, std::move(result)));
   } catch (const json::exception& e) {
     send(make_error(id, invalid_params, e.what()));
+  } catch (const request_refused& r) {
+    send(make_error(id, r.code, r.what()));
   }
 }
 
@@ -230,8 +220,8 @@ void server::handle_notification(const std::string& method,
   } else if (method == "textDocument/didClose") {
     did_close(params);
   } else if (method == "textDocument/didSave") {
-    const std::string path =
-        path_of_uri(params.at("textDocument").at("uri").get<std::string>());
+    const std::string path = path_of_document(
+        params.at("textDocument").at("uri").get<std::string>());
     if (!documents_.count(path)) schedule(path);
   } else if (method == "workspace/didChangeConfiguration") {
     configure(params.value("settings", json::object()));
@@ -246,7 +236,13 @@ json server::initialize(const json& params) {
   } else if (params.contains("rootPath") && params["rootPath"].is_string()) {
     root = params["rootPath"];
   }
-  pairs_ = pair_finder(root);
+  snippet_support_ = false;
+  if (const json* s =
+          member_at(params, {"capabilities", "textDocument", "completion",
+                             "completionItem", "snippetSupport"})) {
+    snippet_support_ = s->is_boolean() && s->get<bool>();
+  }
+  pairs_ = pair_finder(path_of_utf8(root));
   if (!pairs_.problem().empty()) log(pairs_.problem());
   if (params.contains("initializationOptions")) {
     configure(params["initializationOptions"]);
@@ -291,7 +287,7 @@ void server::did_open(const json& params) {
   const json& td = params.at("textDocument");
   document d;
   d.uri = td.at("uri").get<std::string>();
-  d.path = path_of_uri(d.uri);
+  d.path = path_of_document(d.uri);
   if (d.path.empty()) d.path = d.uri;
   d.version = td.value("version", 0);
   d.text = td.at("text").get<std::string>();
@@ -329,15 +325,20 @@ void server::did_close(const json& params) {
 }
 
 document* server::find(const json& text_document) {
-  std::string path = path_of_uri(text_document.at("uri").get<std::string>());
-  if (path.empty()) path = text_document["uri"].get<std::string>();
+  const json& uri = text_document.at("uri");
+  if (!uri.is_string()) {
+    throw request_refused{
+        invalid_params, "textDocument.uri must be a string, not " + uri.dump()};
+  }
+  std::string path = path_of_document(uri.get<std::string>());
+  if (path.empty()) path = uri.get<std::string>();
   const auto it = documents_.find(path);
   return it == documents_.end() ? nullptr : &it->second;
 }
 
 std::vector<fs::path> server::open_paths() const {
   std::vector<fs::path> v;
-  for (const auto& [path, d] : documents_) v.emplace_back(path);
+  for (const auto& [path, d] : documents_) v.push_back(path_of_utf8(path));
   return v;
 }
 
@@ -347,10 +348,10 @@ std::vector<description_pair> server::pairs_of(const std::string& path) const {
   if (it != documents_.end()) {
     train_text = looks_like_train(it->second.text);
   } else {
-    const description_text t = load_description(path);
+    const description_text t = load_description(path_of_utf8(path));
     train_text = t.text && looks_like_train(*t.text);
   }
-  return pairs_.pairs_of(path, train_text, open_paths());
+  return pairs_.pairs_of(path_of_utf8(path), train_text, open_paths());
 }
 
 void server::schedule(const std::string& path) {
@@ -393,9 +394,11 @@ bool server::change_queued_for(const description_pair& pair) {
       continue;
     }
     try {
-      const std::string path = path_of_uri(
+      const std::string path = path_of_document(
           m.body.at("params").at("textDocument").at("uri").get<std::string>());
-      if (path == pair.line || path == pair.train) return true;
+      if (path == utf8_of_path(pair.line) || path == utf8_of_path(pair.train)) {
+        return true;
+      }
     } catch (const json::exception&) {
     }
   }
@@ -404,14 +407,18 @@ bool server::change_queued_for(const description_pair& pair) {
 
 description_text server::text_of(const fs::path& p,
                                  std::vector<unencodable_char>* bad) const {
-  const auto it = documents_.find(p.string());
-  if (it == documents_.end()) return load_description(p);
-  return {p.string(), it->second.text_8bit(bad), {}};
+  const auto it = documents_.find(utf8_of_path(p));
+  if (it == documents_.end()) {
+    description_text t = load_description(p);
+    t.file = utf8_of_path(p);
+    return t;
+  }
+  return {utf8_of_path(p), it->second.text_8bit(bad), {}};
 }
 
 void server::check_pair(const description_pair& pair, bool publish) {
   const auto version_of = [&](const fs::path& p) {
-    const auto it = documents_.find(p.string());
+    const auto it = documents_.find(utf8_of_path(p));
     return it == documents_.end() ? -1 : it->second.version;
   };
   const int line_version = version_of(pair.line);
@@ -421,7 +428,7 @@ void server::check_pair(const description_pair& pair, bool publish) {
   description_text linea = text_of(pair.line, &line_bad);
   description_text treno;
   if (pair.train.empty()) {
-    treno.file = pair.line.string() + " (no train)";
+    treno.file = utf8_of_path(pair.line) + " (no train)";
   } else {
     treno = text_of(pair.train, &train_bad);
   }
@@ -441,7 +448,8 @@ void server::check_pair(const description_pair& pair, bool publish) {
   }
   if (options_.after_check) options_.after_check();
   if (publish && change_queued_for(pair)) {
-    log("a check of " + pair.line.string() + " is dropped: its text changed");
+    log("a check of " + utf8_of_path(pair.line) +
+        " is dropped: its text changed");
     return;
   }
   if (version_of(pair.line) != line_version ||
@@ -449,49 +457,56 @@ void server::check_pair(const description_pair& pair, bool publish) {
     return;
   }
 
+  std::optional<int64_t> line_length;
+  for (const record_as_read& rec : records) {
+    if (rec.kind == record_kind::line_length && rec.accepted) {
+      line_length = rec.number(0);
+    }
+  }
+  std::vector<bool> taken(r.findings.size(), false);
   const auto fill = [&](const fs::path& path, description in,
                         description_text& t,
                         const std::vector<unencodable_char>& bad, int version) {
-    checked& c = analyses_[path.string()];
+    checked& c = analyses_[utf8_of_path(path)];
     c.version = version;
     c.a = analysis{};
     c.a.in = in;
     c.a.text = std::move(t.text).value_or("");
-    for (const record_as_read& rec : records) {
-      if (rec.in != in) continue;
-      c.a.records.push_back(rec);
+    // Each record and finding belongs to one description: moved, not
+    // copied, since a file may hold hundreds of thousands.
+    for (record_as_read& rec : records) {
+      if (rec.in == in) c.a.records.push_back(std::move(rec));
     }
-    for (const record_as_read& rec : records) {
-      if (rec.kind == record_kind::line_length && rec.accepted) {
-        c.a.line_length_m = rec.number(0);
-      }
-    }
-    for (const finding& f : r.findings) {
+    c.a.line_length_m = line_length;
+    for (size_t i = 0; i < r.findings.size(); ++i) {
+      finding& f = r.findings[i];
       const bool ours =
           f.file == t.file || (in == description::line &&
                                f.file != treno.file && !pair.line.empty());
-      if (!ours) continue;
-      finding g = f;
-      if (f.file != t.file) g.at = {};
-      c.a.findings.push_back(std::move(g));
+      if (!ours || taken[i]) continue;
+      taken[i] = true;
+      if (f.file != t.file) f.at = {};
+      c.a.findings.push_back(std::move(f));
     }
     if (!publish) return;
     json diagnostics;
     json params;
-    const auto it = documents_.find(path.string());
+    const auto it = documents_.find(utf8_of_path(path));
     if (it != documents_.end()) {
-      diagnostics = diagnostics_json(c.a, bad, it->second.text);
+      diagnostics =
+          diagnostics_json(c.a, bad, it->second.text, options_.max_diagnostics);
       params = {{"uri", it->second.uri}, {"version", it->second.version}};
     } else {
-      diagnostics = diagnostics_json(c.a, {}, {});
-      params = {{"uri", uri_of_path(path.string())}};
+      diagnostics = diagnostics_json(c.a, {}, {}, options_.max_diagnostics);
+      params = {{"uri", uri_of_path(utf8_of_path(path))}};
     }
     params["diagnostics"] = std::move(diagnostics);
     send(make_notification("textDocument/publishDiagnostics", params));
   };
   // A line with several trains shows what its first pair finds.
   if (!pair.line.empty()) {
-    const std::vector<description_pair> of_line = pairs_of(pair.line.string());
+    const std::vector<description_pair> of_line =
+        pairs_of(utf8_of_path(pair.line));
     if (of_line.empty() || of_line.front() == pair) {
       fill(pair.line, description::line, linea, line_bad, line_version);
     }
@@ -518,15 +533,19 @@ const analysis& server::analysis_of(const document& d) {
 }
 
 json server::hover(const json& params) {
+  // The parameters are read whole before anything is looked up, so that a
+  // wrong one is refused even for a text that is not open.
+  const text_position p = position_param(params.at("position"));
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return nullptr;
-  return hover_at(analysis_of(*d), position_param(params.at("position")));
+  return hover_at(analysis_of(*d), p);
 }
 
 json server::completion(const json& params) {
+  const text_position p = position_param(params.at("position"));
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return nullptr;
-  return completion_at(analysis_of(*d), position_param(params.at("position")));
+  return completion_at(analysis_of(*d), p, snippet_support_);
 }
 
 json server::symbols(const json& params) {
@@ -538,7 +557,15 @@ json server::symbols(const json& params) {
 json server::formatting(const json& params) {
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return json::array();
-  const std::string bytes = d->text_8bit(nullptr);
+  std::vector<unencodable_char> bad;
+  const std::string bytes = d->text_8bit(&bad);
+  // The 8-bit form stands a '?' for each such character: formatting it
+  // would put the '?' in the editor's text.
+  if (!bad.empty()) {
+    throw request_refused{request_failed,
+                          "not formatted: " + unstorable_summary(*d, bad) +
+                              "; remove or replace them first"};
+  }
   const std::string formatted = format_description(bytes);
   if (formatted == bytes) return json::array();
   const text_range whole{{0, 0}, position_of(d->text, d->text.size())};
@@ -547,17 +574,18 @@ json server::formatting(const json& params) {
 }
 
 json server::code_action(const json& params) {
+  const text_range r = range_param(params.at("range"));
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return json::array();
-  return code_actions(analysis_of(*d), d->uri, range_param(params.at("range")));
+  return code_actions(analysis_of(*d), d->uri, r);
 }
 
 json server::definition(const json& params) {
+  const text_position p = position_param(params.at("position"));
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return nullptr;
   json out = json::array();
-  for (const text_range& r :
-       definition_at(analysis_of(*d), position_param(params.at("position")))) {
+  for (const text_range& r : definition_at(analysis_of(*d), p)) {
     out.push_back({{"uri", d->uri}, {"range", range_json(r)}});
   }
   return out;

@@ -32,6 +32,9 @@ namespace scenario::editing {
 struct server_options {
   // How long after the last edit a pair is checked.
   std::chrono::milliseconds debounce{150};
+  // The most diagnostics published for one document; one more says how
+  // many were left out.
+  size_t max_diagnostics = 1000;
   // Called after a pair is checked and before its result is published.
   std::function<void()> after_check;
 };
@@ -116,6 +119,7 @@ class server {
   bool shut_down_ = false;
   bool exited_ = false;
   warning_options warnings_;
+  bool snippet_support_ = false;  // the client takes snippets in completion
   pair_finder pairs_;
   std::map<std::string, document> documents_;  // by path
   struct checked {

@@ -205,5 +205,39 @@ TEST(check, the_builds_descriptions_have_no_error) {
   EXPECT_EQ(warnings, want);
 }
 
+TEST(check, errors_and_warnings_come_in_file_then_line_order) {
+  // Warnings raised kind by kind (repeated records, boards) among the
+  // compiler's errors: one order for all, by file, line and column.
+  std::string train = faulty_train;
+  const size_t signals = train.find("[segnali]\r\n");
+  ASSERT_NE(signals, std::string::npos);
+  std::string repeated = "[aderenze]\r\n";
+  for (int i = 0; i < 40; ++i) repeated += "aderenza,   0,    100\r\n";
+  train.insert(signals, repeated);
+  const check_result r =
+      check_descriptions(text("line.txt", faulty_line),
+                         text("train.txt", train), warning_options{});
+  ASSERT_GT(r.warnings, 38);
+  ASSERT_GT(r.errors, 0);
+  const auto rank = [](const finding& f) {
+    return std::tuple{f.file == "line.txt"    ? 0
+                      : f.file == "train.txt" ? 1
+                                              : 2,
+                      f.at.line, f.at.column};
+  };
+  for (size_t i = 1; i < r.findings.size(); ++i) {
+    EXPECT_LE(rank(r.findings[i - 1]), rank(r.findings[i])) << i;
+  }
+  EXPECT_EQ(r.findings.size(), static_cast<size_t>(r.errors + r.warnings));
+  // The repetitions, each named by the line it repeats, in line order.
+  int last = 0;
+  for (const finding& f : r.findings) {
+    if (f.warning != "duplicate-record") continue;
+    EXPECT_GT(f.at.line, last);
+    last = f.at.line;
+    EXPECT_EQ(f.at.text, "aderenza,   0,    100");
+  }
+}
+
 }  // namespace
 }  // namespace scenario

@@ -109,7 +109,8 @@ TEST(features_hover, a_tunnel_shows_its_span_and_the_name_its_board_gives) {
 
 TEST(features_completion, offers_the_keys_of_the_section_as_named_snippets) {
   const analysis train = analyse(small_line, small_train, description::train);
-  const json items = completion_at(train, {9, 0})["items"];  // in [segnali]
+  const json items =
+      completion_at(train, {9, 0}, true)["items"];  // in [segnali]
   std::vector<std::string> labels;
   for (const json& i : items) labels.push_back(i["label"]);
   EXPECT_EQ(labels, (std::vector<std::string>{"segnale", "abbattimento"}));
@@ -117,14 +118,46 @@ TEST(features_completion, offers_the_keys_of_the_section_as_named_snippets) {
             "segnale, ${1:posizione}, ${2:sx}, ${3:s1}, ${4:s2}, ${5:s3}, "
             "${6:rapp}, ${7:dx}, ${8:d1}, ${9:d2}, ${10:d3}, ${11:tempo}");
   EXPECT_EQ(items[0]["insertTextFormat"], 2);
-  const json in_stations = completion_at(train, {6, 0})["items"];
+  const json in_stations = completion_at(train, {6, 0}, true)["items"];
   ASSERT_EQ(in_stations.size(), 1u);
   // Sixteen numbers and the name: seventeen placeholders.
   const std::string s = in_stations[0]["insertText"];
   EXPECT_NE(s.find("${17:nome}"), std::string::npos) << s;
   const analysis line = analyse(small_line, small_train, description::line);
-  EXPECT_EQ(completion_at(line, {3, 0})["items"][0]["insertText"],
+  EXPECT_EQ(completion_at(line, {3, 0}, true)["items"][0]["insertText"],
             "montagna, ${1:inizio}, ${2:fine}, ${3:tipo}");
+}
+
+TEST(features_completion, plain_keys_for_a_client_without_snippets) {
+  const analysis train = analyse(small_line, small_train, description::train);
+  const json items = completion_at(train, {9, 3}, false)["items"];
+  ASSERT_EQ(items.size(), 2u) << items.dump();
+  EXPECT_EQ(items[0]["label"], "segnale");
+  EXPECT_EQ(items[0]["insertText"], "segnale, ");
+  EXPECT_EQ(items[0]["insertTextFormat"], 1);
+  EXPECT_NE(items[0]["documentation"].get<std::string>().find("posizione"),
+            std::string::npos);
+}
+
+TEST(features_completion, keys_only_where_a_key_can_stand) {
+  const analysis train = analyse(small_line, small_train, description::train);
+  const struct {
+    int line;
+    int character;
+    bool offered;
+  } cases[] = {
+      {9, 0, true},    // the start of a record's line
+      {9, 7, true},    // within its key
+      {9, 8, false},   // just after the key's comma
+      {9, 20, false},  // in the middle of a field
+      {8, 0, true},    // a section head, before its bracket
+      {8, 3, false},   // within the head
+  };
+  for (const auto& c : cases) {
+    const json items =
+        completion_at(train, {c.line, c.character}, true)["items"];
+    EXPECT_EQ(!items.empty(), c.offered) << c.line << ":" << c.character;
+  }
 }
 
 TEST(features_outline, sections_hold_their_objects_named_with_kilometres) {
@@ -192,6 +225,33 @@ TEST(features_quick_fix, each_fix_removes_its_warning) {
         analyse(line ? fixed : small_line, line ? small_train : fixed, c.in);
     EXPECT_FALSE(has_warning(after, c.warning)) << c.warning << "\n" << fixed;
     EXPECT_EQ(after.findings.size() + 1, before.findings.size()) << fixed;
+  }
+}
+
+TEST(features_quick_fix, the_tunnel_length_is_replaced_in_its_own_shape) {
+  const struct {
+    std::string board;
+    std::string fixed;
+  } cases[] = {
+      {"(GALLERIA )(VALDORMIA)(m.550    )",
+       "(GALLERIA )(VALDORMIA)(m.400    )"},
+      {"(GALLERIA )(VALDORMIA)(m.5x0)", "(GALLERIA )(VALDORMIA)(m.400)"},
+      {"(GALLERIA )(VALDORMIA)(M. 1550)", "(GALLERIA )(VALDORMIA)(M. 400)"},
+      // The "M." of a name is no length.
+      {"(GALLERIA M.TE NERO)(m.55)", "(GALLERIA M.TE NERO)(m.400)"},
+      {"GALLERIA VALDORMIA m.55 CORTA", "GALLERIA VALDORMIA m.400 CORTA"},
+  };
+  const std::string old_board = "(GALLERIA )(VALDORMIA)(m.550    )";
+  for (const auto& c : cases) {
+    std::string line = small_line;
+    line.replace(line.find(old_board), old_board.size(), c.board);
+    const analysis a = analyse(line, small_train, description::line);
+    ASSERT_TRUE(has_warning(a, "tunnel-board")) << c.board;
+    const json actions = code_actions(a, "file:///x", {{5, 0}, {5, 0}});
+    ASSERT_EQ(actions.size(), 1u) << c.board;
+    std::string expected = small_line;
+    expected.replace(expected.find(old_board), old_board.size(), c.fixed);
+    EXPECT_EQ(apply_fix(line, actions[0], "file:///x"), expected) << c.board;
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "model/file_uri.h"
 #include "testing/temp_dir.h"
 
 namespace scenario::editing {
@@ -71,6 +72,32 @@ TEST(pairs, a_broken_workspace_file_is_reported_and_left_aside) {
     EXPECT_EQ(f.pairs_of(dir / "a_linea.txt", false, {}),
               (std::vector<description_pair>{{dir / "a_linea.txt", {}}}));
   }
+}
+
+TEST(pairs, files_in_an_accented_folder_pair_as_their_uris_name_them) {
+  temp_dir dir;
+  const fs::path folder =
+      dir.path() / path_of_utf8("Citt\xC3\xA0 \xC3\xA8 Citt\xC3\xA0");
+  fs::create_directory(folder);
+  const fs::path line = folder / path_of_utf8("Tarvena_Olmisco_linea.txt");
+  const fs::path train =
+      folder / path_of_utf8("Tarvena_Olmisco_IR 4518 \xC3\xA0-.txt");
+  write_file(line, "");
+  write_file(train, "");
+  // As the server reaches them: from the URI an editor sends, through the
+  // path's UTF-8 text.
+  const auto from_uri = [](const fs::path& p) {
+    return path_of_utf8(path_of_uri(uri_of_path(utf8_of_path(p))))
+        .lexically_normal();
+  };
+  ASSERT_EQ(from_uri(train), train.lexically_normal());
+  const pair_finder f;
+  EXPECT_EQ(f.pairs_of(from_uri(line), false, {}),
+            (std::vector<description_pair>{
+                {line.lexically_normal(), train.lexically_normal()}}));
+  EXPECT_EQ(f.pairs_of(from_uri(train), false, {}),
+            (std::vector<description_pair>{
+                {line.lexically_normal(), train.lexically_normal()}}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <string>
 
+#include "checking/check.h"
 #include "editing/formatter.h"
 #include "model/text_8bit.h"
 #include "testing/lsp_client.h"
@@ -298,6 +299,147 @@ TEST(server_requests,
             {{"textDocument", {{"uri", f.train_uri}}},
              {"options", {{"tabSize", 4}, {"insertSpaces", true}}}});
   EXPECT_EQ(c.answer(2)["result"], json::array());
+}
+
+TEST(server_requests,
+     formatting_is_refused_while_the_text_holds_what_the_file_cannot) {
+  build_pair_files f;
+  lsp_client c(quick());
+  c.initialize(root_of(f));
+  // A badly spaced record (so that formatting would change the text) and
+  // a name with an emoji, which Windows-1252 has no byte for.
+  std::string text = f.train_text;
+  text.replace(text.find("TARVENA"), 7, "TARVENA \xF0\x9F\x9A\x86");
+  text.replace(text.find("numero vetture,"), 15, "numero vetture,      ");
+  open_document(c, f.train_uri, text);
+  EXPECT_EQ(with_code(c.diagnostics_for(f.train_uri), "encoding").size(), 1u);
+  c.request(1, "textDocument/formatting",
+            {{"textDocument", {{"uri", f.train_uri}}},
+             {"options", {{"tabSize", 4}, {"insertSpaces", true}}}});
+  const json refused = c.answer(1);
+  EXPECT_FALSE(refused.contains("result")) << refused.dump();
+  EXPECT_EQ(refused["error"]["code"], -32803);
+  const std::string why = refused["error"]["message"];
+  EXPECT_NE(why.find("Windows-1252 cannot store"), std::string::npos) << why;
+  EXPECT_NE(why.find("U+1F686"), std::string::npos) << why;
+  // Once the character is gone, the same text formats.
+  const std::string plain = text.substr(0, text.find(" \xF0\x9F")) +
+                            text.substr(text.find("\xF0\x9F") + 4);
+  c.notify("textDocument/didChange",
+           {{"textDocument", {{"uri", f.train_uri}, {"version", 2}}},
+            {"contentChanges", json::array({{{"text", plain}}})}});
+  EXPECT_NE(formatted_by(c, 2, f.train_uri, plain), plain);
+}
+
+TEST(server_requests, parameters_of_the_wrong_type_get_minus_32602) {
+  build_pair_files f;
+  lsp_client c(quick());
+  c.initialize(root_of(f));
+  open_document(c, f.train_uri, f.train_text);
+  const json doc = {{"uri", f.train_uri}};
+  const json at = {{"line", 1}, {"character", 2}};
+  const struct {
+    const char* method;
+    json params;
+  } cases[] = {
+      {"textDocument/hover",
+       {{"textDocument", doc},
+        {"position", {{"line", "1"}, {"character", 2}}}}},
+      {"textDocument/hover",
+       {{"textDocument", doc},
+        {"position", {{"line", true}, {"character", 2}}}}},
+      {"textDocument/hover",
+       {{"textDocument", doc},
+        {"position", {{"line", 1.5}, {"character", 2}}}}},
+      {"textDocument/hover",
+       {{"textDocument", doc}, {"position", {{"line", -1}, {"character", 2}}}}},
+      {"textDocument/hover",
+       {{"textDocument", {{"uri", 5}}}, {"position", at}}},
+      {"textDocument/hover", {{"textDocument", doc}}},
+      {"textDocument/hover", json::array({doc, at})},
+      // Not open: still refused for its position, not answered with null.
+      {"textDocument/completion",
+       {{"textDocument", {{"uri", "file:///nowhere-.txt"}}},
+        {"position", {{"line", "x"}, {"character", 0}}}}},
+      {"textDocument/definition",
+       {{"textDocument", doc}, {"position", nullptr}}},
+      {"textDocument/codeAction",
+       {{"textDocument", doc}, {"range", {{"start", at}, {"end", 3}}}}},
+      {"textDocument/documentSymbol", {{"textDocument", "file:///x-.txt"}}},
+      {"textDocument/formatting", {{"textDocument", {{"uri", nullptr}}}}},
+  };
+  int id = 10;
+  for (const auto& k : cases) {
+    c.request(id, k.method, k.params);
+    const json a = c.answer(id++);
+    EXPECT_FALSE(a.contains("result")) << k.method << k.params.dump();
+    EXPECT_EQ(a["error"]["code"], -32602) << k.method << k.params.dump();
+  }
+  // The server goes on serving.
+  c.request(id, "textDocument/hover",
+            {{"textDocument", doc}, {"position", at}});
+  EXPECT_TRUE(c.answer(id)["result"].is_object());
+}
+
+TEST(server_requests, snippets_only_for_a_client_that_takes_them) {
+  build_pair_files f;
+  for (const bool snippets : {false, true}) {
+    lsp_client c(quick());
+    json init = root_of(f);
+    if (snippets) {
+      init["capabilities"]["textDocument"]["completion"]["completionItem"]
+          ["snippetSupport"] = true;
+    }
+    c.initialize(init);
+    open_document(c, f.train_uri, f.train_text);
+    const int signal = line_starting(f.train_text, "segnale,");
+    ASSERT_GE(signal, 0);
+    c.request(1, "textDocument/completion",
+              {{"textDocument", {{"uri", f.train_uri}}},
+               {"position", {{"line", signal}, {"character", 3}}}});
+    const json items = c.answer(1)["result"]["items"];
+    ASSERT_FALSE(items.empty()) << snippets;
+    for (const json& i : items) {
+      EXPECT_EQ(i["insertTextFormat"], snippets ? 2 : 1) << i.dump();
+      const std::string text = i["insertText"];
+      EXPECT_EQ(text.find("${") != std::string::npos, snippets) << text;
+    }
+    // In the middle of a field no key can stand.
+    c.request(2, "textDocument/completion",
+              {{"textDocument", {{"uri", f.train_uri}}},
+               {"position", {{"line", signal}, {"character", 12}}}});
+    EXPECT_EQ(c.answer(2)["result"]["items"], json::array());
+  }
+}
+
+TEST(server_diagnostics, a_document_publishes_at_most_a_thousand_and_a_count) {
+  build_pair_files f;
+  // Each repeated adhesion record is a warning of its own.
+  std::string train = f.train_text;
+  std::string repeated;
+  for (int i = 0; i < 1500; ++i) repeated += "aderenza,   0,    100\r\n";
+  const size_t adhesion = train.find("[aderenze]\r\n");
+  ASSERT_NE(adhesion, std::string::npos);
+  train.insert(adhesion + 12, repeated);
+  const check_result all = check_descriptions(
+      {"line.txt", utf8_to_windows1252(f.line_text, nullptr), {}},
+      {"train.txt", utf8_to_windows1252(train, nullptr), {}}, {});
+  size_t in_train = 0;
+  for (const finding& x : all.findings) in_train += x.file == "train.txt";
+  ASSERT_GT(in_train, 1500u);
+
+  lsp_client c(quick());
+  c.initialize(root_of(f));
+  open_document(c, f.train_uri, train);
+  const json d = c.diagnostics_for(f.train_uri)["diagnostics"];
+  ASSERT_EQ(d.size(), 1001u);
+  const json& more = d.back();
+  EXPECT_EQ(more["code"], "more-problems");
+  const std::string message = more["message"];
+  EXPECT_EQ(
+      message.rfind(std::to_string(in_train - 1000) + " more problems", 0), 0u)
+      << message;
+  EXPECT_EQ(more["severity"], 2);  // only warnings are left out
 }
 
 }  // namespace

@@ -161,5 +161,49 @@ TEST(fmt_command, statuses_for_missing_inputs_and_non_descriptions) {
   EXPECT_EQ(tool({"fmt"}).status, 64);
 }
 
+TEST(fmt_command, a_folder_is_reported_and_the_next_file_still_formatted) {
+  temp_dir dir;
+  const std::string a = (dir / "a.txt").string();
+  const std::string b = (dir / "b.txt").string();
+  const std::string folder = (dir / "sub").string();
+  std::filesystem::create_directory(folder);
+  write_file(a, loose_train);
+  write_file(b, loose_train);
+  const process_result r = tool({"fmt", "-w", a, folder, b});
+  EXPECT_EQ(r.status, 66) << r.err;
+  EXPECT_NE(r.err.find(folder + ": cannot be read: is a folder"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(read_file(a), tidy_train);
+  EXPECT_EQ(read_file(b), tidy_train);
+  // Printing and checking go on past it alike.
+  const process_result printed = tool({"fmt", folder, b});
+  EXPECT_EQ(printed.status, 66);
+  EXPECT_EQ(printed.out, tidy_train);
+}
+
+TEST(fmt_command, a_file_needs_a_line_that_opens_with_the_general_head) {
+  temp_dir dir;
+  const struct {
+    std::string text;
+    int status;
+  } cases[] = {
+      // Prose that quotes the head, as a README table does.
+      {"| 65 | no line opens with \"[generale]\", or a NUL byte |\n", 65},
+      {"see [generale] below\r\nsabbia, 0\r\n", 65},
+      {"[generale]\r\nsabbia, 0\r\n", 0},
+      {"  [GENERALE]  \r\nsabbia, 0\r\n", 0},
+      {"-- notes\r\n[generale] -- the records\r\nsabbia, 0\r\n", 0},
+  };
+  for (const auto& c : cases) {
+    const std::string file = (dir / "x.txt").string();
+    write_file(file, c.text);
+    const process_result r = tool({"fmt", "--check", file});
+    EXPECT_EQ(r.status == 1 ? 0 : r.status, c.status) << c.text << r.err;
+    EXPECT_EQ(editing::description_problem(c.text).empty(), c.status == 0)
+        << c.text;
+  }
+}
+
 }  // namespace
 }  // namespace scenario

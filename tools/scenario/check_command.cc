@@ -43,11 +43,13 @@ int run_check(const check_arguments& args) {
       check_descriptions(load_description(path_argument(args.linea)),
                          load_description(path_argument(args.treno)), options);
   if (args.format == "json") {
-    std::cout << format_json(r) << std::flush;
+    write_json(std::cout, r);
+    std::cout << std::flush;
   } else if (args.format == "sarif") {
     std::cout << format_sarif(r) << std::flush;
   } else {
-    std::cerr << format_text(r, use_colour()) << std::flush;
+    write_text(std::cerr, r, use_colour());
+    std::cerr << std::flush;
   }
   return check_status(r);
 }

@@ -3,6 +3,7 @@
 // replacement, or only says which files would change (--check). `-` stands
 // for standard input.
 #include <cerrno>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -44,11 +45,25 @@ std::optional<std::string> read_input(const std::string& name,
     s << std::cin.rdbuf();
     if (!std::cin.bad()) return std::move(s).str();
   } else {
-    std::ifstream in(path_argument(name), std::ios::binary);
+    const std::filesystem::path path = path_argument(name);
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+      *why = "is a folder, not a file";
+      return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
     if (in) {
-      std::string text((std::istreambuf_iterator<char>(in)),
-                       std::istreambuf_iterator<char>());
-      if (!in.bad()) return text;
+      // A stream that fails below its buffer (a device, a folder some
+      // system lets open) throws from the reading; it is unreadable all
+      // the same.
+      try {
+        std::string text((std::istreambuf_iterator<char>(in)),
+                         std::istreambuf_iterator<char>());
+        if (!in.bad()) return text;
+      } catch (const std::exception& e) {
+        *why = e.what();
+        return std::nullopt;
+      }
     }
   }
   *why = errno != 0 ? std::generic_category().message(errno) : "read error";
@@ -154,7 +169,8 @@ command add_fmt_command(CLI::App& tool) {
       "would change.\n"
       "Exit status: 0 formatted; 1 with --check, some file would change; 64 "
       "bad arguments; 65 a file is not a description (no \"[generale]\" line, "
-      "or a NUL byte); 66 a file cannot be read; 73 a file cannot be "
+      "or a NUL byte); 66 a file cannot be read or is a folder (the other "
+      "files are still formatted); 73 a file cannot be "
       "rewritten.");
   app->add_option("FILE", args->files, "descriptions to format; - for stdin");
   app->add_flag("-w,--write", args->write, "rewrite the files in place");

@@ -2,6 +2,11 @@
 // and output; logs go to standard error.
 #include <unistd.h>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <chrono>
 #include <iostream>
 #include <memory>
@@ -15,6 +20,11 @@ namespace {
 
 int run_lsp(int debounce_ms) {
   using namespace scenario::editing;
+#ifdef _WIN32
+  // The frames' CR LF and the bodies' bytes pass as they are, not as text.
+  _setmode(STDIN_FILENO, _O_BINARY);
+  _setmode(STDOUT_FILENO, _O_BINARY);
+#endif
   // The input is read through a buffer of our own, so that the server
   // sees which messages came in one read.
   auto in_buf = std::make_shared<fd_streambuf>(STDIN_FILENO);
