@@ -23,7 +23,7 @@ if [[ -n $program ]]; then
   cp "$program" "$stage/bin/"
 fi
 rm -f "$output"
-(cd "$stage" && "$vsce" package --allow-missing-repository -o "$output" >vsce.log 2>&1) || {
-  cat "$stage/vsce.log" >&2
+(cd "$stage" && "$vsce" package --allow-missing-repository -o "$output" >"$stage.log" 2>&1) || {
+  cat "$stage.log" >&2
   exit 1
 }
