@@ -25,11 +25,13 @@ rm -rf "$work"
 mkdir -p "$work/ws" "$work/user/User" "$work/extensions" "$work/screenshots" "$work/chrome"
 cp "$here/settings.json" "$work/user/User/settings.json"
 "$build/write_build_pair" "$work/ws" || exit 70
-# An accented station name, as Windows-1252 bytes (0xC0), and a quoted one.
+# An accented station name, as Windows-1252 bytes (0xC0), a quoted one, and
+# a record written twice (a warning with a quick fix).
 node -e '
   const fs = require("fs"), f = process.argv[1];
   const t = fs.readFileSync(f, "latin1").replace(", ROVIGNANO\r\n", ", CITT\u00c0 DI ROVIGNANO\r\n")
-    .replace(", TARVENA\r\n", ", \"TARVENA\"\r\n");
+    .replace(", TARVENA\r\n", ", \"TARVENA\"\r\n")
+    .replace(/(velocita, +49700,[^\r]*\r\n)/, "$1$1");
   fs.writeFileSync(f, t, "latin1");' "$work/ws/Tarvena_Olmisco_IR 4518-.txt"
 printf 'plain notes, [generale] not a description\r\n' >"$work/ws/notes.txt"
 
