@@ -2,7 +2,7 @@
 # @vscode/vsce, which scripts/setup installs into .tools/ with the
 # extension's one dependency. scenario_vsix(TARGET OUTPUT [PROGRAM]) adds a
 # target that packs it, carrying PROGRAM (a target) in the extension's bin/
-# when given.
+# when given (stripped, as the packages carry it).
 set(scenario_vsce ${CMAKE_SOURCE_DIR}/.tools/vsce/node_modules/.bin/vsce)
 set(scenario_vscode_deps ${CMAKE_SOURCE_DIR}/.tools/vscode-extension/node_modules)
 file(GLOB_RECURSE scenario_vscode_sources CONFIGURE_DEPENDS
@@ -12,7 +12,7 @@ function(scenario_vsix target output)
   set(program "")
   set(depends ${scenario_vscode_sources} ${CMAKE_SOURCE_DIR}/cmake/vsix.sh)
   if(ARGC GREATER 2)
-    set(program $<TARGET_FILE:${ARGV2}>)
+    set(program $<TARGET_FILE:${ARGV2}> ${CMAKE_STRIP})
     list(APPEND depends ${ARGV2})
   endif()
   add_custom_command(OUTPUT ${output}

@@ -55,7 +55,12 @@ class session {
           synchronize: { configurationSection: 'scenario' },
           outputChannel: this.output,
         });
-    await this.client.start();
+    try {
+      await this.client.start();
+    } catch (e) {
+      this.client = undefined;
+      vscode.window.showErrorMessage(vscode.l10n.t('Scenario: "{0} lsp" did not start: {1}', program, String(e && e.message ? e.message : e)));
+    }
   }
 }
 

@@ -70,7 +70,8 @@ class picture_panel {
     if (n !== this.asked || this.disposed) return;
     if (!r) r = { error: 'This description pairs with no line description.' };
     if (r.html) this.result = r;
-    this.panel.webview.postMessage({ page: r.html, error: r.error });
+    this.shown = { page: r.html, error: r.error };
+    this.panel.webview.postMessage(this.shown);
     const e = vscode.window.activeTextEditor;
     if (e) this.mark_cursor(e);
   }
@@ -86,6 +87,11 @@ class picture_panel {
   }
 
   async on_message(m) {
+    // A page that loaded after the first drawing was sent asks for it.
+    if (m.ready) {
+      if (this.shown) this.panel.webview.postMessage(this.shown);
+      return;
+    }
     if (!this.result) return;
     let uri;
     let pos;

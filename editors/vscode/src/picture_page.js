@@ -117,6 +117,7 @@ tr.scenario-mark td { background: #ffe9a8 !important; }
     window.scrollTo(0, y);
     show_mark();
   });
+  vscode.postMessage({ ready: true });
 }
 
 module.exports = { page_shell };
