@@ -46,9 +46,9 @@ command add_lsp_command(CLI::App& tool) {
       ->capture_default_str();
   // Clients name the transport they use; standard input and output is the
   // only one, so the flag changes nothing.
-  app->add_flag("--stdio",
-                "talk over standard input and output (the only transport; "
-                "accepted because language clients add it)");
+  app->add_flag("--stdio")->description(
+      "talk over standard input and output (the only transport; accepted "
+      "because language clients add it)");
   return {app, [debounce_ms] { return run_lsp(*debounce_ms); }};
 }
 
