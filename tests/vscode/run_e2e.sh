@@ -23,7 +23,14 @@ done
 work=$build/vscode-e2e
 rm -rf "$work"
 mkdir -p "$work/ws" "$work/user/User" "$work/extensions" "$work/screenshots" "$work/chrome"
-cp "$here/settings.json" "$work/user/User/settings.json"
+# The program through the scenario.path setting: the editor's extension host
+# does not see this shell's PATH.
+node -e '
+  const fs = require("fs"), [from, to, program] = process.argv.slice(1);
+  const s = JSON.parse(fs.readFileSync(from, "utf8"));
+  s["scenario.path"] = program;
+  fs.writeFileSync(to, JSON.stringify(s, null, 2));' \
+  "$here/settings.json" "$work/user/User/settings.json" "$build/scenario"
 "$build/write_build_pair" "$work/ws" || exit 70
 # An accented station name, as Windows-1252 bytes (0xC0), a quoted one, and
 # a record written twice (a warning with a quick fix).
@@ -42,9 +49,8 @@ if ! timeout 120 "$code_server" "${flags[@]}" --install-extension "$vsix" >"$wor
 fi
 
 port=$((20000 + RANDOM % 20000))
-# The program on PATH, as an author would have it; a gallery at a dead
-# address, so that nothing is fetched.
-PATH=$build:$PATH EXTENSIONS_GALLERY='{"serviceUrl":"http://127.0.0.1:9/gallery"}' \
+# A gallery at a dead address, so that nothing is fetched.
+EXTENSIONS_GALLERY='{"serviceUrl":"http://127.0.0.1:9/gallery"}' \
   setsid "$code_server" "${flags[@]}" --auth none --bind-addr "127.0.0.1:$port" \
   --disable-telemetry --disable-update-check --disable-workspace-trust \
   >"$work/code-server.log" 2>&1 &

@@ -31,8 +31,10 @@ class session {
     const found = find_program(setting, this.context.extensionPath);
     if (found.path) {
       this.program = found.path;
+      this.output.appendLine(`Using ${found.path}`);
       return found.path;
     }
+    this.output.appendLine(`No program: ${found.why}`);
     if (!this.told_missing) {
       this.told_missing = true;
       vscode.window.showErrorMessage(vscode.l10n.t(
