@@ -17,8 +17,8 @@ using json = nlohmann::json;
 
 // The route and train a builder's pair names: "R_linea.txt" and "R_T-.txt";
 // other names stand for themselves.
-void name_scenario(const description_text& linea,
-                   const description_text& treno, scenario_model& m) {
+void name_scenario(const description_text& linea, const description_text& treno,
+                   scenario_model& m) {
   const std::string line = std::filesystem::path(linea.file).stem().string();
   std::string train = std::filesystem::path(treno.file).stem().string();
   const std::string suffix = "_linea";

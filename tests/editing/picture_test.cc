@@ -58,7 +58,8 @@ TEST(server_picture, draws_the_unsaved_text_and_places_its_stations) {
   const std::string html = r["html"];
   EXPECT_NE(html.find("<title>BRENOLA 8+900</title>"), std::string::npos);
   EXPECT_EQ(html.find("BRENOLA 6+900"), std::string::npos);
-  EXPECT_NE(html.find(">CITT\xC3\x80<"), std::string::npos);  // UTF-8 on the page
+  EXPECT_NE(html.find(">CITT\xC3\x80<"),
+            std::string::npos);  // UTF-8 on the page
 
   const json brenola = station_named(r["objects"], "BRENOLA");
   ASSERT_FALSE(brenola.is_null()) << r["objects"].dump();
