@@ -65,14 +65,14 @@ json picture_of(const description_text& linea, const description_text& treno,
       linea, treno, warnings,
       {.compiled = &m, .curves = &curves, .records = &records});
   drawing::page_options page;
-  page.source = "the text being edited of " + path_to_printable(linea.file) +
-                (treno.file.empty() ? std::string()
-                                    : " and " + path_to_printable(treno.file));
+  page.source =
+      "the text being edited of " + path_to_printable(linea.file) +
+      (treno.text ? " and " + path_to_printable(treno.file) : std::string());
   page.findings = drawing::problems_of_check(found, {});
   page.curves = &curves;
   json files = json::array();
   for (const description_text* t : {&linea, &treno}) {
-    if (t->file.empty()) continue;
+    if (!t->text) continue;  // a line checked without a train
     files.push_back(
         {{"name", path_to_printable(t->file)}, {"uri", uri_of_path(t->file)}});
   }

@@ -16,7 +16,7 @@ namespace scenario::editing {
 //  "objects": [{"kind": "station", "name": UTF-8, "uri", "line", "character",
 //               "length"}] (0-based, in UTF-16 units),
 //  "files": [{"name": the name the page shows, "uri"}]}.
-// `treno.file` empty means a line checked without a train.
+// A `treno` without text stands for a line checked without a train.
 nlohmann::json picture_of(const description_text& linea,
                           const description_text& treno,
                           const warning_options& warnings);

@@ -574,7 +574,11 @@ json server::picture(const json& params) {
   if (pairs.empty() || pairs.front().line.empty()) return nullptr;
   const description_pair& pair = pairs.front();
   description_text treno;
-  if (!pair.train.empty()) treno = text_of(pair.train, nullptr);
+  if (pair.train.empty()) {
+    treno.file = pair.line.string() + " (no train)";
+  } else {
+    treno = text_of(pair.train, nullptr);
+  }
   return picture_of(text_of(pair.line, nullptr), treno, warnings_);
 }
 

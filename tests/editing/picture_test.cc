@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -99,6 +100,19 @@ TEST(server_picture, a_train_without_its_line_or_a_bad_request_draws_nothing) {
   EXPECT_EQ(c.answer(2)["error"]["code"], -32602);
   c.request(3, picture_method, json::object());
   EXPECT_EQ(c.answer(3)["error"]["code"], -32602);
+}
+
+TEST(server_picture, a_line_without_a_train_is_drawn_alone) {
+  build_pair_files f;
+  std::filesystem::remove(f.train);
+  lsp_client c(quick());
+  c.initialize({{"rootUri", uri_of_path(f.dir.path().string())}});
+  const json r = picture_request(c, 1, f.line_uri)["result"];
+  ASSERT_TRUE(r.is_object());
+  ASSERT_EQ(r["files"].size(), 1u) << r["files"].dump();
+  EXPECT_EQ(r["files"][0]["uri"], f.line_uri);
+  EXPECT_TRUE(r["objects"].empty());
+  EXPECT_NE(r["html"].get<std::string>().find("Plan"), std::string::npos);
 }
 
 TEST(lsp_command, accepts_the_stdio_flag_that_clients_add) {
