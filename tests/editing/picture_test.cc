@@ -1,6 +1,6 @@
 // The live picture asked of the server: drawn from the text the editor holds
 // (not the saved file), with the records its stations come from and the
-// files its findings name; and `scenario lsp --stdio`, as clients start it.
+// files its findings name.
 #include "editing/picture.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,6 @@
 #include "editing/server.h"
 #include "testing/lsp_client.h"
 #include "testing/lsp_fixture.h"
-#include "testing/process.h"
 #include "testing/temp_dir.h"
 
 namespace scenario::editing {
@@ -113,14 +112,6 @@ TEST(server_picture, a_line_without_a_train_is_drawn_alone) {
   EXPECT_EQ(r["files"][0]["uri"], f.line_uri);
   EXPECT_TRUE(r["objects"].empty());
   EXPECT_NE(r["html"].get<std::string>().find("Plan"), std::string::npos);
-}
-
-TEST(lsp_command, accepts_the_stdio_flag_that_clients_add) {
-  // Standard input is empty: the server ends as when a client goes away.
-  const auto r = scenario::testing::run_tool({"lsp", "--stdio"});
-  EXPECT_EQ(r.status, 1) << r.err;
-  const auto bad = scenario::testing::run_tool({"lsp", "--socket=4"});
-  EXPECT_EQ(bad.status, 64) << bad.err;
 }
 
 }  // namespace
