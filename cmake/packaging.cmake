@@ -74,6 +74,12 @@ if(NOT WIN32)
   install(FILES ${CMAKE_SOURCE_DIR}/tools/scenario/completion.bash
           DESTINATION share/bash-completion/completions RENAME scenario)
 
+  # --- The VS Code extension: the program comes from the package, on PATH.
+  include(cmake/vscode.cmake)
+  set(scenario_vsix_file ${CMAKE_BINARY_DIR}/scenario-${PROJECT_VERSION}.vsix)
+  scenario_vsix(scenario_vsix ${scenario_vsix_file})
+  install(FILES ${scenario_vsix_file} DESTINATION share/${scenario_package})
+
   # --- The package's documents: copyright and a changelog of the version.
   string(TIMESTAMP scenario_release_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
   configure_file(${CMAKE_SOURCE_DIR}/packaging/changelog.in
@@ -116,7 +122,7 @@ draws compiled scenarios.")
     PROPERTIES COMPILE_DEFINITIONS
     "SCENARIO_BUILD_DIR=\"${CMAKE_BINARY_DIR}\";SCENARIO_CMAKE_COMMAND=\"${CMAKE_COMMAND}\";SCENARIO_VERSION=\"${PROJECT_VERSION}\"")
   # The install test installs the build: everything installed is built first.
-  add_dependencies(scenario_tests scenario_manpages scenario_changelog)
+  add_dependencies(scenario_tests scenario_manpages scenario_changelog scenario_vsix)
   # The package is made of the release build; a sanitized build is none.
   if(NOT SCENARIO_SANITIZE)
     add_test(NAME packaging.debian_package

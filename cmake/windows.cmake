@@ -101,6 +101,12 @@ foreach(text README.md cmake/windows_how_to_use.txt)
   install(FILES ${CMAKE_BINARY_DIR}/zip_texts/${stem}.txt DESTINATION .)
 endforeach()
 install(TARGETS scenario_builder scenario_tool RUNTIME DESTINATION .)
+# The VS Code extension, carrying scenario.exe for an editor that finds no
+# program on PATH.
+include(cmake/vscode.cmake)
+scenario_vsix(scenario_vsix ${CMAKE_BINARY_DIR}/scenario-${PROJECT_VERSION}.vsix
+              scenario_tool)
+install(FILES ${CMAKE_BINARY_DIR}/scenario-${PROJECT_VERSION}.vsix DESTINATION .)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME scenario)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

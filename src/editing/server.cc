@@ -7,6 +7,7 @@
 #include "checking/check.h"
 #include "compiler/compiler.h"
 #include "editing/formatter.h"
+#include "editing/picture.h"
 #include "editing/request_params.h"
 #include "model/error_codes.h"
 
@@ -194,6 +195,8 @@ void server::handle_request(const json& id, const std::string& method,
       result = code_action(params);
     } else if (method == "textDocument/definition") {
       result = definition(params);
+    } else if (method == picture_method) {
+      result = picture(params);
     } else {
       send(make_error(id, method_not_found, "no method " + method));
       return;
@@ -589,6 +592,23 @@ json server::definition(const json& params) {
     out.push_back({{"uri", d->uri}, {"range", range_json(r)}});
   }
   return out;
+}
+
+// The picture of the pair a description belongs to, drawn from the same
+// texts the diagnostics are checked from.
+json server::picture(const json& params) {
+  const std::string path =
+      path_of_uri(params.at("textDocument").at("uri").get<std::string>());
+  const std::vector<description_pair> pairs = pairs_of(path);
+  if (pairs.empty() || pairs.front().line.empty()) return nullptr;
+  const description_pair& pair = pairs.front();
+  description_text treno;
+  if (pair.train.empty()) {
+    treno.file = pair.line.string() + " (no train)";
+  } else {
+    treno = text_of(pair.train, nullptr);
+  }
+  return picture_of(text_of(pair.line, nullptr), treno, warnings_);
 }
 
 void server::send(const json& message) { write_message(out_, message); }

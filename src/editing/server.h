@@ -29,6 +29,10 @@
 
 namespace scenario::editing {
 
+// The request for the live picture of a description's pair (see picture.h):
+// {"textDocument": {"uri"}}; null when the file pairs with no line.
+inline constexpr const char* picture_method = "scenario/picture";
+
 struct server_options {
   // How long after the last edit a pair is checked.
   std::chrono::milliseconds debounce{150};
@@ -91,6 +95,7 @@ class server {
   json formatting(const json& params);
   json code_action(const json& params);
   json definition(const json& params);
+  json picture(const json& params);
 
   void schedule(const std::string& path);
   void schedule_all();

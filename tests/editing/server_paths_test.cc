@@ -18,7 +18,7 @@
 #include "editing/server.h"
 #include "model/file_uri.h"
 #include "model/text_8bit.h"
-#include "run/run.h"
+#include "shell/run.h"
 #include "sources/sources.h"
 #include "testing/temp_dir.h"
 

@@ -86,6 +86,7 @@ TEST_F(installed, lays_out_programs_module_pages_completion_and_documents) {
            "share/bash-completion/completions/scenario",
            "share/doc/scenario-builder/copyright",
            "share/doc/scenario-builder/changelog.gz",
+           "share/scenario-builder/scenario-" SCENARIO_VERSION ".vsix",
        }) {
     EXPECT_TRUE(fs::is_regular_file(prefix() / file)) << file;
   }

@@ -51,6 +51,7 @@ want=$(sort <<EOF2
 -rw-r--r-- root/root ./usr/share/bash-completion/completions/scenario
 -rw-r--r-- root/root ./usr/share/doc/scenario-builder/changelog.gz
 -rw-r--r-- root/root ./usr/share/doc/scenario-builder/copyright
+-rw-r--r-- root/root ./usr/share/scenario-builder/scenario-$version.vsix
 $(for page in "$build"/man/*.1.gz; do
   echo "-rw-r--r-- root/root ./usr/share/man/man1/$(basename "$page")"
 done)
@@ -92,6 +93,18 @@ subcommands=$(bash -c '
   COMP_WORDS=("$1/usr/bin/scenario" ch); COMP_CWORD=1; _scenario
   echo "${COMPREPLY[*]}"' _ "$root")
 [[ $subcommands == check ]] || fail "unpacked completion of \"scenario ch\": $subcommands"
+
+# The VS Code extension: the project's version and the descriptions'
+# language, its grammar and its one dependency inside.
+vsix=$root/usr/share/scenario-builder/scenario-$version.vsix
+manifest=$(unzip -p "$vsix" extension/package.json 2>&1)
+[[ $manifest == *"\"version\": \"$version\""* && $manifest == *'"id": "scenario-description"'* ]] ||
+  fail "the extension's manifest: $manifest"
+listing=$(unzip -l "$vsix" 2>&1)
+for member in extension/syntaxes/scenario-description.tmLanguage.json extension/src/extension.js \
+  extension/node_modules/vscode-languageclient/package.json; do
+  [[ $listing == *"$member"* ]] || fail "the extension lacks $member"
+done
 
 # --- lintian: no error and no warning but those accepted here, each with
 # its reason (none at present).

@@ -1,6 +1,6 @@
 // `scenario lsp` as an editor runs it: a child process spoken to through
 // real pipes. Framing, lifecycle and exit statuses, malformed input, and
-// the diagnostics of an edit.
+// the diagnostics of an edit, and the --stdio flag that clients add.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,6 +10,7 @@
 
 #include "testing/lsp_client.h"
 #include "testing/lsp_fixture.h"
+#include "testing/process.h"
 
 namespace scenario::testing {
 namespace {
@@ -152,6 +153,14 @@ TEST(lsp_command, an_incremental_edit_after_an_accented_name_is_checked) {
   c.answer(5);
   c.send(exit_notification);
   EXPECT_EQ(c.wait(), 0);
+}
+
+TEST(lsp_command, accepts_the_stdio_flag_that_clients_add) {
+  // Standard input is empty: the server ends as when a client goes away.
+  const auto r = run_tool({"lsp", "--stdio"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  const auto bad = run_tool({"lsp", "--socket=4"});
+  EXPECT_EQ(bad.status, 64) << bad.err;
 }
 
 }  // namespace

@@ -54,6 +54,11 @@ command add_lsp_command(CLI::App& tool) {
                   "how long after the last edit a pair is checked")
       ->check(CLI::Range(0, 10000))
       ->capture_default_str();
+  // Clients name the transport they use; standard input and output is the
+  // only one, so the flag changes nothing.
+  app->add_flag("--stdio")->description(
+      "talk over standard input and output (the only transport; accepted "
+      "because language clients add it)");
   return {app, [debounce_ms] { return run_lsp(*debounce_ms); }};
 }
 
