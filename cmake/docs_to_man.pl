@@ -26,9 +26,10 @@ sub roff_escape {
 
 sub protect_line_start {
   my ($s) = @_;
-  # A leading dot or quote would be read as a request; a line that opens
-  # with "Exit status:" would be taken for the help's own footer.
-  $s = "\\&$s" if $s =~ /^[.']/ || $s =~ /^Exit status:/;
+  # A leading dot or quote would be read as a request, a leading bracket or
+  # slash by help2man as the start of a section, and a line that opens with
+  # "Exit status:" as the help's own footer.
+  $s = "\\&$s" if $s =~ m{^[.'\[/]} || $s =~ /^Exit status:/;
   return $s;
 }
 
