@@ -28,7 +28,8 @@ code_lines() {
 # The pieces of text a docs page (with what it brings in through
 # "<!-- man: PAGE.md -->") must give its manual page, one a line: each
 # paragraph, list item and example line, reduced to its words (letters and
-# digits), so that line breaks, hyphenation, fonts and links do not count.
+# digits), so that line breaks, hyphenation, fonts and links do not count,
+# after the name of the page it comes from and a tab.
 docs_pieces() {
   perl -e '
     use strict; use warnings;
@@ -39,14 +40,16 @@ docs_pieces() {
       open my $fh, "<", $file or die "$file: $!\n";
       my @lines = <$fh>; chomp @lines;
       my (@piece, $fence);
+      (my $name = $file) =~ s{.*/}{};
       my $flush = sub { my $w = words(join " ", @piece);
-                        print "$w\n" if length $w; @piece = () };
+                        print "$name\t$w\n" if length $w; @piece = () };
       for my $l (@lines) {
         if ($l =~ /^```/) { $flush->(); $fence = !$fence; next }
         if ($fence || $l =~ /^    \S/) { $flush->(); my $w = words($l);
-                                          print "$w\n" if length $w; next }
+                                          print "$name\t$w\n" if length $w; next }
         if ($l =~ /^<!--\s*man:\s*(\S+)\s*-->$/) {
-          $flush->(); (my $dir = $file) =~ s{[^/]*$}{}; page("$dir$1"); next }
+          my $other = $1; $flush->(); (my $dir = $file) =~ s{[^/]*$}{};
+          page("$dir$other"); next }
         if ($l =~ /^\s*$/ || $l =~ /^(#|\||<!--)/) { $flush->(); next }
         $flush->() if $l =~ /^- /;
         push @piece, $l;
@@ -101,9 +104,9 @@ for page in "${pages[@]}"; do
   description=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -E UTF-8 -l "$file" 2>/dev/null |
     sed -n '/^DESCRIPTION$/,/^[A-Z]/p' |
     perl -0777 -pe 's/\x{e2}\x{80}\x{90}\n\s*//g; s/[^A-Za-z0-9]+/ /g')
-  while IFS= read -r piece; do
+  while IFS=$'\t' read -r source piece; do
     [[ " $description " == *" $piece "* ]] ||
-      fail "$page(1) lacks this text of $(basename "$manual"): $piece"
+      fail "$page(1) lacks this text of $source: $piece"
   done < <(docs_pieces "$manual")
 done
 
