@@ -3,10 +3,12 @@
 # --version: scenario(1), scenario-SUBCOMMAND(1) for every subcommand that
 # `scenario --help` lists (so a new subcommand gets its page), and
 # scenario_builder(1). SECTIONS/PAGE.h2m, when there, and SECTIONS/common.h2m
-# add sections (help2man's include format).
-#   manpages.sh HELP2MAN SCENARIO BUILDER SECTIONS OUT
+# add sections (help2man's include format). The page of the manual for a
+# subcommand, DOCS/SUBCOMMAND.md (DOCS/scenario_builder.md for the builder),
+# ends the page's DESCRIPTION, turned by DOCS_TO_MAN.
+#   manpages.sh HELP2MAN SCENARIO BUILDER SECTIONS DOCS DOCS_TO_MAN OUT
 set -euo pipefail
-help2man=$1 tool=$2 builder=$3 sections=$4 out=$5
+help2man=$1 tool=$2 builder=$3 sections=$4 docs=$5 docs_to_man=$6 out=$7
 
 rm -rf "$out"
 mkdir -p "$out"
@@ -58,11 +60,16 @@ page() {
     includes+=(--include "$sections/tool.h2m")
   fi
   [[ -f $sections/$name.h2m ]] && includes+=(--include "$sections/$name.h2m")
+  local manual=$docs/${name#scenario-}.md
+  if [[ $name != scenario && -f $manual ]]; then
+    "$docs_to_man" "$manual" >"$out/$name.manual.h2m"
+    includes+=(--include "$out/$name.manual.h2m")
+  fi
   "$help2man" --no-info --section=1 \
     --name="$summary" --version-string="$name $version" \
     --help-option="$help_option" "${includes[@]}" \
     --output="$out/$name.1" "$program"
-  rm "$out/$name.see-also"
+  rm -f "$out/$name.see-also" "$out/$name.manual.h2m"
   exit_status_section "$out/$name.1"
   gzip -9nf "$out/$name.1"
 }

@@ -52,17 +52,21 @@ if(NOT WIN32)
 
   # --- Manual pages, made by help2man from the programs' own --help and
   # --version: scenario(1), one page per subcommand that `scenario --help`
-  # lists, scenario_builder(1). packaging/man/PAGE.h2m adds sections.
+  # lists, scenario_builder(1). packaging/man/PAGE.h2m adds sections; each
+  # page ends its description with its page of the manual in docs/.
   find_program(HELP2MAN help2man REQUIRED)
   file(GLOB scenario_man_sections CONFIGURE_DEPENDS
-       ${CMAKE_SOURCE_DIR}/packaging/man/*.h2m)
+       ${CMAKE_SOURCE_DIR}/packaging/man/*.h2m
+       ${CMAKE_SOURCE_DIR}/docs/*.md)
   set(scenario_man_dir ${CMAKE_BINARY_DIR}/man)
   add_custom_command(OUTPUT ${scenario_man_dir}/pages.stamp
     COMMAND ${CMAKE_SOURCE_DIR}/cmake/manpages.sh ${HELP2MAN}
             $<TARGET_FILE:scenario_tool> $<TARGET_FILE:scenario_builder>
-            ${CMAKE_SOURCE_DIR}/packaging/man ${scenario_man_dir}
+            ${CMAKE_SOURCE_DIR}/packaging/man ${CMAKE_SOURCE_DIR}/docs
+            ${CMAKE_SOURCE_DIR}/cmake/docs_to_man.pl ${scenario_man_dir}
     DEPENDS scenario_tool scenario_builder ${scenario_man_sections}
             ${CMAKE_SOURCE_DIR}/cmake/manpages.sh
+            ${CMAKE_SOURCE_DIR}/cmake/docs_to_man.pl
     COMMENT "Writing the manual pages"
     VERBATIM)
   add_custom_target(scenario_manpages ALL
@@ -134,7 +138,7 @@ draws compiled scenarios.")
             ${CMAKE_SOURCE_DIR}/cmake/version.cmake)
   add_test(NAME packaging.manual_pages
     COMMAND ${scenario_packaging_tests}/manpages_test.sh ${scenario_man_dir}
-            $<TARGET_FILE:scenario_tool>)
+            $<TARGET_FILE:scenario_tool> ${CMAKE_SOURCE_DIR}/docs)
   add_test(NAME packaging.completion
     COMMAND ${scenario_packaging_tests}/completion_test.sh
             ${CMAKE_SOURCE_DIR}/tools/scenario/completion.bash

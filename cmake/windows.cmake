@@ -89,16 +89,29 @@ target_link_libraries(window_probe PRIVATE scenario)
 target_link_options(window_probe PRIVATE -municode)
 
 # The download: scenario-VERSION-windows-x86_64.zip holding both programs,
-# the README and a short note on their use, as Windows text (CR LF).
-foreach(text README.md cmake/windows_how_to_use.txt)
+# the README, the manual's pages (docs/NAME.txt) and a short note on their
+# use, as Windows text (CR LF).
+file(GLOB scenario_manual_pages RELATIVE ${CMAKE_SOURCE_DIR} CONFIGURE_DEPENDS
+     ${CMAKE_SOURCE_DIR}/docs/*.md)
+foreach(text README.md cmake/windows_how_to_use.txt ${scenario_manual_pages})
+  # A change of the text configures again, so the zip never ships an old one.
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+               ${CMAKE_SOURCE_DIR}/${text})
   file(READ ${CMAKE_SOURCE_DIR}/${text} content)
   string(REPLACE "\r\n" "\n" content "${content}")
   string(REPLACE "\n" "\r\n" content "${content}")
   get_filename_component(stem ${text} NAME_WE)
-  string(TOUPPER ${stem} stem)
-  string(REPLACE "WINDOWS_HOW_TO_USE" "HOW_TO_USE" stem ${stem})
-  file(WRITE ${CMAKE_BINARY_DIR}/zip_texts/${stem}.txt "${content}")
-  install(FILES ${CMAKE_BINARY_DIR}/zip_texts/${stem}.txt DESTINATION .)
+  get_filename_component(folder ${text} DIRECTORY)
+  if(folder STREQUAL "docs")
+    set(destination docs)
+  else()
+    set(destination .)
+    string(TOUPPER ${stem} stem)
+    string(REPLACE "WINDOWS_HOW_TO_USE" "HOW_TO_USE" stem ${stem})
+  endif()
+  file(WRITE ${CMAKE_BINARY_DIR}/zip_texts/${destination}/${stem}.txt "${content}")
+  install(FILES ${CMAKE_BINARY_DIR}/zip_texts/${destination}/${stem}.txt
+          DESTINATION ${destination})
 endforeach()
 install(TARGETS scenario_builder scenario_tool RUNTIME DESTINATION .)
 # The VS Code extension, carrying scenario.exe for an editor that finds no

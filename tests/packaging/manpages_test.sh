@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The manual pages: one for the tool, one per subcommand it lists, one for
 # scenario_builder; each renders with `man -l` without a warning and has its
-# name, synopsis, exit statuses and file formats.
-#   manpages_test.sh MAN_DIR SCENARIO
+# name, synopsis, exit statuses and file formats. The page of a subcommand
+# (and of the builder) carries every paragraph, list item and example of its
+# page of the manual, docs/SUBCOMMAND.md, with the pages that one brings in.
+#   manpages_test.sh MAN_DIR SCENARIO DOCS_DIR
 set -uo pipefail
-man_dir=$1 tool=$2
+man_dir=$1 tool=$2 docs=$3
 failures=0
 fail() {
   echo "FAIL: $*"
@@ -15,6 +17,47 @@ pages=(scenario scenario_builder)
 while read -r sub; do pages+=("scenario-$sub"); done < <("$tool" --help |
   awk '/^Subcommands:/ { on = 1; next } on && /^  [a-z]/ { print $1 }')
 ((${#pages[@]} > 2)) || fail "scenario --help lists no subcommand"
+
+# The manual's examples as a page shows them: indented under the text.
+code_lines() {
+  awk '/^```/ { fence = !fence; next }
+       fence { print "           " $0 }
+       !fence && /^    / { print "           " substr($0, 5) }' "$docs"/*.md
+}
+
+# The pieces of text a docs page (with what it brings in through
+# "<!-- man: PAGE.md -->") must give its manual page, one a line: each
+# paragraph, list item and example line, reduced to its words (letters and
+# digits), so that line breaks, hyphenation, fonts and links do not count,
+# after the name of the page it comes from and a tab.
+docs_pieces() {
+  perl -e '
+    use strict; use warnings;
+    sub words { my $s = shift; $s =~ s/\[([^\]]*)\]\([^)]*\)/$1/g;
+                join " ", $s =~ /[A-Za-z0-9]+/g }
+    sub page {
+      my $file = shift;
+      open my $fh, "<", $file or die "$file: $!\n";
+      my @lines = <$fh>; chomp @lines;
+      my (@piece, $fence);
+      (my $name = $file) =~ s{.*/}{};
+      my $flush = sub { my $w = words(join " ", @piece);
+                        print "$name\t$w\n" if length $w; @piece = () };
+      for my $l (@lines) {
+        if ($l =~ /^```/) { $flush->(); $fence = !$fence; next }
+        if ($fence || $l =~ /^    \S/) { $flush->(); my $w = words($l);
+                                          print "$name\t$w\n" if length $w; next }
+        if ($l =~ /^<!--\s*man:\s*(\S+)\s*-->$/) {
+          my $other = $1; $flush->(); (my $dir = $file) =~ s{[^/]*$}{};
+          page("$dir$other"); next }
+        if ($l =~ /^\s*$/ || $l =~ /^(#|\||<!--)/) { $flush->(); next }
+        $flush->() if $l =~ /^- /;
+        push @piece, $l;
+      }
+      $flush->();
+    }
+    page($ARGV[0]);' "$1"
+}
 
 shopt -s nullglob
 made=("$man_dir"/*.1.gz)
@@ -42,12 +85,29 @@ for page in "${pages[@]}"; do
   for s in 0 64; do
     grep -qE "^       $s +[a-z]" <<<"$status" || fail "$page(1) does not list exit status $s"
   done
+  # The manual's text brings no second one.
+  (($(grep -cx "EXIT STATUS" <<<"$text") == 1)) || fail "$page(1) has more than one EXIT STATUS"
   # A help line whose description help2man could not tell from its option
-  # keeps the help's column padding in the page.
-  if grep -qE '^ .*[^ ] {12,}[^ ]' <<<"$text"; then
-    fail "$page(1) runs a description into its option: $(grep -E '^ .*[^ ] {12,}[^ ]' <<<"$text")"
-  fi
+  # keeps the help's column padding in the page; the manual's examples keep
+  # theirs on purpose.
+  padded=$(grep -E '^ .*[^ ] {12,}[^ ]' <<<"$text" | grep -vxF -f <(code_lines))
+  [[ -z $padded ]] || fail "$page(1) runs a description into its option: $padded"
   grep -q "Windows-1252" <<<"$text" || fail "$page(1) does not say how descriptions are encoded"
+
+  # The page of the manual, word for word, in the DESCRIPTION.
+  manual=$docs/${page#scenario-}.md
+  [[ $page == scenario ]] && continue
+  if [[ ! -f $manual ]]; then
+    fail "$page(1) has no page of the manual ($manual)"
+    continue
+  fi
+  description=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -E UTF-8 -l "$file" 2>/dev/null |
+    sed -n '/^DESCRIPTION$/,/^[A-Z]/p' |
+    perl -0777 -pe 's/\x{e2}\x{80}\x{90}\n\s*//g; s/[^A-Za-z0-9]+/ /g')
+  while IFS=$'\t' read -r source piece; do
+    [[ " $description " == *" $piece "* ]] ||
+      fail "$page(1) lacks this text of $source: $piece"
+  done < <(docs_pieces "$manual")
 done
 
 # A subcommand's page is its own help: its synopsis is the subcommand's.
@@ -56,5 +116,10 @@ synopsis=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$man_dir/scenario-check.1.gz" 2>/
 [[ $synopsis == *"scenario check [OPTIONS] [LINE] [TRAIN]"* ]] ||
   fail "scenario-check(1) synopsis: $synopsis"
 
-((failures == 0)) && echo "${#pages[@]} pages render cleanly"
+# scenario-timing(1) explains the running-time model.
+timing=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$man_dir/scenario-timing.1.gz" 2>/dev/null)
+grep -q "braking curves run backwards" <<<"$timing" ||
+  fail "scenario-timing(1) does not explain the running-time model"
+
+((failures == 0)) && echo "${#pages[@]} pages render cleanly and carry the manual"
 exit $((failures > 0))
