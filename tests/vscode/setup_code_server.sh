@@ -13,6 +13,7 @@ VERSION=4.100.3
 export npm_config_nodedir=/usr # headers from Debian's nodejs: no download
 export JOBS=2
 mkdir -p "$DEST"
+DEST=$(cd "$DEST" && pwd) # the steps below change folder
 cd "$DEST"
 [ -f package.json ] || echo '{"name":"code-server-host","private":true}' >package.json
 npm install --ignore-scripts --no-audit --no-fund --loglevel=error "code-server@$VERSION"
