@@ -43,6 +43,7 @@ sub inline {
       $code =~ s/-/\\-/g;
       $p = "\\fB$code\\fR";
     } else {
+      $p =~ s/!\[([^\]]*)\]\([^)]*\)/Picture: $1./g;    # an image its text
       $p =~ s/\[([^\]]*)\]\([^)]*\)/$1/g;    # a link shows its text
       $p = roff_escape($p);
       $p =~ s/\*\*([^*]+)\*\*/\\fB$1\\fR/g;
