@@ -9,6 +9,7 @@
 #include "drawing/report_page.h"
 #include "editing/document.h"
 #include "model/text_8bit.h"
+#include "pipeline/compile.h"
 
 namespace scenario::editing {
 namespace {
@@ -59,6 +60,12 @@ json picture_of(const description_text& linea, const description_text& treno,
                 const warning_options& warnings) {
   scenario_model m;
   name_scenario(linea, treno, m);
+  // The simulator's build compiles the same texts strictly: its codes and
+  // where it stops are marked among the findings, not assumed absent.
+  scenario_model strict;
+  strict.percorso = m.percorso;
+  strict.treno = m.treno;
+  compile_in_memory(strict, 1, linea, treno);
   std::vector<curve_stretch> curves;
   std::vector<record_as_read> records;
   const check_result found = check_descriptions(
@@ -68,7 +75,7 @@ json picture_of(const description_text& linea, const description_text& treno,
   page.source =
       "the text being edited of " + path_to_printable(linea.file) +
       (treno.text ? " and " + path_to_printable(treno.file) : std::string());
-  page.findings = drawing::problems_of_check(found, {});
+  page.findings = drawing::problems_of_check(found, strict.diagnostics);
   page.curves = &curves;
   json files = json::array();
   for (const description_text* t : {&linea, &treno}) {

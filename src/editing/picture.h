@@ -1,7 +1,8 @@
 // The live picture of a pair of descriptions: the report page drawn from the
-// texts the editor holds (checked as `scenario check` checks them), with the
-// places of the records its stations come from and the files its findings
-// name, so that a click on the picture leads back to the text.
+// texts the editor holds (checked as `scenario check` checks them, and
+// compiled strictly as the simulator's build compiles them), with the places
+// of the records its stations come from and the files its findings name, so
+// that a click on the picture leads back to the text.
 #ifndef SCENARIO_EDITING_PICTURE_H_
 #define SCENARIO_EDITING_PICTURE_H_
 

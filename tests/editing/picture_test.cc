@@ -19,9 +19,11 @@ namespace scenario::editing {
 namespace {
 
 using scenario::testing::build_pair_files;
+using scenario::testing::change_document;
 using scenario::testing::line_starting;
 using scenario::testing::lsp_client;
 using scenario::testing::open_document;
+using scenario::testing::with_code;
 
 server_options quick() {
   server_options o;
@@ -83,6 +85,38 @@ TEST(server_picture, draws_the_unsaved_text_and_places_its_stations) {
   EXPECT_NE(from_line["result"]["html"].get<std::string>().find(
                 "<title>BRENOLA 8+900</title>"),
             std::string::npos);
+}
+
+// What the page says of the simulator's build follows the strict
+// compilation of the text being edited, and the code it stops at is the
+// one the server publishes for the same text.
+TEST(server_picture, tells_where_the_build_stops_for_the_edited_text) {
+  build_pair_files f;
+  lsp_client c(quick());
+  c.initialize({{"rootUri", uri_of_path(f.dir.path().string())}});
+  open_document(c, f.train_uri, f.train_text);
+  c.diagnostics_for(f.train_uri);
+  std::string html = picture_request(c, 1, f.train_uri)["result"]["html"];
+  EXPECT_NE(html.find("records no code"), std::string::npos);
+  EXPECT_EQ(html.find("stops at error"), std::string::npos);
+
+  // The second signal moved into the first one's cell, unsaved.
+  const std::string second = "segnale,    4900,";
+  const int at = line_starting(f.train_text, second);
+  ASSERT_GE(at, 0);
+  change_document(c, f.train_uri, 2, at, 12, 16, "2400");
+  const json published = with_code(c.diagnostics_for(f.train_uri), 16);
+  ASSERT_EQ(published.size(), 1u);
+  EXPECT_EQ(published[0]["range"]["start"]["line"], at);
+
+  const json r = picture_request(c, 2, f.train_uri)["result"];
+  html = r["html"];
+  const std::string train_name = r["files"][1]["name"];
+  EXPECT_NE(html.find("stops at error 16 (" + train_name + ":" +
+                      std::to_string(at + 1) + ":"),
+            std::string::npos)
+      << html.substr(html.find("simulator"), 200);
+  EXPECT_EQ(html.find("records no code"), std::string::npos);
 }
 
 TEST(server_picture, a_train_without_its_line_or_a_bad_request_draws_nothing) {
