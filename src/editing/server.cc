@@ -4,12 +4,10 @@
 #include <cctype>
 #include <cstdio>
 
-#include "checking/check.h"
-#include "compiler/compiler.h"
 #include "editing/formatter.h"
+#include "editing/pair_check.h"
 #include "editing/picture.h"
 #include "editing/request_params.h"
-#include "model/error_codes.h"
 
 namespace scenario::editing {
 namespace {
@@ -435,20 +433,19 @@ void server::check_pair(const description_pair& pair, bool publish) {
   } else {
     treno = text_of(pair.train, &train_bad);
   }
-  std::vector<record_as_read> records;
-  check_result r;
-  if (pair.line.empty()) {
-    finding f;
-    f.code = code_number(error_code::line_missing);
-    f.message =
-        "no line description pairs with this train: name it ROUTE_linea.txt "
-        "next to it, or list the pair in scenario-pairs.json";
-    f.file = treno.file;
-    f.at = {1, 1, 0, {}};
-    r.findings.push_back(f);
-  } else {
-    r = check_descriptions(linea, treno, warnings_, {.records = &records});
+  // A line with several trains shows what its first pair finds.
+  bool fills_line = false;
+  if (!pair.line.empty()) {
+    const std::vector<description_pair> of_line =
+        pairs_of(utf8_of_path(pair.line));
+    fills_line = of_line.empty() || of_line.front() == pair;
   }
+  // What this check replaces is let go first, so that a file with a great
+  // many records and findings is not held twice; one asked for before the
+  // next check is made again.
+  if (fills_line) analyses_.erase(utf8_of_path(pair.line));
+  if (!pair.train.empty()) analyses_.erase(utf8_of_path(pair.train));
+  pair_check checked_pair(pair, linea, treno, warnings_);
   if (options_.after_check) options_.after_check();
   if (publish && change_queued_for(pair)) {
     log("a check of " + utf8_of_path(pair.line) +
@@ -459,64 +456,36 @@ void server::check_pair(const description_pair& pair, bool publish) {
       version_of(pair.train) != train_version) {
     return;
   }
-
-  std::optional<int64_t> line_length;
-  for (const record_as_read& rec : records) {
-    if (rec.kind == record_kind::line_length && rec.accepted) {
-      line_length = rec.number(0);
-    }
-  }
-  std::vector<bool> taken(r.findings.size(), false);
   const auto fill = [&](const fs::path& path, description in,
                         description_text& t,
                         const std::vector<unencodable_char>& bad, int version) {
     checked& c = analyses_[utf8_of_path(path)];
     c.version = version;
-    c.a = analysis{};
-    c.a.in = in;
-    c.a.text = std::move(t.text).value_or("");
-    // Each record and finding belongs to one description: moved, not
-    // copied, since a file may hold hundreds of thousands.
-    for (record_as_read& rec : records) {
-      if (rec.in == in) c.a.records.push_back(std::move(rec));
-    }
-    c.a.line_length_m = line_length;
-    for (size_t i = 0; i < r.findings.size(); ++i) {
-      finding& f = r.findings[i];
-      const bool ours =
-          f.file == t.file || (in == description::line &&
-                               f.file != treno.file && !pair.line.empty());
-      if (!ours || taken[i]) continue;
-      taken[i] = true;
-      if (f.file != t.file) f.at = {};
-      c.a.findings.push_back(std::move(f));
-    }
-    if (!publish) return;
-    json diagnostics;
-    json params;
-    const auto it = documents_.find(utf8_of_path(path));
-    if (it != documents_.end()) {
-      diagnostics =
-          diagnostics_json(c.a, bad, it->second.text, options_.max_diagnostics);
-      params = {{"uri", it->second.uri}, {"version", it->second.version}};
-    } else {
-      diagnostics = diagnostics_json(c.a, {}, {}, options_.max_diagnostics);
-      params = {{"uri", uri_of_path(utf8_of_path(path))}};
-    }
-    params["diagnostics"] = std::move(diagnostics);
-    send(make_notification("textDocument/publishDiagnostics", params));
+    c.a = checked_pair.take(in, t);
+    if (publish) publish_diagnostics(path, c.a, bad);
   };
-  // A line with several trains shows what its first pair finds.
-  if (!pair.line.empty()) {
-    const std::vector<description_pair> of_line =
-        pairs_of(utf8_of_path(pair.line));
-    if (of_line.empty() || of_line.front() == pair) {
-      fill(pair.line, description::line, linea, line_bad, line_version);
-    }
+  if (fills_line) {
+    fill(pair.line, description::line, linea, line_bad, line_version);
   }
   if (!pair.train.empty()) {
     fill(pair.train, description::train, treno, train_bad, train_version);
   }
+}
+
+void server::publish_diagnostics(const fs::path& path, const analysis& a,
+                                 const std::vector<unencodable_char>& bad) {
+  json params;
+  const auto it = documents_.find(utf8_of_path(path));
+  if (it != documents_.end()) {
+    params = {{"uri", it->second.uri}, {"version", it->second.version}};
+    params["diagnostics"] =
+        diagnostics_json(a, bad, it->second.text, options_.max_diagnostics);
+  } else {
+    params = {{"uri", uri_of_path(utf8_of_path(path))}};
+    params["diagnostics"] =
+        diagnostics_json(a, {}, {}, options_.max_diagnostics);
+  }
+  send(make_notification("textDocument/publishDiagnostics", params));
 }
 
 const analysis& server::analysis_of(const document& d) {

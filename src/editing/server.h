@@ -103,6 +103,10 @@ class server {
   bool change_queued_for(const description_pair& pair);
   // Checks `pair`; publishes unless a change to it is waiting.
   void check_pair(const description_pair& pair, bool publish);
+  // Sends the diagnostics of `a`, the analysis of the description at `path`
+  // (`bad`: the characters its editor text holds that 8 bits cannot).
+  void publish_diagnostics(const fs::path& path, const analysis& a,
+                           const std::vector<unencodable_char>& bad);
   // The analysis of an open document, checked now when out of date.
   const analysis& analysis_of(const document& d);
   std::vector<fs::path> open_paths() const;
