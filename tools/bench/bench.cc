@@ -417,14 +417,21 @@ void compile_figures(const fs::path& tool, const fs::path& work, int km) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::cerr << "usage: scenario_bench BUILDER SCENARIO_TOOL WORK_DIR\n";
+  const bool findings_only = argc == 5 && std::string(argv[4]) == "findings";
+  if (argc != 4 && !findings_only) {
+    std::cerr << "usage: scenario_bench BUILDER SCENARIO_TOOL WORK_DIR "
+                 "[findings]\n";
     return 64;
   }
   const fs::path builder = fs::absolute(argv[1]);
   const fs::path tool = fs::absolute(argv[2]);
   const fs::path work = fs::absolute(argv[3]);
   fs::remove_all(work);
+  // Only the figures of the train with many findings.
+  if (findings_only) {
+    findings_figures(tool, work / "findings");
+    return 0;
+  }
   if (!run_figures(builder, work)) return 1;
   for (int km : {100, 300, 1000}) compile_figures(tool, work, km);
   findings_figures(tool, work / "findings");

@@ -34,8 +34,12 @@ sample run_process(const std::vector<std::string>& argv) {
   rusage usage{};
   wait4(pid, &status, 0, &usage);
   const auto end = std::chrono::steady_clock::now();
-  return {std::chrono::duration<double>(end - start).count(), usage.ru_maxrss,
-          WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+  const auto seconds_of = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  };
+  return {std::chrono::duration<double>(end - start).count(),
+          seconds_of(usage.ru_utime) + seconds_of(usage.ru_stime),
+          usage.ru_maxrss, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
 double median(std::vector<double> v) {

@@ -1,6 +1,6 @@
-// The bench's tools: running a program and taking its wall time and peak
-// memory, the median of a set of times, a figure printed as "name: value
-// unit", and a generated line of any length with its train.
+// The bench's tools: running a program and taking its wall time, CPU time
+// and peak memory, the median of a set of times, a figure printed as "name:
+// value unit", and a generated line of any length with its train.
 #ifndef SCENARIO_TOOLS_BENCH_PROCESSES_H_
 #define SCENARIO_TOOLS_BENCH_PROCESSES_H_
 
@@ -12,6 +12,7 @@ namespace scenario::bench {
 
 struct sample {
   double seconds = 0;
+  double cpu_seconds = 0;  // user and system time of the process
   long peak_kib = 0;
   int status = -1;
 };
