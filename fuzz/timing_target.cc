@@ -30,23 +30,22 @@ running_line line_of(std::string_view bytes) {
   const bool given = stretches > 0;
   if (!given) stretches = 10;
   running_line l;
-  const size_t metres = stretches * stretch_m + 1;
-  l.line_limit_kmh.assign(metres, 100);
-  l.slowdown_kmh.assign(metres, 0);
-  l.gradient_permille.assign(metres, 0);
-  l.curve_radius_m.assign(metres, 0);
+  const auto end = static_cast<int64_t>(stretches * stretch_m);
+  l.line_limit_kmh = step_profile(end + 1, 100);
+  l.slowdown_kmh = step_profile(end + 1, 0);
+  l.gradient_permille = step_profile(end + 1, 0);
+  l.curve_radius_m = step_profile(end + 1, 0);
   l.curves_known = true;
   for (size_t s = 0; given && s < stretches; ++s) {
     const auto b = [&](size_t i) {
       return static_cast<unsigned char>(bytes[3 * s + i]);
     };
-    for (size_t x = s * stretch_m; x < (s + 1) * stretch_m; ++x) {
-      l.line_limit_kmh[x] = static_cast<float>(5 * (1 + b(0) % 51));
-      l.gradient_permille[x] = static_cast<float>(b(1) % 81) - 40;
-      l.curve_radius_m[x] = radii[b(2) % 8];
-    }
+    const auto from = static_cast<int64_t>(s * stretch_m);
+    const int64_t to = from + static_cast<int64_t>(stretch_m);
+    l.line_limit_kmh.set(from, to, static_cast<float>(5 * (1 + b(0) % 51)));
+    l.gradient_permille.set(from, to, static_cast<float>(b(1) % 81) - 40);
+    l.curve_radius_m.set(from, to, radii[b(2) % 8]);
   }
-  const auto end = static_cast<int64_t>(metres - 1);
   l.points = {{1, "A", 0, 3600, 0, true},
               {2, "B", end / 2, 3600 + 600, 30, true},
               {3, "C", end, 3600 + 1200, 0, true}};
@@ -74,11 +73,12 @@ std::string check_run(const running_line& l, const running_parameters& p,
   const train_parameters& t = p.train;
   std::vector<float> limit(l.metres());
   for (size_t x = 0; x < l.metres(); ++x) {
-    limit[x] = l.line_limit_kmh[x];
-    if (l.curve_radius_m[x] > 0) {
+    const auto m = static_cast<int64_t>(x);
+    limit[x] = l.line_limit_kmh.at(m);
+    const float radius = l.curve_radius_m.at(m);
+    if (radius > 0) {
       limit[x] = std::min(
-          limit[x],
-          static_cast<float>(t.curves().limit_ms(l.curve_radius_m[x]) * 3.6));
+          limit[x], static_cast<float>(t.curves().limit_ms(radius) * 3.6));
     }
   }
   for (size_t k = 0; k < r.nodes(); ++k) {

@@ -14,17 +14,12 @@ namespace {
 
 constexpr double kmh_per_ms = 3.6;
 
-void read_slowdowns(const scenario_model& m, std::vector<float>& out) {
+void read_slowdowns(const scenario_model& m, step_profile& out) {
   bool open = false;
   int64_t open_start = 0;
   float open_speed = 0;
   auto close = [&](int64_t end) {
-    const int64_t from = std::max<int64_t>(open_start, 0);
-    const int64_t to = std::min<int64_t>(end, static_cast<int64_t>(out.size()));
-    for (int64_t x = from; x < to; ++x) {
-      float& v = out[static_cast<size_t>(x)];
-      v = v == 0 ? open_speed : std::min(v, open_speed);
-    }
+    out.lower(open_start, end, open_speed);
     open = false;
   };
   for (size_t i = 0; i < m.celle.size(); ++i) {
@@ -43,16 +38,84 @@ void read_slowdowns(const scenario_model& m, std::vector<float>& out) {
   }
 }
 
-// The smallest value of a sliding window of metres whose bounds only grow;
-// `value_of(metre)` gives a metre's value when it enters the window. The
-// candidates live in a vector whose front only moves forward.
+// A stretch of metres alike for the run: from `from_m` to the next
+// stretch, the limit (line, slowdown and curve), the gradient alone, for
+// braking, and the gradient with the curve's resistance, for traction.
+struct line_stretch {
+  int64_t from_m = 0;
+  float limit_kmh = 0;
+  double slope = 0;
+  double grade = 0;
+};
+
+// The limit of a metre: line, slowdown and curve.
+float metre_limit(float line_kmh, float slowdown_kmh, float radius_m,
+                  const curve_rule& rule) {
+  float lim = line_kmh;
+  if (slowdown_kmh > 0) lim = std::min(lim, slowdown_kmh);
+  if (radius_m > 0) {
+    lim =
+        std::min(lim, static_cast<float>(rule.limit_ms(radius_m) * kmh_per_ms));
+  }
+  return lim;
+}
+
+// The line's four profiles merged: a stretch begins wherever one of them
+// changes.
+std::vector<line_stretch> stretches_of(const running_line& line,
+                                       const train_parameters& t) {
+  const curve_rule rule = t.curves();
+  const step_profile* layers[] = {&line.line_limit_kmh, &line.slowdown_kmh,
+                                  &line.gradient_permille,
+                                  &line.curve_radius_m};
+  size_t next[4] = {0, 0, 0, 0};
+  float value[4] = {0, 0, 0, 0};
+  std::vector<line_stretch> out;
+  for (;;) {
+    int64_t from = std::numeric_limits<int64_t>::max();
+    for (size_t i = 0; i < 4; ++i) {
+      const auto& c = layers[i]->changes();
+      if (next[i] < c.size()) from = std::min(from, c[next[i]].from_m);
+    }
+    if (from == std::numeric_limits<int64_t>::max()) return out;
+    for (size_t i = 0; i < 4; ++i) {
+      const auto& c = layers[i]->changes();
+      if (next[i] < c.size() && c[next[i]].from_m == from) {
+        value[i] = c[next[i]++].value;
+      }
+    }
+    const float radius = value[3];
+    out.push_back({from, metre_limit(value[0], value[1], radius, rule),
+                   double{value[2]},
+                   double{value[2]} +
+                       (radius > 0 ? t.curve_resistance_k / radius : 0.0)});
+  }
+}
+
+// Reads the stretch of metres in increasing order.
+class stretch_reader {
+ public:
+  explicit stretch_reader(const std::vector<line_stretch>& s) : s_(s) {}
+  const line_stretch& at(int64_t metre) {
+    while (i_ + 1 < s_.size() && s_[i_ + 1].from_m <= metre) ++i_;
+    while (i_ > 0 && s_[i_].from_m > metre) --i_;
+    return s_[i_];
+  }
+
+ private:
+  const std::vector<line_stretch>& s_;
+  size_t i_ = 0;
+};
+
+// The lowest limit over a sliding window of metres whose bounds only
+// grow. The candidates live in a vector whose front only moves forward.
 class window_min {
  public:
-  template <typename value_fn>
-  float over(int64_t lo, int64_t hi, const value_fn& value_of) {
+  explicit window_min(const std::vector<line_stretch>& s) : limits_(s) {}
+  float over(int64_t lo, int64_t hi) {
     next_ = std::max(next_, lo);
     while (next_ <= hi) {
-      const float v = value_of(next_);
+      const float v = limits_.at(next_).limit_kmh;
       while (q_.size() > front_ && q_.back().second >= v) q_.pop_back();
       q_.emplace_back(next_++, v);
     }
@@ -66,24 +129,29 @@ class window_min {
   }
 
  private:
+  stretch_reader limits_;
   std::vector<std::pair<int64_t, float>> q_;
   size_t front_ = 0;
   int64_t next_ = 0;
 };
 
-// The sum of per-metre values over a window of metres whose bounds only
-// grow, kept as metres enter at the head and leave at the tail.
+// The mean of a stretch value over a window of metres whose bounds only
+// grow, summed metre by metre as metres enter at the head and leave at
+// the tail.
 class window_sum {
  public:
-  template <typename value_fn>
-  double mean(int64_t lo, int64_t hi, const value_fn& value_of) {
+  window_sum(const std::vector<line_stretch>& s, double line_stretch::*field)
+      : entering_(s), leaving_(s), field_(field) {}
+  double mean(int64_t lo, int64_t hi) {
     if (hi_ == lo_ && lo > hi_) lo_ = hi_ = lo;
-    while (hi_ <= hi) sum_ += value_of(hi_++);
-    while (lo_ < lo) sum_ -= value_of(lo_++);
+    while (hi_ <= hi) sum_ += entering_.at(hi_++).*field_;
+    while (lo_ < lo) sum_ -= leaving_.at(lo_++).*field_;
     return hi_ > lo_ ? sum_ / static_cast<double>(hi_ - lo_) : 0;
   }
 
  private:
+  stretch_reader entering_, leaving_;
+  double line_stretch::*field_;
   double sum_ = 0;
   int64_t lo_ = 0, hi_ = 0;  // the metres [lo_, hi_) are in the sum
 };
@@ -106,6 +174,12 @@ struct dynamics {
   }
 };
 
+// The metres under a train's head and tail at a node, and under its tail
+// at the node before.
+struct node_metres {
+  int64_t head = 0, tail = 0, tail_before = 0;
+};
+
 // The nodes of a run: node k is at start + k * h.
 struct grid {
   double start = 0, h = 1;
@@ -118,79 +192,49 @@ struct grid {
     return std::clamp(static_cast<int64_t>(std::floor(pos)), int64_t{0},
                       last_metre);
   }
-};
-
-// The limit of a metre: line, slowdown and curve.
-float metre_limit(const running_line& line, const curve_rule& rule,
-                  int64_t metre) {
-  const auto x = static_cast<size_t>(metre);
-  float lim = line.line_limit_kmh[x];
-  if (line.slowdown_kmh[x] > 0) lim = std::min(lim, line.slowdown_kmh[x]);
-  if (line.curve_radius_m[x] > 0) {
-    lim = std::min(
-        lim,
-        static_cast<float>(rule.limit_ms(line.curve_radius_m[x]) * kmh_per_ms));
+  // Where a train of `length` stands at node k.
+  node_metres metres_at(size_t k, double length) const {
+    const double at = x(k);
+    return {metre(at), metre(at - length), metre(at - h - length)};
   }
-  return lim;
-}
-
-// What the train meets at each node, averaged or bounded over its length.
-struct under_train {
-  std::vector<float> grade;  // gradient and curves, per mille, for traction
-  std::vector<float> slope;  // gradient alone, per mille, for braking
 };
 
 // The cap of each node: the lowest limit under the whole train from where
 // its tail was at the node before to its head, so that it speeds up only
 // once its tail has left a lower limit, and its top speed; 0 at the stops.
-// With the gradients under the train at each node.
-under_train caps_and_grades(const running_line& line,
-                            const running_parameters& p, const grid& g,
-                            running_result& r) {
-  const train_parameters& t = p.train;
-  const curve_rule rule = t.curves();
-  auto limit_at = [&](int64_t m) { return metre_limit(line, rule, m); };
-  auto slope_at = [&](int64_t m) {
-    return double{line.gradient_permille[static_cast<size_t>(m)]};
-  };
-  auto grade_at = [&](int64_t m) {
-    const auto x = static_cast<size_t>(m);
-    const float radius = line.curve_radius_m[x];
-    return double{line.gradient_permille[x]} +
-           (radius > 0 ? t.curve_resistance_k / radius : 0.0);
-  };
-  under_train u;
-  u.grade.resize(g.n);
-  u.slope.resize(g.n);
-  r.permitted_kmh.resize(g.n);
-  r.speed_ms.resize(g.n);
-  window_min lowest;
-  window_sum grades, slopes;
+// With the limit at the head, and the gradient alone under the train for
+// braking, at each node.
+std::vector<float> caps_and_slopes(const std::vector<line_stretch>& s,
+                                   const train_parameters& t, const grid& g,
+                                   running_result& r) {
+  std::vector<float> slope;
+  slope.reserve(g.n);
+  r.permitted_kmh.reserve(g.n);
+  r.speed_ms.reserve(g.n);
+  stretch_reader at_head(s);
+  window_min lowest(s);
+  window_sum slopes(s, &line_stretch::slope);
   const double length = t.length_m(), top = t.max_speed_ms();
   for (size_t k = 0; k < g.n; ++k) {
-    const double x = g.x(k);
-    const int64_t head = g.metre(x);
-    const int64_t tail = g.metre(x - length);
-    const int64_t tail_before = g.metre(x - g.h - length);
-    r.permitted_kmh[k] = limit_at(head);
-    r.speed_ms[k] =
-        std::min(lowest.over(tail_before, head, limit_at) / kmh_per_ms, top);
-    u.grade[k] = static_cast<float>(grades.mean(tail, head, grade_at));
-    u.slope[k] = static_cast<float>(slopes.mean(tail, head, slope_at));
+    const node_metres m = g.metres_at(k, length);
+    r.permitted_kmh.push_back(at_head.at(m.head).limit_kmh);
+    r.speed_ms.push_back(
+        std::min(lowest.over(m.tail_before, m.head) / kmh_per_ms, top));
+    slope.push_back(static_cast<float>(slopes.mean(m.tail, m.head)));
   }
-  return u;
+  return slope;
 }
 
 // Braking curves backwards from every drop of the cap, at the planning
 // deceleration corrected by the gradient under the train.
-void brake_backwards(const train_parameters& t, const under_train& u,
+void brake_backwards(const train_parameters& t, const std::vector<float>& slope,
                      const grid& g, std::vector<double>& cap) {
   const double b = t.deceleration_ms2();
   for (size_t k = g.n - 1; k-- > 0;) {
     // Under the next node's speed no braking curve binds: no root needed.
     if (cap[k] > cap[k + 1]) {
       const double rate =
-          std::max(b + gravity_ms2 * u.slope[k] / 1000, least_braking_ms2);
+          std::max(b + gravity_ms2 * slope[k] / 1000, least_braking_ms2);
       cap[k] =
           std::min(cap[k], std::sqrt(cap[k + 1] * cap[k + 1] + 2 * rate * g.h));
     }
@@ -233,28 +277,34 @@ std::vector<std::pair<size_t, int32_t>> dwells_by_node(
 
 // Forwards from rest, under the braking curves: the speeds, the times and
 // the times with margin.
-void run_forwards(const running_line& line, const running_parameters& p,
-                  const under_train& u, const grid& g, running_result& r) {
+void run_forwards(const running_line& line, const std::vector<line_stretch>& s,
+                  const running_parameters& p, const grid& g,
+                  running_result& r) {
   const dynamics d(p.train);
   // The caps become the speeds in place: a node's cap is read just before
   // its speed is written over it.
   std::vector<double>& cap = r.speed_ms;
   r.speed_ms[0] = 0;
-  r.time_s.assign(g.n, 0);
-  r.margin_time_s.assign(g.n, 0);
+  r.time_s.reserve(g.n);
+  r.time_s.push_back(0);
+  r.margin_time_s.reserve(g.n);
+  r.margin_time_s.push_back(0);
+  // The gradient and curves under the train, for traction.
+  window_sum grades(s, &line_stretch::grade);
+  const double length = p.train.length_m();
   const auto dwells = dwells_by_node(line, r);
   size_t next_dwell = 0;
   const double margin_s_per_m = p.margin.minutes_per_100km * 60 / 100000;
   double band_for_kmh = -1, stretch = 1;
   for (size_t k = 0; k + 1 < g.n; ++k) {
     const double v0 = r.speed_ms[k];
-    const double a0 = d.acceleration(v0, u.grade[k]);
+    const node_metres m = g.metres_at(k, length);
+    const auto grade = static_cast<float>(grades.mean(m.tail, m.head));
+    const double a0 = d.acceleration(v0, grade);
     const double v1 = next_speed(v0, a0, cap[k + 1], g.h);
     if (const auto stand = stand_in_step(g.x(k), g.h, v0, a0, v1, cap[k + 1])) {
       r.stand_m = *stand;
       r.speed_ms.resize(k + 1);
-      r.time_s.resize(k + 1);
-      r.margin_time_s.resize(k + 1);
       return;
     }
     r.speed_ms[k + 1] = v1;
@@ -268,9 +318,9 @@ void run_forwards(const running_line& line, const running_parameters& p,
     while (next_dwell < dwells.size() && dwells[next_dwell].first == k) {
       dwell += dwells[next_dwell++].second;
     }
-    r.time_s[k + 1] = r.time_s[k] + dt + dwell;
-    r.margin_time_s[k + 1] =
-        r.margin_time_s[k] + dt * stretch + g.h * margin_s_per_m + dwell;
+    r.time_s.push_back(r.time_s[k] + dt + dwell);
+    r.margin_time_s.push_back(r.margin_time_s[k] + dt * stretch +
+                              g.h * margin_s_per_m + dwell);
   }
 }
 
@@ -379,28 +429,26 @@ std::vector<timed_point> timed_points(const scenario_model& m) {
 running_line read_running_line(const scenario_model& m,
                                const std::vector<curve_stretch>* curves) {
   running_line line;
-  const size_t metres = m.celle.size() * cell_length_m;
-  line.line_limit_kmh.resize(metres);
-  line.gradient_permille.resize(metres);
-  for (size_t x = 0; x < metres; ++x) {
-    const cella& c = m.celle[x / cell_length_m];
-    line.line_limit_kmh[x] = static_cast<float>(c.velocita_limite * 5);
-    line.gradient_permille[x] = static_cast<float>(int{c.pendenza} - 100);
+  const auto metres = static_cast<int64_t>(m.celle.size()) * cell_length_m;
+  std::vector<step_profile::change> limits, gradients;
+  limits.reserve(m.celle.size());
+  gradients.reserve(m.celle.size());
+  for (size_t i = 0; i < m.celle.size(); ++i) {
+    const cella& c = m.celle[i];
+    const int64_t from = static_cast<int64_t>(i) * cell_length_m;
+    limits.push_back({from, static_cast<float>(c.velocita_limite * 5)});
+    gradients.push_back({from, static_cast<float>(int{c.pendenza} - 100)});
   }
-  line.slowdown_kmh.assign(metres, 0);
+  line.line_limit_kmh = step_profile(metres, std::move(limits));
+  line.gradient_permille = step_profile(metres, std::move(gradients));
+  line.slowdown_kmh = step_profile(metres, 0);
   read_slowdowns(m, line.slowdown_kmh);
-  line.curve_radius_m.assign(metres, 0);
+  line.curve_radius_m = step_profile(metres, 0);
   if (curves != nullptr) {
     line.curves_known = true;
     for (const curve_stretch& c : *curves) {
-      const int64_t from = std::max<int64_t>(c.start_m, 0);
-      const int64_t to = std::min<int64_t>(c.start_m + c.length_m,
-                                           static_cast<int64_t>(metres));
-      for (int64_t x = from; x < to; ++x) {
-        float& r = line.curve_radius_m[static_cast<size_t>(x)];
-        const auto radius = static_cast<float>(c.radius_m);
-        r = r == 0 ? radius : std::min(r, radius);
-      }
+      line.curve_radius_m.lower(c.start_m, c.start_m + c.length_m,
+                                static_cast<float>(c.radius_m));
     }
   }
   line.points = timed_points(m);
@@ -412,7 +460,9 @@ running_result run_fastest(const running_line& line,
                            const running_parameters& p, double step_m) {
   running_result r;
   r.step_m = step_m;
-  if (line.points.size() < 2 || !line.damage.empty()) return r;
+  if (line.points.size() < 2 || !line.damage.empty() || line.metres() == 0) {
+    return r;
+  }
   grid g;
   g.h = step_m;
   g.per_metre = static_cast<int64_t>(std::llround(1 / step_m));
@@ -423,15 +473,16 @@ running_result run_fastest(const running_line& line,
   g.last_metre = static_cast<int64_t>(line.metres()) - 1;
   r.start_m = g.start;
 
-  const under_train u = caps_and_grades(line, p, g, r);
+  const std::vector<line_stretch> s = stretches_of(line, p.train);
+  const std::vector<float> slope = caps_and_slopes(s, p.train, g, r);
   for (const timed_point& pt : line.points) {
     const auto k = static_cast<size_t>(
         (pt.position_m - line.points.front().position_m) * g.per_metre);
     r.point_node.push_back(k);
     if (pt.stop) r.speed_ms[k] = 0;
   }
-  brake_backwards(p.train, u, g, r.speed_ms);
-  run_forwards(line, p, u, g, r);
+  brake_backwards(p.train, slope, g, r.speed_ms);
+  run_forwards(line, s, p, g, r);
   judge_legs(line, p, r);
   return r;
 }

@@ -2,9 +2,10 @@
 // compiled line under its speed limits, slowdowns, curves and its own top
 // speed, stopping at every timed stop, and the same run with the
 // regularity margin, set against the scheduled times leg by leg. The line
-// is read out of the compiled model once (running_line); the run
-// integrates it on a fixed grid of a metre or a fraction of one, with the
-// forces of running/train averaged over the train's length.
+// is read out of the compiled model once (running_line), as the metres
+// where its limits, gradients and curves change; the run integrates it on
+// a fixed grid of a metre or a fraction of one, with the forces of
+// running/train averaged over the train's length.
 #ifndef SCENARIO_RUNNING_RUNNING_TIME_H_
 #define SCENARIO_RUNNING_RUNNING_TIME_H_
 
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "running/step_profile.h"
 #include "running/train.h"
 
 namespace scenario {
@@ -42,14 +44,15 @@ struct timed_point {
   int64_t arrival_s() const { return time_s - dwell_s; }
 };
 
-// The line per metre [m, m + 1), m from 0 to metres() - 1.
+// The line by metre [m, m + 1), m from 0 to metres() - 1; its four
+// profiles have the same length.
 struct running_line {
-  std::vector<float> line_limit_kmh;  // the speed limit layer
-  std::vector<float> slowdown_kmh;    // 0 where no slowdown
-  std::vector<float> gradient_permille;
-  std::vector<float> curve_radius_m;  // 0 where straight
-  std::vector<timed_point> points;    // in order along the line
-  bool curves_known = false;          // false for compiled files alone
+  step_profile line_limit_kmh;  // the speed limit layer
+  step_profile slowdown_kmh;    // 0 where no slowdown
+  step_profile gradient_permille;
+  step_profile curve_radius_m;      // 0 where straight
+  std::vector<timed_point> points;  // in order along the line
+  bool curves_known = false;        // false for compiled files alone
   // The points whose time, earlier than the one before, is read as the
   // next day.
   std::vector<size_t> next_day;
@@ -57,7 +60,7 @@ struct running_line {
   // line): then nothing is timed. Empty for a sound line.
   std::string damage;
 
-  size_t metres() const { return line_limit_kmh.size(); }
+  size_t metres() const { return static_cast<size_t>(line_limit_kmh.metres()); }
 };
 
 // The timed stations of the entry table within the cells, in order along

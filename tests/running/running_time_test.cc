@@ -10,7 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,14 +23,18 @@
 namespace scenario {
 namespace {
 
+// Past the last metre: a profile clips a stretch to its length.
+constexpr int64_t to_the_end = std::numeric_limits<int64_t>::max();
+
 // A straight, flat line of `metres` at `limit_kmh` with timed points.
 running_line flat_line(size_t metres, float limit_kmh,
                        std::vector<timed_point> points) {
   running_line l;
-  l.line_limit_kmh.assign(metres, limit_kmh);
-  l.slowdown_kmh.assign(metres, 0);
-  l.gradient_permille.assign(metres, 0);
-  l.curve_radius_m.assign(metres, 0);
+  const auto n = static_cast<int64_t>(metres);
+  l.line_limit_kmh = step_profile(n, limit_kmh);
+  l.slowdown_kmh = step_profile(n, 0);
+  l.gradient_permille = step_profile(n, 0);
+  l.curve_radius_m = step_profile(n, 0);
   l.points = std::move(points);
   return l;
 }
@@ -106,7 +114,7 @@ TEST(running_time, braking_for_a_lower_limit_starts_where_it_must) {
   // 72 km/h, then 36 km/h from 3000 m: braking from 20 to 10 m/s at
   // 0.5 m/s^2 takes (20^2 - 10^2) / (2 * 0.5) = 300 m.
   running_line line = flat_line(5001, 72, {stop_at(0, 0), stop_at(5000, 900)});
-  for (size_t x = 3000; x < line.metres(); ++x) line.line_limit_kmh[x] = 36;
+  line.line_limit_kmh.set(3000, to_the_end, 36);
   const running_result r = run_fastest(line, ideal(0.5, 0.5));
   EXPECT_DOUBLE_EQ(r.speed_ms[node_at(r, 2700)], 20);
   EXPECT_LT(r.speed_ms[node_at(r, 2701)], 20);
@@ -118,7 +126,7 @@ TEST(running_time, a_train_longer_than_a_slow_zone_waits_for_its_tail) {
   // A 100 m slowdown at 36 km/h from 1000 m; the train is 300 m long, so it
   // holds 10 m/s until its head is at 1400 m.
   running_line line = flat_line(3001, 72, {stop_at(0, 0), stop_at(3000, 900)});
-  for (size_t x = 1000; x < 1100; ++x) line.slowdown_kmh[x] = 36;
+  line.slowdown_kmh.set(1000, 1100, 36);
   const running_result r = run_fastest(line, ideal(0.5, 0.5, 300));
   EXPECT_NEAR(r.speed_ms[node_at(r, 1000)], 10, 1e-9);
   EXPECT_NEAR(r.speed_ms[node_at(r, 1400)], 10, 1e-9);
@@ -135,7 +143,7 @@ TEST(running_time, on_a_long_climb_speed_settles_where_power_meets_gravity) {
   // 100 t on 10 per mille: 9810 N; 196.2 kW holds that at 20 m/s.
   running_line line =
       flat_line(60001, 200, {stop_at(0, 0), stop_at(60000, 7200)});
-  for (float& g : line.gradient_permille) g = 10;
+  line.gradient_permille.set(0, to_the_end, 10);
   running_parameters p = ideal(0.5, 0.5);
   p.train.power_kw = 196.2;
   const running_result r = run_fastest(line, p);
@@ -145,7 +153,7 @@ TEST(running_time, on_a_long_climb_speed_settles_where_power_meets_gravity) {
 
 TEST(running_time, a_climb_beyond_the_train_brings_it_to_a_stand) {
   running_line line = flat_line(5001, 100, {stop_at(0, 0), stop_at(5000, 900)});
-  for (size_t x = 1000; x < 3000; ++x) line.gradient_permille[x] = 80;
+  line.gradient_permille.set(1000, 3000, 80);
   running_parameters p = ideal(0.5, 0.5);
   p.train.max_tractive_effort_kn = 30;  // 0.3 m/s^2 against 0.78 of gravity
   const running_result r = run_fastest(line, p);
@@ -230,7 +238,7 @@ TEST(running_time, margin_takes_its_band_and_its_minutes_per_distance) {
   // time, plus 1.5 min per 100 km (0.9 s per km).
   running_line line =
       flat_line(10001, 100, {stop_at(0, 0), stop_at(10000, 3600)});
-  for (size_t x = 2000; x < line.metres(); ++x) line.line_limit_kmh[x] = 150;
+  line.line_limit_kmh.set(2000, to_the_end, 150);
   running_parameters p = ideal(0.5, 0.5);
   p.margin = margin_parameters{};
   const running_result r = run_fastest(line, p);
@@ -248,12 +256,12 @@ TEST(running_time, halving_the_step_changes_no_time_by_a_thousandth) {
                                  stop_at(9000, 600, 30),
                                  {0, "P", 17000, 1200, 0, false},
                                  stop_at(30000, 2400)});
-  for (size_t x = 4000; x < 7000; ++x) line.line_limit_kmh[x] = 60;
-  for (size_t x = 12000; x < 22000; ++x) line.line_limit_kmh[x] = 140;
-  for (size_t x = 3000; x < 8000; ++x) line.gradient_permille[x] = 12;
-  for (size_t x = 14000; x < 20000; ++x) line.gradient_permille[x] = -8;
-  for (size_t x = 23000; x < 25000; ++x) line.curve_radius_m[x] = 500;
-  for (size_t x = 26000; x < 26300; ++x) line.slowdown_kmh[x] = 30;
+  line.line_limit_kmh.set(4000, 7000, 60);
+  line.line_limit_kmh.set(12000, 22000, 140);
+  line.gradient_permille.set(3000, 8000, 12);
+  line.gradient_permille.set(14000, 20000, -8);
+  line.curve_radius_m.set(23000, 25000, 500);
+  line.slowdown_kmh.set(26000, 26300, 30);
   running_parameters p;
   const running_result whole = run_fastest(line, p, 1);
   const running_result half = run_fastest(line, p, 0.5);
@@ -355,7 +363,7 @@ TEST(running_time, a_train_too_heavy_for_a_climb_stalls_and_a_light_one_not) {
        false},
   };
   running_line line = flat_line(5001, 100, {stop_at(0, 0), stop_at(5000, 900)});
-  for (float& g : line.gradient_permille) g = 20;
+  line.gradient_permille.set(0, to_the_end, 20);
   for (const auto& c : cases) {
     running_parameters p;
     p.train.cars = c.cars;
@@ -375,7 +383,7 @@ TEST(running_time, braking_on_a_gradient_takes_g_i_from_the_rate) {
   for (const float permille : {0.0f, -25.0f, 25.0f}) {
     running_line line =
         flat_line(3001, 72, {stop_at(0, 0), stop_at(3000, 900)});
-    for (float& g : line.gradient_permille) g = permille;
+    line.gradient_permille.set(0, to_the_end, permille);
     const running_result r = run_fastest(line, ideal(0.5, 0.5));
     const double rate = 0.5 + 9.81 * permille / 1000;
     const double distance = 20.0 * 20.0 / (2 * rate);
@@ -397,7 +405,7 @@ TEST(running_time, a_canted_curve_allows_its_cant_and_deficiency) {
     double cant_mm, deficiency_mm;
   } cases[] = {{100, 130}, {150, 130}, {0, 153}, {160, 100}};
   running_line line = flat_line(9001, 250, {stop_at(0, 0), stop_at(9000, 900)});
-  for (size_t x = 3000; x < 7000; ++x) line.curve_radius_m[x] = 1000;
+  line.curve_radius_m.set(3000, 7000, 1000);
   for (const auto& c : cases) {
     running_parameters p = ideal(0.5, 0.5);
     p.train.cant_mm = c.cant_mm;
@@ -430,13 +438,122 @@ TEST(running_time, a_train_speeds_up_only_once_its_tail_has_left_the_limit) {
   // 200.8 m long, out of a 36 km/h zone ending at 1100 m: the tail leaves
   // it when the head is at 1300.8 m; no node before may be faster.
   running_line line = flat_line(3001, 72, {stop_at(0, 0), stop_at(3000, 900)});
-  for (size_t x = 1000; x < 1100; ++x) line.slowdown_kmh[x] = 36;
+  line.slowdown_kmh.set(1000, 1100, 36);
   for (const double step : {1.0, 0.25}) {
     const running_result r = run_fastest(line, ideal(0.5, 0.5, 200.8), step);
     for (size_t k = node_at(r, 1000); r.position(k) <= 1300.8; ++k) {
       ASSERT_NEAR(r.speed_ms[k], 10, 1e-9) << "at " << r.position(k) << " m";
     }
     EXPECT_GT(r.speed_ms[node_at(r, 1300.8 + 2 * step)], 10) << step;
+  }
+}
+
+// A digest of every node's limit, speed and times, to the bit.
+uint64_t digest(const running_result& r) {
+  uint64_t h = 0xcbf29ce484222325u;  // FNV-1a over the bytes of each value
+  auto mix = [&h](uint64_t v) {
+    for (int i = 0; i < 8; ++i) {
+      h ^= (v >> (8 * i)) & 0xff;
+      h *= 0x100000001b3u;
+    }
+  };
+  mix(r.permitted_kmh.size());
+  for (float v : r.permitted_kmh) mix(std::bit_cast<uint32_t>(v));
+  for (const std::vector<double>* values :
+       {&r.speed_ms, &r.time_s, &r.margin_time_s}) {
+    mix(values->size());
+    for (double v : *values) mix(std::bit_cast<uint64_t>(v));
+  }
+  return h;
+}
+
+// 8 km with limits, climbs and falls (one of 3.5 per mille), curves that
+// overlap, two slowdowns one inside the other, a stop with a dwell and a
+// passed point.
+running_line varied_line() {
+  running_line line = flat_line(8001, 100,
+                                {stop_at(0, 3600),
+                                 stop_at(3000, 3900, 45),
+                                 {0, "P", 5200, 4020, 0, false},
+                                 stop_at(8000, 4200)});
+  line.line_limit_kmh.set(1500, 2600, 60);
+  line.line_limit_kmh.set(4000, 6500, 140);
+  line.gradient_permille.set(500, 3000, 12);
+  line.gradient_permille.set(3000, 3050, 3.5f);
+  line.gradient_permille.set(4200, 5800, -9);
+  line.curve_radius_m.lower(2000, 2800, 1000);
+  line.curve_radius_m.lower(2400, 2500, 333);
+  line.curve_radius_m.lower(5000, 5600, 500);
+  line.slowdown_kmh.lower(6100, 6350, 30);
+  line.slowdown_kmh.lower(6200, 6300, 20);
+  line.curves_known = true;
+  return line;
+}
+
+TEST(running_time, the_line_held_by_stretches_runs_as_it_did_per_metre) {
+  // Every figure here was taken from the calculation while it still held
+  // the line as one value per metre: holding it as the metres where it
+  // changes must leave every node's value the same, to the bit.
+  const running_line line = varied_line();
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    const char* what;
+    int cars;  // -1: the default train
+    double car_mass_t, step_m;
+    size_t nodes;
+    uint64_t digest;
+    std::optional<double> stand_m;
+    double fastest_s[3], with_margin_s[3];
+    verdict judged[3];
+  } cases[] = {
+      {"the default train, by metres",
+       -1,
+       0,
+       1,
+       8001,
+       0xe835783b5a82a7e9u,
+       std::nullopt,
+       {0x1.7b2ad1076dc06p+7, 0x1.b0c27ec57a43cp+6, 0x1.b0480acc96378p+7},
+       {0x1.8fbbe3a153648p+7, 0x1.c9fd799a2d628p+6, 0x1.c69cd807f878cp+7},
+       {verdict::ok, verdict::ok, verdict::impossible}},
+      {"the default train, by quarter metres",
+       -1,
+       0,
+       0.25,
+       32001,
+       0x2481cfaa2844f62du,
+       std::nullopt,
+       {0x1.7b388884c45f9p+7, 0x1.b0e17d70176fep+6, 0x1.b04a7ba18ee74p+7},
+       {0x1.8fca279451edcp+7, 0x1.ca1db5a7c69a8p+6, 0x1.c69f61db38a74p+7},
+       {verdict::ok, verdict::ok, verdict::impossible}},
+      {"a heavy train that stalls on the climb",
+       100,
+       80,
+       1,
+       1020,
+       0xea431ee93cd444c8u,
+       0x1.fep+9,
+       {inf, inf, inf},
+       {inf, inf, inf},
+       {verdict::impossible, verdict::impossible, verdict::impossible}},
+  };
+  for (const auto& c : cases) {
+    running_parameters p;
+    if (c.cars >= 0) {
+      p.train.cars = c.cars;
+      p.train.car_mass_t = c.car_mass_t;
+    }
+    const running_result r = run_fastest(line, p, c.step_m);
+    EXPECT_EQ(r.nodes(), c.nodes) << c.what;
+    EXPECT_EQ(digest(r), c.digest) << c.what;
+    EXPECT_EQ(r.stand_m, c.stand_m) << c.what;
+    ASSERT_EQ(r.legs.size(), 3u) << c.what;
+    for (size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(r.legs[i].fastest_s, c.fastest_s[i]) << c.what << " leg " << i;
+      EXPECT_EQ(r.legs[i].with_margin_s, c.with_margin_s[i])
+          << c.what << " leg " << i;
+      EXPECT_EQ(r.legs[i].judged, c.judged[i]) << c.what << " leg " << i;
+    }
   }
 }
 
@@ -448,7 +565,7 @@ TEST(running_time, a_time_step_integration_agrees_within_half_a_second) {
   running_line line =
       flat_line(static_cast<size_t>(length) + 1, static_cast<float>(limit_kmh),
                 {stop_at(0, 0), stop_at(12000, 900)});
-  for (float& g : line.gradient_permille) g = static_cast<float>(gradient);
+  line.gradient_permille.set(0, to_the_end, static_cast<float>(gradient));
   const running_parameters p;  // the default train
   const train_parameters& t = p.train;
   const double run = run_fastest(line, p).legs[0].fastest_s;
