@@ -6,8 +6,13 @@
 
 #include "checking/check.h"
 #include "compiler/compiler.h"
+#include "editing/completion.h"
+#include "editing/diagnostics.h"
 #include "editing/formatter.h"
+#include "editing/hover.h"
+#include "editing/outline.h"
 #include "editing/picture.h"
+#include "editing/quick_fixes.h"
 #include "editing/request_params.h"
 #include "model/error_codes.h"
 
