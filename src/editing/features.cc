@@ -29,10 +29,6 @@ json position_json(text_position p) {
   return {{"line", p.line}, {"character", p.character}};
 }
 
-json range_json(const text_range& r) {
-  return {{"start", position_json(r.start)}, {"end", position_json(r.end)}};
-}
-
 text_range range_of(const field_place& f) {
   const int line = std::max(f.line - 1, 0);
   const int col = std::max(f.column - 1, 0);

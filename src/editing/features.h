@@ -16,6 +16,7 @@
 
 #include "checking/check.h"
 #include "editing/document.h"
+#include "editing/request_params.h"
 #include "railway/records.h"
 
 namespace scenario::editing {
@@ -36,7 +37,6 @@ struct analysis {
 std::string_view line_text(std::string_view text, int n);
 
 json position_json(text_position p);
-json range_json(const text_range& r);
 // The range of a field in the text.
 text_range range_of(const field_place& f);
 // The whole of a record's line, end of line excluded.
