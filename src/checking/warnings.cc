@@ -9,7 +9,7 @@
 #include "checking/timetable_warnings.h"
 #include "compiler/train_compiler.h"
 #include "model/kilometres.h"
-#include "railway/rules.h"
+#include "railway/record_railway.h"
 #include "running/curves.h"
 
 namespace scenario {
@@ -123,28 +123,25 @@ class warning_run {
   // ("m.550") must be followed, within the railway's board reach, by a
   // tunnel of that length.
   void tunnel_boards() {
-    const auto tunnels = accepted(record_kind::tunnel);
-    std::vector<int64_t> entrances;
-    for (const record_as_read* t : tunnels) entrances.push_back(t->number(0));
-    for (const record_as_read* b : accepted(record_kind::direction_board)) {
-      const std::optional<int64_t> stated =
-          railway::stated_tunnel_length(b->text);
-      if (!stated) continue;
-      const int64_t p = b->number(0);
-      const int reached = railway::tunnel_reached_by_board(p, entrances);
-      if (reached < 0) {
-        raise("tunnel-board", *b, b->text_at, p,
-              "tunnel board states " + std::to_string(*stated) +
+    const railway::record_railway rail(records_);
+    for (const railway::direction_board_fact& b : rail.direction_boards()) {
+      if (!b.stated_length) continue;
+      const int64_t stated = *b.stated_length;
+      const record_as_read& board = *b.record;
+      const int64_t p = board.number(0);
+      if (b.reaches == nullptr) {
+        raise("tunnel-board", board, board.text_at, p,
+              "tunnel board states " + std::to_string(stated) +
                   " m, but no tunnel starts within " +
                   std::to_string(railway::tunnel_board_reach_m) +
                   " m after it");
         continue;
       }
-      const record_as_read* next = tunnels[static_cast<size_t>(reached)];
+      const record_as_read* next = b.reaches;
       const int64_t length = next->number(1) - next->number(0);
-      if (std::llabs(length - *stated) > tunnel_length_tolerance_m) {
-        raise("tunnel-board", *b, b->text_at, p,
-              "tunnel board states " + std::to_string(*stated) +
+      if (std::llabs(length - stated) > tunnel_length_tolerance_m) {
+        raise("tunnel-board", board, board.text_at, p,
+              "tunnel board states " + std::to_string(stated) +
                   " m, but the tunnel that follows from " +
                   km(next->number(0)) + " (line " +
                   std::to_string(next->key_at.line) + ") is " +
@@ -166,9 +163,8 @@ class warning_run {
       if (!is(r, record_kind::station) || r.numbers.size() < 16) continue;
       const station_zone z =
           zone_of_station(r.number(0), r.number(1), r.number(2), r.number(5));
-      const int64_t orario =
-          (r.number(13) * 60 + r.number(14)) * 60 + r.number(15);
-      v.push_back({&r, r.number(0), z.inizio, z.fine, orario});
+      v.push_back(
+          {&r, r.number(0), z.inizio, z.fine, railway::station_time_s(r)});
     }
     return v;
   }
@@ -440,25 +436,6 @@ bool apply_warning_switch(warning_options& o, std::string_view value,
     o.disabled.erase(std::string(name));
   }
   return true;
-}
-
-void record_collector::on_record(const record_event& e) {
-  record_as_read r;
-  r.kind = e.kind;
-  r.in = e.in;
-  r.key = std::string(e.key);
-  r.key_at = e.key_at;
-  r.accepted = e.accepted;
-  for (const read_field& f : e.fields) {
-    if (f.is_text) {
-      r.text = std::string(f.text);
-      r.text_at = f.at;
-    } else {
-      r.numbers.push_back(f.number);
-      r.number_at.push_back(f.at);
-    }
-  }
-  records_.push_back(std::move(r));
 }
 
 std::vector<raised_warning> run_warnings(

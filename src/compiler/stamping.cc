@@ -12,9 +12,7 @@ namespace scenario {
 
 namespace {
 
-constexpr int32_t warning_threshold_m = 1500;  // no warning at or below this
-constexpr int32_t tunnel_join_gap_m = 150;     // closer tunnels become kind 3
-constexpr int32_t tunnel_marker_kind_offset = 10;
+constexpr int32_t tunnel_join_gap_m = 150;  // closer tunnels become kind 3
 constexpr int64_t tunnel_marker_every = 4;
 constexpr int approach_cells = 4;
 constexpr int signal_marker_step = 2;  // signal approach markers every 100 m
@@ -131,7 +129,7 @@ void memo_montagna(scenario_model& m, int32_t inizio, int32_t fine,
 
 void memo_rallentamento(scenario_model& m, int32_t x, int32_t v, int32_t l,
                         int32_t f_tt, int32_t f_ta, int32_t d_v) {
-  const bool with_warning = x > warning_threshold_m;
+  const bool with_warning = x > slowdown_warning_threshold_m;
   const int64_t w =
       cell_of(static_cast<int64_t>(x) - slowdown_warning_distance_m);
   const int64_t s = cell_of(x);

@@ -14,21 +14,30 @@
 namespace scenario::drawing {
 namespace {
 
-// Runs of equal values of one byte layer over the cells [0, count).
-template <typename value_of>
-std::vector<layer_run> layer_runs(const std::vector<cella>& celle, size_t count,
-                                  value_of value) {
+// The railway model's stretches of one layer, in metres.
+std::vector<layer_run> layer_runs(const std::vector<layer_stretch>& stretches) {
   std::vector<layer_run> runs;
-  for (size_t i = 0; i < count; ++i) {
-    const int v = value(celle[i]);
-    const int64_t start = layer_position_m(static_cast<int64_t>(i));
-    if (runs.empty() || runs.back().value != v) {
-      runs.push_back({start, start + cell_length_m, v});
-    } else {
-      runs.back().end_m = start + cell_length_m;
-    }
+  runs.reserve(stretches.size());
+  for (const layer_stretch& r : stretches) {
+    runs.push_back(
+        {layer_position_m(r.from_cell), layer_position_m(r.to_cell), r.value});
   }
   return runs;
+}
+
+// The elevation at every cell boundary of the gradient's stretches, summed
+// in millimetres (a cell of g per mille climbs 50 g mm), so that a long line
+// gathers no rounding.
+std::vector<double> elevation_of(const std::vector<layer_stretch>& gradient) {
+  std::vector<double> elevation = {0};
+  int64_t mm = 0;
+  for (const layer_stretch& r : gradient) {
+    for (int64_t i = r.from_cell; i < r.to_cell; ++i) {
+      mm += int64_t{r.value} * cell_length_m;
+      elevation.push_back(static_cast<double>(mm) / 1000);
+    }
+  }
+  return elevation;
 }
 
 std::string speed_triple(const std::array<int, 3>& v) {
@@ -91,24 +100,12 @@ scene read_scene(const scenario_model& m) {
   s.train = from_8bit(m.treno);
   s.line_length_m = m.voci[voce_index::treno_generale].fine;
   s.has_cells = m.has_cells();
-  // The last three cells never receive layer values.
-  const size_t layer_cells = m.celle.size() > 3 ? m.celle.size() - 3 : 0;
-  s.extent_m = layer_position_m(static_cast<int64_t>(layer_cells));
-  s.speed_limit = layer_runs(m.celle, layer_cells, [](const cella& c) {
-    return c.velocita_limite * 5;
-  });
-  s.gradient = layer_runs(m.celle, layer_cells,
-                          [](const cella& c) { return c.pendenza - 100; });
-  s.elevation_m.reserve(layer_cells + 1);
-  // Summed in millimetres (a cell of g per mille climbs 50 g mm), so that
-  // a long line gathers no rounding.
-  int64_t mm = 0;
-  s.elevation_m.push_back(0);
-  for (size_t i = 0; i < layer_cells; ++i) {
-    mm += (m.celle[i].pendenza - 100) * int64_t{cell_length_m};
-    s.elevation_m.push_back(static_cast<double>(mm) / 1000);
-  }
-  read_objects(m, read_railway_objects(m), s);
+  const railway_objects o = read_railway_objects(m);
+  s.speed_limit = layer_runs(o.speed_limits);
+  s.gradient = layer_runs(o.gradient);
+  s.extent_m = s.gradient.empty() ? 0 : s.gradient.back().end_m;
+  s.elevation_m = elevation_of(o.gradient);
+  read_objects(m, o, s);
   for (const diagnostic& d : m.diagnostics) {
     const diagnostic_description about = describe(d);
     std::optional<int64_t> at;

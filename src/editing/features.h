@@ -1,20 +1,23 @@
-// What the editor asks of one checked description, answered from the
-// records as the compiler read them and the checker's findings: hovers,
-// completion, the outline, quick fixes and the way between a tunnel board
-// and its tunnel. Each answer is the protocol's JSON; positions are UTF-16
-// units, which in the 8-bit text are its byte columns.
+// One description as the editor last checked it with its partner: its
+// 8-bit text, the records the compiler read from it and the checker's
+// findings, with the protocol's positions and ranges of its fields. The
+// editor's features (hover, completion, outline, quick fixes, diagnostics)
+// answer from it; positions are UTF-16 units, which in the 8-bit text are
+// its byte columns.
 #ifndef SCENARIO_EDITING_FEATURES_H_
 #define SCENARIO_EDITING_FEATURES_H_
 
-#include <limits>
+#include <cstdint>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "checking/check.h"
-#include "checking/warnings.h"
 #include "editing/document.h"
+#include "editing/request_params.h"
+#include "railway/records.h"
 
 namespace scenario::editing {
 
@@ -33,26 +36,21 @@ struct analysis {
 // Line `n` (0-based) of 8-bit text without its line end; empty past the end.
 std::string_view line_text(std::string_view text, int n);
 
-// The diagnostics of the findings, at each field's range; `uri_text` is the
-// editor's UTF-8 text when it holds the description, for the characters
-// Windows-1252 cannot hold, which are errors of their own.
-// At most `limit` of them are given (errors first), then one that says how
-// many more there are.
-json diagnostics_json(const analysis& a,
-                      const std::vector<unencodable_char>& unencodable,
-                      std::string_view utf8_text,
-                      size_t limit = std::numeric_limits<size_t>::max());
+json position_json(text_position p);
+// The range of a field in the text.
+text_range range_of(const field_place& f);
+// The whole of a record's line, end of line excluded.
+text_range line_range(const analysis& a, int line0);
 
-json hover_at(const analysis& a, text_position p);
-// The keys of the section at `p`, offered only where a key can stand (no
-// comma before `p` on its line); as snippets with a placeholder per field
-// when the client takes `snippets`, else as the plain key and its comma.
-json completion_at(const analysis& a, text_position p, bool snippets);
-json document_symbols(const analysis& a);
-json code_actions(const analysis& a, const std::string& uri, text_range r);
-// The ranges a tunnel board leads to (its tunnel) or a tunnel to (its
-// boards); empty elsewhere.
-std::vector<text_range> definition_at(const analysis& a, text_position p);
+// The record whose key or field `p` is in, with the field's index in
+// `field` (-1 for the key, the count of numbers for the text); null when
+// `p` is in none.
+const record_as_read* record_at(const analysis& a, text_position p, int* field);
+
+// A hover's contents: markdown text.
+json markdown(std::string text);
+// An edit that puts `text` over `r`.
+json text_edit(const text_range& r, std::string text);
 
 }  // namespace scenario::editing
 

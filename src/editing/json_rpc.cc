@@ -52,79 +52,102 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
-}  // namespace
-
-read_message message_reader::next() {
-  read_message m;
-  std::string line;
-  bool too_long = false;
-  bool any_header = false;
+// What the header lines of one message said.
+struct message_header {
+  bool ended = false;       // the input ended before the blank line
+  bool any_header = false;  // a header line was read
   bool have_length = false;
   size_t length = 0;
-  std::string header_error;
-  // Headers up to the blank line; blank lines before any header are skipped.
+  std::string error;  // why the header cannot frame a body
+};
+
+// Takes one non-blank header line into `h`: only Content-Length counts.
+void take_header_line(std::string& line, bool too_long, message_header& h) {
+  // After a message whose body could not be found, the next header may
+  // follow what is left of that body on the same line.
+  const size_t resync = line.find("Content-Length:");
+  if (resync != std::string::npos && resync > 0) {
+    line.erase(0, resync);
+    h.error.clear();
+  }
+  const size_t colon = line.find(':');
+  if (too_long || colon == std::string::npos) {
+    h.error = "a header line is no \"Name: value\"";
+    return;
+  }
+  const std::string_view name = trim(std::string_view(line).substr(0, colon));
+  const std::string_view value = trim(std::string_view(line).substr(colon + 1));
+  if (!equals_nocase(name, "Content-Length")) return;
+  size_t n = 0;
+  const auto [end, ec] =
+      std::from_chars(value.data(), value.data() + value.size(), n);
+  if (ec != std::errc() || end != value.data() + value.size() ||
+      value.empty()) {
+    h.error = "Content-Length is no number";
+  } else if (n > max_body_bytes) {
+    h.error = "Content-Length is beyond the largest message";
+  } else {
+    h.have_length = true;
+    h.length = n;
+  }
+}
+
+// Headers up to the blank line; blank lines before any header are skipped.
+message_header read_header(std::istream& in) {
+  message_header h;
+  std::string line;
+  bool too_long = false;
   for (;;) {
-    if (!read_header_line(in_, line, too_long)) {
-      if (any_header) {
-        m.what = read_message::kind::malformed;
-        m.error = "the input ended inside a message's header";
-      }
-      return m;
+    if (!read_header_line(in, line, too_long)) {
+      h.ended = true;
+      return h;
     }
     if (line.empty()) {
-      if (any_header) break;
+      if (h.any_header) return h;
       continue;
     }
-    any_header = true;
-    // After a message whose body could not be found, the next header may
-    // follow what is left of that body on the same line.
-    const size_t resync = line.find("Content-Length:");
-    if (resync != std::string::npos && resync > 0) {
-      line.erase(0, resync);
-      header_error.clear();
-    }
-    const size_t colon = line.find(':');
-    if (too_long || colon == std::string::npos) {
-      header_error = "a header line is no \"Name: value\"";
-      continue;
-    }
-    const std::string_view name = trim(std::string_view(line).substr(0, colon));
-    const std::string_view value =
-        trim(std::string_view(line).substr(colon + 1));
-    if (!equals_nocase(name, "Content-Length")) continue;
-    size_t n = 0;
-    const auto [end, ec] =
-        std::from_chars(value.data(), value.data() + value.size(), n);
-    if (ec != std::errc() || end != value.data() + value.size() ||
-        value.empty()) {
-      header_error = "Content-Length is no number";
-    } else if (n > max_body_bytes) {
-      header_error = "Content-Length is beyond the largest message";
-    } else {
-      have_length = true;
-      length = n;
-    }
+    h.any_header = true;
+    take_header_line(line, too_long, h);
   }
-  m.what = read_message::kind::malformed;
-  if (!header_error.empty() || !have_length) {
-    // Without a length the body cannot be found: what follows is read as
-    // the next header.
-    m.error = header_error.empty() ? "no Content-Length header" : header_error;
-    return m;
-  }
-  // Read as it comes: a length the input never fills costs no memory.
-  std::string body;
+}
+
+// Reads `length` bytes as they come, so that a length the input never
+// fills costs no memory; false when the input ends first.
+bool read_body(std::istream& in, size_t length, std::string& body) {
   constexpr size_t chunk = size_t{1} << 16;
   while (body.size() < length) {
     const size_t want = std::min(chunk, length - body.size());
     const size_t had = body.size();
     body.resize(had + want);
-    in_.read(body.data() + had, static_cast<std::streamsize>(want));
-    const auto got = static_cast<size_t>(in_.gcount());
-    if (got != want) {
-      m.error = "the input ended inside a message's body";
-      return m;
+    in.read(body.data() + had, static_cast<std::streamsize>(want));
+    if (static_cast<size_t>(in.gcount()) != want) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+read_message message_reader::next() {
+  read_message m;
+  const message_header h = read_header(in_);
+  if (h.ended) {
+    if (h.any_header) {
+      m.what = read_message::kind::malformed;
+      m.error = "the input ended inside a message's header";
     }
+    return m;
+  }
+  m.what = read_message::kind::malformed;
+  if (!h.error.empty() || !h.have_length) {
+    // Without a length the body cannot be found: what follows is read as
+    // the next header.
+    m.error = h.error.empty() ? "no Content-Length header" : h.error;
+    return m;
+  }
+  std::string body;
+  if (!read_body(in_, h.length, body)) {
+    m.error = "the input ended inside a message's body";
+    return m;
   }
   m.body = json::parse(body, nullptr, false);
   if (m.body.is_discarded()) {

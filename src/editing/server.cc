@@ -4,9 +4,14 @@
 #include <cctype>
 #include <cstdio>
 
+#include "editing/completion.h"
+#include "editing/diagnostics.h"
 #include "editing/formatter.h"
+#include "editing/hover.h"
+#include "editing/outline.h"
 #include "editing/pair_check.h"
 #include "editing/picture.h"
+#include "editing/quick_fixes.h"
 #include "editing/request_params.h"
 
 namespace scenario::editing {

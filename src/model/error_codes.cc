@@ -1,11 +1,45 @@
 #include "model/error_codes.h"
 
 #include <array>
+#include <cstddef>
+
+#include "model/kilometres.h"
 
 namespace scenario {
 namespace {
 
 using enum error_code;
+
+// A meaning that states a distance the compiler works with, built at
+// compile time from the distance's one constant.
+struct fixed_text {
+  std::array<char, 96> chars{};
+  size_t size = 0;
+
+  constexpr fixed_text& operator+=(std::string_view s) {
+    for (char c : s) chars[size++] = c;
+    return *this;
+  }
+  constexpr fixed_text& operator+=(int64_t n) {
+    char digits[20] = {};
+    size_t count = 0;
+    do {
+      digits[count++] = static_cast<char>('0' + n % 10);
+      n /= 10;
+    } while (n > 0);
+    while (count > 0) chars[size++] = digits[--count];
+    return *this;
+  }
+  constexpr std::string_view view() const { return {chars.data(), size}; }
+};
+
+constexpr fixed_text warning_occupied_meaning = [] {
+  fixed_text t;
+  t += "slowdown warning cell (";
+  t += slowdown_warning_distance_m;
+  t += " m before the start) is occupied";
+  return t;
+}();
 
 constexpr std::array<error_code_info, 28> codes = {{
     {line_missing, false, "the line description does not exist"},
@@ -22,8 +56,7 @@ constexpr std::array<error_code_info, 28> codes = {{
     {direction_board_occupied, true, "direction board on an occupied cell"},
     {beyond_cells, true, "record lies beyond the end of the cell array"},
     {signal_occupied, true, "signal on an occupied cell"},
-    {warning_occupied, true,
-     "slowdown warning cell (1200 m before the start) is occupied"},
+    {warning_occupied, true, warning_occupied_meaning.view()},
     {slowdown_start_occupied, true, "slowdown start cell is occupied"},
     {slowdown_end_occupied, true, "slowdown end cell is occupied"},
     {approach_occupied, true,

@@ -26,7 +26,7 @@ enum class error_code : int {
   direction_board_occupied = 6,
   beyond_cells = 15,
   signal_occupied = 16,
-  warning_occupied = 17,  // the warning cell 1200 m before a slowdown
+  warning_occupied = 17,  // the warning cell before a slowdown
   slowdown_start_occupied = 18,
   slowdown_end_occupied = 19,
   approach_occupied = 20,  // one of the four cells before the warning

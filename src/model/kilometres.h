@@ -30,6 +30,9 @@ inline int64_t layer_cell(int64_t p) {
 // A slowdown's warning stands this far before its start: the distance the
 // driver is given to brake down to the slowdown's speed.
 constexpr int64_t slowdown_warning_distance_m = 1200;
+// A slowdown that starts at or before this position has no warning (nor
+// approach marks): there is no room for the braking distance before it.
+constexpr int64_t slowdown_warning_threshold_m = 1500;
 
 // Cell i holds the objects of (i - 1) x 50 m.
 inline int64_t object_position_m(int64_t cell) {

@@ -17,6 +17,9 @@ constexpr int voci_count = 87;  // entries 0 to 86
 constexpr int32_t max_line_length_m = 1000000;
 constexpr int32_t line_margin_m = 7000;  // lunghezza_estesa = length + margin
 constexpr int max_tunnels = 80;          // tunnel slots 1 to 80
+// A tunnel record's kind above this is the kind plus this offset, and asks
+// for tunnel markers every fourth cell.
+constexpr int32_t tunnel_marker_kind_offset = 10;
 
 // One 50-metre stretch of line. Only `tipo` decides occupancy; the byte
 // fields after `dato4` are independent layers.

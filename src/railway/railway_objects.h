@@ -65,10 +65,11 @@ struct speed_board_view {
   int right_stripes = 0;
 };
 
-// A slowdown: its start and end marks with the warning 1200 m before the
-// start (railway::warning_cells_before_start) and the four approach marks
-// before the warning. A mark whose companions are missing (a damaged or
-// hand-made file) still makes one.
+// A slowdown: its start and end marks with the warning
+// slowdown_warning_distance_m before the start
+// (railway::warning_cells_before_start) and the four approach marks before the
+// warning. A mark whose companions are missing (a damaged or hand-made file)
+// still makes one.
 struct slowdown_view {
   std::optional<int64_t> warning_cell;
   std::optional<int64_t> start_cell;

@@ -33,7 +33,7 @@ inline int64_t layer_metres(int64_t p) {
   return layer_position_m(layer_cell(p));
 }
 
-// A slowdown's warning stands slowdown_warning_distance_m (1200 m, in
+// A slowdown's warning stands slowdown_warning_distance_m (in
 // model/kilometres.h, where the compiler stamps it) before its start.
 constexpr int64_t warning_cells_before_start =
     slowdown_warning_distance_m / cell_length_m;
@@ -102,9 +102,9 @@ struct board_sides {
 board_sides read_board(const cella& c);
 
 // Slowdown warnings. A warning carries the speed of its slowdown in dato1,
-// also when no start stands 1200 m after it. Reason: the compiler writes the
-// slowdown's speed into the warning cell itself, and the simulator reads the
-// speed to announce from there.
+// also when no start stands the warning distance after it. Reason: the compiler
+// writes the slowdown's speed into the warning cell itself, and the simulator
+// reads the speed to announce from there.
 inline int warning_speed_kmh(const cella& warning) { return warning.dato1; }
 
 // The stations. The entries from 1 upward are stations up to the first

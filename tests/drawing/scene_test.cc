@@ -142,6 +142,45 @@ TEST(read_scene, speed_limit_runs_and_elevation_integrated_per_mille) {
   EXPECT_DOUBLE_EQ(s.elevation_m[40], 5 - 4);  // 2000 m: 1000 m at -4
 }
 
+// The layers cover exactly the cells the compiler gave layer values: all
+// but the last three, and on a line of fewer than four cells (a length far
+// below 0, inside the margin) cell 0 all the same, which the compiler's
+// closing step always writes. A cell it wrote holds the gradient 0 as 100.
+TEST(read_scene, layers_cover_the_cells_the_compiler_wrote_on_tiny_lines) {
+  const struct {
+    int64_t length_m;
+    size_t cells;         // numero_celle + 1
+    int64_t layer_cells;  // cells with layer values
+  } cases[] = {
+      {-6950, 2, 1}, {-6900, 3, 1},   {-6850, 4, 1},
+      {-6800, 5, 2}, {-6000, 21, 18},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.length_m);
+    scenario_model m;
+    m.percorso = "R";
+    m.treno = "T";
+    compile_in_memory(m, 0, {"l", line_description(c.length_m), ""},
+                      {"t", train_description({"velocita,   0,    30"}), ""});
+    ASSERT_EQ(m.celle.size(), c.cells);
+    int64_t written = 0;
+    while (written < static_cast<int64_t>(m.celle.size()) &&
+           m.celle[static_cast<size_t>(written)].pendenza != 0) {
+      ++written;
+    }
+    EXPECT_EQ(written, c.layer_cells);
+    const scene s = read_scene(m);
+    EXPECT_EQ(s.extent_m, written * 50);
+    ASSERT_EQ(s.gradient.size(), 1u);
+    EXPECT_EQ(s.gradient[0].start_m, 0);
+    EXPECT_EQ(s.gradient[0].end_m, written * 50);
+    EXPECT_EQ(s.gradient[0].value, 0);
+    ASSERT_FALSE(s.speed_limit.empty());
+    EXPECT_EQ(s.speed_limit.back().end_m, written * 50);
+    EXPECT_EQ(s.elevation_m.size(), static_cast<size_t>(written + 1));
+  }
+}
+
 TEST(read_scene, every_recorded_code_with_its_file_line_and_meaning) {
   scenario_model m;
   m.percorso = "R";

@@ -5,7 +5,12 @@
 #include <string>
 
 #include "checking/check.h"
+#include "editing/completion.h"
+#include "editing/diagnostics.h"
 #include "editing/document.h"
+#include "editing/hover.h"
+#include "editing/outline.h"
+#include "editing/quick_fixes.h"
 
 namespace scenario::editing {
 namespace {

@@ -14,7 +14,7 @@
 #include "checking/faulty_pair.h"
 #include "checking/formats.h"
 #include "drawing/report_findings.h"
-#include "editing/features.h"
+#include "editing/diagnostics.h"
 #include "model/text_8bit.h"
 #include "pipeline/report.h"
 

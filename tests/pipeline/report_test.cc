@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "model/error_codes.h"
+#include "model/kilometres.h"
 
 namespace scenario {
 namespace {
@@ -36,6 +37,11 @@ TEST(report, diagnostics_read_like_compiler_errors) {
        false,
        "t.txt:3: error 25: reading or run-time failure while compiling "
        "(\"abc\" is not a whole number)"},
+      // The warning distance in the meaning is the compiler's constant.
+      {{17, 9800, "t.txt", 12, "", 0, 0, ""},
+       false,
+       "t.txt:12: error 17: slowdown warning cell (1200 m before the start) "
+       "is occupied (position 9800 m)"},
       // Post-processing codes carry no file.
       {{12, 5000, "", 0, "", 0, 0, ""},
        true,
@@ -120,6 +126,15 @@ TEST(error_codes, every_code_has_a_meaning) {
     EXPECT_NE(error_meaning(code), "unknown error") << code;
   }
   EXPECT_EQ(error_meaning(14), "unknown error");
+}
+
+// Code 17 states the distance the compiler sets the warning before the
+// start, so a change of that distance changes the text with it.
+TEST(error_codes, code_17_states_the_warning_distance) {
+  const std::string distance =
+      "(" + std::to_string(slowdown_warning_distance_m) + " m before";
+  EXPECT_NE(error_meaning(17).find(distance), std::string_view::npos)
+      << error_meaning(17);
 }
 
 }  // namespace
