@@ -125,7 +125,7 @@ std::string format_sarif(const check_result& r) {
     rule_index[error_rule_id(code)] = rules.size();
     rules.push_back(
         {{"id", error_rule_id(code)},
-         {"shortDescription", {{"text", std::string(info.meaning) + "."}}},
+         {"shortDescription", {{"text", error_meaning(code) + "."}}},
          {"defaultConfiguration", {{"level", "error"}}}});
   }
   for (const warning_info& w : all_warnings()) {

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "model/model.h"
+#include "model/translation.h"
 
 namespace scenario {
 
@@ -51,7 +52,9 @@ constexpr int code_number(error_code c) { return static_cast<int>(c); }
 
 struct error_code_info {
   error_code code;
-  bool has_position;  // recorded together with a position in metres
+  bool has_position;         // recorded together with a position in metres
+  // English, marked for translation; a pattern that error_meaning() fills
+  // with the distances it states.
   std::string_view meaning;
 };
 
@@ -62,8 +65,9 @@ std::span<const error_code_info> all_error_codes();
 // The entry of `code`, or null for a number that is no code.
 const error_code_info* find_error_code(int code);
 
-// Plain-words meaning of a code; "unknown error" for a number not listed.
-std::string_view error_meaning(int code);
+// Plain-words meaning of a code in the language of `tr`; "unknown error" for
+// a number not listed.
+std::string error_meaning(int code, const translator& tr = translator());
 
 // True when the code is recorded together with a position in metres.
 bool error_has_position(int code);
@@ -80,7 +84,8 @@ struct diagnostic_description {
   std::string text() const;
 };
 
-diagnostic_description describe(const diagnostic& d);
+diagnostic_description describe(const diagnostic& d,
+                                const translator& tr = translator());
 
 }  // namespace scenario
 

@@ -39,7 +39,7 @@ TEST(error_codes, each_code_is_listed_once_with_a_meaning) {
     EXPECT_TRUE(seen.insert(n).second) << n;
     EXPECT_FALSE(c.meaning.empty()) << n;
     EXPECT_EQ(find_error_code(n), &c);
-    EXPECT_EQ(error_meaning(n), c.meaning);
+    EXPECT_EQ(error_meaning(n).find('%'), std::string::npos) << n;
     EXPECT_EQ(error_has_position(n), c.has_position);
   }
   EXPECT_EQ(seen.size(), 28u);
@@ -57,27 +57,26 @@ TEST(error_codes, every_form_shows_the_description_of_each_code) {
     SCOPED_TRACE(n);
     const diagnostic d = recorded(n, 2400);
     const diagnostic_description about = describe(d);
+    const std::string meaning = error_meaning(n);
     EXPECT_EQ(about.label, "error " + std::to_string(n));
-    EXPECT_EQ(about.meaning, c.meaning);
-    EXPECT_EQ(about.text(), std::string(c.meaning));
+    EXPECT_EQ(about.meaning, meaning);
+    EXPECT_EQ(about.text(), meaning);
     EXPECT_EQ(about.position_m.has_value(), c.has_position);
 
     // The builder's line.
     EXPECT_EQ(format_diagnostic(d, /*file_name_only=*/true),
               "l.txt:7: error " + std::to_string(n) + ": " +
-                  std::string(c.meaning) +
-                  (c.has_position ? " (position 2400 m)" : ""));
+                  meaning + (c.has_position ? " (position 2400 m)" : ""));
     // The author's form.
     const located_message msg = diagnostic_message(d);
     EXPECT_EQ(msg.label, about.label);
     EXPECT_EQ(msg.text,
-              std::string(c.meaning) +
-                  (c.has_position ? " (position 2+400, 2400 m)" : ""));
+              meaning + (c.has_position ? " (position 2+400, 2400 m)" : ""));
     // The report's problems.
     const std::vector<drawing::problem> p = drawing::problems_of_check({}, {d});
     ASSERT_EQ(p.size(), 1u);
     EXPECT_EQ(p[0].code, n);
-    EXPECT_EQ(p[0].meaning, c.meaning);
+    EXPECT_EQ(p[0].meaning, meaning);
     EXPECT_EQ(p[0].position_m.has_value(), c.has_position);
   }
 }
@@ -126,6 +125,7 @@ TEST(error_codes, check_and_language_server_show_the_description) {
   for (const diagnostic& d : m.diagnostics) {
     SCOPED_TRACE(d.codice);
     const diagnostic_description about = describe(d);
+    const std::string meaning = error_meaning(n);
     const auto f = std::find_if(
         r.findings.begin(), r.findings.end(), [&](const finding& x) {
           return x.code == d.codice && x.at.line == d.line && x.file == d.file;
