@@ -34,6 +34,28 @@ std::vector<place> error_places(const check_result& r) {
   return v;
 }
 
+// Messages are 8-bit text like the record texts quoted in them, whatever
+// the language: a translation's accented letters are one byte each.
+TEST(check, italian_messages_are_8bit_text_in_the_same_places) {
+  const check_result en = check_descriptions(text("line.txt", faulty_line),
+                                             text("train.txt", faulty_train),
+                                             warning_options{}, translator());
+  const check_result it = check_descriptions(
+      text("line.txt", faulty_line), text("train.txt", faulty_train),
+      warning_options{}, translator::for_locale("it"));
+  EXPECT_EQ(error_places(en), error_places(it));
+  ASSERT_EQ(en.findings.size(), it.findings.size());
+  bool saw_accent = false;
+  for (size_t i = 0; i < it.findings.size(); ++i) {
+    EXPECT_NE(en.findings[i].message, it.findings[i].message) << i;
+    const std::string& m = it.findings[i].message;
+    // No UTF-8 lead byte of a two-byte letter: each letter is one byte.
+    EXPECT_EQ(m.find('\xC3'), std::string::npos) << m;
+    saw_accent = saw_accent || m.find('\xE8') != std::string::npos;  // è
+  }
+  EXPECT_TRUE(saw_accent);
+}
+
 TEST(check, lists_every_error_of_both_files_at_its_field) {
   const check_result r = check_descriptions(text("line.txt", faulty_line),
                                             text("train.txt", faulty_train),
