@@ -218,7 +218,8 @@ std::string running_note(const running_drawing& d) {
   }
   return "Speed and time runs: the fastest run of the train and the run with "
          "the regularity margin, each leg from its scheduled departure. " +
-         describe(d.params) + " " + describe_curves(d.line, d.params.train);
+         describe(d.params) + " " +
+         describe_curves(d.line, d.params.train, translator());
 }
 
 void running_legend(markup& out) {

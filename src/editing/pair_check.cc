@@ -27,7 +27,8 @@ pair_check::pair_check(const description_pair& pair,
     : has_line_(!pair.line.empty()), train_file_(treno.file) {
   if (has_line_) {
     result_ =
-        check_descriptions(linea, treno, warnings, {.records = &records_});
+        check_descriptions(linea, treno, warnings, translator(),
+                           {.records = &records_});
   } else {
     result_.findings.push_back(line_missing(treno));
   }

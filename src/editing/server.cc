@@ -278,7 +278,7 @@ void server::configure(const json& settings) {
   for (const json& w : (*s)["warnings"]) {
     std::string why;
     if (!w.is_string() ||
-        !apply_warning_switch(o, w.get<std::string>(), &why)) {
+        !apply_warning_switch(o, w.get<std::string>(), &why, translator())) {
       log("warning switch " + w.dump() + ": " + why);
       send(make_notification(
           "window/showMessage",
