@@ -17,7 +17,7 @@ description_text text(const char* file, const char* bytes) {
 TEST(pair_check, deals_each_record_and_finding_to_its_description) {
   description_text linea = text("dir/R_linea.txt", testing::faulty_line);
   description_text treno = text("dir/R_T-.txt", testing::faulty_train);
-  const check_result whole = check_descriptions(linea, treno, {});
+  const check_result whole = check_descriptions(linea, treno, {}, translator());
   pair_check c({"dir/R_linea.txt", "dir/R_T-.txt"}, linea, treno, {});
 
   const analysis line = c.take(description::line, linea);

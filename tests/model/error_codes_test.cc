@@ -125,7 +125,6 @@ TEST(error_codes, check_and_language_server_show_the_description) {
   for (const diagnostic& d : m.diagnostics) {
     SCOPED_TRACE(d.codice);
     const diagnostic_description about = describe(d);
-    const std::string meaning = error_meaning(n);
     const auto f = std::find_if(
         r.findings.begin(), r.findings.end(), [&](const finding& x) {
           return x.code == d.codice && x.at.line == d.line && x.file == d.file;
