@@ -163,50 +163,47 @@ bool is_stop(const analysis& a, const record_as_read& station) {
   return found && railway::station_stops(timings)[index];
 }
 
-std::string describe_object(const analysis& a, const record_as_read& r) {
+std::string describe_object(const analysis& a, const record_as_read& r,
+                            const translator& tr) {
   const int64_t p = r.number(0);
   std::string s;
   switch (r.kind) {
     case record_kind::station: {
       const int64_t time =
           (r.number(13) * 60 + r.number(14)) * 60 + r.number(15);
-      s = "**station " + utf8(r.text) + "** at " + format_km(p) + " (cell " +
-          std::to_string(cell_of(r.kind, p)) + ")\n\ntype " +
-          std::to_string(r.number(1)) + ", " + std::to_string(r.number(2)) +
-          " m long, time " + (time > 0 ? format_time(time) : "-") + ", " +
-          (is_stop(a, r) ? "the train stops" : "passed");
+      s = tr.format("**station %s** at %s (cell %d)\n\ntype %d, %d m long, "
+                    "time %s, %s",
+                    utf8(r.text), format_km(p), cell_of(r.kind, p),
+                    r.number(1), r.number(2),
+                    time > 0 ? format_time(time) : "-",
+                    is_stop(a, r) ? tr("the train stops") : tr("passed"));
       break;
     }
     case record_kind::signal:
-      s = "**signal** at " + format_km(p) + " (cell " +
-          std::to_string(cell_of(r.kind, p)) + ")\n\nleft: kind " +
-          std::to_string(r.number(1)) + ", values " +
-          std::to_string(r.number(2)) + " " + std::to_string(r.number(3)) +
-          " " + std::to_string(r.number(4)) + "; rapp " +
-          std::to_string(r.number(5)) + "; right: kind " +
-          std::to_string(r.number(6)) + ", values " +
-          std::to_string(r.number(7)) + " " + std::to_string(r.number(8)) +
-          " " + std::to_string(r.number(9)) + "; tempo " +
-          std::to_string(r.number(10));
+      s = tr.format(
+          "**signal** at %s (cell %d)\n\nleft: kind %d, values %d %d %d; "
+          "rapp %d; right: kind %d, values %d %d %d; tempo %d",
+          format_km(p), cell_of(r.kind, p), r.number(1), r.number(2),
+          r.number(3), r.number(4), r.number(5), r.number(6), r.number(7),
+          r.number(8), r.number(9), r.number(10));
       break;
     case record_kind::speed_board:
-      s = "**speed board** at " + format_km(p) + " (cell " +
-          std::to_string(cell_of(r.kind, p)) +
-          ")\n\nleft: " + std::to_string(r.number(1)) + "/" +
-          std::to_string(r.number(2)) + "/" + std::to_string(r.number(3)) +
-          " km/h, stripes " + std::to_string(r.number(4)) +
-          "; right: " + std::to_string(r.number(5)) + "/" +
-          std::to_string(r.number(6)) + "/" + std::to_string(r.number(7)) +
-          " km/h, stripes " + std::to_string(r.number(8));
+      s = tr.format(
+          "**speed board** at %s (cell %d)\n\nleft: %d/%d/%d km/h, stripes "
+          "%d; right: %d/%d/%d km/h, stripes %d",
+          format_km(p), cell_of(r.kind, p), r.number(1), r.number(2),
+          r.number(3), r.number(4), r.number(5), r.number(6), r.number(7),
+          r.number(8));
       break;
     case record_kind::tunnel: {
       const int64_t kind = r.number(2);
-      s = "**tunnel** " + format_km(p) + " to " + format_km(r.number(1)) +
-          ", " + std::to_string(r.number(1) - p) + " m, kind " +
-          std::to_string(kind > 10 ? kind - 10 : kind) +
-          (kind > 10 ? " with tunnel markers" : "");
+      s = tr.format("**tunnel** %s to %s, %d m, kind %d", format_km(p),
+                    format_km(r.number(1)), r.number(1) - p,
+                    kind > 10 ? kind - 10 : kind) +
+          (kind > 10 ? tr(" with tunnel markers") : "");
       if (const record_as_read* b = naming_board(a, r)) {
-        s += "\n\nnamed " + utf8(railway::tunnel_name_of_board(b->text));
+        s += "\n\n" + tr.format("named %s", utf8(railway::tunnel_name_of_board(
+                                                b->text)));
       }
       break;
     }
@@ -217,11 +214,11 @@ std::string describe_object(const analysis& a, const record_as_read& r) {
 }
 
 std::string describe_value(const record_as_read& r, const field_help& f,
-                           int64_t v) {
+                           int64_t v, const translator& tr) {
   std::string s = std::to_string(v);
   if (!f.unit.empty()) s += " " + std::string(f.unit);
   if (f.is_position) {
-    s += " · " + format_km(v) + " · cell " + std::to_string(cell_of(r.kind, v));
+    s += tr.format(" · %s · cell %d", format_km(v), cell_of(r.kind, v));
   }
   return s;
 }
@@ -254,9 +251,22 @@ std::string section_above(std::string_view text, int line0) {
   return {};
 }
 
+// A key's hover: what its record is and its fields.
+std::string key_hover(const record_help& h, const translator& tr) {
+  return "**" + std::string(h.key) + "**: " + tr(h.meaning.data()) + "\n\n" +
+         tr.format("fields: %s", field_list(h));
+}
+
+// A field's hover: its name, unit and meaning.
+std::string field_hover(const field_help& f, const translator& tr) {
+  return "**" + std::string(f.name) + "**" +
+         (f.unit.empty() ? "" : " (" + std::string(f.unit) + ")") + ": " +
+         tr(f.meaning.data());
+}
+
 // A hover on a line that no record covers (the general block): the key's
 // fields, or the field under the cursor counted by commas.
-json hover_by_text(const analysis& a, text_position p) {
+json hover_by_text(const analysis& a, text_position p, const translator& tr) {
   const std::string_view line = line_text(a.text, p.line);
   const std::string_view key = key_of_line(line);
   const record_help* h = help_for_key(key, a.in);
@@ -265,13 +275,9 @@ json hover_by_text(const analysis& a, text_position p) {
   const int commas =
       static_cast<int>(std::count(line.begin(), line.begin() + at, ','));
   if (commas == 0 || commas > static_cast<int>(h->fields.size())) {
-    return markdown("**" + std::string(h->key) + "**: " +
-                    std::string(h->meaning) + "\n\nfields: " + field_list(*h));
+    return markdown(key_hover(*h, tr));
   }
-  const field_help& f = h->fields[commas - 1];
-  return markdown("**" + std::string(f.name) + "**" +
-                  (f.unit.empty() ? "" : " (" + std::string(f.unit) + ")") +
-                  ": " + std::string(f.meaning));
+  return markdown(field_hover(h->fields[commas - 1], tr));
 }
 
 json text_edit(const text_range& r, std::string text) {
@@ -307,7 +313,8 @@ std::optional<std::pair<int, int>> stated_length_span(std::string_view line,
 }
 
 // The fix of one warning, or null when none is unambiguous.
-json fix_for(const analysis& a, const finding& f, const std::string& uri) {
+json fix_for(const analysis& a, const finding& f, const std::string& uri,
+             const translator& tr) {
   const auto at_place = [&](const field_place& place) {
     return place.line == f.at.line && place.column == f.at.column;
   };
@@ -322,7 +329,7 @@ json fix_for(const analysis& a, const finding& f, const std::string& uri) {
           stated_length_span(line_text(a.text, r.text_at.line - 1), r.text_at);
       if (!span) return nullptr;
       const std::string length = std::to_string(t->number(1) - t->number(0));
-      title = "State the tunnel's length: m." + length;
+      title = tr.format("State the tunnel's length: m.%s", length);
       const int l0 = r.text_at.line - 1;
       edits.push_back(
           text_edit({{l0, span->first}, {l0, span->second}}, length));
@@ -330,7 +337,7 @@ json fix_for(const analysis& a, const finding& f, const std::string& uri) {
     }
     if (f.warning == "duplicate-record" && at_place(r.key_at)) {
       const int l0 = r.key_at.line - 1;
-      title = "Remove the repeated record";
+      title = tr("Remove the repeated record");
       edits.push_back(text_edit({{l0, 0}, {l0 + 1, 0}}, ""));
       break;
     }
@@ -357,7 +364,7 @@ json fix_for(const analysis& a, const finding& f, const std::string& uri) {
       } else {
         return nullptr;
       }
-      title = "Move the record back inside the line";
+      title = tr("Move the record back inside the line");
       break;
     }
   }
@@ -383,7 +390,8 @@ std::string_view line_text(std::string_view text, int n) {
 
 json diagnostics_json(const analysis& a,
                       const std::vector<unencodable_char>& unencodable,
-                      std::string_view utf8_text, size_t limit) {
+                      std::string_view utf8_text, const translator& tr,
+                      size_t limit) {
   const auto finding_json = [](const finding& f) {
     text_range r;
     if (f.at.line > 0) {
@@ -442,10 +450,11 @@ json diagnostics_json(const analysis& a,
            {"source", "scenario"},
            {"code", "encoding"},
            {"message",
-            std::string(code) + (u.code_point == 0xFFFD
-                                     ? " stands for bytes that are no UTF-8"
-                                     : " has no Windows-1252 byte: the "
-                                       "description cannot hold it")}});
+            u.code_point == 0xFFFD
+                ? tr.format("%s stands for bytes that are no UTF-8", code)
+                : tr.format("%s has no Windows-1252 byte: the description "
+                            "cannot hold it",
+                            code)}});
     }
   }
   if (hidden_errors + hidden_warnings > 0) {
@@ -455,43 +464,44 @@ json diagnostics_json(const analysis& a,
          {"severity", hidden_errors > 0 ? 1 : 2},
          {"source", "scenario"},
          {"code", "more-problems"},
-         {"message", std::to_string(n) + " more problem" + (n == 1 ? "" : "s") +
-                         " not shown (" + std::to_string(hidden_errors) +
-                         " errors, " + std::to_string(hidden_warnings) +
-                         " warnings): `scenario check` lists them all"}});
+         {"message",
+          tr.format_plural("%d more problem not shown (%d errors, %d "
+                           "warnings): `scenario check` lists them all",
+                           "%d more problems not shown (%d errors, %d "
+                           "warnings): `scenario check` lists them all",
+                           n, n, hidden_errors, hidden_warnings)}});
   }
   return out;
 }
 
-json hover_at(const analysis& a, text_position p) {
+json hover_at(const analysis& a, text_position p, const translator& tr) {
   int field = 0;
   const record_as_read* r = record_at(a, p, &field);
-  if (r == nullptr) return hover_by_text(a, p);
+  if (r == nullptr) return hover_by_text(a, p, tr);
   const record_help* h = help_for_key(r->key, a.in);
   if (h == nullptr) return nullptr;
   if (field < 0) {
-    std::string s = "**" + std::string(h->key) +
-                    "**: " + std::string(h->meaning) +
-                    "\n\nfields: " + field_list(*h);
-    const std::string object = describe_object(a, *r);
+    std::string s = key_hover(*h, tr);
+    const std::string object = describe_object(a, *r, tr);
     if (!object.empty()) s += "\n\n" + object;
     return markdown(s);
   }
   if (field >= static_cast<int>(h->fields.size())) return nullptr;
   const field_help& f = h->fields[field];
-  std::string s = "**" + std::string(f.name) + "**" +
-                  (f.unit.empty() ? "" : " (" + std::string(f.unit) + ")") +
-                  ": " + std::string(f.meaning) + "\n\nvalue: ";
+  std::string s = field_hover(f, tr) + "\n\n" + tr("value: ");
   if (field < static_cast<int>(r->numbers.size())) {
-    s += describe_value(*r, f, r->numbers[field]);
+    s += describe_value(*r, f, r->numbers[field], tr);
   } else {
     s += "\"" + utf8(r->text) + "\"";
   }
-  if (!r->accepted) s += "\n\n(the compiler refused this record)";
+  if (!r->accepted) {
+    s += "\n\n" + std::string(tr("(the compiler refused this record)"));
+  }
   return markdown(s);
 }
 
-json completion_at(const analysis& a, text_position p, bool snippets) {
+json completion_at(const analysis& a, text_position p, bool snippets,
+                   const translator& tr) {
   json items = json::array();
   // A key stands first on its line: once a comma is typed the cursor is in
   // a field, and a dash comment or a section head takes no key either.
@@ -506,8 +516,8 @@ json completion_at(const analysis& a, text_position p, bool snippets) {
   const std::string section = section_above(a.text, p.line);
   for (const record_help* h : keys_for_section(section, a.in)) {
     json item = {{"label", std::string(h->key)},
-                 {"detail", std::string(h->meaning)},
-                 {"documentation", "fields: " + field_list(*h)}};
+                 {"detail", tr(h->meaning.data())},
+                 {"documentation", tr.format("fields: %s", field_list(*h))}};
     if (snippets) {
       item["kind"] = completion_snippet;
       item["insertText"] = snippet(*h);
@@ -525,32 +535,32 @@ json completion_at(const analysis& a, text_position p, bool snippets) {
 // The outline's name, detail (a station's stop or pass, a tunnel's name)
 // and symbol kind of a record; 0 for a record the outline leaves out.
 int outline_entry(const analysis& a, const record_as_read& r, std::string& name,
-                  std::string& detail) {
+                  std::string& detail, const translator& tr) {
   const int64_t p = r.number(0);
   int kind = 0;
   switch (r.kind) {
     case record_kind::station:
       name = utf8(r.text) + " " + format_km(p);
-      detail = is_stop(a, r) ? "stop" : "pass";
+      detail = is_stop(a, r) ? tr("stop") : tr("pass");
       kind = symbol_class;
       break;
     case record_kind::tunnel:
-      name = "tunnel " + format_km(p) + " to " + format_km(r.number(1));
+      name = tr.format("tunnel %s to %s", format_km(p), format_km(r.number(1)));
       if (const record_as_read* b = naming_board(a, r)) {
         detail = utf8(railway::tunnel_name_of_board(b->text));
       }
       kind = symbol_struct;
       break;
     case record_kind::signal:
-      name = "signal " + format_km(p);
+      name = tr.format("signal %s", format_km(p));
       kind = symbol_constant;
       break;
     case record_kind::speed_board:
-      name = "speed board " + format_km(p);
+      name = tr.format("speed board %s", format_km(p));
       kind = symbol_field;
       break;
     case record_kind::direction_board:
-      name = "board " + format_km(p) + " " + utf8(r.text);
+      name = tr.format("board %s %s", format_km(p), utf8(r.text));
       kind = symbol_field;
       break;
     default:
@@ -559,7 +569,7 @@ int outline_entry(const analysis& a, const record_as_read& r, std::string& name,
   return kind;
 }
 
-json document_symbols(const analysis& a) {
+json document_symbols(const analysis& a, const translator& tr) {
   std::vector<std::string_view> lines;
   for (std::string_view rest = a.text;;) {
     const size_t e = rest.find_first_of("\r\n");
@@ -600,7 +610,7 @@ json document_symbols(const analysis& a) {
       const record_as_read& r = a.records[next_record];
       if (r.key_at.line - 1 != n || sections.empty()) continue;
       std::string name, detail;
-      const int kind = outline_entry(a, r, name, detail);
+      const int kind = outline_entry(a, r, name, detail, tr);
       if (kind == 0) continue;
       json symbol = {{"name", name},
                      {"kind", kind},
@@ -614,15 +624,16 @@ json document_symbols(const analysis& a) {
   return sections;
 }
 
-json code_actions(const analysis& a, const std::string& uri, text_range r) {
+json code_actions(const analysis& a, const std::string& uri, text_range r,
+                  const translator& tr) {
   json out = json::array();
   for (const finding& f : a.findings) {
     if (f.warning.empty() || f.at.line == 0) continue;
     const int line0 = f.at.line - 1;
     if (line0 < r.start.line || line0 > r.end.line) continue;
-    json action = fix_for(a, f, uri);
+    json action = fix_for(a, f, uri, tr);
     if (action.is_null()) continue;
-    json d = diagnostics_json({a.in, {}, {}, {f}, {}}, {}, {});
+    json d = diagnostics_json({a.in, {}, {}, {f}, {}}, {}, {}, tr);
     action["diagnostics"] = d;
     out.push_back(std::move(action));
   }

@@ -15,6 +15,7 @@
 #include "checking/check.h"
 #include "checking/warnings.h"
 #include "editing/document.h"
+#include "model/translation.h"
 
 namespace scenario::editing {
 
@@ -37,19 +38,22 @@ std::string_view line_text(std::string_view text, int n);
 // editor's UTF-8 text when it holds the description, for the characters
 // Windows-1252 cannot hold, which are errors of their own.
 // At most `limit` of them are given (errors first), then one that says how
-// many more there are.
+// many more there are. The findings' messages are the checker's; the
+// texts added here are in the language of `tr`, like every text below.
 json diagnostics_json(const analysis& a,
                       const std::vector<unencodable_char>& unencodable,
-                      std::string_view utf8_text,
+                      std::string_view utf8_text, const translator& tr,
                       size_t limit = std::numeric_limits<size_t>::max());
 
-json hover_at(const analysis& a, text_position p);
+json hover_at(const analysis& a, text_position p, const translator& tr);
 // The keys of the section at `p`, offered only where a key can stand (no
 // comma before `p` on its line); as snippets with a placeholder per field
 // when the client takes `snippets`, else as the plain key and its comma.
-json completion_at(const analysis& a, text_position p, bool snippets);
-json document_symbols(const analysis& a);
-json code_actions(const analysis& a, const std::string& uri, text_range r);
+json completion_at(const analysis& a, text_position p, bool snippets,
+                   const translator& tr);
+json document_symbols(const analysis& a, const translator& tr);
+json code_actions(const analysis& a, const std::string& uri, text_range r,
+                  const translator& tr);
 // The ranges a tunnel board leads to (its tunnel) or a tunnel to (its
 // boards); empty elsewhere.
 std::vector<text_range> definition_at(const analysis& a, text_position p);

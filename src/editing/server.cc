@@ -239,6 +239,11 @@ json server::initialize(const json& params) {
   } else if (params.contains("rootPath") && params["rootPath"].is_string()) {
     root = params["rootPath"];
   }
+  // The language of the session's texts: the editor's, or English.
+  tr_ = translator();
+  if (params.contains("locale") && params["locale"].is_string()) {
+    tr_ = translator::for_locale(params["locale"].get<std::string>());
+  }
   snippet_support_ = false;
   if (const json* s =
           member_at(params, {"capabilities", "textDocument", "completion",
@@ -440,9 +445,11 @@ void server::check_pair(const description_pair& pair, bool publish) {
   if (pair.line.empty()) {
     finding f;
     f.code = code_number(error_code::line_missing);
-    f.message =
-        "no line description pairs with this train: name it ROUTE_linea.txt "
-        "next to it, or list the pair in scenario-pairs.json";
+    f.message = utf8_to_windows1252(
+        tr_("no line description pairs with this train: name it "
+            "ROUTE_linea.txt next to it, or list the pair in "
+            "scenario-pairs.json"),
+        nullptr);
     f.file = treno.file;
     f.at = {1, 1, 0, {}};
     r.findings.push_back(f);
@@ -497,10 +504,12 @@ void server::check_pair(const description_pair& pair, bool publish) {
     const auto it = documents_.find(utf8_of_path(path));
     if (it != documents_.end()) {
       diagnostics =
-          diagnostics_json(c.a, bad, it->second.text, options_.max_diagnostics);
+          diagnostics_json(c.a, bad, it->second.text, tr_,
+                           options_.max_diagnostics);
       params = {{"uri", it->second.uri}, {"version", it->second.version}};
     } else {
-      diagnostics = diagnostics_json(c.a, {}, {}, options_.max_diagnostics);
+      diagnostics =
+          diagnostics_json(c.a, {}, {}, tr_, options_.max_diagnostics);
       params = {{"uri", uri_of_path(utf8_of_path(path))}};
     }
     params["diagnostics"] = std::move(diagnostics);
@@ -541,20 +550,20 @@ json server::hover(const json& params) {
   const text_position p = position_param(params.at("position"));
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return nullptr;
-  return hover_at(analysis_of(*d), p);
+  return hover_at(analysis_of(*d), p, tr_);
 }
 
 json server::completion(const json& params) {
   const text_position p = position_param(params.at("position"));
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return nullptr;
-  return completion_at(analysis_of(*d), p, snippet_support_);
+  return completion_at(analysis_of(*d), p, snippet_support_, tr_);
 }
 
 json server::symbols(const json& params) {
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return json::array();
-  return document_symbols(analysis_of(*d));
+  return document_symbols(analysis_of(*d), tr_);
 }
 
 json server::formatting(const json& params) {
@@ -565,9 +574,10 @@ json server::formatting(const json& params) {
   // The 8-bit form stands a '?' for each such character: formatting it
   // would put the '?' in the editor's text.
   if (!bad.empty()) {
-    throw request_refused{request_failed,
-                          "not formatted: " + unstorable_summary(*d, bad) +
-                              "; remove or replace them first"};
+    throw request_refused{
+        request_failed,
+        tr_.format("not formatted: %s; remove or replace them first",
+                   unstorable_summary(*d, bad, tr_))};
   }
   const std::string formatted = format_description(bytes);
   if (formatted == bytes) return json::array();
@@ -580,7 +590,7 @@ json server::code_action(const json& params) {
   const text_range r = range_param(params.at("range"));
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return json::array();
-  return code_actions(analysis_of(*d), d->uri, r);
+  return code_actions(analysis_of(*d), d->uri, r, tr_);
 }
 
 json server::definition(const json& params) {
@@ -608,7 +618,7 @@ json server::picture(const json& params) {
   } else {
     treno = text_of(pair.train, nullptr);
   }
-  return picture_of(text_of(pair.line, nullptr), treno, warnings_);
+  return picture_of(text_of(pair.line, nullptr), treno, warnings_, tr_);
 }
 
 void server::send(const json& message) { write_message(out_, message); }

@@ -167,7 +167,7 @@ TEST_F(browser, rendered_page_labels_every_station_and_marks_every_code) {
     scenario_model m;
     const std::string page = page_of(line, train_, "page.html", m);
     const std::string dom = chromium(page, "--dump-dom");
-    const drawing::scene s = drawing::read_scene(m);
+    const drawing::scene s = drawing::read_scene(m, translator());
     ASSERT_EQ(s.stations.size(), 20u);
     // The texts of the station labels, as the browser parsed them, are the
     // stations' names, each once (these names need no escape).
