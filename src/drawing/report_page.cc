@@ -166,8 +166,7 @@ void findings_summary(markup& out, const scene& s, const translator& tr) {
   } else {
     out.open("span")
         .attr("class", "codes strict-code")
-        .text(tr.format("stops at error %d (%s)", stop->code,
-                        place_of(*stop)))
+        .text(tr.format("stops at error %d (%s)", stop->code, place_of(*stop)))
         .close("span");
   }
 }
@@ -445,10 +444,9 @@ std::string render_report(const scenario_model& m, const page_options& opts,
         .text(running_note(run, tr))
         .close("p");
   } else {
-    out.element(
-        "p",
-        tr("No cells: the compilation ended before the line length was "
-           "read."));
+    out.element("p",
+                tr("No cells: the compilation ended before the line length was "
+                   "read."));
     // The codes still get their markers, in a strip of their own.
     draw_profiles(s, out, tr, /*problems_only=*/true);
   }

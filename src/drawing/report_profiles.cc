@@ -273,9 +273,8 @@ class profile_drawing {
             (d.second_speed_kmh
                  ? tr_.format(" (second speed %d)", d.second_speed_kmh)
                  : std::string()) +
-            (d.warning_m
-                 ? tr_.format(", warning at %s", km_label(*d.warning_m))
-                 : std::string()) +
+            (d.warning_m ? tr_.format(", warning at %s", km_label(*d.warning_m))
+                         : std::string()) +
             tr_.format(", from %s to %s", km_label(d.start_m),
                        km_label(d.end_m)));
       if (d.warning_m) {
@@ -436,7 +435,8 @@ class profile_drawing {
       label(left + 6, y + placed_h + 22, tr_("without a position:"), "unit",
             "start");
     }
-    double next_unplaced = left + 6 + label_width(tr_("without a position:")) + 12;
+    double next_unplaced =
+        left + 6 + label_width(tr_("without a position:")) + 12;
     double row_end[label_rows];
     std::fill(std::begin(row_end), std::end(row_end), -1e9);
     // Along the line, so that each label only meets those to its left.
@@ -487,20 +487,18 @@ class profile_drawing {
       g().open("g")
           .attr("class", cls)
           .attr(p.warning.empty() ? "data-code" : "data-warning", text);
-      title((p.warning.empty() ? tr_.format("error %s: %s", text, p.meaning)
-                               : tr_.format("warning %s: %s", text,
-                                            p.meaning)) +
-            (p.position_m ? tr_.format(" at %s", km_label(*p.position_m))
-                          : std::string(tr_(" (no position)"))) +
-            (p.file.empty()
-                 ? std::string()
-                 : " (" + p.file +
-                       (p.line ? ":" + std::to_string(p.line) : "") +
-                       (p.line && p.column ? ":" + std::to_string(p.column)
-                                           : "") +
-                       ")") +
-            (p.stops_build ? tr_("; the simulator's build stops here")
-                           : ""));
+      title(
+          (p.warning.empty() ? tr_.format("error %s: %s", text, p.meaning)
+                             : tr_.format("warning %s: %s", text, p.meaning)) +
+          (p.position_m ? tr_.format(" at %s", km_label(*p.position_m))
+                        : std::string(tr_(" (no position)"))) +
+          (p.file.empty()
+               ? std::string()
+               : " (" + p.file + (p.line ? ":" + std::to_string(p.line) : "") +
+                     (p.line && p.column ? ":" + std::to_string(p.column)
+                                         : "") +
+                     ")") +
+          (p.stops_build ? tr_("; the simulator's build stops here") : ""));
       g().open("path")
           .attr("d", "M" + coordinate(x) + " " + coordinate(top) + shape)
           .end_empty();

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "drawing/markup.h"
-#include "running/running_time.h"
 #include "model/translation.h"
+#include "running/running_time.h"
 #include "running/train.h"
 
 namespace scenario::drawing {

@@ -171,12 +171,12 @@ std::string describe_object(const analysis& a, const record_as_read& r,
     case record_kind::station: {
       const int64_t time =
           (r.number(13) * 60 + r.number(14)) * 60 + r.number(15);
-      s = tr.format("**station %s** at %s (cell %d)\n\ntype %d, %d m long, "
-                    "time %s, %s",
-                    utf8(r.text), format_km(p), cell_of(r.kind, p),
-                    r.number(1), r.number(2),
-                    time > 0 ? format_time(time) : "-",
-                    is_stop(a, r) ? tr("the train stops") : tr("passed"));
+      s = tr.format(
+          "**station %s** at %s (cell %d)\n\ntype %d, %d m long, "
+          "time %s, %s",
+          utf8(r.text), format_km(p), cell_of(r.kind, p), r.number(1),
+          r.number(2), time > 0 ? format_time(time) : "-",
+          is_stop(a, r) ? tr("the train stops") : tr("passed"));
       break;
     }
     case record_kind::signal:
@@ -202,8 +202,8 @@ std::string describe_object(const analysis& a, const record_as_read& r,
                     kind > 10 ? kind - 10 : kind) +
           (kind > 10 ? tr(" with tunnel markers") : "");
       if (const record_as_read* b = naming_board(a, r)) {
-        s += "\n\n" + tr.format("named %s", utf8(railway::tunnel_name_of_board(
-                                                b->text)));
+        s += "\n\n" + tr.format("named %s",
+                                utf8(railway::tunnel_name_of_board(b->text)));
       }
       break;
     }
@@ -459,17 +459,16 @@ json diagnostics_json(const analysis& a,
   }
   if (hidden_errors + hidden_warnings > 0) {
     const size_t n = hidden_errors + hidden_warnings;
-    out.push_back(
-        {{"range", range_json({})},
-         {"severity", hidden_errors > 0 ? 1 : 2},
-         {"source", "scenario"},
-         {"code", "more-problems"},
-         {"message",
-          tr.format_plural("%d more problem not shown (%d errors, %d "
-                           "warnings): `scenario check` lists them all",
-                           "%d more problems not shown (%d errors, %d "
-                           "warnings): `scenario check` lists them all",
-                           n, n, hidden_errors, hidden_warnings)}});
+    out.push_back({{"range", range_json({})},
+                   {"severity", hidden_errors > 0 ? 1 : 2},
+                   {"source", "scenario"},
+                   {"code", "more-problems"},
+                   {"message", tr.format_plural(
+                                   "%d more problem not shown (%d errors, %d "
+                                   "warnings): `scenario check` lists them all",
+                                   "%d more problems not shown (%d errors, %d "
+                                   "warnings): `scenario check` lists them all",
+                                   n, n, hidden_errors, hidden_warnings)}});
   }
   return out;
 }

@@ -18,7 +18,7 @@ std::vector<record_help> make_table() {
                N_("the length of the line"),
                {{"lunghezza",
                  N_("length of the line; the cells cover it and a "
-                 "margin"),
+                    "margin"),
                  "m", true}},
                k::line_length});
   for (std::string_view which : {"uno", "due", "tre"}) {
@@ -43,19 +43,20 @@ std::vector<record_help> make_table() {
                  {{"sfondo", N_("background number"), "", false}},
                  std::nullopt});
   }
-  t.push_back({"ripetizione segnali 4 codici",
-               d::line,
-               "[generale]",
-               N_("the stretch with signal repetition (4 or 9 codes, named in "
-               "the key)"),
-               {{"inizio", N_("start of the stretch, a multiple of 50"), "m", true},
-                {"fine", N_("end of the stretch; 0 for none"), "m", true}},
-               std::nullopt});
+  t.push_back(
+      {"ripetizione segnali 4 codici",
+       d::line,
+       "[generale]",
+       N_("the stretch with signal repetition (4 or 9 codes, named in "
+          "the key)"),
+       {{"inizio", N_("start of the stretch, a multiple of 50"), "m", true},
+        {"fine", N_("end of the stretch; 0 for none"), "m", true}},
+       std::nullopt});
   t.push_back({"curva",
                d::line,
                "[curve]",
                N_("a curve: \"curvas\" left, \"curvad\" right, and its class 1 "
-               "to 6 (curvad1 to curvas6)"),
+                  "to 6 (curvad1 to curvas6)"),
                {{"inizio", N_("where the curve starts"), "m", true},
                 {"lunghezza", N_("length of the curve"), "m", false}},
                k::curve});
@@ -74,7 +75,7 @@ std::vector<record_help> make_table() {
                 {"fine", N_("exit of the tunnel"), "m", true},
                 {"tipo",
                  N_("tunnel kind 1 to 3; above 10 kind tipo - 10 with "
-                 "tunnel markers"),
+                    "tunnel markers"),
                  "", false}},
                k::tunnel});
   t.push_back({"indicatori_vmax",
@@ -95,7 +96,7 @@ std::vector<record_help> make_table() {
                d::line,
                "[indicazioni]",
                N_("a direction board; \"(GALLERIA)(NAME)(m.LENGTH)\" announces "
-               "a tunnel"),
+                  "a tunnel"),
                {{"posizione", N_("where the board stands"), "m", true},
                 {"testo", N_("the board's text"), "", false}},
                k::direction_board});
@@ -141,29 +142,30 @@ std::vector<record_help> make_table() {
        {{"posizione", N_("where the limit takes effect"), "m", true},
         {"velocita", N_("speed limit, stored in steps of 5"), "km/h", false}},
        k::speed_limit});
-  t.push_back(
-      {"stazione",
-       d::train,
-       "[stazioni]",
-       N_("a station of the timetable"),
-       {{"posizione", N_("where the station stands, a multiple of 50"), "m", true},
-        {"tipo", N_("station type"), "", false},
-        {"lunghezza", N_("length of the station, a multiple of 100"), "m", false},
-        {"flag1", "flag1", "", false},
-        {"flag5", "flag5", "", false},
-        {"flag4", "flag4", "", false},
-        {"num1", "num1", "", false},
-        {"num2", "num2", "", false},
-        {"flag2", "flag2", "", false},
-        {"num3", "num3", "", false},
-        {"num4", "num4", "", false},
-        {"num5", "num5", "", false},
-        {"flag3", N_("dwell: not 0 where the train stops"), "", false},
-        {"ore", N_("hours of the station's time"), "h", false},
-        {"minuti", N_("minutes of the station's time"), "min", false},
-        {"secondi", N_("seconds of the station's time"), "s", false},
-        {"nome", N_("the station's name"), "", false}},
-       k::station});
+  t.push_back({"stazione",
+               d::train,
+               "[stazioni]",
+               N_("a station of the timetable"),
+               {{"posizione", N_("where the station stands, a multiple of 50"),
+                 "m", true},
+                {"tipo", N_("station type"), "", false},
+                {"lunghezza", N_("length of the station, a multiple of 100"),
+                 "m", false},
+                {"flag1", "flag1", "", false},
+                {"flag5", "flag5", "", false},
+                {"flag4", "flag4", "", false},
+                {"num1", "num1", "", false},
+                {"num2", "num2", "", false},
+                {"flag2", "flag2", "", false},
+                {"num3", "num3", "", false},
+                {"num4", "num4", "", false},
+                {"num5", "num5", "", false},
+                {"flag3", N_("dwell: not 0 where the train stops"), "", false},
+                {"ore", N_("hours of the station's time"), "h", false},
+                {"minuti", N_("minutes of the station's time"), "min", false},
+                {"secondi", N_("seconds of the station's time"), "s", false},
+                {"nome", N_("the station's name"), "", false}},
+               k::station});
   t.push_back(
       {"rallentamento",
        d::train,

@@ -503,9 +503,8 @@ void server::check_pair(const description_pair& pair, bool publish) {
     json params;
     const auto it = documents_.find(utf8_of_path(path));
     if (it != documents_.end()) {
-      diagnostics =
-          diagnostics_json(c.a, bad, it->second.text, tr_,
-                           options_.max_diagnostics);
+      diagnostics = diagnostics_json(c.a, bad, it->second.text, tr_,
+                                     options_.max_diagnostics);
       params = {{"uri", it->second.uri}, {"version", it->second.version}};
     } else {
       diagnostics =

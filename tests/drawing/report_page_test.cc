@@ -62,7 +62,8 @@ TEST(render_report, running_diagrams_follow_the_timed_stations) {
   scenario_model m;
   testing::compile_every_kind(m, "R", "T");
   const std::vector<curve_stretch> curves = {{5000, 400, 500}};
-  const std::string with_curves = render_report(m, {"test", &curves}, translator());
+  const std::string with_curves =
+      render_report(m, {"test", &curves}, translator());
   EXPECT_EQ(count(with_curves, "<g class=\"scheduled-point"), 2u);
   EXPECT_EQ(count(with_curves, "class=\"run-fastest\""), 2u);
   for (const char* said :
@@ -204,12 +205,18 @@ TEST(render_report, the_page_speaks_the_readers_language) {
     const char* legend_item;
     const char* tooltip;
   } cases[] = {
-      {translator(), "en",
-       {"Plan", "Profiles", "Timetable", "Problems", "Legend"}, "stop",
-       "speed limit in force", "end of the line, 3+000"},
-      {translator::for_locale("it_IT.UTF-8"), "it",
-       {"Tracciato", "Profili", "Orario", "Problemi", "Legenda"}, "fermata",
-       "velocità massima in vigore", "fine della linea, 3+000"},
+      {translator(),
+       "en",
+       {"Plan", "Profiles", "Timetable", "Problems", "Legend"},
+       "stop",
+       "speed limit in force",
+       "end of the line, 3+000"},
+      {translator::for_locale("it_IT.UTF-8"),
+       "it",
+       {"Tracciato", "Profili", "Orario", "Problemi", "Legenda"},
+       "fermata",
+       "velocità massima in vigore",
+       "fine della linea, 3+000"},
   };
   std::vector<std::string> pages;
   for (const auto& c : cases) {

@@ -450,11 +450,11 @@ TEST(server_diagnostics, a_document_publishes_at_most_a_thousand_and_a_count) {
 TEST(server_requests, the_session_speaks_the_locale_sent_at_initialize) {
   const struct {
     std::optional<std::string> locale;
-    const char* hover;    // on the tunnel named by its board
-    const char* tunnel;   // its outline name
-    const char* fix;      // the quick fix of a repeated record
-    const char* encoding; // the diagnostic of an emoji
-    const char* refusal;  // why formatting is refused
+    const char* hover;     // on the tunnel named by its board
+    const char* tunnel;    // its outline name
+    const char* fix;       // the quick fix of a repeated record
+    const char* encoding;  // the diagnostic of an emoji
+    const char* refusal;   // why formatting is refused
   } cases[] = {
       {std::nullopt, "named VALDORMIA", "tunnel 3+650 to 3+750",
        "Remove the repeated record", "has no Windows-1252 byte",
