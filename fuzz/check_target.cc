@@ -142,7 +142,7 @@ std::string check_json(const check_result& r, const sources& in) {
 }
 
 std::string check_sarif(const check_result& r, const sources& in) {
-  const json log = json::parse(format_sarif(r));
+  const json log = json::parse(format_sarif(r, translator()));
   const json& run = log.at("runs").at(0);
   if (run.at("columnKind") != "unicodeCodePoints") {
     return "the SARIF log counts columns in another way";
@@ -200,7 +200,7 @@ std::string check_caret(const finding& f) {
 }
 
 std::string check_formats(const check_result& r, const sources& in) {
-  const std::string text = format_text(r, false);
+  const std::string text = format_text(r, false, translator());
   if (!is_valid_utf8(text)) return "the text output is not UTF-8";
   for (const finding& f : r.findings) {
     if (std::string broken = check_caret(f); !broken.empty()) return broken;
@@ -226,7 +226,7 @@ std::string check_target(std::string_view input) {
 
   const sources in{source(linea), source(treno)};
 
-  const check_result r = check_descriptions(linea, treno, {});
+  const check_result r = check_descriptions(linea, treno, {}, translator());
   int errors = 0;
   for (const finding& f : r.findings) {
     if (f.is_error) ++errors;

@@ -124,10 +124,15 @@ std::string check_codes(const scenario_model& m, const description_text& linea,
       return code + " at line " + std::to_string(d.line) + " of " +
              std::to_string(lines);
     }
-    if (format_diagnostic(d, true).empty()) return code + " reads as nothing";
-    if (!is_valid_utf8(format_diagnostic(d, false)) ||
-        !is_valid_utf8(render_message(diagnostic_message(d), false))) {
-      return code + " is reported in text that is not UTF-8";
+    // In either language.
+    for (const translator& tr : {translator(), translator::for_locale("it")}) {
+      if (format_diagnostic(d, true, tr).empty()) {
+        return code + " reads as nothing";
+      }
+      if (!is_valid_utf8(format_diagnostic(d, false, tr)) ||
+          !is_valid_utf8(render_message(diagnostic_message(d, tr), false))) {
+        return code + " is reported in text that is not UTF-8";
+      }
     }
   }
   return {};
@@ -180,8 +185,8 @@ std::string same_model(const compiled& a, const compiled& b) {
     return "number of codes";
   }
   for (size_t i = 0; i < a.model.diagnostics.size(); ++i) {
-    if (format_diagnostic(a.model.diagnostics[i], false) !=
-        format_diagnostic(b.model.diagnostics[i], false)) {
+    if (format_diagnostic(a.model.diagnostics[i], false, translator()) !=
+        format_diagnostic(b.model.diagnostics[i], false, translator())) {
       return "code " + std::to_string(i);
     }
   }

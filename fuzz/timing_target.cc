@@ -111,7 +111,9 @@ std::string check_outputs(const running_line& l, const running_parameters& p,
                           const running_result& r) {
   const timing_context c{"route", "train", "fuzz"};
   for (const std::string& out :
-       {format_timing_text(c, l, p, r), format_timing_json(c, l, p, r),
+       {format_timing_text(c, l, p, r, translator()),
+        format_timing_text(c, l, p, r, translator::for_locale("it")),
+        format_timing_json(c, l, p, r, translator()),
         format_timing_csv(c, l, p, r)}) {
     for (const char* bad : {"nan", "inf", "NaN", "Inf"}) {
       if (out.find(bad) != std::string::npos) {

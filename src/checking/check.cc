@@ -11,11 +11,11 @@
 namespace scenario {
 namespace {
 
-finding error_finding(const diagnostic& d) {
+finding error_finding(const diagnostic& d, const translator& tr) {
   finding f;
   f.is_error = true;
   f.code = d.codice;
-  const diagnostic_description about = describe(d);
+  const diagnostic_description about = describe(d, tr);
   f.message = about.text();
   if (about.position_m) f.position_m = *about.position_m;
   f.file = d.file;
@@ -75,6 +75,7 @@ void sort_in_file_order(std::vector<finding>& findings,
 check_result check_descriptions(const description_text& linea,
                                 const description_text& treno,
                                 const warning_options& options,
+                                const translator& tr,
                                 const check_outputs& outputs) {
   record_collector collector;
   scenario_model own;
@@ -91,12 +92,12 @@ check_result check_descriptions(const description_text& linea,
   check_result r;
   {
     std::vector<raised_warning> raised =
-        run_warnings(collector.records(), m, options);
+        run_warnings(collector.records(), m, options, tr);
     // Exactly as many as there are: a file with a finding on every line
     // holds no spare room for as many again.
     r.findings.reserve(m.diagnostics.size() + raised.size());
     for (const diagnostic& d : m.diagnostics) {
-      r.findings.push_back(error_finding(d));
+      r.findings.push_back(error_finding(d, tr));
     }
     for (raised_warning& w : raised) {
       const description_text& d = text_of(w.in, linea, treno);

@@ -13,6 +13,7 @@
 #include "checking/warnings.h"
 #include "compiler/compiler.h"
 #include "model/model.h"
+#include "model/translation.h"
 #include "running/running_time.h"
 
 namespace scenario {
@@ -36,7 +37,7 @@ struct check_result {
 
 // Compiles `linea` and `treno` with the keep-going policy and runs the
 // enabled warnings. Under options.warnings_as_errors every warning is a
-// finding with is_error set.
+// finding with is_error set. Messages are in the language of `tr`.
 struct check_outputs {
   // The compilation is made in this model (whose route and train names the
   // caller has set) and left there: everything the check accepted, for
@@ -51,6 +52,7 @@ struct check_outputs {
 check_result check_descriptions(const description_text& linea,
                                 const description_text& treno,
                                 const warning_options& options,
+                                const translator& tr,
                                 const check_outputs& outputs = {});
 
 // The exit status of a check: 0 when no error, 1 otherwise.

@@ -24,19 +24,25 @@ std::string rule_id(const finding& f) {
   return f.warning.empty() ? error_rule_id(f.code) : f.warning;
 }
 
-std::string plural(int n, const char* word) {
-  return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+std::string counts(const check_result& r, const translator& tr) {
+  return tr.format_plural("%s error", "%s errors",
+                          static_cast<uint64_t>(r.errors), r.errors) +
+         ", " +
+         tr.format_plural("%s warning", "%s warnings",
+                          static_cast<uint64_t>(r.warnings), r.warnings);
 }
 
 }  // namespace
 
-std::string format_text(const check_result& r, bool colour) {
+std::string format_text(const check_result& r, bool colour,
+                        const translator& tr) {
   std::ostringstream s;
-  write_text(s, r, colour);
+  write_text(s, r, colour, tr);
   return std::move(s).str();
 }
 
-void write_text(std::ostream& out, const check_result& r, bool colour) {
+void write_text(std::ostream& out, const check_result& r, bool colour,
+                const translator& tr) {
   // Written in pieces of some size: standard error has no buffer of its own.
   std::string piece;
   for (const finding& f : r.findings) {
@@ -49,13 +55,13 @@ void write_text(std::ostream& out, const check_result& r, bool colour) {
     msg.at = f.at;
     msg.is_error = f.is_error;
     if (f.warning.empty()) {
-      msg.label = "error " + std::to_string(f.code);
+      msg.label = tr.format("error %d", f.code);
     } else {
-      msg.label = f.is_error ? "error" : "warning";
+      msg.label = f.is_error ? tr("error") : tr("warning");
     }
     msg.text = f.message;
     if (f.position_m) {
-      msg.text += position_note(static_cast<int32_t>(*f.position_m));
+      msg.text += position_note(static_cast<int32_t>(*f.position_m), tr);
     }
     if (!f.warning.empty()) {
       msg.text += f.is_error ? " [-Werror=" + f.warning + "]"
@@ -63,8 +69,7 @@ void write_text(std::ostream& out, const check_result& r, bool colour) {
     }
     piece += render_message(msg, colour);
   }
-  out << piece << plural(r.errors, "error") << ", "
-      << plural(r.warnings, "warning") << '\n';
+  out << piece << counts(r, tr) << '\n';
 }
 
 std::string format_json(const check_result& r) {
@@ -117,23 +122,23 @@ void write_json(std::ostream& out, const check_result& r) {
       << "\n}\n";
 }
 
-std::string format_sarif(const check_result& r) {
+std::string format_sarif(const check_result& r, const translator& tr) {
   json rules = json::array();
   std::map<std::string, size_t> rule_index;
   for (const error_code_info& info : all_error_codes()) {
     const int code = code_number(info.code);
     rule_index[error_rule_id(code)] = rules.size();
-    rules.push_back(
-        {{"id", error_rule_id(code)},
-         {"shortDescription", {{"text", std::string(info.meaning) + "."}}},
-         {"defaultConfiguration", {{"level", "error"}}}});
+    rules.push_back({{"id", error_rule_id(code)},
+                     {"shortDescription",
+                      {{"text", std::string(error_meaning(code, tr)) + "."}}},
+                     {"defaultConfiguration", {{"level", "error"}}}});
   }
   for (const warning_info& w : all_warnings()) {
     rule_index[std::string(w.name)] = rules.size();
-    rules.push_back(
-        {{"id", std::string(w.name)},
-         {"shortDescription", {{"text", std::string(w.rationale) + "."}}},
-         {"defaultConfiguration", {{"level", "warning"}}}});
+    rules.push_back({{"id", std::string(w.name)},
+                     {"shortDescription",
+                      {{"text", std::string(tr(w.rationale.data())) + "."}}},
+                     {"defaultConfiguration", {{"level", "warning"}}}});
   }
 
   json results = json::array();
@@ -144,7 +149,7 @@ std::string format_sarif(const check_result& r) {
                    {"level", f.is_error ? "error" : "warning"}};
     std::string text = f.message;
     if (f.position_m) {
-      text += position_note(static_cast<int32_t>(*f.position_m));
+      text += position_note(static_cast<int32_t>(*f.position_m), tr);
       result["properties"] = {{"positionMetres", *f.position_m},
                               {"positionKilometres", format_km(*f.position_m)}};
     }
@@ -170,6 +175,7 @@ std::string format_sarif(const check_result& r) {
   // decoded, all below U+10000: code points and UTF-16 units alike.
   json run = {{"tool", {{"driver", std::move(driver)}}},
               {"columnKind", "unicodeCodePoints"},
+              {"language", std::string(tr.language())},
               {"results", std::move(results)}};
   json log = {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
               {"version", "2.1.0"},
@@ -177,12 +183,12 @@ std::string format_sarif(const check_result& r) {
   return log.dump(2) + "\n";
 }
 
-std::string format_warning_list() {
+std::string format_warning_list(const translator& tr) {
   std::string s;
   for (const warning_info& w : all_warnings()) {
     std::string name(w.name);
     name.resize(std::max<size_t>(name.size() + 2, 24), ' ');
-    s += "-W" + name + std::string(w.rationale) + "\n";
+    s += "-W" + name + tr(w.rationale.data()) + "\n";
   }
   return s;
 }

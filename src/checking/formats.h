@@ -11,18 +11,23 @@
 
 namespace scenario {
 
-// Every finding in the compiler's form, then a line counting them.
-std::string format_text(const check_result& r, bool colour);
+// Every finding in the compiler's form, then a line counting them, in the
+// language of `tr`.
+std::string format_text(const check_result& r, bool colour,
+                        const translator& tr);
 // The same, written out finding by finding rather than held whole.
-void write_text(std::ostream& out, const check_result& r, bool colour);
+void write_text(std::ostream& out, const check_result& r, bool colour,
+                const translator& tr);
 
 std::string format_json(const check_result& r);
 void write_json(std::ostream& out, const check_result& r);
 
-std::string format_sarif(const check_result& r);
+// Rule descriptions and messages in the language of `tr`, which the run
+// names as its `language`.
+std::string format_sarif(const check_result& r, const translator& tr);
 
 // The list that --list-warnings prints: each name and its rationale.
-std::string format_warning_list();
+std::string format_warning_list(const translator& tr);
 
 }  // namespace scenario
 

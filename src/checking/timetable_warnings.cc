@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "model/text_8bit.h"
 #include "running/curves.h"
 #include "running/timing_report.h"
 
@@ -21,13 +22,28 @@ const record_as_read* record_of(const std::vector<record_as_read>& records,
   return nullptr;
 }
 
-std::string train_summary(const train_parameters& t) {
-  char buf[160];
-  std::snprintf(buf, sizeof buf,
-                "%.0f t, %.0f kW, braking %.2f m/s^2 (braked mass %.0f %%)",
-                t.mass_t(), t.power_kw, t.deceleration_ms2(),
-                t.braked_mass_percent);
+std::string fixed(double v, int decimals) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
   return buf;
+}
+
+std::string train_summary(const train_parameters& t, const translator& tr) {
+  return utf8_to_windows1252(
+      tr.format("%s t, %s kW, braking %s m/s^2 (braked mass %s %%)",
+                fixed(t.mass_t(), 0), fixed(t.power_kw, 0),
+                fixed(t.deceleration_ms2(), 2),
+                fixed(t.braked_mass_percent, 0)),
+      nullptr);
+}
+
+// A translated pattern filled with `args`, as 8-bit text (station names
+// are 8-bit already, so the pattern is turned to 8-bit first).
+template <typename... Args>
+std::string say(const char* translated, const Args&... args) {
+  const std::string texts[] = {std::string(), std::string(args)...};
+  return fill_message(utf8_to_windows1252(translated, nullptr),
+                      std::span<const std::string>(texts).subspan(1));
 }
 
 std::string kilometres(double m) {
@@ -52,6 +68,7 @@ std::vector<curve_stretch> curve_stretches(
 
 void timetable_warnings(const std::vector<record_as_read>& records,
                         const scenario_model& m, const warning_options& options,
+                        const translator& tr,
                         std::vector<raised_warning>& out) {
   const bool impossible = options.enabled("timetable-impossible");
   const bool tight = options.enabled("timetable-tight");
@@ -73,21 +90,27 @@ void timetable_warnings(const std::vector<record_as_read>& records,
     const timed_point& to = line.points[l.to];
     const record_as_read* rec = record_of(records, to);
     if (rec == nullptr) continue;
-    std::string message = "station " + to.name + " is reached " +
-                          format_duration(l.scheduled_s) + " after leaving " +
-                          from.name + " (" + kilometres(l.distance_m) + " on)";
-    if (is_impossible) {
-      message +=
-          std::isfinite(l.fastest_s)
-              ? ", but the fastest run takes " + format_duration(l.fastest_s)
-              : ", but the train cannot run the leg";
+    const std::string scheduled = format_duration(l.scheduled_s);
+    const std::string distance = kilometres(l.distance_m);
+    const std::string train = train_summary(p.train, tr);
+    std::string message;
+    if (!is_impossible) {
+      message = say(tr("station %s is reached %s after leaving %s (%s on): "
+                       "%s over the fastest run (%s), less than the "
+                       "regularity margin of %s; train %s"),
+                    to.name, scheduled, from.name, distance,
+                    format_duration(l.slack_s()), format_duration(l.fastest_s),
+                    format_duration(l.with_margin_s - l.fastest_s), train);
+    } else if (std::isfinite(l.fastest_s)) {
+      message = say(tr("station %s is reached %s after leaving %s (%s on), "
+                       "but the fastest run takes %s; train %s"),
+                    to.name, scheduled, from.name, distance,
+                    format_duration(l.fastest_s), train);
     } else {
-      message += ": " + format_duration(l.slack_s()) +
-                 " over the fastest run (" + format_duration(l.fastest_s) +
-                 "), less than the regularity margin of " +
-                 format_duration(l.with_margin_s - l.fastest_s);
+      message = say(tr("station %s is reached %s after leaving %s (%s on), "
+                       "but the train cannot run the leg; train %s"),
+                    to.name, scheduled, from.name, distance, train);
     }
-    message += "; train " + train_summary(p.train);
     out.push_back({is_impossible ? "timetable-impossible" : "timetable-tight",
                    std::move(message), rec->in, rec->place(13), to.position_m});
   }

@@ -10,6 +10,7 @@
 
 #include "checking/warnings.h"
 #include "model/model.h"
+#include "model/translation.h"
 #include "running/running_time.h"
 
 namespace scenario {
@@ -19,10 +20,11 @@ std::vector<curve_stretch> curve_stretches(
     const std::vector<record_as_read>& records);
 
 // Runs `timetable-impossible` and `timetable-tight` (those enabled) on the
-// compiled model `m`, whose records are `records`.
+// compiled model `m`, whose records are `records`; messages in the language
+// of `tr`, as 8-bit text.
 void timetable_warnings(const std::vector<record_as_read>& records,
                         const scenario_model& m, const warning_options& options,
-                        std::vector<raised_warning>& out);
+                        const translator& tr, std::vector<raised_warning>& out);
 
 }  // namespace scenario
 

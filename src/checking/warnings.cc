@@ -5,10 +5,13 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <type_traits>
 
 #include "checking/timetable_warnings.h"
 #include "compiler/train_compiler.h"
 #include "model/kilometres.h"
+#include "model/text_8bit.h"
+#include "model/translation.h"
 #include "railway/rules.h"
 #include "running/curves.h"
 
@@ -16,37 +19,37 @@ namespace scenario {
 namespace {
 
 constexpr std::array<warning_info, 12> warnings = {{
-    {"tunnel-board",
-     "a tunnel board (\"GALLERIA\") must state the length of the tunnel span "
-     "that follows it"},
+    {"tunnel-board", N_("a tunnel board (\"GALLERIA\") must state the length "
+                        "of the tunnel span "
+                        "that follows it")},
     {"station-order",
-     "stations are listed in their order along the line, so that each "
-     "follows the one before it"},
+     N_("stations are listed in their order along the line, so that each "
+        "follows the one before it")},
     {"station-overlap",
-     "two station zones must not share track: the train cannot be in both"},
+     N_("two station zones must not share track: the train cannot be in both")},
     {"station-time",
-     "the timetable runs forward: a station further along is not timed "
-     "earlier"},
-    {"speed-board-missing",
-     "every change of the speed limit is announced by a speed board near it"},
+     N_("the timetable runs forward: a station further along is not timed "
+        "earlier")},
+    {"speed-board-missing", N_("every change of the speed limit is announced "
+                               "by a speed board near it")},
     {"speed-board-unmatched",
-     "a speed board announces a speed-limit change that follows it"},
+     N_("a speed board announces a speed-limit change that follows it")},
     {"signal-spacing",
-     "consecutive signals stand at least a braking distance apart at the "
-     "speed in force (0.5 m/s^2)"},
+     N_("consecutive signals stand at least a braking distance apart at the "
+        "speed in force (0.5 m/s^2)")},
     {"curve-speed",
-     "the speed in force through a curve is one its cant and the allowed "
-     "cant deficiency admit (100 mm and 130 mm, as scenario timing takes "
-     "them)"},
+     N_("the speed in force through a curve is one its cant and the allowed "
+        "cant deficiency admit (100 mm and 130 mm, as scenario timing takes "
+        "them)")},
     {"beyond-line",
-     "records stand between the start of the line and its length"},
-    {"duplicate-record", "the same record written twice is a slip"},
+     N_("records stand between the start of the line and its length")},
+    {"duplicate-record", N_("the same record written twice is a slip")},
     {"timetable-impossible",
-     "a timed station is reached no sooner than the fastest run of the "
-     "train allows (scenario timing shows the run)"},
+     N_("a timed station is reached no sooner than the fastest run of the "
+        "train allows (scenario timing shows the run)")},
     {"timetable-tight",
-     "a timed station leaves the train at least its regularity margin over "
-     "the fastest run"},
+     N_("a timed station leaves the train at least its regularity margin over "
+        "the fastest run")},
 }};
 
 // Limits of the warnings, in metres.
@@ -59,6 +62,25 @@ bool is(const record_as_read& r, record_kind k) { return r.kind == k; }
 std::string km(int64_t m) { return format_km(m); }
 
 std::string kmh(double v) { return std::to_string(std::lround(v)) + " km/h"; }
+
+// One argument of a message: text as it stands, an integer in digits.
+template <typename T>
+std::string argument_text(const T& v) {
+  if constexpr (std::is_integral_v<T>) {
+    return std::to_string(v);
+  } else {
+    return std::string(std::string_view(v));
+  }
+}
+
+// A translated pattern filled with `args`, as 8-bit text: the record texts
+// filled in are 8-bit already, so the pattern is turned to 8-bit first.
+template <typename... Args>
+std::string say(const char* translated, const Args&... args) {
+  const std::string texts[] = {std::string(), argument_text(args)...};
+  return fill_message(utf8_to_windows1252(translated, nullptr),
+                      std::span<const std::string>(texts).subspan(1));
+}
 
 // The speed limit in force at position `p`, from the compiled cells (their
 // layer rule: cell p / 50), in km/h; none without cells.
@@ -86,8 +108,9 @@ std::optional<int64_t> top_speed(const scenario_model& m, int64_t from,
 class warning_run {
  public:
   warning_run(const std::vector<record_as_read>& records,
-              const scenario_model& m, const warning_options& options)
-      : records_(records), m_(m), options_(options) {}
+              const scenario_model& m, const warning_options& options,
+              const translator& tr)
+      : records_(records), m_(m), options_(options), tr_(tr) {}
 
   std::vector<raised_warning> run() {
     if (on("tunnel-board")) tunnel_boards();
@@ -99,12 +122,15 @@ class warning_run {
     if (on("curve-speed")) curve_speed();
     if (on("beyond-line")) beyond_line();
     if (on("duplicate-record")) duplicates();
-    timetable_warnings(records_, m_, options_, out_);
+    timetable_warnings(records_, m_, options_, tr_, out_);
     return std::move(out_);
   }
 
  private:
   bool on(std::string_view name) const { return options_.enabled(name); }
+
+  // The translation of a message.
+  const char* tr(const char* msgid) const { return tr_(msgid); }
 
   void raise(std::string_view name, const record_as_read& r, field_place at,
              std::optional<int64_t> position, std::string message) {
@@ -134,21 +160,18 @@ class warning_run {
       const int reached = railway::tunnel_reached_by_board(p, entrances);
       if (reached < 0) {
         raise("tunnel-board", *b, b->text_at, p,
-              "tunnel board states " + std::to_string(*stated) +
-                  " m, but no tunnel starts within " +
-                  std::to_string(railway::tunnel_board_reach_m) +
-                  " m after it");
+              say(tr("tunnel board states %s m, but no tunnel starts within "
+                     "%s m after it"),
+                  *stated, railway::tunnel_board_reach_m));
         continue;
       }
       const record_as_read* next = tunnels[static_cast<size_t>(reached)];
       const int64_t length = next->number(1) - next->number(0);
       if (std::llabs(length - *stated) > tunnel_length_tolerance_m) {
         raise("tunnel-board", *b, b->text_at, p,
-              "tunnel board states " + std::to_string(*stated) +
-                  " m, but the tunnel that follows from " +
-                  km(next->number(0)) + " (line " +
-                  std::to_string(next->key_at.line) + ") is " +
-                  std::to_string(length) + " m long");
+              say(tr("tunnel board states %s m, but the tunnel that follows "
+                     "from %s (line %s) is %s m long"),
+                  *stated, km(next->number(0)), next->key_at.line, length));
       }
     }
   }
@@ -181,9 +204,9 @@ class warning_run {
     return buf;
   }
 
-  static std::string named(const station& s) {
-    return s.r->text + " (" + km(s.posizione) + ", line " +
-           std::to_string(s.r->key_at.line) + ")";
+  std::string named(const station& s) const {
+    return say(tr("%s (%s, line %s)"), s.r->text, km(s.posizione),
+               s.r->key_at.line);
   }
 
   void stations() {
@@ -193,8 +216,9 @@ class warning_run {
       for (const station& s : in_file) {
         if (furthest != nullptr && s.posizione < furthest->posizione) {
           raise("station-order", *s.r, s.r->place(0), s.posizione,
-                "station " + s.r->text + " comes after " + named(*furthest) +
-                    " in the file but stands before it on the line");
+                say(tr("station %s comes after %s in the file but stands "
+                       "before it on the line"),
+                    s.r->text, named(*furthest)));
         }
         if (furthest == nullptr || s.posizione >= furthest->posizione) {
           furthest = &s;
@@ -211,10 +235,10 @@ class warning_run {
       for (const station& s : along) {
         if (reach != nullptr && s.inizio < reach->fine) {
           raise("station-overlap", *s.r, s.r->place(0), s.posizione,
-                "the zone of station " + s.r->text + " (" + km(s.inizio) +
-                    " to " + km(s.fine) + ") overlaps the zone of " +
-                    named(*reach) + " (" + km(reach->inizio) + " to " +
-                    km(reach->fine) + ")");
+                say(tr("the zone of station %s (%s to %s) overlaps the zone "
+                       "of %s (%s to %s)"),
+                    s.r->text, km(s.inizio), km(s.fine), named(*reach),
+                    km(reach->inizio), km(reach->fine)));
         }
         if (reach == nullptr || s.fine > reach->fine) reach = &s;
       }
@@ -226,9 +250,10 @@ class warning_run {
         if (s.orario == 0) continue;
         if (latest != nullptr && s.orario < latest->orario) {
           raise("station-time", *s.r, s.r->place(13), s.posizione,
-                "station " + s.r->text + " is timed " + clock(s.orario) +
-                    ", earlier than " + named(*latest) + " before it (" +
-                    clock(latest->orario) + ")");
+                say(tr("station %s is timed %s, earlier than %s before it "
+                       "(%s)"),
+                    s.r->text, clock(s.orario), named(*latest),
+                    clock(latest->orario)));
         }
         if (latest == nullptr || s.orario > latest->orario) latest = &s;
       }
@@ -270,10 +295,9 @@ class warning_run {
             [&](const record_as_read* b) { return announces(*b, c); });
         if (!announced) {
           raise("speed-board-missing", *c.r, c.r->place(0), c.at,
-                "the speed limit changes to " + kmh(c.speed) +
-                    " with no speed board for it from " +
-                    std::to_string(board_before_change_m) + " m before to " +
-                    std::to_string(board_after_change_m) + " m after");
+                say(tr("the speed limit changes to %s with no speed board "
+                       "for it from %s m before to %s m after"),
+                    kmh(c.speed), board_before_change_m, board_after_change_m));
         }
       }
     }
@@ -284,12 +308,12 @@ class warning_run {
                         [&](const change& c) { return announces(*b, c); });
         if (!used) {
           raise("speed-board-unmatched", *b, b->place(0), b->number(0),
-                "speed board for " + std::to_string(b->number(1)) + "/" +
-                    std::to_string(b->number(2)) + "/" +
-                    std::to_string(b->number(3)) +
-                    " km/h announces no speed-limit change from " +
-                    std::to_string(board_after_change_m) + " m before it to " +
-                    std::to_string(board_before_change_m) + " m after it");
+                say(tr("speed board for %s km/h announces no speed-limit "
+                       "change from %s m before it to %s m after it"),
+                    std::to_string(b->number(1)) + "/" +
+                        std::to_string(b->number(2)) + "/" +
+                        std::to_string(b->number(3)),
+                    board_after_change_m, board_before_change_m));
         }
       }
     }
@@ -312,12 +336,10 @@ class warning_run {
       const double braking = ms * ms / (2 * braking_deceleration_ms2);
       if (static_cast<double>(to - from) < braking) {
         raise("signal-spacing", *signals[i], signals[i]->place(0), to,
-              "signal stands " + std::to_string(to - from) +
-                  " m after the one at " + km(from) + " (line " +
-                  std::to_string(signals[i - 1]->key_at.line) +
-                  "); braking from " + kmh(static_cast<double>(*v)) +
-                  " at 0.5 m/s^2 takes " +
-                  std::to_string(std::lround(braking)) + " m");
+              say(tr("signal stands %s m after the one at %s (line %s); "
+                     "braking from %s at 0.5 m/s^2 takes %s m"),
+                  to - from, km(from), signals[i - 1]->key_at.line,
+                  kmh(static_cast<double>(*v)), std::lround(braking)));
       }
     }
   }
@@ -334,11 +356,11 @@ class warning_run {
       const auto v = top_speed(m_, c->number(0), c->number(0) + c->number(1));
       if (!v || static_cast<double>(*v) <= allowed) continue;
       raise("curve-speed", *c, c->key_at, c->number(0),
-            "curve of radius about " + std::to_string(std::lround(radius)) +
-                " m is run at " + kmh(static_cast<double>(*v)) + "; " +
-                std::to_string(std::lround(rule.cant_mm)) + " mm of cant and " +
-                std::to_string(std::lround(rule.cant_deficiency_mm)) +
-                " mm of cant deficiency allow " + kmh(allowed));
+            say(tr("curve of radius about %s m is run at %s; %s mm of cant "
+                   "and %s mm of cant deficiency allow %s"),
+                std::lround(radius), kmh(static_cast<double>(*v)),
+                std::lround(rule.cant_mm), std::lround(rule.cant_deficiency_mm),
+                kmh(allowed)));
     }
   }
 
@@ -371,13 +393,16 @@ class warning_run {
       if (!e) continue;
       if (e->first < 0) {
         raise("beyond-line", r, r.place(0), e->first,
-              "record starts " + std::to_string(-e->first) +
-                  " m before the start of the line");
+              say(tr("record starts %s m before the start of the line"),
+                  -e->first));
       } else if (e->second > *length) {
         raise("beyond-line", r, r.place(0), e->first,
-              std::string(e->first > *length ? "record lies" : "record ends") +
-                  " beyond the end of the line at " + km(*length) +
-                  " (\"lunghezza percorso\")");
+              say(e->first > *length
+                      ? tr("record lies beyond the end of the line at %s "
+                           "(\"lunghezza percorso\")")
+                      : tr("record ends beyond the end of the line at %s "
+                           "(\"lunghezza percorso\")"),
+                  km(*length)));
       }
     }
   }
@@ -398,8 +423,7 @@ class warning_run {
       if (!fresh) {
         raise("duplicate-record", r, r.key_at,
               extent(r) ? std::optional{extent(r)->first} : std::nullopt,
-              "the same record as line " +
-                  std::to_string(it->second->key_at.line));
+              say(tr("the same record as line %s"), it->second->key_at.line));
       }
     }
   }
@@ -407,6 +431,7 @@ class warning_run {
   const std::vector<record_as_read>& records_;
   const scenario_model& m_;
   const warning_options& options_;
+  const translator& tr_;
   std::vector<raised_warning> out_;
 };
 
@@ -415,7 +440,7 @@ class warning_run {
 std::span<const warning_info> all_warnings() { return warnings; }
 
 bool apply_warning_switch(warning_options& o, std::string_view value,
-                          std::string* why) {
+                          std::string* why, const translator& tr) {
   if (value == "error") {
     o.warnings_as_errors = true;
     return true;
@@ -430,8 +455,9 @@ bool apply_warning_switch(warning_options& o, std::string_view value,
       std::any_of(warnings.begin(), warnings.end(),
                   [&](const warning_info& w) { return w.name == name; });
   if (!known) {
-    *why = "unknown warning \"" + std::string(name) +
-           "\" (scenario check --list-warnings lists them)";
+    *why = tr.format(
+        "unknown warning \"%s\" (scenario check --list-warnings lists them)",
+        name);
     return false;
   }
   if (off) {
@@ -463,8 +489,8 @@ void record_collector::on_record(const record_event& e) {
 
 std::vector<raised_warning> run_warnings(
     const std::vector<record_as_read>& records, const scenario_model& m,
-    const warning_options& options) {
-  return warning_run(records, m, options).run();
+    const warning_options& options, const translator& tr) {
+  return warning_run(records, m, options, tr).run();
 }
 
 }  // namespace scenario

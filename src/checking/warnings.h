@@ -16,6 +16,7 @@
 
 #include "compiler/policy.h"
 #include "model/model.h"
+#include "model/translation.h"
 
 namespace scenario {
 
@@ -24,7 +25,7 @@ constexpr double braking_deceleration_ms2 = 0.5;
 
 struct warning_info {
   std::string_view name;
-  std::string_view rationale;
+  std::string_view rationale;  // in English; shown through a translator
 };
 
 // Every warning, in the order they are listed.
@@ -40,9 +41,9 @@ struct warning_options {
 
 // Applies one -W switch: "NAME" enables, "no-NAME" disables, "error" makes
 // warnings errors and "no-error" undoes it. Returns false (with `why`) for
-// a name that is no warning.
+// a name that is no warning, in the language of `tr`.
 bool apply_warning_switch(warning_options& o, std::string_view value,
-                          std::string* why);
+                          std::string* why, const translator& tr);
 
 // A record as the compiler read it, kept after the compilation.
 struct record_as_read {
@@ -83,10 +84,11 @@ struct raised_warning {
 };
 
 // Runs the enabled warnings on `records`; `m` is the compiled model (its
-// cells give the speed in force, its entry 84 the line length).
+// cells give the speed in force, its entry 84 the line length). Messages are
+// in the language of `tr`, as 8-bit text like the records they quote.
 std::vector<raised_warning> run_warnings(
     const std::vector<record_as_read>& records, const scenario_model& m,
-    const warning_options& options);
+    const warning_options& options, const translator& tr);
 
 }  // namespace scenario
 

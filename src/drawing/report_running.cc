@@ -223,7 +223,7 @@ std::string running_note(const running_drawing& d, const translator& tr) {
                 "run with the regularity margin, each leg from its scheduled "
                 "departure.")) +
          " " + describe(d.params) + " " +
-         describe_curves(d.line, d.params.train);
+         describe_curves(d.line, d.params.train, tr);
 }
 
 void running_legend(markup& out, const translator& tr) {

@@ -62,7 +62,7 @@ json picture_of(const description_text& linea, const description_text& treno,
   std::vector<curve_stretch> curves;
   std::vector<record_as_read> records;
   const check_result found = check_descriptions(
-      linea, treno, warnings,
+      linea, treno, warnings, tr,
       {.compiled = &m, .curves = &curves, .records = &records});
   drawing::page_options page;
   page.source = treno.text ? tr.format("the text being edited of %s and %s",

@@ -280,7 +280,7 @@ void server::configure(const json& settings) {
   for (const json& w : (*s)["warnings"]) {
     std::string why;
     if (!w.is_string() ||
-        !apply_warning_switch(o, w.get<std::string>(), &why)) {
+        !apply_warning_switch(o, w.get<std::string>(), &why, tr_)) {
       log("warning switch " + w.dump() + ": " + why);
       send(make_notification(
           "window/showMessage",
@@ -454,7 +454,8 @@ void server::check_pair(const description_pair& pair, bool publish) {
     f.at = {1, 1, 0, {}};
     r.findings.push_back(f);
   } else {
-    r = check_descriptions(linea, treno, warnings_, {.records = &records});
+    r = check_descriptions(linea, treno, warnings_, tr_,
+                           {.records = &records});
   }
   if (options_.after_check) options_.after_check();
   if (publish && change_queued_for(pair)) {

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "model/text_8bit.h"
+
 namespace scenario {
 namespace {
 
@@ -85,7 +87,9 @@ std::string diagnostic_description::text() const {
 diagnostic_description describe(const diagnostic& d, const translator& tr) {
   diagnostic_description out;
   out.label = tr.format("error %d", d.codice);
-  out.meaning = std::string(error_meaning(d.codice, tr));
+  // 8-bit text like the detail it is joined with, decoded once wherever it
+  // is shown.
+  out.meaning = utf8_to_windows1252(error_meaning(d.codice, tr), nullptr);
   out.detail = d.detail;
   if (d.posizione && error_has_position(d.codice)) out.position_m = d.posizione;
   return out;

@@ -73,7 +73,7 @@ bool error_has_position(int code);
 // A recorded diagnostic as a person reads it, whatever shows it.
 struct diagnostic_description {
   std::string label;    // "error 16"
-  std::string meaning;  // the code's meaning
+  std::string meaning;  // the code's meaning (8-bit text)
   std::string detail;   // what the compiler added (8-bit text), or empty
   // Where along the line, only for a code recorded with a position.
   std::optional<int32_t> position_m;

@@ -47,7 +47,8 @@ std::string caret_line(const source_span& at) {
 
 }  // namespace
 
-std::string format_diagnostic(const diagnostic& d, bool file_name_only) {
+std::string format_diagnostic(const diagnostic& d, bool file_name_only,
+                              const translator& tr) {
   std::string s;
   if (!d.file.empty()) {
     s += file_name_only ? std::filesystem::path(d.file).filename().string()
@@ -55,35 +56,35 @@ std::string format_diagnostic(const diagnostic& d, bool file_name_only) {
     if (d.line > 0) s += ":" + std::to_string(d.line);
     s += ": ";
   }
-  const diagnostic_description about = describe(d);
+  const diagnostic_description about = describe(d, tr);
   s += about.label + ": " + windows1252_to_printable(about.text());
   if (about.position_m) {
-    s += " (position " + std::to_string(*about.position_m) + " m)";
+    s += tr.format(" (position %s m)", *about.position_m);
   }
   return s;
 }
 
 void report_diagnostics(const scenario_model& m, std::ostream& err,
-                        bool file_name_only) {
+                        bool file_name_only, const translator& tr) {
   for (const diagnostic& d : m.diagnostics) {
-    err << format_diagnostic(d, file_name_only) << '\n';
+    err << format_diagnostic(d, file_name_only, tr) << '\n';
   }
   err.flush();
 }
 
-std::string position_note(std::optional<int32_t> metres) {
+std::string position_note(std::optional<int32_t> metres, const translator& tr) {
   if (!metres) return {};
-  return " (position " + format_km(*metres) + ", " + std::to_string(*metres) +
-         " m)";
+  return utf8_to_windows1252(
+      tr.format(" (position %s, %s m)", format_km(*metres), *metres), nullptr);
 }
 
-located_message diagnostic_message(const diagnostic& d) {
+located_message diagnostic_message(const diagnostic& d, const translator& tr) {
   located_message msg;
   msg.file = d.file;
   msg.at = {d.line, d.column, d.length, d.source_line};
-  const diagnostic_description about = describe(d);
+  const diagnostic_description about = describe(d, tr);
   msg.label = about.label;
-  msg.text = about.text() + position_note(about.position_m);
+  msg.text = about.text() + position_note(about.position_m, tr);
   return msg;
 }
 
@@ -111,9 +112,9 @@ std::string render_message(const located_message& msg, bool colour) {
 }
 
 void report_diagnostics_with_source(const scenario_model& m, std::ostream& err,
-                                    bool colour) {
+                                    bool colour, const translator& tr) {
   for (const diagnostic& d : m.diagnostics) {
-    err << render_message(diagnostic_message(d), colour);
+    err << render_message(diagnostic_message(d, tr), colour);
   }
   err.flush();
 }

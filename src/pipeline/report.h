@@ -15,14 +15,17 @@
 #include <string>
 
 #include "model/model.h"
+#include "model/translation.h"
 
 namespace scenario {
 
 // With `file_name_only`, the description is named without its directory.
-std::string format_diagnostic(const diagnostic& d, bool file_name_only);
+// Words in the language of `tr`.
+std::string format_diagnostic(const diagnostic& d, bool file_name_only,
+                              const translator& tr);
 
 void report_diagnostics(const scenario_model& m, std::ostream& err,
-                        bool file_name_only);
+                        bool file_name_only, const translator& tr);
 
 // A message about a field of a description, in the compiler's form.
 struct located_message {
@@ -36,15 +39,15 @@ struct located_message {
 // Colour (ANSI escapes) only when asked for; see use_colour().
 std::string render_message(const located_message& msg, bool colour);
 
-// " (position 2+400, 2400 m)", or nothing without a position.
-std::string position_note(std::optional<int32_t> metres);
+// " (position 2+400, 2400 m)", or nothing without a position: 8-bit text.
+std::string position_note(std::optional<int32_t> metres, const translator& tr);
 
 // The compiler's form of a recorded code.
-located_message diagnostic_message(const diagnostic& d);
+located_message diagnostic_message(const diagnostic& d, const translator& tr);
 
 // The compiler's form of every recorded code.
 void report_diagnostics_with_source(const scenario_model& m, std::ostream& err,
-                                    bool colour);
+                                    bool colour, const translator& tr);
 
 // Colour suits a terminal on standard error, unless NO_COLOR is set.
 bool use_colour();

@@ -72,11 +72,22 @@ std::string table(const std::vector<std::vector<std::string>>& rows,
   return out;
 }
 
-std::string stand_text(const running_result& r) {
-  return "The train comes to a stand at " +
-         format_km(static_cast<int64_t>(std::floor(*r.stand_m))) +
-         ", where it may not stop (a climb its adhesion or power cannot "
-         "hold, or a limit of 0 km/h); the legs beyond cannot be run.\n";
+std::string stand_text(const running_result& r, const translator& tr) {
+  return tr.format(
+             "The train comes to a stand at %s, where it may not stop (a "
+             "climb its adhesion or power cannot hold, or a limit of 0 "
+             "km/h); the legs beyond cannot be run.",
+             format_km(static_cast<int64_t>(std::floor(*r.stand_m)))) +
+         "\n";
+}
+
+// The line under the table: how many legs, and how many of each verdict.
+std::string leg_counts(size_t legs, const int (&count)[4],
+                       const translator& tr) {
+  return tr.format_plural("%s leg: %s impossible, %s tight, %s ok, %s slack.",
+                          "%s legs: %s impossible, %s tight, %s ok, %s slack.",
+                          legs, legs, count[0], count[1], count[2], count[3]) +
+         "\n";
 }
 
 // Nodes of the profile rows: every 10 m from the first station, and the
@@ -153,43 +164,62 @@ std::string format_duration(double seconds) {
   return buf;
 }
 
-std::string describe_curves(const running_line& line,
-                            const train_parameters& t) {
+std::string describe_curves(const running_line& line, const train_parameters& t,
+                            const translator& tr) {
   if (!line.curves_known) {
-    return "Curves: not known (compiled files keep no curve record; time "
-           "the descriptions to include them).";
+    return tr(
+        "Curves: not known (compiled files keep no curve record; time the "
+        "descriptions to include them).");
   }
-  char buf[160];
-  std::snprintf(buf, sizeof buf,
-                "Curves: from the curve records, each canted %.0f mm, run "
-                "with at most %.0f mm of cant deficiency.",
-                t.cant_mm, t.cant_deficiency_mm);
-  return buf;
+  return tr.format(
+      "Curves: from the curve records, each canted %s mm, run with at most "
+      "%s mm of cant deficiency.",
+      fixed(t.cant_mm, 0), fixed(t.cant_deficiency_mm, 0));
 }
 
-std::string describe_next_days(const running_line& line) {
+std::string describe_next_days(const running_line& line, const translator& tr) {
   std::string out;
   for (size_t i : line.next_day) {
-    out += "Note: " + name_of(line, i) + " is timed earlier than " +
-           name_of(line, i - 1) + "; its time is read as the next day's.\n";
+    out += tr.format(
+               "Note: %s is timed earlier than %s; its time is read as the "
+               "next day's.",
+               name_of(line, i), name_of(line, i - 1)) +
+           "\n";
   }
   return out;
+}
+
+const char* verdict_words(verdict v, const translator& tr) {
+  switch (v) {
+    case verdict::impossible:
+      return tr("impossible");
+    case verdict::tight:
+      return tr("tight");
+    case verdict::ok:
+      return tr("ok");
+    case verdict::slack:
+      return tr("slack");
+  }
+  return verdict_name(v);
 }
 
 std::string format_timing_text(const timing_context& c,
                                const running_line& line,
                                const running_parameters& p,
-                               const running_result& r) {
-  std::string out = "Timing of " + c.route + " \u00b7 " + c.train;
-  if (!c.source.empty()) out += ", from " + c.source;
-  out += "\n" + describe(p) + "\n" + describe_curves(line, p.train) + "\n" +
-         describe_next_days(line) + "\n";
+                               const running_result& r, const translator& tr) {
+  std::string out = c.source.empty()
+                        ? tr.format("Timing of %s \u00b7 %s", c.route, c.train)
+                        : tr.format("Timing of %s \u00b7 %s, from %s", c.route,
+                                    c.train, c.source);
+  out += "\n" + describe(p) + "\n" + describe_curves(line, p.train, tr) + "\n" +
+         describe_next_days(line, tr) + "\n";
   if (r.legs.empty()) {
-    return out + "Fewer than two timed stations: there is no leg to time.\n";
+    return out + tr("Fewer than two timed stations: there is no leg to time.") +
+           "\n";
   }
   std::vector<std::vector<std::string>> rows = {
-      {"from", "to", "km", "scheduled", "fastest", "with margin", "slack",
-       "slack %", "verdict"}};
+      {tr("from"), tr("to"), tr("km"), tr("scheduled"), tr("fastest"),
+       tr("with margin"), tr("slack"), tr("slack %"), tr("verdict")}};
   int count[4] = {0, 0, 0, 0};
   for (const leg& l : r.legs) {
     ++count[static_cast<int>(l.judged)];
@@ -197,22 +227,18 @@ std::string format_timing_text(const timing_context& c,
         {name_of(line, l.from), name_of(line, l.to),
          fixed(l.distance_m / 1000, 1), format_duration(l.scheduled_s),
          format_duration(l.fastest_s), format_duration(l.with_margin_s),
-         slack_text(l), slack_percent_text(l), verdict_name(l.judged)});
+         slack_text(l), slack_percent_text(l), verdict_words(l.judged, tr)});
   }
   out += table(rows, {false, false, true, true, true, true, true, true, false});
-  out += "\n" + std::to_string(r.legs.size()) +
-         (r.legs.size() == 1 ? " leg: " : " legs: ") +
-         std::to_string(count[0]) + " impossible, " + std::to_string(count[1]) +
-         " tight, " + std::to_string(count[2]) + " ok, " +
-         std::to_string(count[3]) + " slack.\n";
-  if (r.stand_m) out += stand_text(r);
+  out += "\n" + leg_counts(r.legs.size(), count, tr);
+  if (r.stand_m) out += stand_text(r, tr);
   return out;
 }
 
 std::string format_timing_json(const timing_context& c,
                                const running_line& line,
                                const running_parameters& p,
-                               const running_result& r) {
+                               const running_result& r, const translator& tr) {
   ordered_json legs = ordered_json::array();
   for (const leg& l : r.legs) {
     legs.push_back({{"from", name_of(line, l.from)},
@@ -252,7 +278,7 @@ std::string format_timing_json(const timing_context& c,
       {"parameters", parameters_json(p, r.step_m)},
       {"description", describe(p)},
       {"curves_known", line.curves_known},
-      {"curves", describe_curves(line, p.train)},
+      {"curves", describe_curves(line, p.train, tr)},
       {"next_day", next_day},
       {"legs", legs},
       {"stations", stations},

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "model/translation.h"
 #include "running/running_time.h"
 #include "running/train.h"
 
@@ -21,14 +22,16 @@ struct timing_context {
   std::string source;  // where the scenario came from, UTF-8
 };
 
+// In the language of `tr`; the JSON and CSV forms keep their names.
 std::string format_timing_text(const timing_context& c,
                                const running_line& line,
                                const running_parameters& p,
-                               const running_result& r);
+                               const running_result& r, const translator& tr);
+// Keys and verdict names fixed; the sentences in the language of `tr`.
 std::string format_timing_json(const timing_context& c,
                                const running_line& line,
                                const running_parameters& p,
-                               const running_result& r);
+                               const running_result& r, const translator& tr);
 std::string format_timing_csv(const timing_context& c, const running_line& line,
                               const running_parameters& p,
                               const running_result& r);
@@ -38,12 +41,15 @@ std::string format_timing_csv(const timing_context& c, const running_line& line,
 std::string format_duration(double seconds);
 
 // The sentence on curves: from the records with their cant and cant
-// deficiency, or not known.
-std::string describe_curves(const running_line& line,
-                            const train_parameters& t);
+// deficiency, or not known; in the language of `tr`.
+std::string describe_curves(const running_line& line, const train_parameters& t,
+                            const translator& tr);
 
 // One note per station whose time is read as the next day's.
-std::string describe_next_days(const running_line& line);
+std::string describe_next_days(const running_line& line, const translator& tr);
+
+// A leg's verdict as a person reads it (verdict_name is its fixed name).
+const char* verdict_words(verdict v, const translator& tr);
 
 }  // namespace scenario
 

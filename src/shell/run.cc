@@ -12,8 +12,9 @@
 namespace scenario {
 namespace {
 
-int file_system_failure(const file_failure& f, std::ostream& err) {
-  err << "error: " << f.message() << '\n';
+int file_system_failure(const file_failure& f, std::ostream& err,
+                        const translator& tr) {
+  err << tr("error") << ": " << f.message() << '\n';
   err.flush();
   return exit_file_system;
 }
@@ -40,9 +41,9 @@ void remove_description(const std::filesystem::path& p) {
 void report(const scenario_model& m, std::ostream& err,
             const report_options& opts) {
   if (opts.with_source) {
-    report_diagnostics_with_source(m, err, opts.colour);
+    report_diagnostics_with_source(m, err, opts.colour, opts.tr);
   } else {
-    report_diagnostics(m, err, opts.file_names_only);
+    report_diagnostics(m, err, opts.file_names_only, opts.tr);
   }
 }
 
@@ -55,8 +56,12 @@ int memorizza_percorso(scenario_model& m, int32_t j, const compile_inputs& in,
   memorizza_dati(m, in);
   if (!m.has_cells()) {
     report(m, err, opts);
-    err << "error: the compiler ended before the cell array existed; no "
-           "binary file was written and earlier ones are left as they were\n";
+    err << opts.tr("error") << ": "
+        << opts.tr(
+               "the compiler ended before the cell array existed; no "
+               "binary file was written and earlier ones are left as "
+               "they were")
+        << '\n';
     err.flush();
     return exit_no_cells;
   }
@@ -70,14 +75,14 @@ int memorizza_percorso(scenario_model& m, int32_t j, const compile_inputs& in,
   report(m, err, opts);
   file_failure failure;
   if (!write_binary_files(m, out_dir, &failure)) {
-    return file_system_failure(failure, err);
+    return file_system_failure(failure, err, opts.tr);
   }
   return m.diagnostics.empty() && m.codice_errore == 0 ? exit_clean
                                                        : exit_recorded;
 }
 
 int run_scenario(const std::filesystem::path& dir, window& ui,
-                 std::ostream& err) {
+                 std::ostream& err, const translator& tr) {
   scenario_model m;
   m.percorso = build_percorso;
   m.treno = build_treno;
@@ -88,11 +93,11 @@ int run_scenario(const std::filesystem::path& dir, window& ui,
     // now: none is left behind.
     remove_description(linea_txt_path(dir, m.percorso));
     remove_description(treno_txt_path(dir, m.percorso, m.treno));
-    return file_system_failure(failure, err);
+    return file_system_failure(failure, err, tr);
   }
   const compile_inputs in{linea_txt_path(dir, m.percorso),
                           treno_txt_path(dir, m.percorso, m.treno), true};
-  return memorizza_percorso(m, 1, in, dir, ui, err);
+  return memorizza_percorso(m, 1, in, dir, ui, err, {.tr = tr});
 }
 
 int with_folder_locked(const std::filesystem::path& dir,

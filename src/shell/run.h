@@ -16,6 +16,7 @@
 #include "compiler/compiler.h"
 #include "model/exit_status.h"
 #include "model/model.h"
+#include "model/translation.h"
 #include "output/folder_lock.h"
 #include "pipeline/compile.h"
 #include "shell/window.h"
@@ -32,6 +33,7 @@ struct report_options {
   // builder keeps its one-line form: its descriptions are gone by then).
   bool with_source = false;
   bool colour = false;  // with_source only
+  translator tr;        // the language of the messages
 };
 
 // Resets the model, compiles `in`, post-processes, fills the marker and
@@ -60,8 +62,9 @@ std::vector<std::filesystem::path> run_outputs(const std::filesystem::path& dir,
                                                const std::string& treno);
 
 // The whole run in `dir`. The caller holds the folder (with_folder_locked).
+// Reports in the language of `tr` (the window's texts stay as they are).
 int run_scenario(const std::filesystem::path& dir, window& ui,
-                 std::ostream& err);
+                 std::ostream& err, const translator& tr);
 
 // The directory of the running program.
 std::filesystem::path program_directory();

@@ -35,9 +35,9 @@ std::vector<place> error_places(const check_result& r) {
 }
 
 TEST(check, lists_every_error_of_both_files_at_its_field) {
-  const check_result r =
-      check_descriptions(text("line.txt", faulty_line),
-                         text("train.txt", faulty_train), warning_options{});
+  const check_result r = check_descriptions(text("line.txt", faulty_line),
+                                            text("train.txt", faulty_train),
+                                            warning_options{}, translator());
   const std::vector<place> want = {
       {"line.txt", 3, 3, 34},    {"line.txt", 103, 5, 1},
       {"line.txt", 21, 8, 19},   {"line.txt", 15, 10, 23},
@@ -115,7 +115,7 @@ TEST(check, codes_that_leave_no_cells_end_the_check) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const check_result r =
-        check_descriptions(c.line, text("t.txt", good_train), {});
+        check_descriptions(c.line, text("t.txt", good_train), {}, translator());
     ASSERT_EQ(r.findings.size(), 1u);
     EXPECT_EQ(r.findings[0].code, c.code);
     EXPECT_EQ(r.errors, 1);
@@ -134,16 +134,16 @@ TEST(check, reading_failures_resume_at_the_next_line) {
            "[generale]\r\nvelocita, 0, 30\r\nsabbia, 70000\r\n"
            "segnale, 1500, 1, 4, 1, 0, 0, 0, 0, 0, 0, 0\r\n"
            "segnale, 1500, 1, 4, 1, 0, 0, 0, 0, 0, 0, 0\r\n[fine]\r\n"),
-      {});
+      {}, translator());
   const std::vector<place> want = {{"l.txt", 25, 3, 13},
                                    {"l.txt", 25, 5, 14},
                                    {"t.txt", 25, 3, 9},
                                    {"t.txt", 16, 5, 10}};
   EXPECT_EQ(error_places(r), want);
 
-  const check_result missing =
-      check_descriptions(text("l.txt", good_line),
-                         {"t.txt", std::nullopt, "cannot open the file"}, {});
+  const check_result missing = check_descriptions(
+      text("l.txt", good_line), {"t.txt", std::nullopt, "cannot open the file"},
+      {}, translator());
   ASSERT_EQ(missing.errors, 1);
   EXPECT_EQ(missing.findings[0].code, 25);
   EXPECT_EQ(missing.findings[0].file, "t.txt");
@@ -161,7 +161,7 @@ TEST(check, a_rejected_station_is_skipped_whole) {
            "NORD\r\n"
            "stazione, 2000, 12, 200, 0,0,0, 0,0,0, 0,0,0, 0, 7,9,0, C\r\n"
            "[fine]\r\n"),
-      {});
+      {}, translator());
   const std::vector<place> want = {{"t.txt", 8, 4, 11}};
   EXPECT_EQ(error_places(r), want);
 }
@@ -169,7 +169,8 @@ TEST(check, a_rejected_station_is_skipped_whole) {
 TEST(check, a_clean_pair_has_no_error) {
   const check_result r = check_descriptions(
       text("l.txt", good_line),
-      text("t.txt", "[generale]\r\nvelocita, 0, 30\r\n[fine]\r\n"), {});
+      text("t.txt", "[generale]\r\nvelocita, 0, 30\r\n[fine]\r\n"), {},
+      translator());
   EXPECT_EQ(r.errors, 0);
   EXPECT_EQ(check_status(r), 0);
 }
@@ -187,7 +188,7 @@ TEST(check, the_builds_descriptions_have_no_error) {
   const check_result r = check_descriptions(
       load_description(linea_txt_path(dir.path(), build_percorso)),
       load_description(treno_txt_path(dir.path(), build_percorso, build_treno)),
-      {});
+      {}, translator());
   EXPECT_EQ(r.errors, 0);
   std::vector<std::pair<std::string, int>> warnings;
   for (const finding& f : r.findings) {
@@ -214,9 +215,9 @@ TEST(check, errors_and_warnings_come_in_file_then_line_order) {
   std::string repeated = "[aderenze]\r\n";
   for (int i = 0; i < 40; ++i) repeated += "aderenza,   0,    100\r\n";
   train.insert(signals, repeated);
-  const check_result r =
-      check_descriptions(text("line.txt", faulty_line),
-                         text("train.txt", train), warning_options{});
+  const check_result r = check_descriptions(text("line.txt", faulty_line),
+                                            text("train.txt", train),
+                                            warning_options{}, translator());
   ASSERT_GT(r.warnings, 38);
   ASSERT_GT(r.errors, 0);
   const auto rank = [](const finding& f) {

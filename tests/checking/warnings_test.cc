@@ -35,7 +35,8 @@ check_result check_pair(const std::string& line_body,
                         const std::string& train_body,
                         const warning_options& options = {}) {
   return check_descriptions({"l.txt", line_with(line_body), {}},
-                            {"t.txt", train_with(train_body), {}}, options);
+                            {"t.txt", train_with(train_body), {}}, options,
+                            translator());
 }
 
 // The lines of `name`'s findings, as "file:line".
@@ -202,18 +203,19 @@ TEST(warnings, switches_turn_them_off_or_into_errors) {
       "montagna,   1000,  1200,  1\r\nmontagna,   1000,  1200,  1\r\n";
   warning_options o;
   std::string why;
-  ASSERT_TRUE(apply_warning_switch(o, "error", &why));
+  ASSERT_TRUE(apply_warning_switch(o, "error", &why, translator()));
   check_result r = check_pair(twice, "", o);
   EXPECT_EQ(r.errors, 1);
   EXPECT_EQ(r.warnings, 0);
   EXPECT_EQ(check_status(r), 1);
 
-  ASSERT_TRUE(apply_warning_switch(o, "no-duplicate-record", &why));
+  ASSERT_TRUE(
+      apply_warning_switch(o, "no-duplicate-record", &why, translator()));
   r = check_pair(twice, "", o);
   EXPECT_EQ(r.errors + r.warnings, 0);
   EXPECT_EQ(check_status(r), 0);
 
-  EXPECT_FALSE(apply_warning_switch(o, "no-such-thing", &why));
+  EXPECT_FALSE(apply_warning_switch(o, "no-such-thing", &why, translator()));
   EXPECT_NE(why.find("such-thing"), std::string::npos);
 }
 

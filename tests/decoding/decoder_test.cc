@@ -56,7 +56,8 @@ TEST(decoder, the_builds_scenario_round_trips_byte_for_byte) {
   temp_dir dir;
   auto console = make_console_window();
   std::ostringstream err;
-  ASSERT_EQ(run_scenario(dir.path(), *console, err), exit_clean) << err.str();
+  ASSERT_EQ(run_scenario(dir.path(), *console, err, translator()), exit_clean)
+      << err.str();
   scenario_model m;
   expect_round_trip(dir.path(), build_percorso, build_treno, m);
   EXPECT_EQ(m.percorso, build_percorso);

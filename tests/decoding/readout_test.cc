@@ -42,7 +42,8 @@ class build_scenario : public ::testing::Test {
     dir_ = new temp_dir;
     auto console = make_console_window();
     std::ostringstream err;
-    ASSERT_EQ(run_scenario(dir_->path(), *console, err), exit_clean);
+    ASSERT_EQ(run_scenario(dir_->path(), *console, err, translator()),
+              exit_clean);
   }
   static void TearDownTestSuite() {
     delete dir_;

@@ -188,7 +188,7 @@ TEST_F(browser, rendered_page_labels_every_station_and_marks_every_code) {
     // Every finding of the check is a marker, the strict code among them
     // marked as where the build stops (the build's pair has warnings only).
     const check_result checked = check_descriptions(
-        load_description(line), load_description(train_), {});
+        load_description(line), load_description(train_), {}, translator());
     EXPECT_GT(checked.warnings, 0);
     EXPECT_EQ(count(dom, "class=\"problem-marker"), checked.findings.size());
     EXPECT_EQ(count(dom, "class=\"problem-marker warning\""),

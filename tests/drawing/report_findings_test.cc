@@ -30,7 +30,8 @@ TEST(problems_of_check, every_finding_with_the_strict_code_marked) {
   scenario_model strict;
   compile_in_memory(strict, 1, line, train);
   ASSERT_EQ(strict.diagnostics.size(), 1u);
-  const check_result checked = check_descriptions(line, train, {});
+  const check_result checked =
+      check_descriptions(line, train, {}, translator());
   ASSERT_EQ(checked.errors, 2);  // 16, then 15 for the record past the cells
 
   const std::vector<problem> list =

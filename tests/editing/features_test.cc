@@ -43,7 +43,8 @@ analysis analyse(const std::string& line, const std::string& train,
   std::vector<record_as_read> records;
   const description_text l{"line.txt", line, {}};
   const description_text t{"train.txt", train, {}};
-  const check_result r = check_descriptions(l, t, {}, {.records = &records});
+  const check_result r =
+      check_descriptions(l, t, {}, translator(), {.records = &records});
   analysis a;
   a.in = in;
   a.text = in == description::line ? line : train;

@@ -107,7 +107,7 @@ compilation compile(const pair_text& p) {
   const description_text linea{"linea.txt", p.linea, ""};
   const description_text treno{"treno.txt", p.treno, ""};
   compile_in_memory(c.model, 1, linea, treno);
-  c.check = check_descriptions(linea, treno, {});
+  c.check = check_descriptions(linea, treno, {}, translator());
   return c;
 }
 

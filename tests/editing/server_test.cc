@@ -424,7 +424,7 @@ TEST(server_diagnostics, a_document_publishes_at_most_a_thousand_and_a_count) {
   train.insert(adhesion + 12, repeated);
   const check_result all = check_descriptions(
       {"line.txt", utf8_to_windows1252(f.line_text, nullptr), {}},
-      {"train.txt", utf8_to_windows1252(train, nullptr), {}}, {});
+      {"train.txt", utf8_to_windows1252(train, nullptr), {}}, {}, translator());
   size_t in_train = 0;
   for (const finding& x : all.findings) in_train += x.file == "train.txt";
   ASSERT_GT(in_train, 1500u);

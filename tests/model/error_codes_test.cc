@@ -63,12 +63,12 @@ TEST(error_codes, every_form_shows_the_description_of_each_code) {
     EXPECT_EQ(about.position_m.has_value(), c.has_position);
 
     // The builder's line.
-    EXPECT_EQ(format_diagnostic(d, /*file_name_only=*/true),
+    EXPECT_EQ(format_diagnostic(d, /*file_name_only=*/true, translator()),
               "l.txt:7: error " + std::to_string(n) + ": " +
                   std::string(c.meaning) +
                   (c.has_position ? " (position 2400 m)" : ""));
     // The author's form.
-    const located_message msg = diagnostic_message(d);
+    const located_message msg = diagnostic_message(d, translator());
     EXPECT_EQ(msg.label, about.label);
     EXPECT_EQ(msg.text,
               std::string(c.meaning) +
@@ -105,8 +105,8 @@ TEST(error_codes, detail_and_missing_position_read_alike_everywhere) {
   };
   for (const case_t& c : cases) {
     SCOPED_TRACE(c.builder_line);
-    EXPECT_EQ(format_diagnostic(c.d, true), c.builder_line);
-    EXPECT_EQ(diagnostic_message(c.d).text, c.author_text);
+    EXPECT_EQ(format_diagnostic(c.d, true, translator()), c.builder_line);
+    EXPECT_EQ(diagnostic_message(c.d, translator()).text, c.author_text);
     const drawing::problem p = drawing::problems_of_check({}, {c.d}).at(0);
     EXPECT_EQ(p.detail, windows1252_to_utf8(c.d.detail));
     EXPECT_EQ(p.position_m, describe(c.d).position_m);
@@ -120,9 +120,9 @@ TEST(error_codes, check_and_language_server_show_the_description) {
   const check_result r =
       check_descriptions({"line.txt", testing::faulty_line, {}},
                          {"train.txt", testing::faulty_train, {}},
-                         warning_options{}, {.compiled = &m});
+                         warning_options{}, translator(), {.compiled = &m});
   ASSERT_EQ(m.diagnostics.size(), 9u);
-  const std::string text = format_text(r, /*colour=*/false);
+  const std::string text = format_text(r, /*colour=*/false, translator());
   for (const diagnostic& d : m.diagnostics) {
     SCOPED_TRACE(d.codice);
     const diagnostic_description about = describe(d);
@@ -138,7 +138,7 @@ TEST(error_codes, check_and_language_server_show_the_description) {
         d.file + ":" + std::to_string(d.line) + ":" + std::to_string(d.column) +
         ": " + about.label + ": " +
         windows1252_to_printable(about.text() +
-                                 position_note(about.position_m));
+                                 position_note(about.position_m, translator()));
     EXPECT_NE(text.find(head + "\n"), std::string::npos) << head;
     // The language server's diagnostic of the same finding.
     editing::analysis a;

@@ -43,7 +43,7 @@ TEST(report, diagnostics_read_like_compiler_errors) {
        "start (position 5000 m)"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(format_diagnostic(c.d, c.names_only), c.want);
+    EXPECT_EQ(format_diagnostic(c.d, c.names_only, translator()), c.want);
   }
 }
 
@@ -83,14 +83,17 @@ TEST(report, author_form_shows_column_kilometres_source_and_caret) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(render_message(diagnostic_message(c.d), false), c.want);
+    EXPECT_EQ(render_message(diagnostic_message(c.d, translator()), false),
+              c.want);
   }
 }
 
 TEST(report, colour_only_paints_around_the_same_text) {
   const diagnostic d{16, 2400, "t.txt", 3, "", 2, 1, " 2400"};
-  const std::string plain = render_message(diagnostic_message(d), false);
-  std::string coloured = render_message(diagnostic_message(d), true);
+  const std::string plain =
+      render_message(diagnostic_message(d, translator()), false);
+  std::string coloured =
+      render_message(diagnostic_message(d, translator()), true);
   EXPECT_EQ(plain.find('\033'), std::string::npos);
   EXPECT_NE(coloured.find("\033[1;31merror 16:\033[0m"), std::string::npos)
       << coloured;
@@ -105,7 +108,7 @@ TEST(report, every_recorded_code_gets_one_line) {
   record_error(m, 15, 99900, "l.txt", 120);
   record_error(m, 13, 3000);
   std::ostringstream err;
-  report_diagnostics(m, err, false);
+  report_diagnostics(m, err, false, translator());
   EXPECT_EQ(err.str(),
             "l.txt:120: error 15: record lies beyond the end of the cell "
             "array (position 99900 m)\n"

@@ -68,16 +68,18 @@ TEST(run_guarded, the_folder_is_left_as_it_was) {
   const auto outputs = run_outputs(dir.path(), build_percorso, build_treno);
   std::ostringstream first;
   auto console = make_console_window();
-  ASSERT_EQ(with_folder_locked(
-                dir.path(), default_folder_wait, first, outputs,
-                [&] { return run_scenario(dir.path(), *console, first); }),
+  ASSERT_EQ(with_folder_locked(dir.path(), default_folder_wait, first, outputs,
+                               [&] {
+                                 return run_scenario(dir.path(), *console,
+                                                     first, translator());
+                               }),
             0)
       << first.str();
   const auto before = contents_of(dir.path());
 
   failing_window failing;
   const std::function<int()> faults[] = {
-      [&] { return run_scenario(dir.path(), failing, first); },
+      [&] { return run_scenario(dir.path(), failing, first, translator()); },
       [&]() -> int {
         replacement_file half(outputs.back());
         half.put(std::string(3 * replacement_file::buffer_bytes, 'x'));
@@ -98,10 +100,13 @@ TEST(run_guarded, the_folder_is_left_as_it_was) {
   }
 
   std::ostringstream again;
-  EXPECT_EQ(with_folder_locked(
-                dir.path(), std::chrono::seconds(0), again, outputs,
-                [&] { return run_scenario(dir.path(), *console, again); }),
-            0)
+  EXPECT_EQ(
+      with_folder_locked(dir.path(), std::chrono::seconds(0), again, outputs,
+                         [&] {
+                           return run_scenario(dir.path(), *console, again,
+                                               translator());
+                         }),
+      0)
       << again.str();
 }
 

@@ -39,7 +39,7 @@ TEST(whole_run, empty_folder_gets_exactly_the_six_pinned_files) {
   temp_dir dir;
   auto ui = make_console_window();
   std::ostringstream err;
-  EXPECT_EQ(run_scenario(dir.path(), *ui, err), exit_clean);
+  EXPECT_EQ(run_scenario(dir.path(), *ui, err, translator()), exit_clean);
   EXPECT_EQ(err.str(), "");
   EXPECT_EQ(names_in(dir.path()), expected_names());
   expect_pinned_files(dir.path());
@@ -53,7 +53,7 @@ TEST(whole_run, second_run_over_longer_files_leaves_the_same_bytes) {
   write_file(dir / "Tarvena_Olmisco_linea.txt", std::string(100000, 'y'));
   auto ui = make_console_window();
   std::ostringstream err;
-  EXPECT_EQ(run_scenario(dir.path(), *ui, err), exit_clean);
+  EXPECT_EQ(run_scenario(dir.path(), *ui, err, translator()), exit_clean);
   EXPECT_EQ(names_in(dir.path()), expected_names());
   expect_pinned_files(dir.path());
 }
@@ -62,7 +62,8 @@ TEST(whole_run, missing_folder_is_a_file_system_failure) {
   temp_dir dir;
   auto ui = make_console_window();
   std::ostringstream err;
-  EXPECT_EQ(run_scenario(dir / "gone", *ui, err), exit_file_system);
+  EXPECT_EQ(run_scenario(dir / "gone", *ui, err, translator()),
+            exit_file_system);
   EXPECT_EQ(err.str(),
             "error: cannot write " +
                 (dir / "gone" / "Tarvena_Olmisco_linea.txt").string() +

@@ -94,7 +94,8 @@ TEST(compile_command, the_builds_own_pair_gives_the_runs_binary_files) {
   temp_dir run_dir;
   auto console = make_console_window();
   std::ostringstream run_err;
-  ASSERT_EQ(run_scenario(run_dir.path(), *console, run_err), exit_clean);
+  ASSERT_EQ(run_scenario(run_dir.path(), *console, run_err, translator()),
+            exit_clean);
   for (const char* name :
        {"Tarvena_Olmisco_linea.dat", "Tarvena_Olmisco_IR 4518.sim",
         "Tarvena_Olmisco_IR 4518.dat"}) {

@@ -26,29 +26,30 @@ struct check_arguments {
   bool list_warnings = false;
 };
 
-int run_check(const check_arguments& args) {
+int run_check(const check_arguments& args, const translator& tr) {
   if (args.list_warnings) {
-    std::cout << format_warning_list() << std::flush;
+    std::cout << format_warning_list(tr) << std::flush;
     return 0;
   }
   if (args.linea.empty() || args.treno.empty()) {
-    std::cerr << "scenario check: LINE and TRAIN are required\n";
+    std::cerr << "scenario check: " << tr("LINE and TRAIN are required")
+              << '\n';
     return exit_usage;
   }
   warning_options options;
-  if (!apply_warning_switches("check", args.switches, options)) {
+  if (!apply_warning_switches("check", args.switches, options, tr)) {
     return exit_usage;
   }
-  const check_result r =
-      check_descriptions(load_description(path_argument(args.linea)),
-                         load_description(path_argument(args.treno)), options);
+  const check_result r = check_descriptions(
+      load_description(path_argument(args.linea)),
+      load_description(path_argument(args.treno)), options, tr);
   if (args.format == "json") {
     write_json(std::cout, r);
     std::cout << std::flush;
   } else if (args.format == "sarif") {
-    std::cout << format_sarif(r) << std::flush;
+    std::cout << format_sarif(r, tr) << std::flush;
   } else {
-    write_text(std::cerr, r, use_colour());
+    write_text(std::cerr, r, use_colour(), tr);
     std::cerr << std::flush;
   }
   return check_status(r);
@@ -56,29 +57,30 @@ int run_check(const check_arguments& args) {
 
 }  // namespace
 
-command add_check_command(CLI::App& tool) {
+command add_check_command(CLI::App& tool, const translator& tr) {
   auto args = std::make_shared<check_arguments>();
   CLI::App* app = tool.add_subcommand(
       "check",
-      "Lists every problem of a line and a train description in one pass: "
-      "the compiler's errors and the consistency warnings");
+      tr("Lists every problem of a line and a train description in one "
+         "pass: the compiler's errors and the consistency warnings"));
   app->footer(
-      "Warnings: -W<name> enables one, -Wno-<name> disables it, -Werror "
-      "makes warnings errors; --list-warnings lists them. Text goes to "
-      "standard error, JSON and SARIF 2.1.0 to standard output.\n"
-      "Exit status: 0 no error (warnings allowed); 1 errors, or warnings "
-      "under -Werror; 64 bad arguments.");
-  app->add_option("LINE", args->linea, "line description (text)");
-  app->add_option("TRAIN", args->treno, "train and service description (text)");
-  app->add_option("--format", args->format, "text, json or sarif")
+      tr("Warnings: -W<name> enables one, -Wno-<name> disables it, -Werror "
+         "makes warnings errors; --list-warnings lists them. Text goes to "
+         "standard error, JSON and SARIF 2.1.0 to standard output.\n"
+         "Exit status: 0 no error (warnings allowed); 1 errors, or warnings "
+         "under -Werror; 64 bad arguments."));
+  app->add_option("LINE", args->linea, tr("line description (text)"));
+  app->add_option("TRAIN", args->treno,
+                  tr("train and service description (text)"));
+  app->add_option("--format", args->format, tr("text, json or sarif"))
       ->check(CLI::IsMember({"text", "json", "sarif"}))
       ->capture_default_str();
   app->add_option("-W", args->switches,
-                  "switch the warnings: -W<name>, -Wno-<name>, -Werror")
+                  tr("switch the warnings: -W<name>, -Wno-<name>, -Werror"))
       ->allow_extra_args(false);
   app->add_flag("--list-warnings", args->list_warnings,
-                "list every warning with its rationale and exit");
-  return {app, [args] { return run_check(*args); }};
+                tr("list every warning with its rationale and exit"));
+  return {app, [args, tr] { return run_check(*args, tr); }};
 }
 
 }  // namespace scenario::tool

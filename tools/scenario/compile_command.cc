@@ -32,12 +32,13 @@ struct compile_arguments {
       std::chrono::duration<double>(default_folder_wait).count();
 };
 
-int run_compile(const compile_arguments& args) {
+int run_compile(const compile_arguments& args, const translator& tr) {
   const std::filesystem::path out_dir = path_argument(args.out_dir);
   std::error_code ec;
   std::filesystem::create_directories(out_dir, ec);
   if (ec) {
-    std::cerr << "error: cannot create " << args.out_dir << ": " << ec.message()
+    std::cerr << tr.format("error: cannot create %s: %s", args.out_dir,
+                           ec.message())
               << '\n';
     return exit_file_system;
   }
@@ -56,19 +57,21 @@ int run_compile(const compile_arguments& args) {
                               std::cerr,
                               {.file_names_only = false,
                                .with_source = true,
-                               .colour = use_colour()});
+                               .colour = use_colour(),
+                               .tr = tr});
   });
 }
 
 // A wait in seconds: a plain number from 0 to a million (NaN and infinity
 // would pass a range check).
-CLI::Validator seconds_validator() {
+CLI::Validator seconds_validator(const translator& tr) {
   return CLI::Validator(
-      [](std::string& text) -> std::string {
+      [tr](std::string& text) -> std::string {
         char* end = nullptr;
         const double v = std::strtod(text.c_str(), &end);
         if (end == text.c_str() || *end != '\0' || !(v >= 0 && v <= 1e6)) {
-          return "expected a number of seconds from 0 to 1000000, got " + text;
+          return tr.format(
+              "expected a number of seconds from 0 to 1000000, got %s", text);
         }
         return {};
       },
@@ -77,13 +80,13 @@ CLI::Validator seconds_validator() {
 
 }  // namespace
 
-command add_compile_command(CLI::App& tool) {
+command add_compile_command(CLI::App& tool, const translator& tr) {
   auto args = std::make_shared<compile_arguments>();
   CLI::App* app = tool.add_subcommand(
       "compile",
-      "Compiles a line and a train description into the simulator's three "
-      "binary files");
-  app->footer(
+      tr("Compiles a line and a train description into the simulator's three "
+         "binary files"));
+  app->footer(tr(
       "Writes the plan (ROUTE_linea.dat), the entry table (ROUTE_TRAIN.sim) "
       "and the cell array (ROUTE_TRAIN.dat), replaced together as one set. "
       "The inputs are never changed. One run at a time writes into a "
@@ -91,27 +94,30 @@ command add_compile_command(CLI::App& tool) {
       "Exit status: 0 clean; 1 codes recorded, files written; 2 compilation "
       "ended before the cell array existed, nothing written; 3 an output slot "
       "was in use, nothing written; 4 a file could not be written; 64 bad "
-      "arguments; 75 the directory stayed in use for the whole wait.");
-  app->add_option("LINE", args->linea, "line description (text)")->required();
-  app->add_option("TRAIN", args->treno, "train and service description (text)")
+      "arguments; 75 the directory stayed in use for the whole wait."));
+  app->add_option("LINE", args->linea, tr("line description (text)"))
+      ->required();
+  app->add_option("TRAIN", args->treno,
+                  tr("train and service description (text)"))
       ->required();
   app->add_option("-o,--output", args->out_dir,
-                  "directory that receives the binary files (created when "
-                  "missing)")
+                  tr("directory that receives the binary files (created when "
+                     "missing)"))
       ->required();
   app->add_option("--route", args->route,
-                  "route identifier, first part of every file name")
+                  tr("route identifier, first part of every file name"))
       ->capture_default_str();
-  app->add_option("--train", args->train, "train identifier")
+  app->add_option("--train", args->train, tr("train identifier"))
       ->capture_default_str();
-  app->add_flag("--no-plan", args->no_plan,
-                "do not build or write the plan polyline (ROUTE_linea.dat)");
+  app->add_flag(
+      "--no-plan", args->no_plan,
+      tr("do not build or write the plan polyline (ROUTE_linea.dat)"));
   app->add_option("--wait", args->wait_seconds,
-                  "seconds to wait for another run writing into the "
-                  "directory before giving up (0: do not wait)")
+                  tr("seconds to wait for another run writing into the "
+                     "directory before giving up (0: do not wait)"))
       ->capture_default_str()
-      ->check(seconds_validator());
-  return {app, [args] { return run_compile(*args); }};
+      ->check(seconds_validator(tr));
+  return {app, [args, tr] { return run_compile(*args, tr); }};
 }
 
 }  // namespace scenario::tool

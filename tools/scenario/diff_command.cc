@@ -55,11 +55,11 @@ int run_diff(const diff_arguments& args) {
 
 }  // namespace
 
-command add_diff_command(CLI::App& tool) {
+command add_diff_command(CLI::App& tool, const translator& tr) {
   auto args = std::make_shared<diff_arguments>();
   CLI::App* app = tool.add_subcommand(
-      "diff", "Shows what changed between two compiled scenarios");
-  app->footer(
+      "diff", tr("Shows what changed between two compiled scenarios"));
+  app->footer(tr(
       "One line per change, old value first. Railway objects first: stations, "
       "signals, tunnels, boards, slowdowns and speed points added, removed, "
       "moved or changed field by field, speed-limit, gradient and adhesion "
@@ -71,19 +71,21 @@ command add_diff_command(CLI::App& tool) {
       "Without --route and --train each folder must hold one scenario.\n"
       "Exit status: 0 the same; 1 different; 64 bad arguments or several "
       "scenarios in a folder; 65 a damaged file (FILE: byte N: expected ..., "
-      "found ...); 66 a missing file; 75 a run kept writing in a folder.");
-  app->add_option("DIR_A", args->dir_a, "folder of the old scenario")
+      "found ...); 66 a missing file; 75 a run kept writing in a folder."));
+  app->add_option("DIR_A", args->dir_a, tr("folder of the old scenario"))
       ->required();
-  app->add_option("DIR_B", args->dir_b, "folder of the new scenario")
+  app->add_option("DIR_B", args->dir_b, tr("folder of the new scenario"))
       ->required();
-  app->add_option("--route", args->route, "route identifier, in both folders");
-  app->add_option("--train", args->train, "train identifier, in both folders");
+  app->add_option("--route", args->route,
+                  tr("route identifier, in both folders"));
+  app->add_option("--train", args->train,
+                  tr("train identifier, in both folders"));
   app->add_flag("--cells", args->cells,
-                "list every changed cell, entry and plan range after the "
-                "objects");
+                tr("list every changed cell, entry and plan range after the "
+                   "objects"));
   app->add_flag("--all", args->all,
-                "list every changed cell, never a summary per field");
-  app->add_option("--format", args->format, "text (default) or json")
+                tr("list every changed cell, never a summary per field"));
+  app->add_option("--format", args->format, tr("text (default) or json"))
       ->check(CLI::IsMember({"text", "json"}));
   return {app, [args] { return run_diff(*args); }};
 }

@@ -109,18 +109,19 @@ int worse(int a, int b) {
   return rank(b) > rank(a) ? b : a;
 }
 
-int format_one(const std::string& name, const fmt_arguments& args) {
+int format_one(const std::string& name, const fmt_arguments& args,
+               const translator& tr) {
   std::string why;
   const std::optional<std::string> text = read_input(name, &why);
   if (!text) {
-    std::cerr << "scenario fmt: " << name << ": cannot be read: " << why
-              << '\n';
+    std::cerr << "scenario fmt: " << name << ": " << tr("cannot be read")
+              << ": " << why << '\n';
     return exit_no_input;
   }
   if (const std::string problem = editing::description_problem(*text);
       !problem.empty()) {
-    std::cerr << "scenario fmt: " << name << ": not a description: " << problem
-              << '\n';
+    std::cerr << "scenario fmt: " << name << ": " << tr("not a description")
+              << ": " << problem << '\n';
     return exit_not_description;
   }
   const std::string formatted = editing::format_description(*text);
@@ -137,18 +138,20 @@ int format_one(const std::string& name, const fmt_arguments& args) {
   return 0;
 }
 
-int run_fmt(const fmt_arguments& args) {
+int run_fmt(const fmt_arguments& args, const translator& tr) {
   if (args.files.empty()) {
-    std::cerr << "scenario fmt: FILE is required (- for standard input)\n";
+    std::cerr << "scenario fmt: "
+              << tr("FILE is required (- for standard input)") << '\n';
     return exit_usage;
   }
   if (args.write && args.check) {
-    std::cerr << "scenario fmt: -w and --check exclude each other\n";
+    std::cerr << "scenario fmt: " << tr("-w and --check exclude each other")
+              << '\n';
     return exit_usage;
   }
   int status = 0;
   for (const std::string& name : args.files) {
-    status = worse(status, format_one(name, args));
+    status = worse(status, format_one(name, args, tr));
   }
   std::cout << std::flush;
   return status;
@@ -156,13 +159,13 @@ int run_fmt(const fmt_arguments& args) {
 
 }  // namespace
 
-command add_fmt_command(CLI::App& tool) {
+command add_fmt_command(CLI::App& tool, const translator& tr) {
   auto args = std::make_shared<fmt_arguments>();
   CLI::App* app = tool.add_subcommand(
       "fmt",
-      "Lays line and train descriptions out canonically: fields in columns, "
-      "numbers right-aligned; only blanks between fields change");
-  app->footer(
+      tr("Lays line and train descriptions out canonically: fields in columns, "
+         "numbers right-aligned; only blanks between fields change"));
+  app->footer(tr(
       "Without -w or --check the formatted text goes to standard output. "
       "-w rewrites each file that changes (standard input still goes to "
       "standard output). --check writes nothing and lists the files that "
@@ -171,12 +174,14 @@ command add_fmt_command(CLI::App& tool) {
       "bad arguments; 65 a file is not a description (no \"[generale]\" line, "
       "or a NUL byte); 66 a file cannot be read or is a folder (the other "
       "files are still formatted); 73 a file cannot be "
-      "rewritten.");
-  app->add_option("FILE", args->files, "descriptions to format; - for stdin");
-  app->add_flag("-w,--write", args->write, "rewrite the files in place");
-  app->add_flag("--check", args->check,
-                "change nothing; exit 1 and list the files that would change");
-  return {app, [args] { return run_fmt(*args); }};
+      "rewritten."));
+  app->add_option("FILE", args->files,
+                  tr("descriptions to format; - for stdin"));
+  app->add_flag("-w,--write", args->write, tr("rewrite the files in place"));
+  app->add_flag(
+      "--check", args->check,
+      tr("change nothing; exit 1 and list the files that would change"));
+  return {app, [args, tr] { return run_fmt(*args, tr); }};
 }
 
 }  // namespace scenario::tool

@@ -40,25 +40,25 @@ int run_lsp(int debounce_ms) {
 
 }  // namespace
 
-command add_lsp_command(CLI::App& tool) {
+command add_lsp_command(CLI::App& tool, const translator& tr) {
   CLI::App* app = tool.add_subcommand(
       "lsp",
-      "Language server for line and train descriptions over standard input "
-      "and output: diagnostics as you type, hover, completion, outline, "
-      "formatting, quick fixes and tunnel navigation");
-  app->footer(
+      tr("Language server for line and train descriptions over standard input "
+         "and output: diagnostics as you type, hover, completion, outline, "
+         "formatting, quick fixes and tunnel navigation"));
+  app->footer(tr(
       "Exit status: 0 after the client's shutdown and exit, 1 when the input "
-      "ends or exit comes without shutdown; 64 bad arguments.");
+      "ends or exit comes without shutdown; 64 bad arguments."));
   auto debounce_ms = std::make_shared<int>(150);
   app->add_option("--debounce-ms", *debounce_ms,
-                  "how long after the last edit a pair is checked")
+                  tr("how long after the last edit a pair is checked"))
       ->check(CLI::Range(0, 10000))
       ->capture_default_str();
   // Clients name the transport they use; standard input and output is the
   // only one, so the flag changes nothing.
   app->add_flag("--stdio")->description(
-      "talk over standard input and output (the only transport; accepted "
-      "because language clients add it)");
+      tr("talk over standard input and output (the only transport; accepted "
+         "because language clients add it)"));
   return {app, [debounce_ms] { return run_lsp(*debounce_ms); }};
 }
 

@@ -1,6 +1,7 @@
 // scenario: the scenario author's tool. One program, one subcommand per job:
 // `scenario compile`, and the readers of compiled scenarios.
 #include <CLI/CLI.hpp>
+#include <cstdlib>
 #include <iostream>
 #include <vector>
 
@@ -11,28 +12,32 @@
 
 namespace {
 
-std::function<int()> set_up_tool(CLI::App& app) {
+std::function<int()> set_up_tool(CLI::App& app,
+                                 const scenario::translator& tr) {
   using namespace scenario::tool;
   scenario::keep_stream_bytes();
   app.description(
-      "The scenario author's tool: compiles line and train descriptions into "
-      "the simulator's binary files and reads compiled scenarios back.");
-  app.set_version_flag("--version", scenario::version_line("scenario"));
+      tr("The scenario author's tool: compiles line and train descriptions "
+         "into the simulator's binary files and reads compiled scenarios "
+         "back."));
+  app.set_version_flag("--version", scenario::version_line("scenario"),
+                       scenario::version_flag_help(tr));
   app.require_subcommand(1);
   app.footer(
-      "Exit status: 0 help or version shown; otherwise the subcommand's own "
-      "(scenario SUBCOMMAND --help); 64 bad arguments or no subcommand.");
+      tr("Exit status: 0 help or version shown; otherwise the subcommand's "
+         "own (scenario SUBCOMMAND --help); 64 bad arguments or no "
+         "subcommand."));
   // One subcommand a line.
   // clang-format off
   std::vector<command> commands = {
-      add_compile_command(app),
-      add_inspect_command(app),
-      add_report_command(app),
-      add_diff_command(app),
-      add_check_command(app),
-      add_fmt_command(app),
-      add_timing_command(app),
-      add_lsp_command(app),
+      add_compile_command(app, tr),
+      add_inspect_command(app, tr),
+      add_report_command(app, tr),
+      add_diff_command(app, tr),
+      add_check_command(app, tr),
+      add_fmt_command(app, tr),
+      add_timing_command(app, tr),
+      add_lsp_command(app, tr),
   };
   // clang-format on
   return [commands = std::move(commands)] {
@@ -45,7 +50,11 @@ std::function<int()> set_up_tool(CLI::App& app) {
 
 }  // namespace
 
-// An unexpected exception ends the command with status 70.
+// An unexpected exception ends the command with status 70. The language is
+// the environment's.
 int main(int argc, char** argv) {
-  return scenario::run_program("scenario", argc, argv, std::cerr, set_up_tool);
+  const scenario::translator tr = scenario::translator::from_environment(
+      [](const char* name) -> const char* { return std::getenv(name); });
+  return scenario::run_program("scenario", argc, argv, std::cerr, tr,
+                               set_up_tool);
 }

@@ -29,7 +29,8 @@ int load_compiled(const std::string& dir,
 }
 
 int choose_inputs(std::string_view command,
-                  const std::vector<std::string>& inputs, input_form& form) {
+                  const std::vector<std::string>& inputs, input_form& form,
+                  const translator& tr) {
   std::error_code ec;
   std::vector<bool> is_dir;
   for (const std::string& in : inputs) {
@@ -41,17 +42,20 @@ int choose_inputs(std::string_view command,
       return 0;
     }
     const bool there = std::filesystem::exists(path_argument(inputs[0]), ec);
-    std::cerr << "scenario " << command << ": " << inputs[0]
-              << (there ? " is not a folder; give a folder of compiled "
-                          "files, or a LINE and a TRAIN description"
-                        : ": no such folder")
+    std::cerr << "scenario " << command << ": "
+              << (there ? tr.format("%s is not a folder; give a folder of "
+                                    "compiled files, or a LINE and a TRAIN "
+                                    "description",
+                                    inputs[0])
+                        : tr.format("%s: no such folder", inputs[0]))
               << '\n';
     return there ? exit_usage : exit_no_input;
   }
   if (inputs.size() != 2 || is_dir[0] || is_dir[1]) {
-    std::cerr << "scenario " << command
-              << ": with two arguments both are descriptions (LINE TRAIN); a "
-                 "folder of compiled files comes alone\n";
+    std::cerr << "scenario " << command << ": "
+              << tr("with two arguments both are descriptions (LINE TRAIN); "
+                    "a folder of compiled files comes alone")
+              << '\n';
     return exit_usage;
   }
   form = input_form::descriptions;
@@ -60,10 +64,10 @@ int choose_inputs(std::string_view command,
 
 bool apply_warning_switches(std::string_view command,
                             const std::vector<std::string>& switches,
-                            warning_options& o) {
+                            warning_options& o, const translator& tr) {
   for (const std::string& s : switches) {
     std::string why;
-    if (!apply_warning_switch(o, s, &why)) {
+    if (!apply_warning_switch(o, s, &why, tr)) {
       std::cerr << "scenario " << command << ": -W" << s << ": " << why << '\n';
       return false;
     }

@@ -35,13 +35,14 @@ enum class input_form {
 // set, or, after saying why as "scenario COMMAND: ...", exit_no_input for a
 // missing folder and exit_usage for any other mix.
 int choose_inputs(std::string_view command,
-                  const std::vector<std::string>& inputs, input_form& form);
+                  const std::vector<std::string>& inputs, input_form& form,
+                  const translator& tr);
 
 // Applies each -W switch in order. Returns false after saying which one is
 // wrong and why as "scenario COMMAND: -WSWITCH: why".
 bool apply_warning_switches(std::string_view command,
                             const std::vector<std::string>& switches,
-                            warning_options& o);
+                            warning_options& o, const translator& tr);
 
 }  // namespace scenario::tool
 

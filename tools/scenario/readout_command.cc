@@ -41,19 +41,20 @@ int usage(const std::string& message) {
   return exit_usage;
 }
 
-int run_inspect(const inspect_arguments& args) {
+int run_inspect(const inspect_arguments& args, const translator& tr) {
   int64_t from = 0;
   int64_t to = 0;
   if (!args.cells.empty()) {
     if (args.format != "text")
-      return usage("--cells goes with the text format");
+      return usage(tr("--cells goes with the text format"));
     if (!parse_range(args.cells, from, to)) {
-      return usage("--cells wants FROM-TO in metres, FROM <= TO, found \"" +
-                   args.cells + "\"");
+      return usage(
+          tr.format("--cells wants FROM-TO in metres, FROM <= TO, found \"%s\"",
+                    args.cells));
     }
   }
   if (args.plan && args.format != "csv") {
-    return usage("--plan goes with --format csv");
+    return usage(tr("--plan goes with --format csv"));
   }
 
   scenario_model m;
@@ -76,32 +77,33 @@ int run_inspect(const inspect_arguments& args) {
 
 }  // namespace
 
-command add_inspect_command(CLI::App& tool) {
+command add_inspect_command(CLI::App& tool, const translator& tr) {
   auto args = std::make_shared<inspect_arguments>();
   CLI::App* app = tool.add_subcommand(
       "inspect",
-      "Shows a compiled scenario: a summary, chosen cells, or all "
-      "of it as JSON or CSV");
+      tr("Shows a compiled scenario: a summary, chosen cells, or all "
+         "of it as JSON or CSV"));
   app->footer(
-      "Without --route and --train, DIR must hold one scenario (one .sim "
-      "file); its names come from its entries. Entry texts are read as "
-      "Windows-1252 and shown as UTF-8.\n"
-      "Exit status: 0 shown; 64 bad arguments or several scenarios in DIR; "
-      "65 a damaged file (FILE: byte N: expected ..., found ...); 66 a "
-      "missing file; 75 a run kept the folder busy for 60 s.");
-  app->add_option("DIR", args->dir, "folder holding the scenario's files")
+      tr("Without --route and --train, DIR must hold one scenario (one .sim "
+         "file); its names come from its entries. Entry texts are read as "
+         "Windows-1252 and shown as UTF-8.\n"
+         "Exit status: 0 shown; 64 bad arguments or several scenarios in DIR; "
+         "65 a damaged file (FILE: byte N: expected ..., found ...); 66 a "
+         "missing file; 75 a run kept the folder busy for 60 s."));
+  app->add_option("DIR", args->dir, tr("folder holding the scenario's files"))
       ->required();
-  app->add_option("--route", args->route, "route identifier");
-  app->add_option("--train", args->train, "train identifier");
-  app->add_option("--cells", args->cells,
-                  "FROM-TO: every field of the cells from FROM to TO metres");
-  app->add_option("--format", args->format, "text, json or csv")
+  app->add_option("--route", args->route, tr("route identifier"));
+  app->add_option("--train", args->train, tr("train identifier"));
+  app->add_option(
+      "--cells", args->cells,
+      tr("FROM-TO: every field of the cells from FROM to TO metres"));
+  app->add_option("--format", args->format, tr("text, json or csv"))
       ->check(CLI::IsMember({"text", "json", "csv"}))
       ->capture_default_str();
   app->add_flag(
       "--plan", args->plan,
-      "with --format csv: the plan as metre,x,y rows after the cells");
-  return {app, [args] { return run_inspect(*args); }};
+      tr("with --format csv: the plan as metre,x,y rows after the cells"));
+  return {app, [args, tr] { return run_inspect(*args, tr); }};
 }
 
 }  // namespace scenario::tool

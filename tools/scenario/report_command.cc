@@ -70,7 +70,7 @@ int report_folder(const report_arguments& args) {
 // error, as `scenario compile` does; the check gives the drawing (what it
 // accepted) and every finding on the page.
 int report_descriptions(const report_arguments& args,
-                        const warning_options& warnings) {
+                        const warning_options& warnings, const translator& tr) {
   const description_text linea =
       load_description(path_argument(args.inputs[0]));
   const description_text treno =
@@ -79,14 +79,14 @@ int report_descriptions(const report_arguments& args,
   strict.percorso = args.route.value_or(build_percorso);
   strict.treno = args.train.value_or(build_treno);
   const int status = compile_in_memory(strict, 1, linea, treno);
-  report_diagnostics(strict, std::cerr, /*file_name_only=*/false);
+  report_diagnostics(strict, std::cerr, /*file_name_only=*/false, tr);
 
   scenario_model checked;
   checked.percorso = strict.percorso;
   checked.treno = strict.treno;
   std::vector<curve_stretch> curves;  // for the running diagrams
   const check_result findings = check_descriptions(
-      linea, treno, warnings, {.compiled = &checked, .curves = &curves});
+      linea, treno, warnings, tr, {.compiled = &checked, .curves = &curves});
   drawing::page_options page;
   page.source = "the descriptions " + path_to_printable(args.inputs[0]) +
                 " and " + path_to_printable(args.inputs[1]) +
@@ -97,28 +97,29 @@ int report_descriptions(const report_arguments& args,
   return written != exit_clean ? written : status;
 }
 
-int run_report(const report_arguments& args) {
+int run_report(const report_arguments& args, const translator& tr) {
   warning_options warnings;
-  if (!apply_warning_switches("report", args.switches, warnings)) {
+  if (!apply_warning_switches("report", args.switches, warnings, tr)) {
     return exit_usage;
   }
   input_form form;
-  if (int status = choose_inputs("report", args.inputs, form); status != 0) {
+  if (int status = choose_inputs("report", args.inputs, form, tr);
+      status != 0) {
     return status;
   }
   return form == input_form::folder ? report_folder(args)
-                                    : report_descriptions(args, warnings);
+                                    : report_descriptions(args, warnings, tr);
 }
 
 }  // namespace
 
-command add_report_command(CLI::App& tool) {
+command add_report_command(CLI::App& tool, const translator& tr) {
   auto args = std::make_shared<report_arguments>();
   CLI::App* app = tool.add_subcommand(
       "report",
-      "Draws a scenario as one self-contained HTML page: plan, profiles, "
-      "timetable and problems");
-  app->footer(
+      tr("Draws a scenario as one self-contained HTML page: plan, profiles, "
+         "timetable and problems"));
+  app->footer(tr(
       "Forms: scenario report DIR -o FILE.html [--route R] [--train T]; "
       "scenario report LINE TRAIN -o FILE.html [--route R] [--train T].\n"
       "One argument is a folder of compiled files (ROUTE_TRAIN.sim, "
@@ -137,24 +138,24 @@ command add_report_command(CLI::App& tool) {
       "codes recorded, 2 no cells, 3 a slot in use), the page being written "
       "all the same; 4 the page could not be written; 64 bad arguments; 65 "
       "damaged compiled files; 66 missing files; 75 a run kept the folder "
-      "busy past the wait.");
+      "busy past the wait."));
   app->add_option("INPUTS", args->inputs,
-                  "DIR (compiled files) or LINE TRAIN (descriptions)")
+                  tr("DIR (compiled files) or LINE TRAIN (descriptions)"))
       ->required()
       ->expected(1, 2);
-  app->add_option("-o,--output", args->output, "the HTML page to write")
+  app->add_option("-o,--output", args->output, tr("the HTML page to write"))
       ->required();
-  app->add_option("--route", args->route,
-                  "route identifier (descriptions: default " +
-                      std::string(build_percorso) + ")");
-  app->add_option("--train", args->train,
-                  "train identifier (descriptions: default " +
-                      std::string(build_treno) + ")");
+  app->add_option(
+      "--route", args->route,
+      tr.format("route identifier (descriptions: default %s)", build_percorso));
+  app->add_option(
+      "--train", args->train,
+      tr.format("train identifier (descriptions: default %s)", build_treno));
   app->add_option("-W", args->switches,
-                  "switch the warnings (for descriptions): -W<name>, "
-                  "-Wno-<name>, -Werror")
+                  tr("switch the warnings (for descriptions): -W<name>, "
+                     "-Wno-<name>, -Werror"))
       ->allow_extra_args(false);
-  return {app, [args] { return run_report(*args); }};
+  return {app, [args, tr] { return run_report(*args, tr); }};
 }
 
 }  // namespace scenario::tool
