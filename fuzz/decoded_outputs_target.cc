@@ -101,7 +101,8 @@ std::string decoded_outputs_target(std::string_view input) {
                      write_csv(m, m.tracciato.exists(), out);
                    })),
         check_utf8("the report page",
-                   drawing::render_report(m, {"compiled files in out/"}))}) {
+                   drawing::render_report(m, {"compiled files in out/"},
+                                          translator()))}) {
     if (!broken.empty()) return broken;
   }
   if (!nlohmann::json::accept(json_text)) return "the JSON does not parse";

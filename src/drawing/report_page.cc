@@ -10,6 +10,7 @@
 #include "drawing/report_running.h"
 #include "drawing/scene.h"
 #include "model/kilometres.h"
+#include "model/translation.h"
 
 namespace scenario::drawing {
 namespace {
@@ -112,10 +113,10 @@ void fact_row(markup& out, std::string_view name, const std::string& value) {
 }
 
 // "error 16 ×2, error 25": the codes the compilation recorded.
-void recorded_codes(markup& out, const scene& s) {
-  out.element("strong", "Recorded codes: ");
+void recorded_codes(markup& out, const scene& s, const translator& tr) {
+  out.element("strong", tr("Recorded codes: "));
   if (s.problems.empty()) {
-    out.open("span").attr("class", "codes-none").text("none").close("span");
+    out.open("span").attr("class", "codes-none").text(tr("none")).close("span");
     return;
   }
   std::map<int, int> count;
@@ -123,7 +124,7 @@ void recorded_codes(markup& out, const scene& s) {
   std::string t;
   for (const auto& [code, n] : count) {
     if (!t.empty()) t += ", ";
-    t += "error " + std::to_string(code);
+    t += tr.format("error %d", code);
     if (n > 1) t += " \u00d7" + std::to_string(n);
   }
   out.open("span").attr("class", "codes").text(t).close("span");
@@ -137,22 +138,22 @@ std::string place_of(const problem& p) {
 }
 
 // The check's count, and where the strict compilation stops.
-void findings_summary(markup& out, const scene& s) {
+void findings_summary(markup& out, const scene& s, const translator& tr) {
   int errors = 0;
   for (const problem& p : s.problems) errors += p.is_error ? 1 : 0;
   const int warnings = static_cast<int>(s.problems.size()) - errors;
-  out.element("strong", "Findings: ");
-  const auto plural = [](int n, const char* one) {
-    return std::to_string(n) + " " + one + (n == 1 ? "" : "s");
-  };
+  out.element("strong", tr("Findings: "));
   out.open("span")
       .attr("class", s.problems.empty() ? "codes-none" : "codes")
       .text(s.problems.empty()
-                ? std::string("none")
-                : plural(errors, "error") + ", " + plural(warnings, "warning"))
+                ? std::string(tr("none"))
+                : tr.format_plural("%d error", "%d errors", errors, errors) +
+                      ", " +
+                      tr.format_plural("%d warning", "%d warnings", warnings,
+                                       warnings))
       .close("span");
   out.open("br").end_empty();
-  out.element("strong", "The simulator's build: ");
+  out.element("strong", tr("The simulator's build: "));
   const problem* stop = nullptr;
   for (const problem& p : s.problems) {
     if (p.stops_build) stop = &p;
@@ -160,34 +161,34 @@ void findings_summary(markup& out, const scene& s) {
   if (stop == nullptr) {
     out.open("span")
         .attr("class", "codes-none")
-        .text("records no code")
+        .text(tr("records no code"))
         .close("span");
   } else {
     out.open("span")
         .attr("class", "codes strict-code")
-        .text("stops at error " + std::to_string(stop->code) + " (" +
-              place_of(*stop) + ")")
+        .text(tr.format("stops at error %d (%s)", stop->code, place_of(*stop)))
         .close("span");
   }
 }
 
-void header(markup& out, const scene& s, const page_options& opts) {
+void header(markup& out, const scene& s, const page_options& opts,
+            const translator& tr) {
   out.open("header");
-  out.element("h1", "Route " + s.route + " \u00b7 train " + s.train);
+  out.element("h1", tr.format("Route %s \u00b7 train %s", s.route, s.train));
   if (!opts.source.empty()) {
     out.open("p")
         .attr("class", "source")
-        .text("Drawn from " + opts.source)
+        .text(tr.format("Drawn from %s", opts.source))
         .close("p");
   }
   out.open("div").attr("class", "facts");
   out.open("table").attr("class", "general");
-  out.open("caption").text("Line").close("caption");
-  fact_row(out, "line length",
+  out.open("caption").text(tr("Line")).close("caption");
+  fact_row(out, tr("line length"),
            s.has_cells ? km_label(s.line_length_m) + " (" +
                              std::to_string(s.line_length_m) + " m)"
-                       : std::string("no cells"));
-  fact_row(out, "drawn up to", km_label(s.extent_m));
+                       : std::string(tr("no cells")));
+  fact_row(out, tr("drawn up to"), km_label(s.extent_m));
   out.close("table");
 
   int stops = 0;
@@ -195,48 +196,48 @@ void header(markup& out, const scene& s, const page_options& opts) {
   int with_speed = 0;
   for (const speed_point& p : s.speed_points) with_speed += p.speed_kmh ? 1 : 0;
   out.open("table").attr("class", "counts");
-  out.open("caption").text("Records").close("caption");
-  fact_row(out, "stations",
-           std::to_string(s.stations.size()) + " (" + std::to_string(stops) +
-               " stops, " + std::to_string(s.stations.size() - stops) +
-               " passed)");
-  fact_row(out, "signals", std::to_string(s.signals.size()));
-  fact_row(out, "slowdowns", std::to_string(s.slowdowns.size()));
-  fact_row(out, "speed boards", std::to_string(s.speed_boards.size()));
-  fact_row(out, "direction boards", std::to_string(s.direction_boards.size()));
-  fact_row(out, "tunnels", std::to_string(s.tunnels.size()));
-  fact_row(out, "speed points",
-           std::to_string(s.speed_points.size()) + " (" +
-               std::to_string(s.speed_points.size() - with_speed) +
-               " without a speed)");
-  fact_row(out, "speed limit stretches", std::to_string(s.speed_limit.size()));
-  fact_row(out, "gradient stretches", std::to_string(s.gradient.size()));
+  out.open("caption").text(tr("Records")).close("caption");
+  fact_row(out, tr("stations"),
+           tr.format("%d (%d stops, %d passed)", s.stations.size(), stops,
+                     s.stations.size() - stops));
+  fact_row(out, tr("signals"), std::to_string(s.signals.size()));
+  fact_row(out, tr("slowdowns"), std::to_string(s.slowdowns.size()));
+  fact_row(out, tr("speed boards"), std::to_string(s.speed_boards.size()));
+  fact_row(out, tr("direction boards"),
+           std::to_string(s.direction_boards.size()));
+  fact_row(out, tr("tunnels"), std::to_string(s.tunnels.size()));
+  fact_row(out, tr("speed points"),
+           tr.format("%d (%d without a speed)", s.speed_points.size(),
+                     s.speed_points.size() - with_speed));
+  fact_row(out, tr("speed limit stretches"),
+           std::to_string(s.speed_limit.size()));
+  fact_row(out, tr("gradient stretches"), std::to_string(s.gradient.size()));
   out.close("table");
 
   out.open("div").attr("class", "recorded");
   if (opts.findings) {
-    findings_summary(out, s);
+    findings_summary(out, s, tr);
   } else {
-    recorded_codes(out, s);
+    recorded_codes(out, s, tr);
   }
   out.close("div");
   out.close("div");
   out.close("header");
 }
 
-void timetable(markup& out, const scene& s) {
+void timetable(markup& out, const scene& s, const translator& tr) {
   out.open("section").attr("id", "timetable");
-  out.element("h2", "Timetable");
+  out.element("h2", tr("Timetable"));
   if (s.stations.empty()) {
-    out.element("p", "No station.");
+    out.element("p", tr("No station."));
     out.close("section");
     return;
   }
   out.open("table").attr("class", "timetable");
   out.open("tr");
-  for (const char* h :
-       {"#", "station", "km", "zone", "kind", "time", "stop or pass"}) {
-    out.element("th", h);
+  for (const char* h : {"#", N_("station"), N_("km"), N_("zone"), N_("kind"),
+                        N_("time"), N_("stop or pass")}) {
+    out.element("th", tr(h));
   }
   out.close("tr");
   for (const station& st : s.stations) {
@@ -260,29 +261,30 @@ void timetable(markup& out, const scene& s) {
         .attr("class", "num")
         .text(st.time_s != 0 ? format_time_of_day(st.time_s) : "")
         .close("td");
-    out.element("td", st.stops ? "stop" : "pass");
+    out.element("td", st.stops ? tr("stop") : tr("pass"));
     out.close("tr");
   }
   out.close("table");
   out.close("section");
 }
 
-void problem_table(markup& out, const scene& s) {
+void problem_table(markup& out, const scene& s, const translator& tr) {
   out.open("section").attr("id", "problems");
-  out.element("h2", "Problems");
+  out.element("h2", tr("Problems"));
   if (s.problems.empty()) {
     out.open("p")
         .attr("class", "codes-none")
-        .text("The compilation recorded no code.")
+        .text(tr("The compilation recorded no code."))
         .close("p");
     out.close("section");
     return;
   }
   out.open("table").attr("class", "problems");
   out.open("tr");
-  for (const char* h : {"code or warning", "meaning", "position", "file",
-                        "line", "column", "detail", "build"}) {
-    out.element("th", h);
+  for (const char* h :
+       {N_("code or warning"), N_("meaning"), N_("position"), N_("file"),
+        N_("line"), N_("column"), N_("detail"), N_("build")}) {
+    out.element("th", tr(h));
   }
   out.close("tr");
   for (const problem& p : s.problems) {
@@ -307,7 +309,9 @@ void problem_table(markup& out, const scene& s) {
         .text(p.column ? std::to_string(p.column) : "")
         .close("td");
     out.element("td", p.detail);
-    out.element("td", p.stops_build ? "stops it" : p.strict ? "recorded" : "");
+    out.element("td", p.stops_build ? tr("stops it")
+                      : p.strict    ? tr("recorded")
+                                    : "");
     out.close("tr");
   }
   out.close("table");
@@ -323,67 +327,68 @@ void legend_item(markup& out, std::string_view swatch, std::string_view text) {
   out.close("li");
 }
 
-void legend(markup& out, bool running) {
+void legend(markup& out, bool running, const translator& tr) {
   out.open("section").attr("id", "legend");
-  out.element("h2", "Legend");
+  out.element("h2", tr("Legend"));
   out.open("ul").attr("class", "legend");
   legend_item(out,
               "<path d=\"M1 14L12 6L22 10L33 3\" fill=\"none\" "
               "stroke=\"#009E73\" stroke-width=\"2\"/>",
-              "elevation (integrated from the gradients, \u2030)");
+              tr("elevation (integrated from the gradients, \u2030)"));
   legend_item(out,
               "<path d=\"M1 12H14V5H33\" fill=\"none\" stroke=\"#0072B2\" "
               "stroke-width=\"2\"/>",
-              "speed limit in force");
+              tr("speed limit in force"));
   legend_item(out, "<path d=\"M13 3h8l-4 7z\" fill=\"#0072B2\"/>",
-              "speed board");
+              tr("speed board"));
   legend_item(out, "<path d=\"M17 3l4 5l-4 5l-4-5z\" fill=\"#000\"/>",
-              "speed point");
+              tr("speed point"));
   legend_item(
       out,
       "<path d=\"M3 4l5 9h-10z\" fill=\"#fff\" stroke=\"#8a5f00\"/><rect "
       "x=\"16\" y=\"4\" width=\"17\" height=\"9\" fill=\"#E69F00\"/>",
-      "slowdown: warning, then start to end");
+      tr("slowdown: warning, then start to end"));
   legend_item(out,
               "<rect x=\"2\" y=\"4\" width=\"30\" height=\"9\" fill=\"#222\"/>",
-              "tunnel");
+              tr("tunnel"));
   legend_item(out,
               "<line x1=\"17\" y1=\"1\" x2=\"17\" y2=\"15\" stroke=\"#CC79A7\" "
               "stroke-width=\"2\"/>",
-              "signal");
+              tr("signal"));
   legend_item(
       out,
       "<rect x=\"2\" y=\"3\" width=\"30\" height=\"10\" fill=\"#56B4E9\" "
       "fill-opacity=\"0.45\"/><line x1=\"17\" y1=\"1\" x2=\"17\" y2=\"15\" "
       "stroke=\"#0b3d5c\" stroke-width=\"1.5\"/>",
-      "station zone and position (bold name: stop)");
+      tr("station zone and position (bold name: stop)"));
   legend_item(out, "<path d=\"M17 2l7 12h-14z\" fill=\"#D55E00\"/>",
-              "error (its code)");
+              tr("error (its code)"));
   legend_item(out, "<path d=\"M17 2l7 12h-14z\" fill=\"#E69F00\"/>",
-              "warning (its -W name)");
+              tr("warning (its -W name)"));
   legend_item(out,
               "<path d=\"M17 2l7 12h-14z\" fill=\"#D55E00\" stroke=\"#000\" "
               "stroke-width=\"2\"/>",
-              "the code where the simulator's build stops");
+              tr("the code where the simulator's build stops"));
   legend_item(
       out,
       "<circle cx=\"9\" cy=\"8\" r=\"6\" fill=\"#009E73\" "
       "stroke=\"#000\"/><rect x=\"20\" y=\"2\" width=\"12\" height=\"12\"/>",
-      "plan: start, end of the line");
+      tr("plan: start, end of the line"));
   legend_item(
       out,
       "<path d=\"M1 8H33\" stroke=\"#000\" stroke-width=\"6\"/><path d=\"M1 "
       "8H33\" stroke=\"#fff\" stroke-width=\"1.6\" stroke-dasharray=\"3 3\"/>",
-      "plan: tunnel");
-  if (running) running_legend(out);
+      tr("plan: tunnel"));
+  if (running) running_legend(out, tr);
   out.close("ul");
   out.close("section");
 }
 
 }  // namespace
 
-std::string render_report(const scenario_model& m, const page_options& opts) {
-  scene s = read_scene(m);
+std::string render_report(const scenario_model& m, const page_options& opts,
+                          const translator& tr) {
+  scene s = read_scene(m, tr);
   if (opts.findings) {
     s.problems = *opts.findings;
   } else {
@@ -395,61 +400,61 @@ std::string render_report(const scenario_model& m, const page_options& opts) {
   }
   markup out;
   out.raw("<!DOCTYPE html>\n");
-  out.open("html").attr("lang", "en");
+  out.open("html").attr("lang", tr.language());
   out.open("head");
   out.open("meta").attr("charset", "utf-8").end_empty();
   out.open("meta")
       .attr("name", "viewport")
       .attr("content", "width=device-width, initial-scale=1")
       .end_empty();
-  out.element("title", "Scenario " + s.route + " \u00b7 " + s.train);
+  out.element("title", tr.format("Scenario %s \u00b7 %s", s.route, s.train));
   out.open("style").raw(style_sheet).close("style");
   out.close("head");
   out.open("body");
-  header(out, s, opts);
+  header(out, s, opts, tr);
 
   out.open("section").attr("id", "plan-section");
-  out.element("h2", "Plan");
-  if (const auto plan = draw_plan(m, s, out)) {
+  out.element("h2", tr("Plan"));
+  if (const auto plan = draw_plan(m, s, out, tr)) {
     out.open("p")
         .attr("class", "note")
-        .text("North up, equal scales. " + std::to_string(plan->drawn_points) +
-              " of " + std::to_string(plan->total_points) +
-              " plan points drawn: no metre of the line lies farther than " +
-              coordinate(plan->tolerance_m) + " m (" +
-              coordinate(plan_tolerance_units) +
-              " drawing units) from the drawn line.")
+        .text(tr.format("North up, equal scales. %d of %d plan points drawn: "
+                        "no metre of the line lies farther than %s m (%s "
+                        "drawing units) from the drawn line.",
+                        plan->drawn_points, plan->total_points,
+                        coordinate(plan->tolerance_m),
+                        coordinate(plan_tolerance_units)))
         .close("p");
   } else {
-    out.element("p", "No plan: the compilation built none.");
+    out.element("p", tr("No plan: the compilation built none."));
   }
   out.close("section");
 
   out.open("section").attr("id", "profile-section");
-  out.element("h2", "Profiles");
+  out.element("h2", tr("Profiles"));
   running_drawing run;
   if (s.has_cells) {
     run.line = read_running_line(m, opts.curves);
     take_from_scenario(m, run.params.train);
     run.result = run_fastest(run.line, run.params);
-    draw_profiles(s, out, /*problems_only=*/false, &run);
+    draw_profiles(s, out, tr, /*problems_only=*/false, &run);
     out.open("p")
         .attr("class", "note")
         .attr("id", "running-note")
-        .text(running_note(run))
+        .text(running_note(run, tr))
         .close("p");
   } else {
-    out.element(
-        "p",
-        "No cells: the compilation ended before the line length was read.");
+    out.element("p",
+                tr("No cells: the compilation ended before the line length was "
+                   "read."));
     // The codes still get their markers, in a strip of their own.
-    draw_profiles(s, out, /*problems_only=*/true);
+    draw_profiles(s, out, tr, /*problems_only=*/true);
   }
   out.close("section");
 
-  timetable(out, s);
-  problem_table(out, s);
-  legend(out, !run.result.legs.empty());
+  timetable(out, s, tr);
+  problem_table(out, s, tr);
+  legend(out, !run.result.legs.empty(), tr);
   out.close("body");
   out.close("html");
   out.raw("\n");

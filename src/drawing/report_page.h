@@ -11,6 +11,7 @@
 
 #include "drawing/scene.h"
 #include "model/model.h"
+#include "model/translation.h"
 #include "running/running_time.h"
 
 namespace scenario::drawing {
@@ -34,7 +35,9 @@ constexpr double drawing_width = 1200;
 // How far (in SVG units) the drawn plan may stray from the computed one.
 constexpr double plan_tolerance_units = 0.3;
 
-std::string render_report(const scenario_model& m, const page_options& opts);
+// The page, its texts in the language of `tr` (the page's `lang` too).
+std::string render_report(const scenario_model& m, const page_options& opts,
+                          const translator& tr);
 
 }  // namespace scenario::drawing
 

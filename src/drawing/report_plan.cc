@@ -17,8 +17,9 @@ constexpr double max_plan_ticks = 1000;
 
 class plan_drawing {
  public:
-  plan_drawing(const scenario_model& m, const scene& s, markup& out)
-      : m_(m), s_(s), out_(out) {}
+  plan_drawing(const scenario_model& m, const scene& s, markup& out,
+               const translator& tr)
+      : m_(m), s_(s), out_(out), tr_(tr) {}
 
   // Returns false when there is no plan to draw.
   bool draw() {
@@ -55,7 +56,7 @@ class plan_drawing {
         .attr("viewBox",
               "0 0 " + coordinate(drawing_width) + " " + coordinate(height))
         .attr("role", "img")
-        .attr("aria-label", "plan of the line");
+        .attr("aria-label", tr_("plan of the line"));
     const int64_t end = std::clamp<int64_t>(s_.line_length_m, 0, last_metre_);
     std::vector<xy> screen;
     screen.reserve(pts.size());
@@ -128,8 +129,11 @@ class plan_drawing {
       const std::string d = path_of(pts);
       out_.open("g").attr("class", "plan-tunnel");
       out_.open("title")
-          .text("tunnel " + (t.name.empty() ? std::string() : t.name + " ") +
-                km_label(t.start_m) + " to " + km_label(t.end_m))
+          .text(t.name.empty()
+                    ? tr_.format("tunnel %s to %s", km_label(t.start_m),
+                                 km_label(t.end_m))
+                    : tr_.format("tunnel %s %s to %s", t.name,
+                                 km_label(t.start_m), km_label(t.end_m)))
           .close("title");
       out_.open("path")
           .attr("class", "plan-tunnel-body")
@@ -220,14 +224,15 @@ class plan_drawing {
           .attr("cy", p->y)
           .attr("r", 7)
           .end_empty();
-      labels_.place(p->x - 12 - label_width("start 0+000"), p->y - 8, p->x + 8,
+      const std::string start = tr_.format("start %s", km_label(0));
+      labels_.place(p->x - 12 - label_width(start), p->y - 8, p->x + 8,
                     p->y + 8);
       out_.open("text")
           .attr("class", "plan-end-label")
           .attr("x", p->x - 12)
           .attr("y", p->y + 4)
           .attr("text-anchor", "end")
-          .text("start 0+000")
+          .text(start)
           .close("text");
     }
     if (auto p = at(end)) {
@@ -238,14 +243,14 @@ class plan_drawing {
           .attr("width", 12)
           .attr("height", 12)
           .end_empty();
-      labels_.reserve(p->x - 8, p->y - 8,
-                      p->x + 12 + label_width("end " + km_label(end)),
+      const std::string end_text = tr_.format("end %s", km_label(end));
+      labels_.reserve(p->x - 8, p->y - 8, p->x + 12 + label_width(end_text),
                       p->y + 8);
       out_.open("text")
           .attr("class", "plan-end-label")
           .attr("x", p->x + 12)
           .attr("y", p->y + 4)
-          .text("end " + km_label(end))
+          .text(end_text)
           .close("text");
     }
   }
@@ -253,6 +258,7 @@ class plan_drawing {
   const scenario_model& m_;
   const scene& s_;
   markup& out_;
+  const translator& tr_;
   label_boxes labels_;
   double scale_ = 1, ox_ = 0, oy_ = 0, tolerance_m_ = 1;
   int64_t last_metre_ = 0;
@@ -262,8 +268,8 @@ class plan_drawing {
 }  // namespace
 
 std::optional<plan_summary> draw_plan(const scenario_model& m, const scene& s,
-                                      markup& out) {
-  plan_drawing plan(m, s, out);
+                                      markup& out, const translator& tr) {
+  plan_drawing plan(m, s, out, tr);
   if (!plan.draw()) return std::nullopt;
   return plan_summary{plan.tolerance_m(), plan.drawn_points(),
                       plan.total_points()};

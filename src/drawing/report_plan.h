@@ -10,6 +10,7 @@
 #include "drawing/markup.h"
 #include "drawing/scene.h"
 #include "model/model.h"
+#include "model/translation.h"
 
 namespace scenario::drawing {
 
@@ -23,7 +24,7 @@ struct plan_summary {
 // Appends the plan's SVG to `out`; nothing, and no summary, when the
 // compilation built no plan.
 std::optional<plan_summary> draw_plan(const scenario_model& m, const scene& s,
-                                      markup& out);
+                                      markup& out, const translator& tr);
 
 }  // namespace scenario::drawing
 

@@ -13,16 +13,17 @@ namespace scenario::drawing {
 namespace {
 
 // ", stripes left 1 right 2", or nothing for a board without stripes.
-std::string stripes_text(const speed_board& b) {
+std::string stripes_text(const speed_board& b, const translator& tr) {
   if (b.left_stripes == 0 && b.right_stripes == 0) return {};
-  return ", stripes left " + std::to_string(b.left_stripes) + " right " +
-         std::to_string(b.right_stripes);
+  return tr.format(", stripes left %d right %d", b.left_stripes,
+                   b.right_stripes);
 }
 
 class profile_drawing {
  public:
-  profile_drawing(const scene& s, markup& out, const running_drawing* run)
-      : s_(s), out_(out), run_(run) {
+  profile_drawing(const scene& s, markup& out, const running_drawing* run,
+                  const translator& tr)
+      : s_(s), out_(out), run_(run), tr_(tr) {
     extent_ = std::max<int64_t>(s.extent_m, 1);
     for (const station& st : s.stations) {
       extent_ = std::max(extent_, st.zone_end_m);
@@ -41,8 +42,8 @@ class profile_drawing {
       y = stations(y);
       if (run_ != nullptr && !run_->result.legs.empty()) {
         const km_axis axis{left, plot_width(), static_cast<double>(extent_)};
-        y = draw_speed_distance(*run_, axis, g(), y);
-        y = draw_time_distance(*run_, axis, g(), y);
+        y = draw_speed_distance(*run_, axis, g(), y, tr_);
+        y = draw_time_distance(*run_, axis, g(), y, tr_);
       }
     }
     y = problems(y);
@@ -55,7 +56,7 @@ class profile_drawing {
         .attr("viewBox",
               "0 0 " + coordinate(drawing_width) + " " + coordinate(y + 4))
         .attr("role", "img")
-        .attr("aria-label", "profiles along the line");
+        .attr("aria-label", tr_("profiles along the line"));
     out_.raw(grid_.str());
     out_.raw(out_body_.str());
     out_.close("svg");
@@ -121,7 +122,7 @@ class profile_drawing {
   // stretch wide enough to carry its value.
   double elevation(double y) {
     const double h = 120, pad_top = 26, pad_bottom = 10;
-    strip_title(y, h, "Elevation", "m");
+    strip_title(y, h, tr_("Elevation"), "m");
     const auto& e = s_.elevation_m;
     double lo = 0, hi = 0;
     for (double v : e) {
@@ -164,8 +165,8 @@ class profile_drawing {
           .attr("y", y + 13)
           .attr("text-anchor", "middle")
           .text(t);
-      title("gradient " + t + " from " + km_label(r.start_m) + " to " +
-            km_label(r.end_m));
+      title(tr_.format("gradient %s from %s to %s", t, km_label(r.start_m),
+                       km_label(r.end_m)));
       g().close("text");
       g().open("line")
           .attr("class", "gradient-edge")
@@ -182,7 +183,7 @@ class profile_drawing {
   // and the speed points at their speed.
   double speed(double y) {
     const double h = 150, pad_top = 30, pad_bottom = 8;
-    strip_title(y, h, "Speed limit", "km/h");
+    strip_title(y, h, tr_("Speed limit"), "km/h");
     int top_speed = 0;
     for (const layer_run& r : s_.speed_limit) {
       top_speed = std::max(top_speed, r.value);
@@ -225,8 +226,9 @@ class profile_drawing {
           .attr("class", "speed-board")
           .attr("d", "M" + coordinate(x - 4) + " " + coordinate(y + 17) +
                          "h8l-4 7z");
-      title("speed board at " + km_label(b.position_m) + ": " + b.speeds +
-            " km/h" + stripes_text(b));
+      title(tr_.format("speed board at %s: %s km/h", km_label(b.position_m),
+                       b.speeds) +
+            stripes_text(b, tr_));
       g().close("path");
       const double w = label_width(b.speeds, 9);
       const double c = inside(x, w);
@@ -243,9 +245,10 @@ class profile_drawing {
           .attr("class", p.speed_kmh ? "speed-point" : "speed-point empty")
           .attr("d", "M" + coordinate(x) + " " + coordinate(py - 5) +
                          "l4 5l-4 5l-4-5z");
-      title("speed point at " + km_label(p.position_m) + ": " +
-            (p.speed_kmh ? std::to_string(*p.speed_kmh) + " km/h"
-                         : std::string("without a speed")));
+      title(p.speed_kmh ? tr_.format("speed point at %s: %d km/h",
+                                     km_label(p.position_m), *p.speed_kmh)
+                        : tr_.format("speed point at %s: without a speed",
+                                     km_label(p.position_m)));
       g().close("path");
       if (p.speed_kmh) {
         const std::string t = std::to_string(*p.speed_kmh);
@@ -260,18 +263,20 @@ class profile_drawing {
 
   double slowdowns(double y) {
     const double h = 40;
-    strip_title(y, h, "Slowdowns", "km/h");
+    strip_title(y, h, tr_("Slowdowns"), "km/h");
     label_rows rows(1);
     for (const slowdown& d : s_.slowdowns) {
       const double xs = x_of(d.start_m);
       const double xe = std::max(x_of(d.end_m), xs + 2);
       g().open("g").attr("class", "slowdown");
-      title("slowdown " + std::to_string(d.speed_kmh) + " km/h" +
+      title(tr_.format("slowdown %d km/h", d.speed_kmh) +
             (d.second_speed_kmh
-                 ? " (second speed " + std::to_string(d.second_speed_kmh) + ")"
+                 ? tr_.format(" (second speed %d)", d.second_speed_kmh)
                  : std::string()) +
-            (d.warning_m ? ", warning at " + km_label(*d.warning_m) : "") +
-            ", from " + km_label(d.start_m) + " to " + km_label(d.end_m));
+            (d.warning_m ? tr_.format(", warning at %s", km_label(*d.warning_m))
+                         : std::string()) +
+            tr_.format(", from %s to %s", km_label(d.start_m),
+                       km_label(d.end_m)));
       if (d.warning_m) {
         const double xw = x_of(*d.warning_m);
         g().open("line")
@@ -315,7 +320,7 @@ class profile_drawing {
       row_of.push_back(t.name.empty() ? -1 : rows.place(x - w / 2, x + w / 2));
     }
     const double h = 30 + 11 * rows.rows_used();
-    strip_title(y, h, "Tunnels");
+    strip_title(y, h, tr_("Tunnels"));
     for (size_t i = 0; i < s_.tunnels.size(); ++i) {
       const tunnel& t = s_.tunnels[i];
       const double xs = x_of(t.start_m);
@@ -340,7 +345,7 @@ class profile_drawing {
 
   double signals(double y) {
     const double h = 36;
-    strip_title(y, h, "Signals", "left kind");
+    strip_title(y, h, tr_("Signals"), tr_("left kind"));
     label_rows rows(1, 2);
     for (const signal_mark& s : s_.signals) {
       const double x = x_of(s.position_m);
@@ -350,10 +355,10 @@ class profile_drawing {
           .attr("x2", x)
           .attr("y1", y + 6)
           .attr("y2", y + 20);
-      title("signal at " + km_label(s.position_m) + ": left kind " +
-            std::to_string(s.left_kind) + ", right kind " +
-            std::to_string(s.right_kind) + ", values " + s.aspects +
-            (s.rapp ? ", code " + std::to_string(s.rapp) : ""));
+      title(tr_.format("signal at %s: left kind %d, right kind %d, values %s",
+                       km_label(s.position_m), s.left_kind, s.right_kind,
+                       s.aspects) +
+            (s.rapp ? tr_.format(", code %d", s.rapp) : std::string()));
       g().close("line");
       const std::string t = std::to_string(s.left_kind);
       const double w = label_width(t, 9);
@@ -378,18 +383,19 @@ class profile_drawing {
       row_of.push_back(rows.place(x - w / 2, x + w / 2));
     }
     const double h = 28 + 13 * std::max(1, rows.rows_used());
-    strip_title(y, h, "Stations");
+    strip_title(y, h, tr_("Stations"));
     for (size_t i = 0; i < s_.stations.size(); ++i) {
       const station& st = s_.stations[i];
       const double xs = x_of(st.zone_start_m), xe = x_of(st.zone_end_m);
       const double x = x_of(st.position_m);
       g().open("g").attr("class", st.stops ? "station stop" : "station pass");
-      title(st.name + " at " + km_label(st.position_m) + ", zone " +
-            km_label(st.zone_start_m) + " to " + km_label(st.zone_end_m) +
-            ", kind " + std::to_string(st.kind) +
-            (st.stops ? ", stop" : ", passed") +
-            (st.time_s != 0 ? " at " + format_time_of_day(st.time_s)
-                            : std::string()));
+      title(tr_.format("%s at %s, zone %s to %s, kind %d", st.name,
+                       km_label(st.position_m), km_label(st.zone_start_m),
+                       km_label(st.zone_end_m), st.kind) +
+            (st.stops ? tr_(", stop") : tr_(", passed")) +
+            (st.time_s != 0
+                 ? tr_.format(" at %s", format_time_of_day(st.time_s))
+                 : std::string()));
       g().open("rect")
           .attr("class", "station-zone")
           .attr("x", std::min(xs, xe))
@@ -424,12 +430,13 @@ class profile_drawing {
     for (const problem& p : s_.problems) unplaced = unplaced || !p.position_m;
     const double placed_h = 30 + label_rows * row_step;
     const double h = unplaced ? placed_h + 34 : placed_h;
-    strip_title(y, h, "Problems", "codes, warnings");
+    strip_title(y, h, tr_("Problems"), tr_("codes, warnings"));
     if (unplaced) {
-      label(left + 6, y + placed_h + 22, "without a position:", "unit",
+      label(left + 6, y + placed_h + 22, tr_("without a position:"), "unit",
             "start");
     }
-    double next_unplaced = left + 6 + label_width("without a position:") + 12;
+    double next_unplaced =
+        left + 6 + label_width(tr_("without a position:")) + 12;
     double row_end[label_rows];
     std::fill(std::begin(row_end), std::end(row_end), -1e9);
     // Along the line, so that each label only meets those to its left.
@@ -480,18 +487,18 @@ class profile_drawing {
       g().open("g")
           .attr("class", cls)
           .attr(p.warning.empty() ? "data-code" : "data-warning", text);
-      title((p.warning.empty() ? "error " : "warning ") + text + ": " +
-            p.meaning +
-            (p.position_m ? " at " + km_label(*p.position_m)
-                          : std::string(" (no position)")) +
-            (p.file.empty()
-                 ? std::string()
-                 : " (" + p.file +
-                       (p.line ? ":" + std::to_string(p.line) : "") +
-                       (p.line && p.column ? ":" + std::to_string(p.column)
-                                           : "") +
-                       ")") +
-            (p.stops_build ? "; the simulator's build stops here" : ""));
+      title(
+          (p.warning.empty() ? tr_.format("error %s: %s", text, p.meaning)
+                             : tr_.format("warning %s: %s", text, p.meaning)) +
+          (p.position_m ? tr_.format(" at %s", km_label(*p.position_m))
+                        : std::string(tr_(" (no position)"))) +
+          (p.file.empty()
+               ? std::string()
+               : " (" + p.file + (p.line ? ":" + std::to_string(p.line) : "") +
+                     (p.line && p.column ? ":" + std::to_string(p.column)
+                                         : "") +
+                     ")") +
+          (p.stops_build ? tr_("; the simulator's build stops here") : ""));
       g().open("path")
           .attr("d", "M" + coordinate(x) + " " + coordinate(top) + shape)
           .end_empty();
@@ -504,7 +511,7 @@ class profile_drawing {
       g().close("g");
     }
     if (s_.problems.empty()) {
-      label(left + 8, y + 22, "no recorded code", "none-label", "start");
+      label(left + 8, y + 22, tr_("no recorded code"), "none-label", "start");
     }
     return y + h + 6;
   }
@@ -543,7 +550,7 @@ class profile_drawing {
           .attr("x2", x)
           .attr("y1", top)
           .attr("y2", bottom);
-      title("end of the line, " + km_label(s_.line_length_m));
+      title(tr_.format("end of the line, %s", km_label(s_.line_length_m)));
       g().close("line");
     }
     return bottom + 22;
@@ -552,6 +559,7 @@ class profile_drawing {
   const scene& s_;
   markup& out_;
   const running_drawing* run_;
+  const translator& tr_;
   markup out_body_;
   markup grid_;
   int64_t extent_ = 1;
@@ -559,9 +567,9 @@ class profile_drawing {
 
 }  // namespace
 
-void draw_profiles(const scene& s, markup& out, bool problems_only,
-                   const running_drawing* run) {
-  profile_drawing(s, out, run).draw(problems_only);
+void draw_profiles(const scene& s, markup& out, const translator& tr,
+                   bool problems_only, const running_drawing* run) {
+  profile_drawing(s, out, run, tr).draw(problems_only);
 }
 
 }  // namespace scenario::drawing

@@ -13,7 +13,8 @@ namespace scenario::drawing {
 // Appends the strips' SVG to `out`; with `problems_only`, only the strip of
 // the recorded codes (for a scenario without cells). With `run`, the
 // speed and time runs follow the stations.
-void draw_profiles(const scene& s, markup& out, bool problems_only = false,
+void draw_profiles(const scene& s, markup& out, const translator& tr,
+                   bool problems_only = false,
                    const running_drawing* run = nullptr);
 
 }  // namespace scenario::drawing

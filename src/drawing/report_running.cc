@@ -89,10 +89,10 @@ double leg_clock(const running_drawing& d, size_t i, size_t k,
 }  // namespace
 
 double draw_speed_distance(const running_drawing& d, const km_axis& a,
-                           markup& g, double y) {
+                           markup& g, double y, const translator& tr) {
   const running_result& r = d.result;
   const double h = 180, pad_top = 26, pad_bottom = 8;
-  frame(g, a, y, h, "Speed run", "km/h");
+  frame(g, a, y, h, tr("Speed run"), "km/h");
   double top = 20;
   for (double v : r.permitted_kmh) top = std::max(top, v);
   const double step = nice_step(top / 4);
@@ -126,8 +126,8 @@ double draw_speed_distance(const running_drawing& d, const km_axis& a,
         .attr("d",
               "M" + coordinate(x) + " " + coordinate(y1 - 14) + "l7 13h-14z");
     g.open("title")
-        .text("the train comes to a stand at " +
-              km_label(static_cast<int64_t>(*r.stand_m)))
+        .text(tr.format("the train comes to a stand at %s",
+                        km_label(static_cast<int64_t>(*r.stand_m))))
         .close("title");
     g.close("path");
   }
@@ -135,11 +135,11 @@ double draw_speed_distance(const running_drawing& d, const km_axis& a,
 }
 
 double draw_time_distance(const running_drawing& d, const km_axis& a, markup& g,
-                          double y) {
+                          double y, const translator& tr) {
   const running_result& r = d.result;
   const std::vector<timed_point>& pts = d.line.points;
   const double h = 230, pad_top = 26, pad_bottom = 10;
-  frame(g, a, y, h, "Time run", "time of day");
+  frame(g, a, y, h, tr("Time run"), tr("time of day"));
   // Time runs down the strip, from the first departure to the latest of
   // the scheduled arrival and the runs' ends.
   double t0 = pts.front().time_s, t1 = pts.back().time_s;
@@ -181,15 +181,16 @@ double draw_time_distance(const running_drawing& d, const km_axis& a, markup& g,
         .attr("data-station", windows1252_to_utf8(p.name))
         .attr("data-verdict",
               i == 0 ? "start" : verdict_name(r.legs[i - 1].judged));
-    std::string title = windows1252_to_utf8(p.name) + " at " +
-                        km_label(p.position_m) + ": scheduled " +
-                        clock_label(at);
+    std::string title =
+        tr.format("%s at %s: scheduled %s", windows1252_to_utf8(p.name),
+                  km_label(p.position_m), clock_label(at));
     if (i > 0) {
       const leg& l = r.legs[i - 1];
-      title += ", " + format_duration(l.scheduled_s) + " after leaving " +
-               windows1252_to_utf8(pts[l.from].name) + "; fastest " +
-               format_duration(l.fastest_s) + ", with margin " +
-               format_duration(l.with_margin_s) + ": " + verdict_name(l.judged);
+      title += tr.format(
+          ", %s after leaving %s; fastest %s, with margin %s: %s",
+          format_duration(l.scheduled_s), windows1252_to_utf8(pts[l.from].name),
+          format_duration(l.fastest_s), format_duration(l.with_margin_s),
+          verdict_name(l.judged));
     }
     g.open("title").text(title).close("title");
     if (p.dwell_s > 0 && i > 0 && i + 1 < pts.size()) {
@@ -211,18 +212,21 @@ double draw_time_distance(const running_drawing& d, const km_axis& a, markup& g,
   return y + h + 6;
 }
 
-std::string running_note(const running_drawing& d) {
+std::string running_note(const running_drawing& d, const translator& tr) {
   if (d.result.legs.empty()) {
-    return "No running diagrams: the timetable has fewer than two timed "
-           "stations.";
+    return tr(
+        "No running diagrams: the timetable has fewer than two timed "
+        "stations.");
   }
-  return "Speed and time runs: the fastest run of the train and the run with "
-         "the regularity margin, each leg from its scheduled departure. " +
-         describe(d.params) + " " +
-         describe_curves(d.line, d.params.train, translator());
+  return std::string(
+             tr("Speed and time runs: the fastest run of the train and the "
+                "run with the regularity margin, each leg from its scheduled "
+                "departure.")) +
+         " " + describe(d.params) + " " +
+         describe_curves(d.line, d.params.train, tr);
 }
 
-void running_legend(markup& out) {
+void running_legend(markup& out, const translator& tr) {
   auto item = [&](std::string_view swatch, std::string_view text) {
     out.open("li");
     out.raw("<svg viewBox=\"0 0 34 16\" aria-hidden=\"true\">");
@@ -234,23 +238,23 @@ void running_legend(markup& out) {
   item(
       "<path d=\"M1 12H14V5H33\" fill=\"none\" stroke=\"#0072B2\" "
       "stroke-width=\"1\" stroke-dasharray=\"4 2\"/>",
-      "limit under the whole train");
+      tr("limit under the whole train"));
   item(
       "<path d=\"M1 14L10 4H24L33 14\" fill=\"none\" stroke=\"#000\" "
       "stroke-width=\"1.6\"/>",
-      "fastest run (braking curves, stops at zero)");
+      tr("fastest run (braking curves, stops at zero)"));
   item(
       "<path d=\"M1 14L12 6H22L33 14\" fill=\"none\" stroke=\"#CC79A7\" "
       "stroke-width=\"1.6\" stroke-dasharray=\"5 2\"/>",
-      "run with the regularity margin");
+      tr("run with the regularity margin"));
   item(
       "<circle cx=\"17\" cy=\"8\" r=\"4\" fill=\"#56B4E9\" "
       "stroke=\"#0b3d5c\"/>",
-      "scheduled time at a station");
+      tr("scheduled time at a station"));
   item(
       "<circle cx=\"17\" cy=\"8\" r=\"5\" fill=\"#D55E00\" "
       "stroke=\"#6b2f00\"/>",
-      "scheduled time the train cannot meet");
+      tr("scheduled time the train cannot meet"));
 }
 
 }  // namespace scenario::drawing

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "drawing/markup.h"
+#include "model/translation.h"
 #include "running/running_time.h"
 #include "running/train.h"
 
@@ -33,15 +34,15 @@ struct km_axis {
 
 // Each appends its strip at `y` to `g` and returns the y below it.
 double draw_speed_distance(const running_drawing& r, const km_axis& axis,
-                           markup& g, double y);
+                           markup& g, double y, const translator& tr);
 double draw_time_distance(const running_drawing& r, const km_axis& axis,
-                          markup& g, double y);
+                          markup& g, double y, const translator& tr);
 
 // The sentence under the profiles naming the train and margin drawn.
-std::string running_note(const running_drawing& r);
+std::string running_note(const running_drawing& r, const translator& tr);
 
 // The legend entries of the two strips.
-void running_legend(markup& out);
+void running_legend(markup& out, const translator& tr);
 
 }  // namespace scenario::drawing
 

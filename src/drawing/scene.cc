@@ -94,7 +94,7 @@ void read_objects(const scenario_model& m, const railway_objects& o, scene& s) {
 
 }  // namespace
 
-scene read_scene(const scenario_model& m) {
+scene read_scene(const scenario_model& m, const translator& tr) {
   scene s;
   s.route = from_8bit(m.percorso);
   s.train = from_8bit(m.treno);
@@ -107,7 +107,7 @@ scene read_scene(const scenario_model& m) {
   s.elevation_m = elevation_of(o.gradient);
   read_objects(m, o, s);
   for (const diagnostic& d : m.diagnostics) {
-    const diagnostic_description about = describe(d);
+    const diagnostic_description about = describe(d, tr);
     std::optional<int64_t> at;
     if (about.position_m) at = *about.position_m;
     s.problems.push_back({d.codice, at, path_to_printable(d.file), d.line,

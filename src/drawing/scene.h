@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "model/translation.h"
 
 namespace scenario::drawing {
 
@@ -124,8 +125,9 @@ struct scene {
   std::vector<problem> problems;
 };
 
-// Reads the drawing's content out of `m` (cells, entries, diagnostics).
-scene read_scene(const scenario_model& m);
+// Reads the drawing's content out of `m` (cells, entries, diagnostics, the
+// codes' meanings in the language of `tr`).
+scene read_scene(const scenario_model& m, const translator& tr);
 
 // The plan polyline of `m` from metre 0 to its last computed metre,
 // simplified so that no metre of the line lies farther than `tolerance`

@@ -33,7 +33,8 @@ std::string section_above(std::string_view text, int line0) {
 
 }  // namespace
 
-json completion_at(const analysis& a, text_position p, bool snippets) {
+json completion_at(const analysis& a, text_position p, bool snippets,
+                   const translator& tr) {
   json items = json::array();
   // A key stands first on its line: once a comma is typed the cursor is in
   // a field, and a dash comment or a section head takes no key either.
@@ -48,8 +49,8 @@ json completion_at(const analysis& a, text_position p, bool snippets) {
   const std::string section = section_above(a.text, p.line);
   for (const record_help* h : keys_for_section(section, a.in)) {
     json item = {{"label", std::string(h->key)},
-                 {"detail", std::string(h->meaning)},
-                 {"documentation", "fields: " + field_list(*h)}};
+                 {"detail", tr(h->meaning.data())},
+                 {"documentation", tr.format("fields: %s", field_list(*h))}};
     if (snippets) {
       item["kind"] = completion_snippet;
       item["insertText"] = snippet(*h);

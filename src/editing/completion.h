@@ -11,7 +11,8 @@ namespace scenario::editing {
 // The keys of the section at `p`, offered only where a key can stand (no
 // comma before `p` on its line); as snippets with a placeholder per field
 // when the client takes `snippets`, else as the plain key and its comma.
-json completion_at(const analysis& a, text_position p, bool snippets);
+json completion_at(const analysis& a, text_position p, bool snippets,
+                   const translator& tr);
 
 }  // namespace scenario::editing
 

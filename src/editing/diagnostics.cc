@@ -25,7 +25,8 @@ json finding_json(const finding& f) {
   return d;
 }
 
-json unencodable_json(text_position at, const unencodable_char& u) {
+json unencodable_json(text_position at, const unencodable_char& u,
+                      const translator& tr) {
   const text_position to{at.line,
                          at.character + (u.code_point >= 0x10000 ? 2 : 1)};
   char code[16];
@@ -36,30 +37,35 @@ json unencodable_json(text_position at, const unencodable_char& u) {
           {"source", "scenario"},
           {"code", "encoding"},
           {"message",
-           std::string(code) + (u.code_point == 0xFFFD
-                                    ? " stands for bytes that are no UTF-8"
-                                    : " has no Windows-1252 byte: the "
-                                      "description cannot hold it")}};
+           u.code_point == 0xFFFD
+               ? tr.format("%s stands for bytes that are no UTF-8", code)
+               : tr.format("%s has no Windows-1252 byte: the description "
+                           "cannot hold it",
+                           code)}};
 }
 
-json more_problems_json(size_t hidden_errors, size_t hidden_warnings) {
+json more_problems_json(size_t hidden_errors, size_t hidden_warnings,
+                        const translator& tr) {
   const size_t n = hidden_errors + hidden_warnings;
   return {
       {"range", range_json({})},
       {"severity", hidden_errors > 0 ? 1 : 2},
       {"source", "scenario"},
       {"code", "more-problems"},
-      {"message", std::to_string(n) + " more problem" + (n == 1 ? "" : "s") +
-                      " not shown (" + std::to_string(hidden_errors) +
-                      " errors, " + std::to_string(hidden_warnings) +
-                      " warnings): `scenario check` lists them all"}};
+      {"message", tr.format_plural(
+                      "%d more problem not shown (%d errors, %d "
+                      "warnings): `scenario check` lists them all",
+                      "%d more problems not shown (%d errors, %d "
+                      "warnings): `scenario check` lists them all",
+                      n, n, hidden_errors, hidden_warnings)}};
 }
 
 }  // namespace
 
 json diagnostics_json(const analysis& a,
                       const std::vector<unencodable_char>& unencodable,
-                      std::string_view utf8_text, size_t limit) {
+                      std::string_view utf8_text, const translator& tr,
+                      size_t limit) {
   // Errors come first, then the characters the file cannot hold, then the
   // warnings, as many as `limit` lets through; one more diagnostic counts
   // the rest.
@@ -91,11 +97,11 @@ json diagnostics_json(const analysis& a,
                ? text_position{at.line, at.character + step.character}
                : text_position{at.line + step.line, step.character};
       from = u.offset;
-      out.push_back(unencodable_json(at, u));
+      out.push_back(unencodable_json(at, u, tr));
     }
   }
   if (hidden_errors + hidden_warnings > 0) {
-    out.push_back(more_problems_json(hidden_errors, hidden_warnings));
+    out.push_back(more_problems_json(hidden_errors, hidden_warnings, tr));
   }
   return out;
 }

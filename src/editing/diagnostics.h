@@ -16,10 +16,11 @@ namespace scenario::editing {
 // editor's UTF-8 text when it holds the description, for the characters
 // Windows-1252 cannot hold, which are errors of their own.
 // At most `limit` of them are given (errors first), then one that says how
-// many more there are.
+// many more there are. The findings' messages are the checker's; the
+// texts added here are in the language of `tr`.
 json diagnostics_json(const analysis& a,
                       const std::vector<unencodable_char>& unencodable,
-                      std::string_view utf8_text,
+                      std::string_view utf8_text, const translator& tr,
                       size_t limit = std::numeric_limits<size_t>::max());
 
 }  // namespace scenario::editing

@@ -93,18 +93,21 @@ bool document::read_as_latin1() const {
   return false;
 }
 
-std::string unstorable_summary(
-    const document& d, const std::vector<unencodable_char>& unencodable) {
+std::string unstorable_summary(const document& d,
+                               const std::vector<unencodable_char>& unencodable,
+                               const translator& tr) {
   if (unencodable.empty()) return {};
   const unencodable_char& first = unencodable.front();
   char code[16];
   std::snprintf(code, sizeof code, "U+%04X",
                 static_cast<unsigned>(first.code_point));
   const size_t n = unencodable.size();
-  return "the text holds " + std::to_string(n) + " character" +
-         (n == 1 ? "" : "s") + " that Windows-1252 cannot store (the first, " +
-         code + ", on line " +
-         std::to_string(position_of(d.text, first.offset).line + 1) + ")";
+  return tr.format_plural(
+      "the text holds %d character that Windows-1252 cannot store (the "
+      "first, %s, on line %d)",
+      "the text holds %d characters that Windows-1252 cannot store (the "
+      "first, %s, on line %d)",
+      n, n, code, position_of(d.text, first.offset).line + 1);
 }
 
 std::string to_editor_text(const document& d, std::string_view bytes) {

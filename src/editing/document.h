@@ -13,6 +13,7 @@
 
 #include "model/file_uri.h"
 #include "model/text_8bit.h"
+#include "model/translation.h"
 
 namespace scenario::editing {
 
@@ -59,9 +60,11 @@ struct document {
 };
 
 // "the text holds 2 characters that Windows-1252 cannot store (the first,
-// U+1F686, on line 7)": `unencodable` as found in `d`'s text.
-std::string unstorable_summary(
-    const document& d, const std::vector<unencodable_char>& unencodable);
+// U+1F686, on line 7)": `unencodable` as found in `d`'s text, in the
+// language of `tr`.
+std::string unstorable_summary(const document& d,
+                               const std::vector<unencodable_char>& unencodable,
+                               const translator& tr);
 
 // The UTF-8 form of 8-bit text given back to `d`: Windows-1252, or Latin-1
 // when the editor read the file so.

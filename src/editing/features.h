@@ -17,6 +17,7 @@
 #include "checking/check.h"
 #include "editing/document.h"
 #include "editing/request_params.h"
+#include "model/translation.h"
 #include "railway/records.h"
 
 namespace scenario::editing {

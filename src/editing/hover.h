@@ -11,7 +11,7 @@
 
 namespace scenario::editing {
 
-json hover_at(const analysis& a, text_position p);
+json hover_at(const analysis& a, text_position p, const translator& tr);
 // The ranges a tunnel board leads to (its tunnel) or a tunnel to (the board
 // that names it); empty elsewhere.
 std::vector<text_range> definition_at(const analysis& a, text_position p);

@@ -21,34 +21,35 @@ constexpr int symbol_struct = 23;
 // and symbol kind of a record; 0 for a record the outline leaves out. A
 // record the compiler refused is in no railway and has no detail.
 int outline_entry(const railway::record_railway& rail, const record_as_read& r,
-                  std::string& name, std::string& detail) {
+                  std::string& name, std::string& detail,
+                  const translator& tr) {
   const int64_t p = r.number(0);
   int kind = 0;
   switch (r.kind) {
     case record_kind::station:
       name = windows1252_to_utf8(r.text) + " " + format_km(p);
       if (const railway::station_fact* s = rail.station(r)) {
-        detail = s->stops ? "stop" : "pass";
+        detail = s->stops ? tr("stop") : tr("pass");
       }
       kind = symbol_class;
       break;
     case record_kind::tunnel:
-      name = "tunnel " + format_km(p) + " to " + format_km(r.number(1));
+      name = tr.format("tunnel %s to %s", format_km(p), format_km(r.number(1)));
       if (const railway::tunnel_fact* t = rail.tunnel(r)) {
         detail = windows1252_to_utf8(t->name);
       }
       kind = symbol_struct;
       break;
     case record_kind::signal:
-      name = "signal " + format_km(p);
+      name = tr.format("signal %s", format_km(p));
       kind = symbol_constant;
       break;
     case record_kind::speed_board:
-      name = "speed board " + format_km(p);
+      name = tr.format("speed board %s", format_km(p));
       kind = symbol_field;
       break;
     case record_kind::direction_board:
-      name = "board " + format_km(p) + " " + windows1252_to_utf8(r.text);
+      name = tr.format("board %s %s", format_km(p), windows1252_to_utf8(r.text));
       kind = symbol_field;
       break;
     default:
@@ -59,7 +60,7 @@ int outline_entry(const railway::record_railway& rail, const record_as_read& r,
 
 }  // namespace
 
-json document_symbols(const analysis& a) {
+json document_symbols(const analysis& a, const translator& tr) {
   std::vector<std::string_view> lines;
   for (std::string_view rest = a.text;;) {
     const size_t e = rest.find_first_of("\r\n");
@@ -101,7 +102,7 @@ json document_symbols(const analysis& a) {
       const record_as_read& r = a.records[next_record];
       if (r.key_at.line - 1 != n || sections.empty()) continue;
       std::string name, detail;
-      const int kind = outline_entry(rail, r, name, detail);
+      const int kind = outline_entry(rail, r, name, detail, tr);
       if (kind == 0) continue;
       json symbol = {{"name", name},
                      {"kind", kind},

@@ -8,7 +8,7 @@
 
 namespace scenario::editing {
 
-json document_symbols(const analysis& a);
+json document_symbols(const analysis& a, const translator& tr);
 
 }  // namespace scenario::editing
 

@@ -3,16 +3,20 @@
 #include <utility>
 
 #include "model/error_codes.h"
+#include "model/text_8bit.h"
 
 namespace scenario::editing {
 namespace {
 
-finding line_missing(const description_text& treno) {
+finding line_missing(const description_text& treno, const translator& tr) {
   finding f;
   f.code = code_number(error_code::line_missing);
-  f.message =
-      "no line description pairs with this train: name it ROUTE_linea.txt "
-      "next to it, or list the pair in scenario-pairs.json";
+  // Messages are 8-bit text, like the records they quote.
+  f.message = utf8_to_windows1252(
+      tr("no line description pairs with this train: name it "
+         "ROUTE_linea.txt next to it, or list the pair in "
+         "scenario-pairs.json"),
+      nullptr);
   f.file = treno.file;
   f.at = {1, 1, 0, {}};
   return f;
@@ -23,14 +27,15 @@ finding line_missing(const description_text& treno) {
 pair_check::pair_check(const description_pair& pair,
                        const description_text& linea,
                        const description_text& treno,
-                       const warning_options& warnings)
+                       const warning_options& warnings,
+                       const translator& tr)
     : has_line_(!pair.line.empty()), train_file_(treno.file) {
   if (has_line_) {
     result_ =
-        check_descriptions(linea, treno, warnings, translator(),
+        check_descriptions(linea, treno, warnings, tr,
                            {.records = &records_});
   } else {
-    result_.findings.push_back(line_missing(treno));
+    result_.findings.push_back(line_missing(treno, tr));
   }
   for (const record_as_read& rec : records_) {
     if (rec.kind == record_kind::line_length && rec.accepted) {

@@ -22,7 +22,8 @@ class pair_check {
   // Checks `linea` with `treno` as `scenario check` does. A pair without a
   // line gives one finding on the train that says how to name its line.
   pair_check(const description_pair& pair, const description_text& linea,
-             const description_text& treno, const warning_options& warnings);
+             const description_text& treno, const warning_options& warnings,
+             const translator& tr);
 
   // The records and findings of the description `in`, whose text `t` is
   // moved into the analysis; the line also takes the findings that belong

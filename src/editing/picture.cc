@@ -57,7 +57,7 @@ json station_objects(const std::vector<record_as_read>& records,
 }  // namespace
 
 json picture_of(const description_text& linea, const description_text& treno,
-                const warning_options& warnings) {
+                const warning_options& warnings, const translator& tr) {
   scenario_model m;
   name_scenario(linea, treno, m);
   // The simulator's build compiles the same texts strictly: its codes and
@@ -69,12 +69,14 @@ json picture_of(const description_text& linea, const description_text& treno,
   std::vector<curve_stretch> curves;
   std::vector<record_as_read> records;
   const check_result found = check_descriptions(
-      linea, treno, warnings, translator(),
+      linea, treno, warnings, tr,
       {.compiled = &m, .curves = &curves, .records = &records});
   drawing::page_options page;
-  page.source =
-      "the text being edited of " + path_to_printable(linea.file) +
-      (treno.text ? " and " + path_to_printable(treno.file) : std::string());
+  page.source = treno.text ? tr.format("the text being edited of %s and %s",
+                                       path_to_printable(linea.file),
+                                       path_to_printable(treno.file))
+                           : tr.format("the text being edited of %s",
+                                       path_to_printable(linea.file));
   page.findings = drawing::problems_of_check(found, strict.diagnostics);
   page.curves = &curves;
   json files = json::array();
@@ -83,7 +85,7 @@ json picture_of(const description_text& linea, const description_text& treno,
     files.push_back(
         {{"name", path_to_printable(t->file)}, {"uri", uri_of_path(t->file)}});
   }
-  return {{"html", drawing::render_report(m, page)},
+  return {{"html", drawing::render_report(m, page, tr)},
           {"objects", station_objects(records, uri_of_path(treno.file))},
           {"files", std::move(files)}};
 }

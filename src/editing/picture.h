@@ -10,6 +10,7 @@
 
 #include "checking/warnings.h"
 #include "compiler/compiler.h"
+#include "model/translation.h"
 
 namespace scenario::editing {
 
@@ -17,10 +18,12 @@ namespace scenario::editing {
 //  "objects": [{"kind": "station", "name": UTF-8, "uri", "line", "character",
 //               "length"}] (0-based, in UTF-16 units),
 //  "files": [{"name": the name the page shows, "uri"}]}.
-// A `treno` without text stands for a line checked without a train.
+// A `treno` without text stands for a line checked without a train. The
+// page speaks the language of `tr`.
 nlohmann::json picture_of(const description_text& linea,
                           const description_text& treno,
-                          const warning_options& warnings);
+                          const warning_options& warnings,
+                          const translator& tr);
 
 }  // namespace scenario::editing
 

@@ -47,7 +47,7 @@ struct fix {
 
 // The board's stated length set to the tunnel it reaches.
 fix tunnel_length_fix(const analysis& a, const railway::record_railway& rail,
-                      const record_as_read& r) {
+                      const record_as_read& r, const translator& tr) {
   const railway::direction_board_fact* b = rail.direction_board(r);
   if (b == nullptr || b->reaches == nullptr) return {};
   const record_as_read& t = *b->reaches;
@@ -55,7 +55,7 @@ fix tunnel_length_fix(const analysis& a, const railway::record_railway& rail,
       stated_length_span(line_text(a.text, r.text_at.line - 1), r.text_at);
   if (!span) return {};
   const std::string length = std::to_string(t.number(1) - t.number(0));
-  fix out{"State the tunnel's length: m." + length};
+  fix out{tr.format("State the tunnel's length: m.%s", length)};
   const int l0 = r.text_at.line - 1;
   out.edits.push_back(
       text_edit({{l0, span->first}, {l0, span->second}}, length));
@@ -63,7 +63,8 @@ fix tunnel_length_fix(const analysis& a, const railway::record_railway& rail,
 }
 
 // The record moved to the nearest end of the line it passes.
-fix beyond_line_fix(const analysis& a, const record_as_read& r) {
+fix beyond_line_fix(const analysis& a, const record_as_read& r,
+                    const translator& tr) {
   fix out;
   auto& edits = out.edits;
   const int64_t length = *a.line_length_m;
@@ -87,13 +88,14 @@ fix beyond_line_fix(const analysis& a, const record_as_read& r) {
   } else {
     return {};
   }
-  out.title = "Move the record back inside the line";
+  out.title = tr("Move the record back inside the line");
   return out;
 }
 
 // The fix of one warning, or null when none is unambiguous.
 json fix_for(const analysis& a, const railway::record_railway& rail,
-             const finding& f, const std::string& uri) {
+             const finding& f, const std::string& uri,
+             const translator& tr) {
   const auto at_place = [&](const field_place& place) {
     return place.line == f.at.line && place.column == f.at.column;
   };
@@ -101,17 +103,17 @@ json fix_for(const analysis& a, const railway::record_railway& rail,
   for (const record_as_read& r : a.records) {
     if (f.warning == "tunnel-board" && r.kind == record_kind::direction_board &&
         at_place(r.text_at)) {
-      found = tunnel_length_fix(a, rail, r);
+      found = tunnel_length_fix(a, rail, r, tr);
       break;
     }
     if (f.warning == "duplicate-record" && at_place(r.key_at)) {
       const int l0 = r.key_at.line - 1;
-      found.title = "Remove the repeated record";
+      found.title = tr("Remove the repeated record");
       found.edits.push_back(text_edit({{l0, 0}, {l0 + 1, 0}}, ""));
       break;
     }
     if (f.warning == "beyond-line" && at_place(r.place(0)) && a.line_length_m) {
-      found = beyond_line_fix(a, r);
+      found = beyond_line_fix(a, r, tr);
       break;
     }
   }
@@ -123,16 +125,17 @@ json fix_for(const analysis& a, const railway::record_railway& rail,
 
 }  // namespace
 
-json code_actions(const analysis& a, const std::string& uri, text_range r) {
+json code_actions(const analysis& a, const std::string& uri, text_range r,
+                  const translator& tr) {
   json out = json::array();
   const railway::record_railway rail(a.records);
   for (const finding& f : a.findings) {
     if (f.warning.empty() || f.at.line == 0) continue;
     const int line0 = f.at.line - 1;
     if (line0 < r.start.line || line0 > r.end.line) continue;
-    json action = fix_for(a, rail, f, uri);
+    json action = fix_for(a, rail, f, uri, tr);
     if (action.is_null()) continue;
-    json d = diagnostics_json({a.in, {}, {}, {f}, {}}, {}, {});
+    json d = diagnostics_json({a.in, {}, {}, {f}, {}}, {}, {}, tr);
     action["diagnostics"] = d;
     out.push_back(std::move(action));
   }

@@ -10,7 +10,8 @@
 
 namespace scenario::editing {
 
-json code_actions(const analysis& a, const std::string& uri, text_range r);
+json code_actions(const analysis& a, const std::string& uri, text_range r,
+                  const translator& tr);
 
 }  // namespace scenario::editing
 

@@ -242,6 +242,11 @@ json server::initialize(const json& params) {
   } else if (params.contains("rootPath") && params["rootPath"].is_string()) {
     root = params["rootPath"];
   }
+  // The language of the session's texts: the editor's, or English.
+  tr_ = translator();
+  if (params.contains("locale") && params["locale"].is_string()) {
+    tr_ = translator::for_locale(params["locale"].get<std::string>());
+  }
   snippet_support_ = false;
   if (const json* s =
           member_at(params, {"capabilities", "textDocument", "completion",
@@ -278,7 +283,7 @@ void server::configure(const json& settings) {
   for (const json& w : (*s)["warnings"]) {
     std::string why;
     if (!w.is_string() ||
-        !apply_warning_switch(o, w.get<std::string>(), &why, translator())) {
+        !apply_warning_switch(o, w.get<std::string>(), &why, tr_)) {
       log("warning switch " + w.dump() + ": " + why);
       send(make_notification(
           "window/showMessage",
@@ -450,7 +455,7 @@ void server::check_pair(const description_pair& pair, bool publish) {
   // next check is made again.
   if (fills_line) analyses_.erase(utf8_of_path(pair.line));
   if (!pair.train.empty()) analyses_.erase(utf8_of_path(pair.train));
-  pair_check checked_pair(pair, linea, treno, warnings_);
+  pair_check checked_pair(pair, linea, treno, warnings_, tr_);
   if (options_.after_check) options_.after_check();
   if (publish && change_queued_for(pair)) {
     log("a check of " + utf8_of_path(pair.line) +
@@ -484,11 +489,11 @@ void server::publish_diagnostics(const fs::path& path, const analysis& a,
   if (it != documents_.end()) {
     params = {{"uri", it->second.uri}, {"version", it->second.version}};
     params["diagnostics"] =
-        diagnostics_json(a, bad, it->second.text, options_.max_diagnostics);
+        diagnostics_json(a, bad, it->second.text, tr_, options_.max_diagnostics);
   } else {
     params = {{"uri", uri_of_path(utf8_of_path(path))}};
     params["diagnostics"] =
-        diagnostics_json(a, {}, {}, options_.max_diagnostics);
+        diagnostics_json(a, {}, {}, tr_, options_.max_diagnostics);
   }
   send(make_notification("textDocument/publishDiagnostics", params));
 }
@@ -515,20 +520,20 @@ json server::hover(const json& params) {
   const text_position p = position_param(params.at("position"));
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return nullptr;
-  return hover_at(analysis_of(*d), p);
+  return hover_at(analysis_of(*d), p, tr_);
 }
 
 json server::completion(const json& params) {
   const text_position p = position_param(params.at("position"));
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return nullptr;
-  return completion_at(analysis_of(*d), p, snippet_support_);
+  return completion_at(analysis_of(*d), p, snippet_support_, tr_);
 }
 
 json server::symbols(const json& params) {
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return json::array();
-  return document_symbols(analysis_of(*d));
+  return document_symbols(analysis_of(*d), tr_);
 }
 
 json server::formatting(const json& params) {
@@ -539,9 +544,10 @@ json server::formatting(const json& params) {
   // The 8-bit form stands a '?' for each such character: formatting it
   // would put the '?' in the editor's text.
   if (!bad.empty()) {
-    throw request_refused{request_failed,
-                          "not formatted: " + unstorable_summary(*d, bad) +
-                              "; remove or replace them first"};
+    throw request_refused{
+        request_failed,
+        tr_.format("not formatted: %s; remove or replace them first",
+                   unstorable_summary(*d, bad, tr_))};
   }
   const std::string formatted = format_description(bytes);
   if (formatted == bytes) return json::array();
@@ -554,7 +560,7 @@ json server::code_action(const json& params) {
   const text_range r = range_param(params.at("range"));
   document* d = find(params.at("textDocument"));
   if (d == nullptr) return json::array();
-  return code_actions(analysis_of(*d), d->uri, r);
+  return code_actions(analysis_of(*d), d->uri, r, tr_);
 }
 
 json server::definition(const json& params) {
@@ -582,7 +588,7 @@ json server::picture(const json& params) {
   } else {
     treno = text_of(pair.train, nullptr);
   }
-  return picture_of(text_of(pair.line, nullptr), treno, warnings_);
+  return picture_of(text_of(pair.line, nullptr), treno, warnings_, tr_);
 }
 
 void server::send(const json& message) { write_message(out_, message); }

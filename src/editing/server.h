@@ -26,6 +26,7 @@
 #include "editing/features.h"
 #include "editing/json_rpc.h"
 #include "editing/pairs.h"
+#include "model/translation.h"
 
 namespace scenario::editing {
 
@@ -129,6 +130,7 @@ class server {
   bool exited_ = false;
   warning_options warnings_;
   bool snippet_support_ = false;  // the client takes snippets in completion
+  translator tr_;  // the language the client asked for at initialize
   pair_finder pairs_;
   std::map<std::string, document> documents_;  // by path
   struct checked {

@@ -14,7 +14,10 @@
 
 #include "checking/check.h"
 #include "compiler/compiler.h"
+#include "drawing/report_page.h"
 #include "drawing/scene.h"
+#include "model/error_codes.h"
+#include "model/translation.h"
 #include "shell/run.h"
 #include "sources/sources.h"
 #include "testing/process.h"
@@ -167,7 +170,7 @@ TEST_F(browser, rendered_page_labels_every_station_and_marks_every_code) {
     scenario_model m;
     const std::string page = page_of(line, train_, "page.html", m);
     const std::string dom = chromium(page, "--dump-dom");
-    const drawing::scene s = drawing::read_scene(m);
+    const drawing::scene s = drawing::read_scene(m, translator());
     ASSERT_EQ(s.stations.size(), 20u);
     // The texts of the station labels, as the browser parsed them, are the
     // stations' names, each once (these names need no escape).
@@ -238,6 +241,75 @@ TEST_F(browser, running_diagrams_mark_every_scheduled_time) {
   }
   EXPECT_EQ(problem_pixels[0], 0) << "problem colour on the clean page";
   EXPECT_GT(problem_pixels[1], 20) << "no unmet marker on the screen";
+}
+
+// The texts of every `<tag ...>` element of `dom`, in order.
+std::vector<std::string> texts_of(const std::string& dom,
+                                  const std::string& tag) {
+  std::vector<std::string> found;
+  const std::string head = "<" + tag, tail = "</" + tag + ">";
+  for (size_t at = dom.find(head); at != std::string::npos;
+       at = dom.find(head, at + 1)) {
+    const char after = dom[at + head.size()];
+    if (after != '>' && after != ' ') continue;
+    const size_t from = dom.find('>', at) + 1;
+    found.push_back(dom.substr(from, dom.find(tail, from) - from));
+  }
+  return found;
+}
+
+// The page of the build's damaged pair in Italian, as Chromium parses it:
+// `lang="it"`, Italian headings, table heads, legend and the codes'
+// meanings, and every label and marker the English page has.
+TEST_F(browser, the_italian_page_reads_in_italian) {
+  std::string text = read_file(line_);
+  text.insert(text.find("[fine]"), "pendenza,   200000,    3\r\n");
+  write_file(dir_ / "it_line.txt", text);
+  scenario_model m;
+  m.percorso = build_percorso;
+  m.treno = build_treno;
+  compile_in_memory(m, 1, load_description(dir_ / "it_line.txt"),
+                    load_description(train_));
+  ASSERT_EQ(m.diagnostics.size(), 1u);
+  const struct {
+    translator tr;
+    const char* lang;
+    std::vector<std::string> headings;
+    std::vector<const char*> words;
+  } cases[] = {
+      {translator(),
+       "en",
+       {"Plan", "Profiles", "Timetable", "Problems", "Legend"},
+       {"<th>station</th>", "<th>meaning</th>", "speed limit in force"}},
+      {translator::for_locale("it_IT.UTF-8"),
+       "it",
+       {"Tracciato", "Profili", "Orario", "Problemi", "Legenda"},
+       {"<th>stazione</th>", "<th>significato</th>",
+        "velocit\xC3\xA0 massima in vigore", "<caption>Record</caption>"}},
+  };
+  std::vector<std::string> doms;
+  for (const auto& c : cases) {
+    const std::string page = (dir_ / (std::string(c.lang) + ".html")).string();
+    write_file(page, drawing::render_report(m, {"test"}, c.tr));
+    const std::string dom = chromium(page, "--dump-dom");
+    EXPECT_NE(dom.find("<html lang=\"" + std::string(c.lang) + "\">"),
+              std::string::npos)
+        << c.lang;
+    EXPECT_EQ(texts_of(dom, "h2"), c.headings) << c.lang;
+    for (const char* w : c.words) {
+      EXPECT_NE(dom.find(w), std::string::npos) << c.lang << ": " << w;
+    }
+    EXPECT_NE(dom.find(describe(m.diagnostics[0], c.tr).meaning),
+              std::string::npos)
+        << c.lang;
+    doms.push_back(dom);
+  }
+  for (const char* mark :
+       {"<text class=\"station-label", "class=\"problem-marker",
+        "<g class=\"scheduled-point", "class=\"timetable-row\"", "<li>"}) {
+    EXPECT_EQ(count(doms[0], mark), count(doms[1], mark)) << mark;
+    EXPECT_GT(count(doms[0], mark), 0u) << mark;
+  }
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ using testing::train_description;
 
 scene every_kind_scene(scenario_model& m) {
   testing::compile_every_kind(m, "R", "T");
-  return read_scene(m);
+  return read_scene(m, translator());
 }
 
 TEST(read_scene, stations_in_entry_order_with_zones_times_and_8bit_names) {
@@ -101,7 +101,7 @@ TEST(read_scene, one_board_names_one_tunnel) {
            }),
        ""},
       {"t", train_description({"velocita,   0,    30"}), ""});
-  const scene s = read_scene(m);
+  const scene s = read_scene(m, translator());
   ASSERT_EQ(s.tunnels.size(), 2u);
   EXPECT_EQ(s.tunnels[0].name, "UNO");
   EXPECT_EQ(s.tunnels[1].name, "");
@@ -124,7 +124,7 @@ TEST(read_scene, speed_limit_runs_and_elevation_integrated_per_mille) {
                                             "velocita,   1000,    95"}),
                          ""}),
       exit_clean);
-  const scene s = read_scene(m);
+  const scene s = read_scene(m, translator());
   EXPECT_EQ(s.extent_m, (m.numero_celle - 2) * 50);
   ASSERT_EQ(s.speed_limit.size(), 2u);
   EXPECT_EQ(s.speed_limit[0].start_m, 0);
@@ -189,7 +189,7 @@ TEST(read_scene, every_recorded_code_with_its_file_line_and_meaning) {
       m, 0,
       {"line.txt", line_description(3000, {"pendenza,   90000,    1"}), ""},
       {"train.txt", train_description({"velocita,   0,    30"}), ""});
-  const scene s = read_scene(m);
+  const scene s = read_scene(m, translator());
   ASSERT_EQ(s.problems.size(), m.diagnostics.size());
   ASSERT_FALSE(s.problems.empty());
   EXPECT_EQ(s.problems[0].code, 15);

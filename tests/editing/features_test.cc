@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "checking/check.h"
 #include "editing/completion.h"
@@ -11,6 +13,7 @@
 #include "editing/hover.h"
 #include "editing/outline.h"
 #include "editing/quick_fixes.h"
+#include "model/translation.h"
 
 namespace scenario::editing {
 namespace {
@@ -63,7 +66,7 @@ analysis analyse(const std::string& line, const std::string& train,
 }
 
 std::string hover_text(const analysis& a, int line, int character) {
-  const json h = hover_at(a, {line, character});
+  const json h = hover_at(a, {line, character}, translator());
   return h.is_null() ? "" : h["contents"]["value"].get<std::string>();
 }
 
@@ -113,10 +116,64 @@ TEST(features_hover, a_tunnel_shows_its_span_and_the_name_its_board_gives) {
   EXPECT_NE(text.find("named VALDORMIA"), std::string::npos) << text;
 }
 
+// In Italian the hovers, the outline and the count of what the cap leaves
+// out read in Italian, around the same keys, numbers and names.
+TEST(features_language, hovers_outline_and_counts_follow_the_translator) {
+  const translator it = translator::for_locale("it");
+  const analysis train = analyse(small_line, small_train, description::train);
+  const struct {
+    int line, character;
+    std::vector<std::string> parts;
+  } hovers[] = {
+      {9,
+       13,
+       {"**posizione** (m): dove sta il segnale", "valore: 2400 m",
+        "2+400 \xC2\xB7 cella 49"}},
+      {9,
+       2,
+       {"**segnale**: un segnale", "campi: posizione (m), sx, s1",
+        "**segnale** a 2+400 (cella 49)", "sinistra: tipo 1"}},
+      {6, 3, {"**stazione TARVENA** a 0+200", "lunga 700 m", "il treno ferma"}},
+      {1, 20, {"**vetture**: numero di vetture"}},
+  };
+  for (const auto& c : hovers) {
+    const json h = hover_at(train, {c.line, c.character}, it);
+    ASSERT_FALSE(h.is_null()) << c.line << ":" << c.character;
+    const std::string text = h["contents"]["value"];
+    for (const std::string& part : c.parts) {
+      EXPECT_NE(text.find(part), std::string::npos)
+          << c.line << ":" << c.character << " lacks " << part << " in "
+          << text;
+    }
+  }
+  const json outline = document_symbols(train, it);
+  const json& stations = outline[2]["children"];
+  ASSERT_EQ(stations.size(), 2u) << outline.dump();
+  // Both stop: the last station of a timetable always does.
+  EXPECT_EQ(stations[0]["detail"], "fermata");
+  EXPECT_EQ(stations[1]["detail"], "fermata");
+  EXPECT_EQ(outline[3]["children"][0]["name"], "segnale 2+400");
+
+  // Two findings past a cap of one: one more, named in either language.
+  ASSERT_GE(train.findings.size(), 2u);
+  const size_t more = train.findings.size() - 1;
+  for (const auto& [tr, start] :
+       {std::pair{translator(), std::to_string(more) + " more problem"},
+        std::pair{
+            it, (more == 1 ? std::to_string(more) + " altro problema"
+                           : "altri " + std::to_string(more) + " problemi")}}) {
+    const json d = diagnostics_json(train, {}, {}, tr, 1);
+    ASSERT_EQ(d.size(), 2u);
+    EXPECT_EQ(d[1]["code"], "more-problems");
+    EXPECT_EQ(d[1]["message"].get<std::string>().rfind(start, 0), 0u)
+        << d[1]["message"];
+  }
+}
+
 TEST(features_completion, offers_the_keys_of_the_section_as_named_snippets) {
   const analysis train = analyse(small_line, small_train, description::train);
-  const json items =
-      completion_at(train, {9, 0}, true)["items"];  // in [segnali]
+  const json items = completion_at(train, {9, 0}, true,
+                                   translator())["items"];  // in [segnali]
   std::vector<std::string> labels;
   for (const json& i : items) labels.push_back(i["label"]);
   EXPECT_EQ(labels, (std::vector<std::string>{"segnale", "abbattimento"}));
@@ -124,19 +181,21 @@ TEST(features_completion, offers_the_keys_of_the_section_as_named_snippets) {
             "segnale, ${1:posizione}, ${2:sx}, ${3:s1}, ${4:s2}, ${5:s3}, "
             "${6:rapp}, ${7:dx}, ${8:d1}, ${9:d2}, ${10:d3}, ${11:tempo}");
   EXPECT_EQ(items[0]["insertTextFormat"], 2);
-  const json in_stations = completion_at(train, {6, 0}, true)["items"];
+  const json in_stations =
+      completion_at(train, {6, 0}, true, translator())["items"];
   ASSERT_EQ(in_stations.size(), 1u);
   // Sixteen numbers and the name: seventeen placeholders.
   const std::string s = in_stations[0]["insertText"];
   EXPECT_NE(s.find("${17:nome}"), std::string::npos) << s;
   const analysis line = analyse(small_line, small_train, description::line);
-  EXPECT_EQ(completion_at(line, {3, 0}, true)["items"][0]["insertText"],
-            "montagna, ${1:inizio}, ${2:fine}, ${3:tipo}");
+  EXPECT_EQ(
+      completion_at(line, {3, 0}, true, translator())["items"][0]["insertText"],
+      "montagna, ${1:inizio}, ${2:fine}, ${3:tipo}");
 }
 
 TEST(features_completion, plain_keys_for_a_client_without_snippets) {
   const analysis train = analyse(small_line, small_train, description::train);
-  const json items = completion_at(train, {9, 3}, false)["items"];
+  const json items = completion_at(train, {9, 3}, false, translator())["items"];
   ASSERT_EQ(items.size(), 2u) << items.dump();
   EXPECT_EQ(items[0]["label"], "segnale");
   EXPECT_EQ(items[0]["insertText"], "segnale, ");
@@ -160,15 +219,15 @@ TEST(features_completion, keys_only_where_a_key_can_stand) {
       {8, 3, false},   // within the head
   };
   for (const auto& c : cases) {
-    const json items =
-        completion_at(train, {c.line, c.character}, true)["items"];
+    const json items = completion_at(train, {c.line, c.character}, true,
+                                     translator())["items"];
     EXPECT_EQ(!items.empty(), c.offered) << c.line << ":" << c.character;
   }
 }
 
 TEST(features_outline, sections_hold_their_objects_named_with_kilometres) {
   const analysis train = analyse(small_line, small_train, description::train);
-  const json s = document_symbols(train);
+  const json s = document_symbols(train, translator());
   ASSERT_EQ(s.size(), 5u);
   EXPECT_EQ(s[2]["name"], "[stazioni]");
   ASSERT_EQ(s[2]["children"].size(), 2u);
@@ -180,8 +239,8 @@ TEST(features_outline, sections_hold_their_objects_named_with_kilometres) {
   EXPECT_EQ(s[2]["range"]["start"]["line"], 5);
   EXPECT_EQ(s[2]["range"]["end"]["line"], 7);
   EXPECT_EQ(s[3]["children"][0]["name"], "signal 2+400");
-  const json l =
-      document_symbols(analyse(small_line, small_train, description::line));
+  const json l = document_symbols(
+      analyse(small_line, small_train, description::line), translator());
   EXPECT_EQ(l[1]["children"][0]["name"], "tunnel 1+000 to 1+400");
   EXPECT_EQ(l[1]["children"][0]["detail"], "VALDORMIA");
   EXPECT_EQ(l[2]["children"][0]["name"],
@@ -219,8 +278,8 @@ TEST(features_quick_fix, each_fix_removes_its_warning) {
   for (const auto& c : cases) {
     const analysis before = analyse(small_line, small_train, c.in);
     ASSERT_TRUE(has_warning(before, c.warning)) << c.warning;
-    const json actions =
-        code_actions(before, "file:///x", {{c.line, 0}, {c.line, 0}});
+    const json actions = code_actions(before, "file:///x",
+                                      {{c.line, 0}, {c.line, 0}}, translator());
     ASSERT_EQ(actions.size(), 1u) << c.warning << actions.dump();
     EXPECT_EQ(actions[0]["title"], c.title);
     EXPECT_EQ(actions[0]["kind"], "quickfix");
@@ -253,7 +312,8 @@ TEST(features_quick_fix, the_tunnel_length_is_replaced_in_its_own_shape) {
     line.replace(line.find(old_board), old_board.size(), c.board);
     const analysis a = analyse(line, small_train, description::line);
     ASSERT_TRUE(has_warning(a, "tunnel-board")) << c.board;
-    const json actions = code_actions(a, "file:///x", {{5, 0}, {5, 0}});
+    const json actions =
+        code_actions(a, "file:///x", {{5, 0}, {5, 0}}, translator());
     ASSERT_EQ(actions.size(), 1u) << c.board;
     std::string expected = small_line;
     expected.replace(expected.find(old_board), old_board.size(), c.fixed);
@@ -267,7 +327,8 @@ TEST(features_quick_fix, none_is_offered_where_the_fix_is_not_plain) {
   line.replace(line.find("montagna,   1000"), 16, "montagna,   3000");
   const analysis a = analyse(line, small_train, description::line);
   ASSERT_TRUE(has_warning(a, "tunnel-board"));
-  EXPECT_TRUE(code_actions(a, "file:///x", {{5, 0}, {5, 0}}).empty());
+  EXPECT_TRUE(
+      code_actions(a, "file:///x", {{5, 0}, {5, 0}}, translator()).empty());
 }
 
 TEST(features_definition, a_tunnel_board_leads_to_its_tunnel_and_back) {

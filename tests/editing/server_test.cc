@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 
 #include "checking/check.h"
@@ -440,6 +441,93 @@ TEST(server_diagnostics, a_document_publishes_at_most_a_thousand_and_a_count) {
       message.rfind(std::to_string(in_train - 1000) + " more problems", 0), 0u)
       << message;
   EXPECT_EQ(more["severity"], 2);  // only warnings are left out
+}
+
+// The session speaks the language of the `locale` the client sends at
+// initialize, English without one or for a language it has no words for:
+// hovers, the outline, quick-fix titles, the server's own diagnostics and
+// its refusals; the codes and the source stay as they are.
+TEST(server_requests, the_session_speaks_the_locale_sent_at_initialize) {
+  const struct {
+    std::optional<std::string> locale;
+    const char* hover;     // on the tunnel named by its board
+    const char* tunnel;    // its outline name
+    const char* fix;       // the quick fix of a repeated record
+    const char* encoding;  // the diagnostic of an emoji
+    const char* refusal;   // why formatting is refused
+  } cases[] = {
+      {std::nullopt, "named VALDORMIA", "tunnel 3+650 to 3+750",
+       "Remove the repeated record", "has no Windows-1252 byte",
+       "Windows-1252 cannot store"},
+      {"fr", "named VALDORMIA", "tunnel 3+650 to 3+750",
+       "Remove the repeated record", "has no Windows-1252 byte",
+       "Windows-1252 cannot store"},
+      {"it", "di nome VALDORMIA", "galleria da 3+650 a 3+750",
+       "Togli il record ripetuto", "non ha un byte Windows-1252",
+       "Windows-1252 non pu\xC3\xB2 memorizzare"},
+      {"it-IT", "di nome VALDORMIA", "galleria da 3+650 a 3+750",
+       "Togli il record ripetuto", "non ha un byte Windows-1252",
+       "Windows-1252 non pu\xC3\xB2 memorizzare"},
+  };
+  for (const auto& c : cases) {
+    const std::string which = c.locale.value_or("(none)");
+    build_pair_files f;
+    lsp_client client(quick());
+    json init = root_of(f);
+    if (c.locale) init["locale"] = *c.locale;
+    client.initialize(init);
+
+    open_document(client, f.line_uri, f.line_text);
+    const int tunnel = line_starting(f.line_text, "montagna,   8900,");
+    client.request(1, "textDocument/hover",
+                   {{"textDocument", {{"uri", f.line_uri}}},
+                    {"position", {{"line", tunnel}, {"character", 1}}}});
+    const std::string h = client.answer(1)["result"]["contents"]["value"];
+    EXPECT_NE(h.find(c.hover), std::string::npos) << which << ": " << h;
+    client.request(2, "textDocument/documentSymbol",
+                   {{"textDocument", {{"uri", f.line_uri}}}});
+    EXPECT_EQ(client.answer(2)["result"][3]["children"][0]["name"], c.tunnel)
+        << which;
+
+    // A repeated adhesion record (a warning with a fix) and an emoji in a
+    // station's name (an error of the server's own).
+    std::string train = f.train_text;
+    const size_t adhesion = train.find("[aderenze]\r\n");
+    ASSERT_NE(adhesion, std::string::npos);
+    train.insert(adhesion + 12,
+                 "aderenza,   0,    100\r\naderenza,   0,    100\r\n");
+    train.replace(train.find("TARVENA"), 7, "TARVENA \xF0\x9F\x9A\x86");
+    open_document(client, f.train_uri, train);
+    const json d = client.diagnostics_for(f.train_uri);
+    const json encoding = with_code(d, "encoding");
+    ASSERT_EQ(encoding.size(), 1u) << which << ": " << d.dump();
+    EXPECT_EQ(encoding[0]["source"], "scenario");
+    EXPECT_NE(encoding[0]["message"].get<std::string>().find(c.encoding),
+              std::string::npos)
+        << which << ": " << encoding.dump();
+    const json repeated = with_code(d, "duplicate-record");
+    ASSERT_FALSE(repeated.empty()) << which << ": " << d.dump();
+    const int line = repeated[0]["range"]["start"]["line"];
+    client.request(3, "textDocument/codeAction",
+                   {{"textDocument", {{"uri", f.train_uri}}},
+                    {"range",
+                     {{"start", {{"line", line}, {"character", 0}}},
+                      {"end", {{"line", line}, {"character", 0}}}}},
+                    {"context", {{"diagnostics", json::array()}}}});
+    const json actions = client.answer(3)["result"];
+    ASSERT_EQ(actions.size(), 1u) << which << ": " << actions.dump();
+    EXPECT_EQ(actions[0]["title"], c.fix) << which;
+    EXPECT_EQ(actions[0]["diagnostics"][0]["code"], "duplicate-record");
+
+    client.request(4, "textDocument/formatting",
+                   {{"textDocument", {{"uri", f.train_uri}}},
+                    {"options", {{"tabSize", 4}, {"insertSpaces", true}}}});
+    const json refused = client.answer(4);
+    EXPECT_EQ(refused["error"]["code"], -32803) << which;
+    EXPECT_NE(refused["error"]["message"].get<std::string>().find(c.refusal),
+              std::string::npos)
+        << which << ": " << refused.dump();
+  }
 }
 
 }  // namespace

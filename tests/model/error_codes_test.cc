@@ -143,7 +143,8 @@ TEST(error_codes, check_and_language_server_show_the_description) {
     editing::analysis a;
     a.in = d.file == "line.txt" ? description::line : description::train;
     a.findings = {*f};
-    const editing::json lsp = editing::diagnostics_json(a, {}, {});
+    const editing::json lsp =
+        editing::diagnostics_json(a, {}, {}, translator());
     ASSERT_EQ(lsp.size(), 1u);
     EXPECT_EQ(lsp[0]["code"], d.codice);
     EXPECT_EQ(lsp[0]["message"], windows1252_to_utf8(about.text()));

@@ -65,3 +65,37 @@ test('the files of scenario-pairs.json, relative to its folder', () => {
   fs.rmSync(path.join(root, 'scenario-pairs.json'));
   assert.deepEqual(listed_in(root), []);
 });
+
+// Every text of the extension's own has its Italian: the %keys% of
+// package.json in both package.nls files, and every vscode.l10n.t message
+// of the sources in the Italian bundle with the same {N} arguments.
+test('every text of the extension is translated into Italian', () => {
+  const dir = path.join(path.dirname(new URL(import.meta.url).pathname), '../../editors/vscode');
+  const read = (f) => JSON.parse(fs.readFileSync(path.join(dir, f), 'utf8'));
+  const manifest = fs.readFileSync(path.join(dir, 'package.json'), 'utf8');
+  const keys = [...manifest.matchAll(/"%([^"%]+)%"/g)].map((m) => m[1]);
+  assert.ok(keys.length >= 5, `only ${keys.length} keys in package.json`);
+  for (const nls of ['package.nls.json', 'package.nls.it.json']) {
+    const texts = read(nls);
+    for (const k of keys) assert.ok(texts[k], `${nls} lacks ${k}`);
+  }
+  assert.equal(read('package.json').l10n, './l10n');
+  const bundle = read('l10n/bundle.l10n.it.json');
+  const args = (s) => [...s.matchAll(/\{\d+\}/g)].map((m) => m[0]).sort();
+  const messages = [];
+  for (const f of fs.readdirSync(path.join(dir, 'src'))) {
+    const text = fs.readFileSync(path.join(dir, 'src', f), 'utf8');
+    // Each call names its message as one literal, so that it can be found.
+    const calls = (text.match(/l10n\.t\(/g) || []).length;
+    const literal = [...text.matchAll(/l10n\.t\(\s*'((?:[^'\\]|\\.)*)'/g)].map((m) => m[1].replace(/\\(.)/g, '$1'));
+    assert.equal(literal.length, calls, `${f}: a vscode.l10n.t call without a literal message`);
+    messages.push(...literal);
+  }
+  assert.ok(messages.length >= 10, `only ${messages.length} messages found`);
+  for (const m of messages) {
+    assert.ok(bundle[m], `no Italian for "${m}"`);
+    assert.notEqual(bundle[m], m, `"${m}" is not translated`);
+    assert.deepEqual(args(bundle[m]), args(m), `the arguments of "${m}"`);
+  }
+  for (const m of Object.keys(bundle)) assert.ok(messages.includes(m), `"${m}" is used nowhere`);
+});

@@ -39,7 +39,7 @@ struct report_arguments {
 int write(const scenario_model& m, const drawing::page_options& page,
           const std::string& output) {
   file_failure failure;
-  if (!drawing::write_page(drawing::render_report(m, page),
+  if (!drawing::write_page(drawing::render_report(m, page, translator()),
                            path_argument(output), &failure)) {
     std::cerr << "error: " << failure.message() << '\n';
     return exit_file_system;

@@ -8,13 +8,17 @@ const path = require('path');
 const { execFile } = require('child_process');
 
 // What `scenario compile` answers with, for the message after it.
-const compile_statuses = {
-  0: 'compiled cleanly',
-  1: 'compiled, with codes recorded',
-  2: 'not compiled: the line has no cells',
-  3: 'not compiled: a slot is in use',
-  75: 'not compiled: another run kept the folder busy',
-};
+// What each status of `scenario compile` means, in the editor's language.
+function compile_status(status) {
+  switch (status) {
+    case 0: return vscode.l10n.t('compiled cleanly');
+    case 1: return vscode.l10n.t('compiled, with codes recorded');
+    case 2: return vscode.l10n.t('not compiled: the line has no cells');
+    case 3: return vscode.l10n.t('not compiled: a slot is in use');
+    case 75: return vscode.l10n.t('not compiled: another run kept the folder busy');
+    default: return vscode.l10n.t('ended with status {0}', status);
+  }
+}
 
 // The route and train a builder's pair names: "R_linea.txt" and "R_T-.txt".
 function names_of(line, train) {
@@ -60,7 +64,7 @@ async function compile_pair(s, document) {
   const r = await run(s.program, args);
   if (r.stdout) s.output.append(r.stdout);
   if (r.stderr) s.output.append(r.stderr);
-  const what = compile_statuses[r.status] || `ended with status ${r.status}`;
+  const what = compile_status(r.status);
   s.output.appendLine(`status ${r.status}: ${what}`);
   const text = vscode.l10n.t('Scenario: {0} / {1} {2} into {3}.', names.route, names.train, what, folder);
   if (r.status === 0) vscode.window.showInformationMessage(text);
@@ -76,7 +80,7 @@ async function time_pair(s, document) {
   if (!pair) return;
   const names = names_of(pair.line, pair.train);
   const r = await run(s.program, ['timing', pair.line, pair.train, '--route', names.route, '--train', names.train]);
-  if (!s.timing) s.timing = vscode.window.createOutputChannel('Scenario timing');
+  if (!s.timing) s.timing = vscode.window.createOutputChannel(vscode.l10n.t('Scenario timing'));
   s.timing.clear();
   s.timing.append(r.stdout);
   if (r.stderr) s.timing.append(r.stderr);

@@ -49,7 +49,7 @@ class session {
     if (!program) return;
     const warnings = vscode.workspace.getConfiguration('scenario').get('warnings', []);
     this.client = new LanguageClient(
-        'scenario', 'Scenario language server',
+        'scenario', vscode.l10n.t('Scenario language server'),
         { command: program, args: ['lsp'], transport: TransportKind.stdio },
         {
           documentSelector: [{ scheme: 'file', language: language_id }],

@@ -19,7 +19,7 @@ class picture_panel {
     this.result = undefined;
     this.asked = 0;  // the number of the last request, so that answers in the wrong order are dropped
     this.panel = vscode.window.createWebviewPanel(
-        'scenario.picture', 'Scenario picture', { viewColumn: vscode.ViewColumn.Beside, preserveFocus: true },
+        'scenario.picture', vscode.l10n.t('Scenario picture'), { viewColumn: vscode.ViewColumn.Beside, preserveFocus: true },
         { enableScripts: true, localResourceRoots: [], retainContextWhenHidden: true });
     const nonce = crypto.randomBytes(16).toString('base64');
     this.panel.webview.html = page_shell(this.panel.webview.cspSource, nonce);
@@ -68,9 +68,9 @@ class picture_panel {
       r = { error: String(e && e.message ? e.message : e) };
     }
     if (n !== this.asked || this.disposed) return;
-    if (!r) r = { error: 'This description pairs with no line description.' };
+    if (!r) r = { error: vscode.l10n.t('This description pairs with no line description.') };
     if (r.html) this.result = r;
-    this.shown = { page: r.html, error: r.error };
+    this.shown = { page: r.html, error: r.html ? undefined : vscode.l10n.t('No picture: {0}', r.error || vscode.l10n.t('nothing to draw')) };
     this.panel.webview.postMessage(this.shown);
     const e = vscode.window.activeTextEditor;
     if (e) this.mark_cursor(e);

@@ -106,7 +106,7 @@ tr.scenario-mark td { background: #ffe9a8 !important; }
         err.id = 'scenario-error';
         document.body.prepend(err);
       }
-      err.textContent = 'No picture: ' + (m.error || 'nothing to draw');
+      err.textContent = m.error;  // in the editor's language already
       return;
     }
     const drawn = new DOMParser().parseFromString(m.page, 'text/html');
