@@ -17,7 +17,7 @@ list(FILTER scenario_marked_sources EXCLUDE REGEX "/tools/bench/")
 list(SORT scenario_marked_sources)
 set(scenario_xgettext_options
     --language=C++ --from-code=UTF-8 --add-comments=TRANSLATORS:
-    --keyword= --keyword=tr --keyword=N_ --keyword=format:1
+    --keyword= --keyword=tr --keyword=tr_ --keyword=N_ --keyword=format:1
     --keyword=plural:1,2 --keyword=format_plural:1,2
     --package-name=scenario --package-version=${PROJECT_VERSION}
     --msgid-bugs-address= --sort-by-file --no-wrap)

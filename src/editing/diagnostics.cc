@@ -52,12 +52,11 @@ json more_problems_json(size_t hidden_errors, size_t hidden_warnings,
       {"severity", hidden_errors > 0 ? 1 : 2},
       {"source", "scenario"},
       {"code", "more-problems"},
-      {"message", tr.format_plural(
-                      "%d more problem not shown (%d errors, %d "
-                      "warnings): `scenario check` lists them all",
-                      "%d more problems not shown (%d errors, %d "
-                      "warnings): `scenario check` lists them all",
-                      n, n, hidden_errors, hidden_warnings)}};
+      {"message", tr.format_plural("%d more problem not shown (%d errors, %d "
+                                   "warnings): `scenario check` lists them all",
+                                   "%d more problems not shown (%d errors, %d "
+                                   "warnings): `scenario check` lists them all",
+                                   n, n, hidden_errors, hidden_warnings)}};
 }
 
 }  // namespace

@@ -34,9 +34,9 @@ std::string describe_signal(const record_as_read& r, const translator& tr) {
   return tr.format(
       "**signal** at %s (cell %d)\n\nleft: kind %d, values %d %d %d; "
       "rapp %d; right: kind %d, values %d %d %d; tempo %d",
-      format_km(r.number(0)), cell_of(r), r.number(1), r.number(2),
-      r.number(3), r.number(4), r.number(5), r.number(6), r.number(7),
-      r.number(8), r.number(9), r.number(10));
+      format_km(r.number(0)), cell_of(r), r.number(1), r.number(2), r.number(3),
+      r.number(4), r.number(5), r.number(6), r.number(7), r.number(8),
+      r.number(9), r.number(10));
 }
 
 std::string describe_speed_board(const railway::record_railway& rail,
@@ -53,9 +53,8 @@ std::string describe_speed_board(const railway::record_railway& rail,
       "**speed board** at %s (cell %d)\n\nleft: %d/%d/%d km/h, stripes "
       "%d; right: %d/%d/%d km/h, stripes %d",
       format_km(r.number(0)), cell_of(r), left.speeds_kmh[0],
-      left.speeds_kmh[1], left.speeds_kmh[2], left.stripes,
-      right.speeds_kmh[0], right.speeds_kmh[1], right.speeds_kmh[2],
-      right.stripes);
+      left.speeds_kmh[1], left.speeds_kmh[2], left.stripes, right.speeds_kmh[0],
+      right.speeds_kmh[1], right.speeds_kmh[2], right.stripes);
 }
 
 std::string describe_tunnel(const railway::record_railway& rail,

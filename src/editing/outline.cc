@@ -49,7 +49,8 @@ int outline_entry(const railway::record_railway& rail, const record_as_read& r,
       kind = symbol_field;
       break;
     case record_kind::direction_board:
-      name = tr.format("board %s %s", format_km(p), windows1252_to_utf8(r.text));
+      name =
+          tr.format("board %s %s", format_km(p), windows1252_to_utf8(r.text));
       kind = symbol_field;
       break;
     default:

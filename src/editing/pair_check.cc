@@ -27,13 +27,11 @@ finding line_missing(const description_text& treno, const translator& tr) {
 pair_check::pair_check(const description_pair& pair,
                        const description_text& linea,
                        const description_text& treno,
-                       const warning_options& warnings,
-                       const translator& tr)
+                       const warning_options& warnings, const translator& tr)
     : has_line_(!pair.line.empty()), train_file_(treno.file) {
   if (has_line_) {
     result_ =
-        check_descriptions(linea, treno, warnings, tr,
-                           {.records = &records_});
+        check_descriptions(linea, treno, warnings, tr, {.records = &records_});
   } else {
     result_.findings.push_back(line_missing(treno, tr));
   }

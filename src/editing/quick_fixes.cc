@@ -94,8 +94,7 @@ fix beyond_line_fix(const analysis& a, const record_as_read& r,
 
 // The fix of one warning, or null when none is unambiguous.
 json fix_for(const analysis& a, const railway::record_railway& rail,
-             const finding& f, const std::string& uri,
-             const translator& tr) {
+             const finding& f, const std::string& uri, const translator& tr) {
   const auto at_place = [&](const field_place& place) {
     return place.line == f.at.line && place.column == f.at.column;
   };

@@ -488,8 +488,8 @@ void server::publish_diagnostics(const fs::path& path, const analysis& a,
   const auto it = documents_.find(utf8_of_path(path));
   if (it != documents_.end()) {
     params = {{"uri", it->second.uri}, {"version", it->second.version}};
-    params["diagnostics"] =
-        diagnostics_json(a, bad, it->second.text, tr_, options_.max_diagnostics);
+    params["diagnostics"] = diagnostics_json(a, bad, it->second.text, tr_,
+                                             options_.max_diagnostics);
   } else {
     params = {{"uri", uri_of_path(utf8_of_path(path))}};
     params["diagnostics"] =

@@ -169,7 +169,7 @@ TEST(read_scene, layers_cover_the_cells_the_compiler_wrote_on_tiny_lines) {
       ++written;
     }
     EXPECT_EQ(written, c.layer_cells);
-    const scene s = read_scene(m);
+    const scene s = read_scene(m, translator());
     EXPECT_EQ(s.extent_m, written * 50);
     ASSERT_EQ(s.gradient.size(), 1u);
     EXPECT_EQ(s.gradient[0].start_m, 0);

@@ -18,7 +18,8 @@ TEST(pair_check, deals_each_record_and_finding_to_its_description) {
   description_text linea = text("dir/R_linea.txt", testing::faulty_line);
   description_text treno = text("dir/R_T-.txt", testing::faulty_train);
   const check_result whole = check_descriptions(linea, treno, {}, translator());
-  pair_check c({"dir/R_linea.txt", "dir/R_T-.txt"}, linea, treno, {});
+  pair_check c({"dir/R_linea.txt", "dir/R_T-.txt"}, linea, treno, {},
+               translator());
 
   const analysis line = c.take(description::line, linea);
   const analysis train = c.take(description::train, treno);
@@ -48,7 +49,7 @@ TEST(pair_check, deals_each_record_and_finding_to_its_description) {
 TEST(pair_check, a_train_without_a_line_is_told_how_to_name_one) {
   description_text linea;
   description_text treno = text("dir/alone.txt", testing::faulty_train);
-  pair_check c({{}, "dir/alone.txt"}, linea, treno, {});
+  pair_check c({{}, "dir/alone.txt"}, linea, treno, {}, translator());
   const analysis line = c.take(description::line, linea);
   EXPECT_TRUE(line.findings.empty());
   const analysis train = c.take(description::train, treno);

@@ -65,8 +65,8 @@ TEST(error_codes, every_form_shows_the_description_of_each_code) {
 
     // The builder's line.
     EXPECT_EQ(format_diagnostic(d, /*file_name_only=*/true, translator()),
-              "l.txt:7: error " + std::to_string(n) + ": " +
-                  meaning + (c.has_position ? " (position 2400 m)" : ""));
+              "l.txt:7: error " + std::to_string(n) + ": " + meaning +
+                  (c.has_position ? " (position 2400 m)" : ""));
     // The author's form.
     const located_message msg = diagnostic_message(d, translator());
     EXPECT_EQ(msg.label, about.label);
