@@ -10,6 +10,7 @@
 
 #include "checking/faulty_pair.h"
 #include "testing/process.h"
+#include "testing/sarif_validator.h"
 #include "testing/temp_dir.h"
 
 namespace scenario {
@@ -197,27 +198,8 @@ TEST(check_command, json_lists_the_findings_with_places_and_positions) {
   EXPECT_EQ(j["warnings"], j["findings"].size() - 9);
 }
 
-// The validator writes its own findings as a SARIF log; its errors are the
-// results of level "error". Returns their messages.
-std::vector<std::string> validator_errors(const std::filesystem::path& sarif,
-                                          const temp_dir& dir) {
-  const std::string log = (dir / (sarif.stem().string() + ".log")).string();
-  const process_result v = testing::run_program(
-      {SARIF_MULTITOOL_PATH, "validate", sarif.string(), "-o", log},
-      /*without_display=*/true);
-  EXPECT_EQ(v.status, 0) << v.out << v.err;
-  std::vector<std::string> errors;
-  const json j = json::parse(read_file(log));
-  for (const json& res : j["runs"][0]["results"]) {
-    if (res.value("level", "warning") == "error") {
-      errors.push_back(res["message"].dump());
-    }
-  }
-  return errors;
-}
-
 TEST(check_command, sarif_passes_the_reference_validator) {
-  ASSERT_TRUE(std::filesystem::exists(SARIF_MULTITOOL_PATH))
+  ASSERT_TRUE(testing::sarif_validator_installed())
       << "the SARIF validator is missing: run scripts/setup";
   pair_on_disk f(testing::faulty_line, testing::faulty_train);
   const process_result r =
@@ -244,7 +226,7 @@ TEST(check_command, sarif_passes_the_reference_validator) {
   temp_dir dir;
   const std::filesystem::path ours = dir / "check.sarif";
   write_file(ours, r.out);
-  EXPECT_EQ(validator_errors(ours, dir), std::vector<std::string>{});
+  EXPECT_EQ(testing::sarif_validator_errors(ours), std::vector<std::string>{});
 
   // The validator does look: the same log with a line 0 fails it.
   json broken = log;
@@ -252,7 +234,7 @@ TEST(check_command, sarif_passes_the_reference_validator) {
         ["startLine"] = 0;
   const std::filesystem::path bad = dir / "broken.sarif";
   write_file(bad, broken.dump(2));
-  EXPECT_FALSE(validator_errors(bad, dir).empty());
+  EXPECT_FALSE(testing::sarif_validator_errors(bad).empty());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "checking/faulty_pair.h"
 #include "testing/process.h"
+#include "testing/sarif_validator.h"
 #include "testing/temp_dir.h"
 
 namespace scenario {
@@ -166,25 +167,8 @@ TEST(language, warnings_read_in_italian_and_keep_their_switches) {
       << list.out;
 }
 
-std::vector<std::string> validator_errors(const std::filesystem::path& sarif,
-                                          const temp_dir& dir) {
-  const std::string log = (dir / (sarif.stem().string() + ".log")).string();
-  const process_result v = testing::run_program(
-      {SARIF_MULTITOOL_PATH, "validate", sarif.string(), "-o", log},
-      /*without_display=*/true);
-  EXPECT_EQ(v.status, 0) << v.out << v.err;
-  std::vector<std::string> errors;
-  const json j = json::parse(read_file(log));
-  for (const json& res : j["runs"][0]["results"]) {
-    if (res.value("level", "warning") == "error") {
-      errors.push_back(res["message"].dump());
-    }
-  }
-  return errors;
-}
-
 TEST(language, sarif_in_italian_names_its_language_and_validates) {
-  ASSERT_TRUE(std::filesystem::exists(SARIF_MULTITOOL_PATH))
+  ASSERT_TRUE(testing::sarif_validator_installed())
       << "the SARIF validator is missing: run scripts/setup";
   pair_on_disk f(testing::faulty_line, testing::faulty_train);
   const process_result en =
@@ -213,7 +197,7 @@ TEST(language, sarif_in_italian_names_its_language_and_validates) {
   temp_dir dir;
   const std::filesystem::path ours = dir / "italian.sarif";
   write_file(ours, it.out);
-  EXPECT_EQ(validator_errors(ours, dir), std::vector<std::string>{});
+  EXPECT_EQ(testing::sarif_validator_errors(ours), std::vector<std::string>{});
 }
 
 TEST(language, help_and_usage_errors_in_italian_keep_their_statuses) {

@@ -14,6 +14,7 @@
 
 #include "model/text_8bit.h"
 #include "testing/process.h"
+#include "testing/sarif_validator.h"
 #include "testing/temp_dir.h"
 
 namespace scenario {
@@ -157,7 +158,7 @@ TEST(names_in_every_format, check_text_json_and_sarif) {
 
 // The validator reads one log that holds every name of the table.
 TEST(names_in_every_format, sarif_with_every_name_passes_the_validator) {
-  ASSERT_TRUE(std::filesystem::exists(SARIF_MULTITOOL_PATH))
+  ASSERT_TRUE(testing::sarif_validator_installed())
       << "the SARIF validator is missing: run scripts/setup";
   std::string train = "[generale]\r\n[stazioni]\r\n";
   std::string signals = "[segnali]\r\n";
@@ -180,19 +181,8 @@ TEST(names_in_every_format, sarif_with_every_name_passes_the_validator) {
             2 * std::size(names) - 1)
       << r.out;
   write_file(dir / "check.sarif", r.out);
-  const process_result v = testing::run_program(
-      {SARIF_MULTITOOL_PATH, "validate", (dir / "check.sarif").string(), "-o",
-       (dir / "validation.log").string()},
-      /*without_display=*/true);
-  EXPECT_EQ(v.status, 0) << v.out << v.err;
-  std::vector<std::string> errors;
-  const json log = json::parse(read_file(dir / "validation.log"));
-  for (const json& res : log["runs"][0]["results"]) {
-    if (res.value("level", "warning") == "error") {
-      errors.push_back(res["message"].dump());
-    }
-  }
-  EXPECT_EQ(errors, std::vector<std::string>{});
+  EXPECT_EQ(testing::sarif_validator_errors(dir / "check.sarif"),
+            std::vector<std::string>{});
 }
 
 TEST(names_in_every_format, compile_diagnostics_show_the_quoted_name) {
