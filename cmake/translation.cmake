@@ -20,7 +20,7 @@ set(scenario_xgettext_options
     --keyword= --keyword=tr --keyword=tr_ --keyword=N_ --keyword=format:1
     --keyword=plural:1,2 --keyword=format_plural:1,2
     --package-name=scenario --package-version=${PROJECT_VERSION}
-    --msgid-bugs-address= --sort-by-file --no-wrap)
+    "--msgid-bugs-address=the scenario developers" --sort-by-file --no-wrap)
 
 set(scenario_po_dir ${CMAKE_BINARY_DIR}/po)
 file(MAKE_DIRECTORY ${scenario_po_dir})

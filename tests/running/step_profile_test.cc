@@ -55,7 +55,9 @@ void expect_alike(const step_profile& p, const per_metre& want,
     changes += x == 0 || want.v[x] != want.v[x - 1];
   }
   EXPECT_EQ(p.changes().size(), changes) << after;
-  if (!p.changes().empty()) EXPECT_EQ(p.changes().front().from_m, 0) << after;
+  if (!p.changes().empty()) {
+    EXPECT_EQ(p.changes().front().from_m, 0) << after;
+  }
 }
 
 TEST(step_profile, sets_and_lowers_as_a_value_per_metre_would) {
