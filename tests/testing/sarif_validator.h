@@ -1,6 +1,6 @@
 // The reference SARIF validator, run on a log written to disk: the tests of
 // `scenario check --format sarif` ask it for its errors. It is installed by
-// scripts/setup; on Linux only.
+// scripts/setup on Linux; elsewhere it is missing and the tests say so.
 #ifndef SCENARIO_TESTS_TESTING_SARIF_VALIDATOR_H_
 #define SCENARIO_TESTS_TESTING_SARIF_VALIDATOR_H_
 
