@@ -19,6 +19,7 @@ set(scenario_xgettext_options
     --language=C++ --from-code=UTF-8 --add-comments=TRANSLATORS:
     --keyword= --keyword=tr --keyword=tr_ --keyword=N_ --keyword=format:1
     --keyword=plural:1,2 --keyword=format_plural:1,2
+    --keyword=context:1c,2 --keyword=NC_:1c,2
     --package-name=scenario --package-version=${PROJECT_VERSION}
     "--msgid-bugs-address=the scenario developers" --sort-by-file --no-wrap)
 

@@ -91,10 +91,12 @@ std::string decoded_outputs_target(std::string_view input) {
   const std::string json_text =
       written([&](std::ostream& out) { write_json(m, out); });
   for (const std::string& broken :
-       {check_utf8("the summary",
-                   written([&](std::ostream& out) { write_summary(m, out); })),
+       {check_utf8("the summary", written([&](std::ostream& out) {
+                     write_summary(m, out, translator());
+                   })),
         check_utf8("the cell table", written([&](std::ostream& out) {
-                     write_cell_table(m, 0, 2 * cell_length_m, out);
+                     write_cell_table(m, 0, 2 * cell_length_m, out,
+                                      translator());
                    })),
         check_utf8("the JSON", json_text),
         check_utf8("the CSV", written([&](std::ostream& out) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <system_error>
 
+#include "model/system_reasons.h"
 #include "shell/arguments.h"
 #include "shell/command_line.h"
 #include "shell/console.h"
@@ -54,7 +55,7 @@ int build(const std::string& named_dir, const scenario::translator& tr) {
     std::filesystem::create_directories(dir, ec);
     if (ec) {
       std::cerr << tr.format("error: cannot create %s: %s", dir.string(),
-                             ec.message())
+                             scenario::system_reason(ec.message(), tr))
                 << '\n';
       return scenario::exit_file_system;
     }
@@ -66,7 +67,8 @@ int build(const std::string& named_dir, const scenario::translator& tr) {
       [&dir, &program_dir, &tr] {
         auto ui = scenario::make_window(program_dir);
         return scenario::run_scenario(dir, *ui, std::cerr, tr);
-      });
+      },
+      tr);
 }
 
 }  // namespace

@@ -19,7 +19,6 @@ namespace scenario {
 
 namespace {
 
-constexpr int reading_failure = code_number(error_code::reading_failure);
 constexpr int missing_line_file = code_number(error_code::line_missing);
 
 // The whole text of a description; a file that cannot be read is a
@@ -29,19 +28,24 @@ std::string read_description(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
   if (!in) {
     const int err = errno;
-    throw run_time_failure(
-        std::string("cannot open the file") +
-        (err != 0 ? ": " + std::string(std::strerror(err)) : std::string()));
+    if (err == 0) throw run_time_failure(N_("cannot open the file"));
+    throw run_time_failure(N_("cannot open the file: %s"), {std::strerror(err)},
+                           {0});
   }
   std::ostringstream text;
   text << in.rdbuf();
-  if (in.bad()) throw run_time_failure("cannot read the file");
+  if (in.bad()) throw run_time_failure(N_("cannot read the file"));
   return text.str();
 }
 
 // The text of a description, or the run-time failure of reading it.
 const std::string& text_of(const description_text& d) {
-  if (!d.text) throw run_time_failure(d.failure);
+  if (!d.text) {
+    if (d.failure_worded.pattern != nullptr) {
+      throw run_time_failure(d.failure_worded);
+    }
+    throw run_time_failure("%s", {d.failure});
+  }
   return *d.text;
 }
 
@@ -75,21 +79,15 @@ struct description_steps {
 
 enum class outcome { go_on, rejected, failed };
 
-// A run-time failure is code 25 at the field the compiler was reading, with
-// what exactly failed.
-void record_failure(scenario_model& m, const std::string& file, source_span at,
-                    const run_time_failure& e) {
-  record_error(m, reading_failure, std::nullopt, file, std::move(at), e.what());
-}
-
 // Cell 1 carries the format marker of the cell file: a line so short that
 // it has no cell 1 cannot become a scenario. Its cells are dropped, so that
 // no file is written from them.
 void refuse_too_short_line(scenario_model& m, const std::string& file) {
-  record_error(m, reading_failure, std::nullopt, file, 0,
-               "a line of " +
-                   std::to_string(m.voci[voce_index::treno_generale].fine) +
-                   " m has no cell 1 for the format marker");
+  record_failure(
+      m, file, source_span{},
+      run_time_failure(
+          N_("a line of %s m has no cell 1 for the format marker"),
+          {std::to_string(m.voci[voce_index::treno_generale].fine)}));
   m.celle.clear();
   m.tracciato.clear();
   m.numero_celle = 0;
@@ -175,6 +173,7 @@ description_text load_description(const std::filesystem::path& p) {
     d.text = read_description(p);
   } catch (const run_time_failure& e) {
     d.failure = e.what();
+    d.failure_worded = e.worded();
   }
   return d;
 }

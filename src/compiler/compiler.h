@@ -32,6 +32,7 @@ struct description_text {
   std::string file;
   std::optional<std::string> text;
   std::string failure;
+  worded_detail failure_worded = {};  // `failure` as its pattern and arguments
 };
 
 // Reads a whole description file; never throws.

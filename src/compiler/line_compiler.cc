@@ -33,7 +33,7 @@ bool ends_general_block(const std::string& key) {
 bool record_fits(const scenario_model& m, int32_t p, int32_t margin) {
   if (!m.has_cells()) {
     throw run_time_failure(
-        "a record is placed before the line length has created the cells");
+        N_("a record is placed before the line length has created the cells"));
   }
   // (p + margin) / 50 <= numero_celle, exactly, without a division.
   return static_cast<int64_t>(p) + margin <=
@@ -101,8 +101,7 @@ bool line_compiler::general_block() {
   std::function<bool(const run_time_failure&)> recover;
   if (policy_.keep_going) {
     recover = [&](const run_time_failure& e) {
-      record_error(m_, code_number(error_code::reading_failure), std::nullopt,
-                   file_, failure_span(), e.what());
+      record_failure(m_, file_, failure_span(), e);
       general_failed_ = true;
       return true;
     };
@@ -146,8 +145,8 @@ bool line_compiler::general_record(const std::string& key) {
     // Cell 0 must exist; a plan without metre 1 fails when it is started.
     if (static_cast<int64_t>(length) + line_margin_m < 0) {
       refuse();
-      throw run_time_failure("line length " + std::to_string(length) +
-                             " leaves no cell array");
+      throw run_time_failure(N_("line length %s leaves no cell array"),
+                             {std::to_string(length)});
     }
     create_cells(m_, length);
   }
@@ -233,8 +232,7 @@ bool line_compiler::body() {
   if (policy_.keep_going) {
     recover = [&](const run_time_failure& e) {
       if (!m_.has_cells()) return false;
-      record_error(m_, code_number(error_code::reading_failure), std::nullopt,
-                   file_, failure_span(), e.what());
+      record_failure(m_, file_, failure_span(), e);
       return true;
     };
   }
@@ -385,8 +383,9 @@ line_compiler::step line_compiler::direction_board(std::string& riga) {
   }
   // Entry 0 is never written: a board that would need it does not fit.
   if (board_entry_ < 1) {
-    throw run_time_failure("no entry is left for the direction board at " +
-                           std::to_string(p) + " m");
+    throw run_time_failure(
+        N_("no entry is left for the direction board at %s m"),
+        {std::to_string(p)});
   }
   c.tipo = tipo_cella::cartello_indicatore;
   c.dato1 = static_cast<int16_t>(board_entry_);

@@ -36,7 +36,7 @@ std::optional<double> curvature_of(std::string_view key) {
 
 void plan_drawer::start() {
   if (plan_.size() < 2) {
-    throw run_time_failure("the plan has no metres 0 and 1");
+    throw run_time_failure(N_("the plan has no metres 0 and 1"));
   }
   plan_.set_int16(0, x_coord, 0);
   plan_.set_int16(0, y_coord, 0);
@@ -48,9 +48,9 @@ void plan_drawer::start() {
 void plan_drawer::step(double k) {
   const int64_t c = counter_;
   if (c < 2 || c >= plan_.size()) {
-    throw run_time_failure("plan metre " + std::to_string(c) +
-                           " lies outside the plan (0 to " +
-                           std::to_string(plan_.size() - 1) + ")");
+    throw run_time_failure(
+        N_("plan metre %s lies outside the plan (0 to %s)"),
+        {std::to_string(c), std::to_string(plan_.size() - 1)});
   }
   const double x1 = plan_.value(c - 1, x_coord);
   const double y1 = plan_.value(c - 1, y_coord);

@@ -80,9 +80,8 @@ void progressive_ordina(scenario_model& m) {
     // Only the adjusted second number can leave 32 bits; refuse it before
     // anything is written back.
     if (!fits_int32(r.second)) {
-      throw run_time_failure("kilometric reference " +
-                             std::to_string(r.second) +
-                             " lies outside 32 bits");
+      throw run_time_failure(N_("kilometric reference %s lies outside 32 bits"),
+                             {std::to_string(r.second)});
     }
   }
 

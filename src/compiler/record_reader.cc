@@ -73,7 +73,7 @@ void record_reader::begin_field() {
   }
   field_line_ = line_;
   field_ = {line_, static_cast<int>(pos_ - line_start_) + 1, 0, pos_};
-  if (at_end()) fail("reading past the end of the file");
+  if (at_end()) fail(N_("reading past the end of the file"));
 }
 
 void record_reader::end_field(size_t end) {
@@ -110,9 +110,10 @@ void record_reader::skip_to_delimiter() {
   }
 }
 
-void record_reader::fail(const std::string& what) const {
+void record_reader::fail(const char* pattern,
+                         std::vector<std::string> args) const {
   // The line is known to the caller through field_line().
-  throw run_time_failure(what);
+  throw run_time_failure(pattern, std::move(args));
 }
 
 std::string record_reader::read_text() {
@@ -128,7 +129,7 @@ std::string record_reader::read_text() {
         ++pos_;
       }
     }
-    if (at_end()) fail("a quoted text has no closing quote");
+    if (at_end()) fail(N_("a quoted text has no closing quote"));
     // The caret covers the quotes, as far as the field's first line goes.
     size_t first_line_end = field_.offset;
     while (first_line_end <= pos_ && !is_line_end_char(text_[first_line_end])) {
@@ -152,7 +153,7 @@ std::string record_reader::read_text() {
 }
 
 int64_t record_reader::read_integer(int64_t low, int64_t high,
-                                    const char* kind) {
+                                    const char* pattern) {
   begin_field();
   if (text_[pos_] == ',') {  // an empty field reads as 0
     end_field(pos_);
@@ -171,7 +172,8 @@ int64_t record_reader::read_integer(int64_t low, int64_t high,
   size_t i = 0;
   const bool negative = token[0] == '-';
   if (token[0] == '-' || token[0] == '+') i = 1;
-  if (i == token.size()) fail("\"" + std::string(token) + "\" is not a number");
+  if (i == token.size())
+    fail(N_("\"%s\" is not a number"), {std::string(token)});
   // Saturate far above every field's range so that a long run of digits
   // cannot overflow and still fails the range check.
   constexpr int64_t saturated = int64_t{1} << 40;
@@ -179,14 +181,14 @@ int64_t record_reader::read_integer(int64_t low, int64_t high,
   for (; i < token.size(); ++i) {
     const char c = token[i];
     if (c < '0' || c > '9') {
-      fail("\"" + std::string(token) + "\" is not a whole number");
+      fail(N_("\"%s\" is not a whole number"), {std::string(token)});
     }
     value = std::min(saturated, value * 10 + (c - '0'));
   }
   if (negative) value = -value;
   if (value < low || value > high) {
-    fail(std::string(token) + " lies outside the " + kind + " field (" +
-         std::to_string(low) + " to " + std::to_string(high) + ")");
+    fail(pattern,
+         {std::string(token), std::to_string(low), std::to_string(high)});
   }
 
   log_field(value, {}, false);
@@ -206,16 +208,19 @@ int64_t record_reader::read_integer(int64_t low, int64_t high,
 
 int32_t record_reader::read_int32() {
   return static_cast<int32_t>(
-      read_integer(INT32_MIN, INT32_MAX, "32-bit integer"));
+      read_integer(INT32_MIN, INT32_MAX,
+                   N_("%s lies outside the 32-bit integer field (%s to %s)")));
 }
 
 int16_t record_reader::read_int16() {
   return static_cast<int16_t>(
-      read_integer(INT16_MIN, INT16_MAX, "16-bit integer"));
+      read_integer(INT16_MIN, INT16_MAX,
+                   N_("%s lies outside the 16-bit integer field (%s to %s)")));
 }
 
 uint8_t record_reader::read_int8() {
-  return static_cast<uint8_t>(read_integer(0, 255, "8-bit integer"));
+  return static_cast<uint8_t>(read_integer(
+      0, 255, N_("%s lies outside the 8-bit integer field (%s to %s)")));
 }
 
 bool contains_nocase(std::string_view key, std::string_view word) {

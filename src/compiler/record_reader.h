@@ -89,8 +89,12 @@ class record_reader {
   // Skips the rest of a field up to and including its comma or line end.
   void skip_to_delimiter();
   // Reads one integer field and checks it against [low, high].
-  int64_t read_integer(int64_t low, int64_t high, const char* kind);
-  [[noreturn]] void fail(const std::string& what) const;
+  // `pattern` words a value outside [low, high]: filled with the value,
+  // `low` and `high`.
+  int64_t read_integer(int64_t low, int64_t high, const char* pattern);
+  // Throws run_time_failure with `pattern` (marked) filled with `args`.
+  [[noreturn]] void fail(const char* pattern,
+                         std::vector<std::string> args = {}) const;
 
   // Records the length of the field in hand, which ends before `end`.
   void end_field(size_t end);

@@ -35,8 +35,8 @@ int16_t board_pair(int32_t vs, int32_t vd) {
       static_cast<int64_t>(vs) * 100 + static_cast<int64_t>(vd), 5);
   if (v < std::numeric_limits<int16_t>::min() ||
       v > std::numeric_limits<int16_t>::max()) {
-    throw run_time_failure("board speed value " + std::to_string(v) +
-                           " lies outside 16 bits");
+    throw run_time_failure(N_("board speed value %s lies outside 16 bits"),
+                           {std::to_string(v)});
   }
   return static_cast<int16_t>(v);
 }
@@ -94,8 +94,8 @@ void memo_montagna(scenario_model& m, int32_t inizio, int32_t fine,
 
   // Slots 1..80; the 81st tunnel is refused before the list is touched.
   if (m.numero_montagne < 0 || m.numero_montagne >= max_tunnels) {
-    throw run_time_failure("tunnel " + std::to_string(m.numero_montagne + 1) +
-                           " exceeds the tunnel list (1 to 80)");
+    throw run_time_failure(N_("tunnel %s exceeds the tunnel list (1 to 80)"),
+                           {std::to_string(m.numero_montagne + 1)});
   }
   const int32_t n = ++m.numero_montagne;
   m.inizio_montagne[n] = inizio;

@@ -34,10 +34,10 @@ int16_t low16(int64_t v) {
 }
 
 // A 32-bit result that does not fit is a run-time failure.
-int32_t checked32(int64_t v, const char* what) {
+// `pattern` names the value, which fills it.
+int32_t checked32(int64_t v, const char* pattern) {
   if (v < INT32_MIN || v > INT32_MAX) {
-    throw run_time_failure(std::string(what) + " " + std::to_string(v) +
-                           " lies outside 32 bits");
+    throw run_time_failure(pattern, {std::to_string(v)});
   }
   return static_cast<int32_t>(v);
 }
@@ -102,8 +102,7 @@ bool train_compiler::records() {
   std::function<bool(const run_time_failure&)> recover;
   if (policy_.keep_going) {
     recover = [&](const run_time_failure& e) {
-      record_error(m_, code_number(error_code::reading_failure), std::nullopt,
-                   file_, failure_span(), e.what());
+      record_failure(m_, file_, failure_span(), e);
       return true;
     };
   }
@@ -154,8 +153,9 @@ train_compiler::step train_compiler::record(const std::string& key) {
 void train_compiler::write_speed() {
   const int64_t units = div_round_even(speed_, speed_unit_kmh);
   if (units < 0 || units > 255) {
-    throw run_time_failure("speed " + std::to_string(speed_) +
-                           " km/h does not fit the speed limit byte");
+    throw run_time_failure(
+        N_("speed %s km/h does not fit the speed limit byte"),
+        {std::to_string(speed_)});
   }
   cell_at(m_, speed_pointer_).velocita_limite = static_cast<uint8_t>(units);
   ++speed_pointer_;
@@ -328,7 +328,8 @@ train_compiler::step train_compiler::station() {
   const int64_t hours = reader_.read_int32();
   const int64_t minutes = reader_.read_int32();
   const int64_t seconds = reader_.read_int32();
-  v.orario = checked32((hours * 60 + minutes) * 60 + seconds, "time of day");
+  v.orario = checked32((hours * 60 + minutes) * 60 + seconds,
+                       N_("time of day %s lies outside 32 bits"));
   v.nome = reader_.read_text();
   if (rejected) {
     v = *saved;
@@ -358,8 +359,9 @@ train_compiler::step train_compiler::station_zone_and_marks(
     voce& v, int32_t length, const field_place& at) {
   const station_zone zone =
       zone_of_station(v.posizione, v.tipo, length, v.flag4);
-  v.inizio = checked32(zone.inizio, "station zone start");
-  v.fine = checked32(zone.fine, "station zone end");
+  v.inizio =
+      checked32(zone.inizio, N_("station zone start %s lies outside 32 bits"));
+  v.fine = checked32(zone.fine, N_("station zone end %s lies outside 32 bits"));
   if (v.tipo >= 5 && v.tipo <= 8) v.flag4 = 0;
   if (length < short_station_m) v.flag5 = 0;
   if (station_ == voce_index::prima_stazione) {

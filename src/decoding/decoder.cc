@@ -8,6 +8,7 @@
 
 #include "decoding/damage.h"
 #include "decoding/plan_reader.h"
+#include "model/system_reasons.h"
 #include "output/binary_files.h"
 #include "output/checksum.h"
 #include "output/folder_lock.h"
@@ -131,22 +132,23 @@ class input_file {
   native::failure why_;
 };
 
-decode_result cannot(const std::filesystem::path& path, const char* what,
-                     const input_file& in) {
-  return {decode_missing,
-          path.string() + ": cannot " + what + ": " + in.failure().reason};
+// `pattern` is "%s: cannot open: %s" or "%s: cannot read: %s".
+decode_result cannot(const std::filesystem::path& path, const char* pattern,
+                     const input_file& in, const translator& tr) {
+  return {decode_missing, tr.format(pattern, path.string(),
+                                    system_reason(in.failure().reason, tr))};
 }
 
-decode_result read_whole(const std::filesystem::path& path,
-                         std::string& bytes) {
+decode_result read_whole(const std::filesystem::path& path, std::string& bytes,
+                         const translator& tr) {
   input_file in;
-  if (!in.open(path)) return cannot(path, "open", in);
+  if (!in.open(path)) return cannot(path, N_("%s: cannot open: %s"), in, tr);
   bytes.resize(in.size());
   size_t got = 0;
   for (;;) {
     if (got == bytes.size()) bytes.resize(got + 4096 + got / 2);
     const int64_t n = in.read(bytes.data() + got, bytes.size() - got);
-    if (n < 0) return cannot(path, "read", in);
+    if (n < 0) return cannot(path, N_("%s: cannot read: %s"), in, tr);
     if (n == 0) break;
     got += static_cast<size_t>(n);
   }
@@ -157,14 +159,15 @@ decode_result read_whole(const std::filesystem::path& path,
 // Streams the plan file through a fixed buffer: a 1000 km plan is some
 // 20 MB of file, and its elements go straight into the model.
 decode_result read_plan(input_file& in, const std::filesystem::path& path,
-                        int32_t lunghezza_estesa, tracciato_t& t) {
+                        int32_t lunghezza_estesa, tracciato_t& t,
+                        const translator& tr) {
   const std::string file = path.string();
   plan_reader reader(file, lunghezza_estesa, in.size(), t);
   std::vector<char> buffer(size_t{1} << 16);
   size_t filled = 0;
   for (;;) {
     const int64_t n = in.read(buffer.data() + filled, buffer.size() - filled);
-    if (n < 0) return cannot(path, "read", in);
+    if (n < 0) return cannot(path, N_("%s: cannot read: %s"), in, tr);
     filled += static_cast<size_t>(n);
     const bool at_eof = n == 0;
     size_t used = 0;
@@ -322,7 +325,8 @@ decode_result decode_scenario(const std::filesystem::path& dir,
                               const reader_wait& wait) {
   const lock_result held = lock_folder(dir, {.mode = lock_mode::shared,
                                              .wait = wait.wait,
-                                             .waiting_notice = wait.notice});
+                                             .waiting_notice = wait.notice,
+                                             .tr = wait.tr});
   if (held.outcome == lock_outcome::timed_out) {
     return {decode_busy, held.message};
   }
@@ -332,7 +336,7 @@ decode_result decode_scenario(const std::filesystem::path& dir,
   const std::filesystem::path sim = entries_path(dir, percorso, treno);
   {
     std::string bytes;
-    decode_result r = read_whole(sim, bytes);
+    decode_result r = read_whole(sim, bytes, wait.tr);
     if (r.ok()) r = decode_entries(bytes, sim.string(), voci);
     if (!r.ok()) return r;
   }
@@ -358,7 +362,7 @@ decode_result decode_scenario(const std::filesystem::path& dir,
   const std::filesystem::path dat = cells_path(dir, percorso, treno);
   {
     std::string bytes;
-    decode_result r = read_whole(dat, bytes);
+    decode_result r = read_whole(dat, bytes, wait.tr);
     if (r.ok()) r = decode_cells(bytes, dat.string(), voci, celle);
     if (!r.ok()) return r;
   }
@@ -367,10 +371,11 @@ decode_result decode_scenario(const std::filesystem::path& dir,
   const std::filesystem::path linea = plan_path(dir, percorso);
   input_file in;
   if (in.open(linea)) {
-    decode_result r = read_plan(in, linea, extended_length(voci), plan);
+    decode_result r =
+        read_plan(in, linea, extended_length(voci), plan, wait.tr);
     if (!r.ok()) return r;
   } else if (!in.failure().missing) {
-    return cannot(linea, "open", in);
+    return cannot(linea, N_("%s: cannot open: %s"), in, wait.tr);
   }
 
   m.percorso = percorso;
@@ -408,21 +413,26 @@ decode_result find_scenario(const std::filesystem::path& dir,
     }
   }
   if (ec) {
-    return {decode_missing, dir.string() + ": cannot open: " + ec.message()};
+    return {decode_missing,
+            wait.tr.format("%s: cannot open: %s", dir.string(),
+                           system_reason(ec.message(), wait.tr))};
   }
   const std::string pattern = (percorso ? prefix : "ROUTE_") +
                               (treno ? *treno : "TRAIN") +
                               std::string(format::entries_suffix);
   if (found.empty()) {
-    return {decode_missing,
-            dir.string() + ": no scenario: no file " + pattern + " there"};
+    return {decode_missing, wait.tr.format("%s: no scenario: no file %s there",
+                                           dir.string(), pattern)};
   }
   if (found.size() > 1) {
     std::sort(found.begin(), found.end());
     std::string list;
     for (const std::string& f : found) list += (list.empty() ? "" : ", ") + f;
-    return {decode_usage, dir.string() + ": several scenarios (" + list +
-                              "): choose one with --route and --train"};
+    return {decode_usage,
+            wait.tr.format(
+                "%s: several scenarios (%s): choose one with --route and "
+                "--train",
+                dir.string(), list)};
   }
   const std::string& file = found.front();
   const std::string middle =
@@ -442,11 +452,12 @@ decode_result find_scenario(const std::filesystem::path& dir,
   std::string bytes;
   const lock_result held = lock_folder(dir, {.mode = lock_mode::shared,
                                              .wait = wait.wait,
-                                             .waiting_notice = wait.notice});
+                                             .waiting_notice = wait.notice,
+                                             .tr = wait.tr});
   if (held.outcome == lock_outcome::timed_out) {
     return {decode_busy, held.message};
   }
-  decode_result r = read_whole(sim, bytes);
+  decode_result r = read_whole(sim, bytes, wait.tr);
   if (r.ok()) r = decode_entries(bytes, sim.string(), voci);
   if (!r.ok()) return r;
   names = {voci[voce_index::percorso_generale].nome,

@@ -15,6 +15,7 @@
 
 #include "model/exit_status.h"
 #include "model/model.h"
+#include "model/translation.h"
 
 namespace scenario {
 
@@ -73,6 +74,9 @@ decode_result decode_plan(std::string_view bytes, std::string_view file,
 struct reader_wait {
   std::chrono::milliseconds wait = std::chrono::seconds(60);
   std::ostream* notice = nullptr;
+  // The language of the notice and of the messages on the folder and its
+  // files (those on damaged bytes stay as they are).
+  translator tr;
 };
 decode_result decode_scenario(const std::filesystem::path& dir,
                               const std::string& percorso,

@@ -131,23 +131,26 @@ int64_t cell_position(const scenario_model& a, const scenario_model& b,
 }
 
 std::string cells_label(const scenario_model& a, const scenario_model& b,
-                        int64_t first, int64_t last) {
+                        int64_t first, int64_t last, const translator& tr) {
   if (first == last) {
-    return "cell " + std::to_string(first) + " (" +
-           format_km(cell_position(a, b, first)) + ")";
+    return tr.format("cell %s (%s)", std::to_string(first),
+                     format_km(cell_position(a, b, first)));
   }
-  return "cells " + range_text(first, last) + " (" +
-         format_km(cell_position(a, b, first)) + std::string(dash) +
-         format_km(cell_position(a, b, last)) + ")";
+  return tr.format("cells %s (%s\u2013%s)", range_text(first, last),
+                   format_km(cell_position(a, b, first)),
+                   format_km(cell_position(a, b, last)));
 }
 
 // "134 cells (1 → 0 in 67, 0 → 1 in 67)": the count, and the ways when
 // they are few enough to read.
-std::string ways_text(const std::map<std::pair<int, int>, int64_t>& ways) {
+std::string ways_text(const std::map<std::pair<int, int>, int64_t>& ways,
+                      const translator& tr) {
   constexpr size_t most_ways_shown = 4;
   int64_t cells = 0;
   for (const auto& [way, count] : ways) cells += count;
-  std::string out = std::to_string(cells) + (cells == 1 ? " cell" : " cells");
+  std::string out =
+      tr.format_plural("%s cell", "%s cells", static_cast<uint64_t>(cells),
+                       std::to_string(cells));
   if (ways.size() > most_ways_shown) return out;
   std::string list;
   for (const auto& [way, count] : ways) {
@@ -167,14 +170,14 @@ struct cell_run {
 
 void diff_cells(const scenario_model& a, const scenario_model& b,
                 const diff_options& options, const diff_mask* mask,
-                std::vector<std::string>& out) {
+                std::vector<std::string>& out, const translator& tr) {
   const int64_t count_a = static_cast<int64_t>(a.celle.size());
   const int64_t count_b = static_cast<int64_t>(b.celle.size());
   const int64_t common = std::min(count_a, count_b);
   if (count_a != count_b && (mask == nullptr || !mask->cell_count)) {
-    out.push_back("cell count " + std::to_string(count_a) + std::string(arrow) +
-                  std::to_string(count_b) + "; the first " +
-                  std::to_string(common) + " compared");
+    out.push_back(tr.format("cell count %s \u2192 %s; the first %s compared",
+                            std::to_string(count_a), std::to_string(count_b),
+                            std::to_string(common)));
   }
 
   std::vector<cell_run> runs;
@@ -207,8 +210,8 @@ void diff_cells(const scenario_model& a, const scenario_model& b,
     if (options.max_stretch_lines <= 0 ||
         lines <= static_cast<size_t>(options.max_stretch_lines)) {
       for (size_t r = begin; r < end; ++r) {
-        out.push_back(cells_label(a, b, runs[r].first, runs[r].last) + ": " +
-                      changes_text(runs[r].changes));
+        out.push_back(cells_label(a, b, runs[r].first, runs[r].last, tr) +
+                      ": " + changes_text(runs[r].changes));
       }
     } else {
       // Per field, how many cells change each way.
@@ -220,11 +223,12 @@ void diff_cells(const scenario_model& a, const scenario_model& b,
         }
       }
       const std::string label =
-          cells_label(a, b, runs[begin].first, runs[end - 1].last);
+          cells_label(a, b, runs[begin].first, runs[end - 1].last, tr);
       for (size_t f = 0; f < cell_fields.size(); ++f) {
         if (ways[f].empty()) continue;
-        out.push_back(label + ": " + cell_fields[f].name + " differs in " +
-                      ways_text(ways[f]));
+        out.push_back(label + ": " +
+                      tr.format("%s differs in %s", cell_fields[f].name,
+                                ways_text(ways[f], tr)));
       }
     }
     begin = end;
@@ -271,17 +275,17 @@ const char* general_meaning(int entry, std::string_view field) {
       {85, "inizio", "sfondo uno"},
       {85, "fine", "sfondo tre"},
       {85, "posizione", "sfondo due"},
-      {85, "nome", "route"},
-      {85, "num1", "format marker"},
-      {85, "orario", "checksum"},
-      {86, "inizio", "ripetizione segnali, first"},
-      {86, "fine", "ripetizione segnali, second"},
-      {86, "posizione", "code count"},
-      {86, "nome", "train"},
+      {85, "nome", N_("route")},
+      {85, "num1", N_("format marker")},
+      {85, "orario", N_("checksum")},
+      {86, "inizio", N_("ripetizione segnali, first")},
+      {86, "fine", N_("ripetizione segnali, second")},
+      {86, "posizione", N_("code count")},
+      {86, "nome", N_("train")},
       {86, "num1", "sabbia"},
-      {86, "num3", "orologio hours"},
-      {86, "num4", "orologio minutes"},
-      {86, "num5", "orologio seconds"},
+      {86, "num3", N_("orologio hours")},
+      {86, "num4", N_("orologio minutes")},
+      {86, "num5", N_("orologio seconds")},
   };
   for (const meaning& m : meanings) {
     if (m.entry == entry && m.field == field) return m.text;
@@ -303,11 +307,12 @@ std::array<bool, voci_count> board_entries(const scenario_model& m) {
 
 // The use of entry `i` in one scenario, empty when it holds nothing.
 std::string entry_use(const scenario_model& m,
-                      const std::array<bool, voci_count>& boards, int i) {
+                      const std::array<bool, voci_count>& boards, int i,
+                      const translator& tr) {
   const voce& v = m.voci[i];
   switch (i) {
     case 0:
-      return "unused";
+      return tr("unused");
     case voce_index::progressiva_tre:
       return "progressiva chilometrica tre";
     case voce_index::progressiva_due:
@@ -315,28 +320,29 @@ std::string entry_use(const scenario_model& m,
     case voce_index::progressiva_uno:
       return "progressiva chilometrica uno";
     case voce_index::treno_generale:
-      return "general values of the train";
+      return tr("general values of the train");
     case voce_index::percorso_generale:
-      return "general values of the route";
+      return tr("general values of the route");
     case voce_index::segnali_generale:
-      return "general values of signals and train";
+      return tr("general values of signals and train");
   }
-  if (boards[i]) return "board " + readable_text(v.nome);
+  if (boards[i]) return tr.format("board %s", readable_text(v.nome));
   if (v == voce{}) return {};
-  if (v.nome.empty()) return "station at " + format_km(v.posizione);
-  return "station " + readable_text(v.nome);
+  if (v.nome.empty()) return tr.format("station at %s", format_km(v.posizione));
+  return tr.format("station %s", readable_text(v.nome));
 }
 
 void diff_entries(const scenario_model& a, const scenario_model& b,
-                  const diff_mask* mask, std::vector<std::string>& out) {
+                  const diff_mask* mask, std::vector<std::string>& out,
+                  const translator& tr) {
   const auto boards_a = board_entries(a);
   const auto boards_b = board_entries(b);
   for (int i = 0; i < voci_count; ++i) {
     const voce& va = a.voci[i];
     const voce& vb = b.voci[i];
     if (va == vb) continue;
-    std::string use = entry_use(a, boards_a, i);
-    if (use.empty()) use = entry_use(b, boards_b, i);
+    std::string use = entry_use(a, boards_a, i, tr);
+    if (use.empty()) use = entry_use(b, boards_b, i, tr);
     const uint16_t masked = mask != nullptr ? mask->entries[i] : 0;
     std::string changes;
     for (size_t bit = 0; bit < entry_fields.size(); ++bit) {
@@ -354,13 +360,14 @@ void diff_entries(const scenario_model& a, const scenario_model& b,
       }
       std::string name = f.name;
       if (const char* meaning = general_meaning(i, f.name)) {
-        name += std::string(" (") + meaning + ")";
+        name += std::string(" (") + tr(meaning) + ")";
       }
       if (!changes.empty()) changes += ", ";
       changes += change_text(name, from, to);
     }
     if (changes.empty()) continue;
-    out.push_back("entry " + std::to_string(i) + " (" + use + "): " + changes);
+    out.push_back(
+        tr.format("entry %s (%s): %s", std::to_string(i), use, changes));
   }
 }
 
@@ -368,22 +375,23 @@ void diff_entries(const scenario_model& a, const scenario_model& b,
 
 using genere = tracciato_t::genere;
 
-const char* kind_name(genere g) {
+const char* kind_name(genere g, const translator& tr) {
   switch (g) {
     case genere::vuoto:
-      return "empty";
+      return tr("empty");
     case genere::intero16:
-      return "16-bit";
+      return tr("16-bit");
     case genere::doppio:
-      return "double";
+      return tr("double");
   }
   return "?";
 }
 
-std::string element_text(const tracciato_t& t, int64_t metre, int coord) {
+std::string element_text(const tracciato_t& t, int64_t metre, int coord,
+                         const translator& tr) {
   switch (t.kind(metre, coord)) {
     case genere::vuoto:
-      return "empty";
+      return tr("empty");
     case genere::intero16:
       return std::to_string(static_cast<int>(t.value(metre, coord)));
     case genere::doppio:
@@ -392,10 +400,11 @@ std::string element_text(const tracciato_t& t, int64_t metre, int coord) {
   return "?";
 }
 
-std::string element_with_kind(const tracciato_t& t, int64_t metre, int coord) {
-  if (t.kind(metre, coord) == genere::vuoto) return "empty";
-  return std::string(kind_name(t.kind(metre, coord))) + " " +
-         element_text(t, metre, coord);
+std::string element_with_kind(const tracciato_t& t, int64_t metre, int coord,
+                              const translator& tr) {
+  if (t.kind(metre, coord) == genere::vuoto) return tr("empty");
+  return std::string(kind_name(t.kind(metre, coord), tr)) + " " +
+         element_text(t, metre, coord, tr);
 }
 
 // Values compare by their bits, as the file holds them (so -0 is not 0).
@@ -403,9 +412,9 @@ bool same_value(double x, double y) {
   return std::memcmp(&x, &y, sizeof x) == 0;
 }
 
-std::string metres_label(int64_t first, int64_t last) {
-  if (first == last) return "plan metre " + std::to_string(first);
-  return "plan metres " + range_text(first, last);
+std::string metres_label(int64_t first, int64_t last, const translator& tr) {
+  if (first == last) return tr.format("plan metre %s", std::to_string(first));
+  return tr.format("plan metres %s", range_text(first, last));
 }
 
 const char* coord_name(int coord) { return coord == 0 ? "x" : "y"; }
@@ -436,34 +445,35 @@ struct kind_range {
 
 void diff_coordinate(const tracciato_t& a, const tracciato_t& b, int coord,
                      int64_t metres, const diff_options& options,
-                     std::vector<plan_line>& lines) {
+                     std::vector<plan_line>& lines, const translator& tr) {
   const char* name = coord_name(coord);
   value_range values;
   kind_range kinds;
 
   auto close_values = [&] {
     if (values.count == 0) return;
-    std::string text = metres_label(values.first, values.last) + ": ";
+    std::string text = metres_label(values.first, values.last, tr) + ": ";
     if (values.count == 1) {
-      text += change_text(name, element_text(a, values.first, coord),
-                          element_text(b, values.first, coord));
+      text += change_text(name, element_text(a, values.first, coord, tr),
+                          element_text(b, values.first, coord, tr));
     } else {
-      text += std::string(name) + " differs in " +
-              std::to_string(values.count) + " metres (largest " +
-              amount_text(values.largest) + " at metre " +
-              std::to_string(values.largest_at) + ")";
+      text +=
+          tr.format("%s differs in %s metres (largest %s at metre %s)", name,
+                    std::to_string(values.count), amount_text(values.largest),
+                    std::to_string(values.largest_at));
     }
     lines.push_back({values.first, coord, std::move(text)});
     values = {};
   };
   auto close_kinds = [&] {
     if (kinds.first < 0) return;
-    std::string text = metres_label(kinds.first, kinds.last) + ": ";
+    std::string text = metres_label(kinds.first, kinds.last, tr) + ": ";
     if (kinds.first == kinds.last) {
-      text += change_text(name, element_with_kind(a, kinds.first, coord),
-                          element_with_kind(b, kinds.first, coord));
+      text += change_text(name, element_with_kind(a, kinds.first, coord, tr),
+                          element_with_kind(b, kinds.first, coord, tr));
     } else {
-      text += change_text(name, kind_name(kinds.from), kind_name(kinds.to));
+      text +=
+          change_text(name, kind_name(kinds.from, tr), kind_name(kinds.to, tr));
     }
     lines.push_back({kinds.first, coord, std::move(text)});
     kinds = {};
@@ -505,26 +515,27 @@ void diff_coordinate(const tracciato_t& a, const tracciato_t& b, int coord,
 }
 
 void diff_plan(const scenario_model& a, const scenario_model& b,
-               const diff_options& options, std::vector<std::string>& out) {
+               const diff_options& options, std::vector<std::string>& out,
+               const translator& tr) {
   const tracciato_t& pa = a.tracciato;
   const tracciato_t& pb = b.tracciato;
   if (!pa.exists() && !pb.exists()) return;
-  auto extent = [](const tracciato_t& t) {
-    return t.exists() ? std::to_string(t.size()) + " metres"
-                      : std::string("none");
+  auto extent = [&](const tracciato_t& t) {
+    return t.exists() ? tr.format("%s metres", std::to_string(t.size()))
+                      : std::string(tr("none"));
   };
   if (!pa.exists() || !pb.exists()) {
-    out.push_back("plan: " + extent(pa) + std::string(arrow) + extent(pb));
+    out.push_back(tr.format("plan: %s \u2192 %s", extent(pa), extent(pb)));
     return;
   }
   const int64_t common = std::min(pa.size(), pb.size());
   if (pa.size() != pb.size()) {
-    out.push_back("plan: " + extent(pa) + std::string(arrow) + extent(pb) +
-                  "; the first " + std::to_string(common) + " compared");
+    out.push_back(tr.format("plan: %s \u2192 %s; the first %s compared",
+                            extent(pa), extent(pb), std::to_string(common)));
   }
   std::vector<plan_line> lines;
   for (int coord = 0; coord < 2; ++coord) {
-    diff_coordinate(pa, pb, coord, common, options, lines);
+    diff_coordinate(pa, pb, coord, common, options, lines, tr);
   }
   std::stable_sort(
       lines.begin(), lines.end(), [](const plan_line& x, const plan_line& y) {
@@ -547,11 +558,12 @@ std::string quote_entry_text(const std::string& text) {
 std::vector<std::string> diff_scenarios(const scenario_model& a,
                                         const scenario_model& b,
                                         const diff_options& options,
-                                        const diff_mask* mask) {
+                                        const diff_mask* mask,
+                                        const translator& tr) {
   std::vector<std::string> out;
-  diff_cells(a, b, options, mask, out);
-  diff_entries(a, b, mask, out);
-  if (mask == nullptr || !mask->plan) diff_plan(a, b, options, out);
+  diff_cells(a, b, options, mask, out, tr);
+  diff_entries(a, b, mask, out, tr);
+  if (mask == nullptr || !mask->plan) diff_plan(a, b, options, out, tr);
   return out;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "model/translation.h"
 
 namespace scenario {
 
@@ -57,11 +58,13 @@ constexpr uint16_t all = 0xFFFF;
 // read "old → new". Empty when the cells, entries and plans are the same.
 // Identical runs of cells (the same fields changed the same way) share one
 // line; nothing that differs is left unnamed.
-// With `mask`, the differences it names are left out.
+// With `mask`, the differences it names are left out. The words are in the
+// language of `tr`; the files' field names stay.
 std::vector<std::string> diff_scenarios(const scenario_model& a,
                                         const scenario_model& b,
                                         const diff_options& options = {},
-                                        const diff_mask* mask = nullptr);
+                                        const diff_mask* mask = nullptr,
+                                        const translator& tr = translator());
 
 // An entry text as readable UTF-8 between double quotes: the 8-bit
 // characters are read as Windows-1252; control characters, quotes and

@@ -130,11 +130,17 @@ class matcher {
 
 // ---------------------------------------------------------------- lines
 
-std::string changes_text(const std::vector<object_field_change>& fields) {
+// A field's name as a person reads it.
+std::string field_label(const object_field_change& f, const translator& tr) {
+  return tr.context("field", f.field.c_str());
+}
+
+std::string changes_text(const std::vector<object_field_change>& fields,
+                         const translator& tr) {
   std::string out;
   for (const object_field_change& f : fields) {
     if (!out.empty()) out += ", ";
-    out += f.field + " " + f.from.value_or("") + std::string(arrow) +
+    out += field_label(f, tr) + " " + f.from.value_or("") + std::string(arrow) +
            f.to.value_or("");
   }
   return out;
@@ -142,63 +148,74 @@ std::string changes_text(const std::vector<object_field_change>& fields) {
 
 // The fields of an added or removed object, those that hold 0 left out.
 std::string description_text(const std::vector<object_field_change>& fields,
-                             bool named) {
+                             bool named, const translator& tr) {
   std::string out;
   for (const object_field_change& f : fields) {
     const std::string& v = f.from ? *f.from : *f.to;
     if (v == "0" || (named && f.field == "name")) continue;
     if (!out.empty()) out += ", ";
-    out += f.field + " " + v;
+    out += field_label(f, tr) + " " + v;
   }
   return out;
 }
 
-std::string subject(const object_change& c) {
-  return c.name.empty() ? c.kind : c.kind + " " + c.name;
+// A kind of object as a person reads it.
+std::string kind_label(const std::string& kind, const translator& tr) {
+  return tr.context("object", kind.c_str());
 }
 
-std::string object_line(const object_change& c) {
+std::string subject(const object_change& c, const translator& tr) {
+  const std::string kind = kind_label(c.kind, tr);
+  return c.name.empty() ? kind : kind + " " + c.name;
+}
+
+std::string object_line(const object_change& c, const translator& tr) {
   using what = object_change::what;
-  const std::string who = subject(c);
+  const std::string who = subject(c, tr);
   switch (c.change) {
     case what::added:
     case what::removed: {
       const bool added = c.change == what::added;
-      std::string line = who + (added ? " added at " : " removed at ") +
-                         format_km(added ? *c.to_m : *c.from_m);
-      const std::string fields = description_text(c.fields, !c.name.empty());
+      std::string line =
+          added ? tr.format("%s added at %s", who, format_km(*c.to_m))
+                : tr.format("%s removed at %s", who, format_km(*c.from_m));
+      const std::string fields =
+          description_text(c.fields, !c.name.empty(), tr);
       return fields.empty() ? line : line + " (" + fields + ")";
     }
     case what::moved: {
-      std::string line = who + " moved " + format_km(*c.from_m) +
-                         std::string(arrow) + format_km(*c.to_m);
-      return c.fields.empty() ? line : line + ": " + changes_text(c.fields);
+      std::string line = tr.format("%s moved %s \u2192 %s", who,
+                                   format_km(*c.from_m), format_km(*c.to_m));
+      return c.fields.empty() ? line : line + ": " + changes_text(c.fields, tr);
     }
     case what::changed:
-      return who + " at " + format_km(*c.from_m) + ": " +
-             changes_text(c.fields);
+      return tr.format("%s at %s: %s", who, format_km(*c.from_m),
+                       changes_text(c.fields, tr));
   }
   return who;
 }
 
 std::string layer_line(const object_change& c, const object_record* ra,
-                       const object_record* rb) {
+                       const object_record* rb, const translator& tr) {
   using what = object_change::what;
+  const std::string kind = kind_label(c.kind, tr);
   switch (c.change) {
     case what::moved:
-      return c.kind + " " + ra->fields[0].second + " now starts at " +
-             format_km(rb->at) + ", was " + format_km(ra->at);
+      return tr.format("%s %s now starts at %s, was %s", kind,
+                       ra->fields[0].second, format_km(rb->at),
+                       format_km(ra->at));
     case what::changed:
-      return c.kind + " from " + format_km(ra->at) + " now " +
-             rb->fields[0].second + ", was " + ra->fields[0].second;
+      return tr.format("%s from %s now %s, was %s", kind, format_km(ra->at),
+                       rb->fields[0].second, ra->fields[0].second);
     case what::added:
-      return c.kind + " " + rb->fields[0].second + " added from " +
-             format_km(rb->at) + " to " + format_km(rb->end);
+      return tr.format("%s %s added from %s to %s", kind, rb->fields[0].second,
+                       format_km(rb->at), format_km(rb->end));
     case what::removed:
-      return c.kind + " " + ra->fields[0].second + " from " +
-             format_km(ra->at) + " to " + format_km(ra->end) + " removed";
+      return tr.format("%s %s from %s to %s removed", kind,
+                       ra->fields[0].second, format_km(ra->at),
+                       format_km(ra->end));
   }
-  return c.kind;
+  return kind;
 }
 
 std::vector<object_field_change> field_changes(const object_record* ra,
@@ -220,7 +237,7 @@ std::vector<object_field_change> field_changes(const object_record* ra,
 }
 
 object_change make_change(const kind_records& k, const object_record* ra,
-                          const object_record* rb) {
+                          const object_record* rb, const translator& tr) {
   using what = object_change::what;
   object_change c;
   c.kind = k.kind;
@@ -236,14 +253,14 @@ object_change make_change(const kind_records& k, const object_record* ra,
   c.fields = field_changes(ra, rb);
   switch (k.how) {
     case object_style::general:
-      c.text = k.kind + " " + *c.fields[0].from + std::string(arrow) +
-               *c.fields[0].to;
+      c.text = kind_label(k.kind, tr) + " " + *c.fields[0].from +
+               std::string(arrow) + *c.fields[0].to;
       break;
     case object_style::layer:
-      c.text = layer_line(c, ra, rb);
+      c.text = layer_line(c, ra, rb, tr);
       break;
     case object_style::object:
-      c.text = object_line(c);
+      c.text = object_line(c, tr);
       break;
   }
   return c;
@@ -268,11 +285,12 @@ struct pending_change {
 };
 
 void diff_kind(const kind_records& k, const object_diff_options& options,
-               std::vector<pending_change>& out, diff_mask& explained) {
+               std::vector<pending_change>& out, diff_mask& explained,
+               const translator& tr) {
   const pairing p = matcher(k, options.move_reach_m).run();
   std::vector<pending_change> changes;
   const auto add = [&](const object_record* ra, const object_record* rb) {
-    changes.push_back({make_change(k, ra, rb), ra, rb});
+    changes.push_back({make_change(k, ra, rb, tr), ra, rb});
   };
   for (const auto& [i, j] : p.pairs) {
     const object_record& ra = k.a[i];
@@ -337,7 +355,7 @@ bool same_element(const tracciato_t& a, const tracciato_t& b, int64_t m,
 }
 
 void diff_plan(const scenario_model& a, const scenario_model& b,
-               object_diff& out) {
+               object_diff& out, const translator& tr) {
   const tracciato_t& pa = a.tracciato;
   const tracciato_t& pb = b.tracciato;
   out.explained.plan = true;
@@ -349,14 +367,14 @@ void diff_plan(const scenario_model& a, const scenario_model& b,
     out.objects.push_back(std::move(c));
   };
   if (!pa.exists() || !pb.exists()) {
-    if (pa.exists()) add(object_change::what::removed, "the plan is gone");
-    if (pb.exists()) add(object_change::what::added, "the plan is new");
+    if (pa.exists()) add(object_change::what::removed, tr("the plan is gone"));
+    if (pb.exists()) add(object_change::what::added, tr("the plan is new"));
     return;
   }
   if (pa.size() != pb.size()) {
-    add(object_change::what::changed, "the plan ends at " +
-                                          format_km(pb.size() - 1) + ", was " +
-                                          format_km(pa.size() - 1));
+    add(object_change::what::changed,
+        tr.format("the plan ends at %s, was %s", format_km(pb.size() - 1),
+                  format_km(pa.size() - 1)));
   }
   // Differing metres separated by fewer equal metres than a cell form one
   // stretch; its distance is the largest between the two points of a metre.
@@ -366,12 +384,13 @@ void diff_plan(const scenario_model& a, const scenario_model& b,
   double most = 0;
   const auto close = [&] {
     if (first < 0) return;
-    std::string text = "the plan differs from " + format_km(first) + " to " +
-                       format_km(last) + ", at most " + distance_text(most) +
-                       " m";
+    std::string text =
+        tr.format("the plan differs from %s to %s, at most %s m",
+                  format_km(first), format_km(last), distance_text(most));
     if (unmeasured > 0) {
-      text += "; empty on one side in " + num(unmeasured) +
-              (unmeasured == 1 ? " metre" : " metres");
+      text += tr.format_plural(
+          "; empty on one side in %s metre", "; empty on one side in %s metres",
+          static_cast<uint64_t>(unmeasured), num(unmeasured));
     }
     object_change c;
     c.change = object_change::what::changed;
@@ -423,16 +442,17 @@ const char* change_name(object_change::what w) {
 }
 
 object_diff diff_objects(const scenario_model& a, const scenario_model& b,
-                         const object_diff_options& options) {
+                         const object_diff_options& options,
+                         const translator& tr) {
   object_diff out;
   out.explained.cells.assign(std::max(a.celle.size(), b.celle.size()), 0);
   // The line length decides how many cells there are.
   out.explained.cell_count = a.voci[voce_index::treno_generale].fine !=
                              b.voci[voce_index::treno_generale].fine;
-  const std::vector<kind_records> kinds = read_object_records(a, b);
+  const std::vector<kind_records> kinds = read_object_records(a, b, tr);
   std::vector<pending_change> changes;
   for (const kind_records& k : kinds) {
-    diff_kind(k, options, changes, out.explained);
+    diff_kind(k, options, changes, out.explained, tr);
   }
   std::vector<std::pair<int64_t, int64_t>> reaches;
   for (const pending_change& c : changes) {
@@ -446,18 +466,19 @@ object_diff diff_objects(const scenario_model& a, const scenario_model& b,
     }
     out.objects.push_back(std::move(c.change));
   }
-  diff_plan(a, b, out);
+  diff_plan(a, b, out, tr);
   return out;
 }
 
 scenario_diff diff_in_objects(const scenario_model& a, const scenario_model& b,
-                              const diff_options& options, bool all_cells) {
-  object_diff objects = diff_objects(a, b);
+                              const diff_options& options, bool all_cells,
+                              const translator& tr) {
+  object_diff objects = diff_objects(a, b, {}, tr);
   scenario_diff d;
-  d.cells =
-      diff_scenarios(a, b, options, all_cells ? nullptr : &objects.explained);
+  d.cells = diff_scenarios(a, b, options,
+                           all_cells ? nullptr : &objects.explained, tr);
   if (!all_cells && d.cells.empty() && objects.objects.empty()) {
-    d.cells = diff_scenarios(a, b, options);
+    d.cells = diff_scenarios(a, b, options, nullptr, tr);
   }
   d.objects = std::move(objects.objects);
   return d;

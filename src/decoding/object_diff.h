@@ -14,6 +14,7 @@
 
 #include "decoding/diff.h"
 #include "model/model.h"
+#include "model/translation.h"
 
 namespace scenario {
 
@@ -54,8 +55,10 @@ struct object_diff {
   diff_mask explained;
 };
 
+// The lines in the language of `tr`; kinds, changes and field names stay.
 object_diff diff_objects(const scenario_model& a, const scenario_model& b,
-                         const object_diff_options& options = {});
+                         const object_diff_options& options = {},
+                         const translator& tr = translator());
 
 // Both levels: the object lines, then the cell-level lines. Without
 // `all_cells` the cell level keeps only what no object explains (and all of
@@ -66,7 +69,8 @@ struct scenario_diff {
   bool same() const { return objects.empty() && cells.empty(); }
 };
 scenario_diff diff_in_objects(const scenario_model& a, const scenario_model& b,
-                              const diff_options& options, bool all_cells);
+                              const diff_options& options, bool all_cells,
+                              const translator& tr);
 
 // {"same": ..., "objects": [...], "cells": [...]}: each object with kind,
 // change, name, positions in metres, fields (old and new as shown) and its

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "decoding/diff.h"
-#include "railway/railway_objects.h"
 #include "decoding/readout.h"
 #include "model/kilometres.h"
 #include "model/text_8bit.h"
+#include "railway/railway_objects.h"
 
 namespace scenario {
 namespace {
@@ -15,17 +15,20 @@ std::string num(int64_t v) { return std::to_string(v); }
 
 // ---------------------------------------------------------------- reading
 
-object_record station_record(const station_view& s) {
+// Field names stay as they are (the JSON's names); `tr.context("field",
+// name)` words them in a line.
+object_record station_record(const station_view& s, const translator& tr) {
   const voce& v = *s.v;
   object_record r;
   r.at = v.posizione;
   r.name = windows1252_to_utf8(v.nome);
   const bool timed = v.orario != 0 || s.stops;
-  r.fields = {{"name", quote_entry_text(v.nome)},
-              {"kind", num(v.tipo)},
-              {"zone", format_km(v.inizio) + " to " + format_km(v.fine)},
-              {"time", timed ? format_time(v.orario) : "-"},
-              {"stop", s.stops ? "stop" : "pass"},
+  r.fields = {{NC_("field", "name"), quote_entry_text(v.nome)},
+              {NC_("field", "kind"), num(v.tipo)},
+              {NC_("field", "zone"),
+               tr.format("%s to %s", format_km(v.inizio), format_km(v.fine))},
+              {NC_("field", "time"), timed ? format_time(v.orario) : "-"},
+              {NC_("field", "stop"), s.stops ? tr("stop") : tr("pass")},
               {"flag1", num(v.flag1)},
               {"flag2", num(v.flag2)},
               {"flag3", num(v.flag3)},
@@ -70,8 +73,11 @@ object_record tunnel_record(const scenario_model& m, const tunnel_view& t) {
   object_record r;
   r.at = t.from_m;
   r.name = windows1252_to_utf8(t.name);
-  r.fields = {{"end", format_km(t.to_m)}, {"kind", num(t.kind)}};
-  if (!t.name.empty()) r.fields.emplace_back("name", quote_entry_text(t.name));
+  r.fields = {{NC_("field", "end"), format_km(t.to_m)},
+              {NC_("field", "kind"), num(t.kind)}};
+  if (!t.name.empty()) {
+    r.fields.emplace_back(NC_("field", "name"), quote_entry_text(t.name));
+  }
   const int64_t first = t.from_m / cell_length_m;
   const int64_t last = t.to_m / cell_length_m - 1;
   r.cells.push_back({first, last, cell_bit::montagna});
@@ -83,11 +89,13 @@ object_record tunnel_record(const scenario_model& m, const tunnel_view& t) {
   return r;
 }
 
-object_record direction_board_record(const direction_board_view& b) {
+object_record direction_board_record(const direction_board_view& b,
+                                     const translator& tr) {
   object_record r;
   r.at = object_position_m(b.cell);
-  r.fields = {{"text", b.v != nullptr ? quote_entry_text(b.v->nome)
-                                      : "(no entry " + num(b.entry) + ")"}};
+  r.fields = {{NC_("field", "text"),
+               b.v != nullptr ? quote_entry_text(b.v->nome)
+                              : tr.format("(no entry %s)", num(b.entry))}};
   r.cells.push_back({b.cell, b.cell, cell_bit::tipo | cell_bit::dato1});
   if (b.v != nullptr) r.entries.emplace_back(b.entry, entry_bit::nome);
   return r;
@@ -100,7 +108,7 @@ object_record speed_board_record(const speed_board_view& b) {
   for (int k = 0; k < 3; ++k) {
     r.fields.emplace_back(names[k], num(b.left[k]) + "|" + num(b.right[k]));
   }
-  r.fields.emplace_back("stripes",
+  r.fields.emplace_back(NC_("field", "stripes"),
                         num(b.left_stripes) + "|" + num(b.right_stripes));
   r.cells.push_back({b.cell, b.cell,
                      cell_bit::tipo | cell_bit::dato1 | cell_bit::dato2 |
@@ -108,18 +116,19 @@ object_record speed_board_record(const speed_board_view& b) {
   return r;
 }
 
-object_record slowdown_record(const slowdown_view& d) {
-  const auto km = [](const std::optional<int64_t>& cell) {
-    return cell ? format_km(object_position_m(*cell)) : std::string("none");
+object_record slowdown_record(const slowdown_view& d, const translator& tr) {
+  const auto km = [&](const std::optional<int64_t>& cell) {
+    return cell ? format_km(object_position_m(*cell)) : std::string(tr("none"));
   };
   object_record r;
   r.at = object_position_m(d.first_cell());
-  r.fields = {{"end", km(d.end_cell)},
-              {"speed", num(d.speed) + " km/h"},
-              {"second speed", num(d.second_speed)},
-              {"f_tt", num(d.f_tt)},
-              {"warning", km(d.warning_cell)},
-              {"approach marks", d.approach ? "yes" : "no"}};
+  r.fields = {
+      {NC_("field", "end"), km(d.end_cell)},
+      {NC_("field", "speed"), num(d.speed) + " km/h"},
+      {NC_("field", "second speed"), num(d.second_speed)},
+      {"f_tt", num(d.f_tt)},
+      {NC_("field", "warning"), km(d.warning_cell)},
+      {NC_("field", "approach marks"), d.approach ? tr("yes") : tr("no")}};
   constexpr uint16_t marks =
       cell_bit::tipo | cell_bit::dato1 | cell_bit::dato2 | cell_bit::dato3;
   for (const auto& cell : {d.start_cell, d.end_cell, d.warning_cell}) {
@@ -136,10 +145,12 @@ object_record slowdown_record(const slowdown_view& d) {
   return r;
 }
 
-object_record speed_point_record(const speed_point_view& p) {
+object_record speed_point_record(const speed_point_view& p,
+                                 const translator& tr) {
   object_record r;
   r.at = layer_position_m(p.cell);
-  r.fields = {{"speed", p.speed ? num(*p.speed) + " km/h" : "none"}};
+  r.fields = {{NC_("field", "speed"),
+               p.speed ? num(*p.speed) + " km/h" : std::string(tr("none"))}};
   // Post-processing gives every point it places 180 km/h.
   r.placed_by_post_processing = p.speed == 180;
   r.cells.push_back({p.cell, p.cell, cell_bit::tipo | cell_bit::dato1});
@@ -153,7 +164,7 @@ std::vector<object_record> layer_records(const std::vector<layer_stretch>& runs,
     object_record r;
     r.at = layer_position_m(s.from_cell);
     r.end = layer_position_m(s.to_cell);
-    r.fields = {{"value", num(s.value) + unit}};
+    r.fields = {{NC_("field", "value"), num(s.value) + unit}};
     r.cells.push_back({s.from_cell, s.to_cell - 1, field});
     list.push_back(std::move(r));
   }
@@ -168,63 +179,65 @@ using namespace voce_index;
 
 struct general {
   const char* kind;
-  std::string (*value)(const scenario_model&);
+  std::string (*value)(const scenario_model&, const translator&);
   std::vector<std::pair<int, uint16_t>> entries;
   bool checksums;  // the route and train names make the checksums
 };
 const general values[] = {
-    {"line length",
-     [](const scenario_model& m) {
+    {NC_("object", "line length"),
+     [](const scenario_model& m, const translator&) {
        return num(m.voci[treno_generale].fine) + " m";
      },
      {{treno_generale, entry_bit::fine}},
      false},
-    {"route",
-     [](const scenario_model& m) {
+    {NC_("object", "route"),
+     [](const scenario_model& m, const translator&) {
        return quote_entry_text(m.voci[percorso_generale].nome);
      },
      {{percorso_generale, entry_bit::nome}},
      true},
-    {"train",
-     [](const scenario_model& m) {
+    {NC_("object", "train"),
+     [](const scenario_model& m, const translator&) {
        return quote_entry_text(m.voci[segnali_generale].nome);
      },
      {{segnali_generale, entry_bit::nome}},
      true},
-    {"braking mass",
-     [](const scenario_model& m) {
+    {NC_("object", "braking mass"),
+     [](const scenario_model& m, const translator&) {
        return num(m.voci[treno_generale].inizio) + " %";
      },
      {{treno_generale, entry_bit::inizio}},
      false},
-    {"cars",
-     [](const scenario_model& m) {
+    {NC_("object", "cars"),
+     [](const scenario_model& m, const translator&) {
        return num(m.voci[treno_generale].posizione);
      },
      {{treno_generale, entry_bit::posizione}},
      false},
-    {"sand",
-     [](const scenario_model& m) { return num(m.voci[segnali_generale].num1); },
+    {NC_("object", "sand"),
+     [](const scenario_model& m, const translator&) {
+       return num(m.voci[segnali_generale].num1);
+     },
      {{segnali_generale, entry_bit::num1}},
      false},
-    {"clock",
-     [](const scenario_model& m) {
+    {NC_("object", "clock"),
+     [](const scenario_model& m, const translator&) {
        const voce& v = m.voci[segnali_generale];
        return format_time(int64_t{v.num3} * 3600 + v.num4 * 60 + v.num5);
      },
      {{segnali_generale, entry_bit::num3 | entry_bit::num4 | entry_bit::num5}},
      false},
-    {"signal repetition",
-     [](const scenario_model& m) {
+    {NC_("object", "signal repetition"),
+     [](const scenario_model& m, const translator& tr) {
        const voce& v = m.voci[segnali_generale];
-       return num(v.inizio) + ", " + num(v.fine) + " (codes " +
-              num(v.posizione) + ")";
+       return tr.format("%s, %s (codes %s)", num(v.inizio), num(v.fine),
+                        num(v.posizione));
      },
      {{segnali_generale,
        entry_bit::inizio | entry_bit::fine | entry_bit::posizione}},
      false},
-    {"backgrounds",
-     [](const scenario_model& m) {
+    {NC_("object", "backgrounds"),
+     [](const scenario_model& m, const translator&) {
        const voce& v = m.voci[percorso_generale];
        return "uno " + num(v.inizio) + ", due " + num(v.posizione) + ", tre " +
               num(v.fine);
@@ -250,8 +263,8 @@ void add_progressive_records(const scenario_model& a, const scenario_model& b,
     const auto make_progressive = [entry](const scenario_model& m) {
       const voce& v = m.voci[entry];
       object_record r;
-      r.fields = {{"value", num(v.inizio) + ", " + num(v.fine) + ", " +
-                                num(v.posizione)}};
+      r.fields = {{NC_("field", "value"), num(v.inizio) + ", " + num(v.fine) +
+                                              ", " + num(v.posizione)}};
       r.entries.emplace_back(
           entry, entry_bit::inizio | entry_bit::fine | entry_bit::posizione);
       return r;
@@ -266,13 +279,14 @@ void add_progressive_records(const scenario_model& a, const scenario_model& b,
 
 // The general values of the line and the train, one record each.
 std::vector<kind_records> general_records(const scenario_model& a,
-                                          const scenario_model& b) {
+                                          const scenario_model& b,
+                                          const translator& tr) {
   using namespace voce_index;
   std::vector<kind_records> list;
-  const auto make = [](const scenario_model& m,
-                       const general_table::general& g) {
+  const auto make = [&](const scenario_model& m,
+                        const general_table::general& g) {
     object_record r;
-    r.fields = {{"value", g.value(m)}};
+    r.fields = {{NC_("field", "value"), g.value(m, tr)}};
     r.entries = g.entries;
     if (g.checksums) {
       r.entries.emplace_back(percorso_generale, entry_bit::orario);
@@ -299,8 +313,9 @@ std::vector<object_record> records_of(const std::vector<T>& list, F make) {
 }  // namespace
 
 std::vector<kind_records> read_object_records(const scenario_model& a,
-                                              const scenario_model& b) {
-  std::vector<kind_records> kinds = general_records(a, b);
+                                              const scenario_model& b,
+                                              const translator& tr) {
+  std::vector<kind_records> kinds = general_records(a, b, tr);
   const railway_objects oa = read_railway_objects(a);
   const railway_objects ob = read_railway_objects(b);
   const auto add = [&](const char* kind, object_style how, auto member,
@@ -308,32 +323,36 @@ std::vector<kind_records> read_object_records(const scenario_model& a,
     kinds.push_back({kind, how, false, records_of(oa.*member, make),
                      records_of(ob.*member, make)});
   };
-  add("station", object_style::object, &railway_objects::stations,
-      station_record);
+  const auto worded = [&tr](auto make) {
+    return [&tr, make](const auto& item) { return make(item, tr); };
+  };
+  add(NC_("object", "station"), object_style::object,
+      &railway_objects::stations, worded(station_record));
   kinds.back().match_names = true;
-  add("signal", object_style::object, &railway_objects::signals, signal_record);
+  add(NC_("object", "signal"), object_style::object, &railway_objects::signals,
+      signal_record);
   kinds.push_back(
-      {"tunnel", object_style::object, false,
+      {NC_("object", "tunnel"), object_style::object, false,
        records_of(oa.tunnels,
                   [&](const tunnel_view& t) { return tunnel_record(a, t); }),
        records_of(ob.tunnels,
                   [&](const tunnel_view& t) { return tunnel_record(b, t); })});
-  add("direction board", object_style::object,
-      &railway_objects::direction_boards, direction_board_record);
-  add("speed board", object_style::object, &railway_objects::speed_boards,
-      speed_board_record);
-  add("slowdown", object_style::object, &railway_objects::slowdowns,
-      slowdown_record);
-  add("speed point", object_style::object, &railway_objects::speed_points,
-      speed_point_record);
+  add(NC_("object", "direction board"), object_style::object,
+      &railway_objects::direction_boards, worded(direction_board_record));
+  add(NC_("object", "speed board"), object_style::object,
+      &railway_objects::speed_boards, speed_board_record);
+  add(NC_("object", "slowdown"), object_style::object,
+      &railway_objects::slowdowns, worded(slowdown_record));
+  add(NC_("object", "speed point"), object_style::object,
+      &railway_objects::speed_points, worded(speed_point_record));
   kinds.push_back(
-      {"limit", object_style::layer, false,
+      {NC_("object", "limit"), object_style::layer, false,
        layer_records(oa.speed_limits, cell_bit::velocita_limite, " km/h"),
        layer_records(ob.speed_limits, cell_bit::velocita_limite, " km/h")});
-  kinds.push_back({"gradient", object_style::layer, false,
+  kinds.push_back({NC_("object", "gradient"), object_style::layer, false,
                    layer_records(oa.gradient, cell_bit::pendenza, ""),
                    layer_records(ob.gradient, cell_bit::pendenza, "")});
-  kinds.push_back({"adhesion", object_style::layer, false,
+  kinds.push_back({NC_("object", "adhesion"), object_style::layer, false,
                    layer_records(oa.adhesion, cell_bit::aderenza, ""),
                    layer_records(ob.adhesion, cell_bit::aderenza, "")});
   return kinds;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "model/translation.h"
 
 namespace scenario {
 
@@ -58,8 +59,11 @@ struct kind_records {
 // general values, stations, signals, tunnels, direction boards, speed
 // boards, slowdowns, speed points, then the speed-limit, gradient and
 // adhesion stretches.
+// Values are shown in the language of `tr`; kinds and field names stay as
+// they are (tr.context("object", kind), tr.context("field", name) word them).
 std::vector<kind_records> read_object_records(const scenario_model& a,
-                                              const scenario_model& b);
+                                              const scenario_model& b,
+                                              const translator& tr);
 
 }  // namespace scenario
 

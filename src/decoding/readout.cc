@@ -117,146 +117,207 @@ std::string num(int64_t v) { return std::to_string(v); }
 
 // Stretches of equal layer values as "FROM to TO: VALUE" lines.
 void write_layer_runs(const std::vector<layer_stretch>& runs, std::ostream& out,
-                      const char* unit) {
+                      const char* unit, const translator& tr) {
   for (const layer_stretch& r : runs) {
-    out << "  " << padded(format_km(layer_position_m(r.from_cell)), 9) << " to "
-        << padded(format_km(layer_position_m(r.to_cell)), 9) << "  " << r.value
-        << unit << '\n';
+    out << "  "
+        << tr.format("%s to %s",
+                     padded(format_km(layer_position_m(r.from_cell)), 9),
+                     padded(format_km(layer_position_m(r.to_cell)), 9))
+        << "  " << r.value << unit << '\n';
   }
 }
 
-void write_line(const scenario_model& m, std::ostream& out) {
+void write_line(const scenario_model& m, std::ostream& out,
+                const translator& tr) {
   const voce& train = m.voci[voce_index::treno_generale];
   const voce& route = m.voci[voce_index::percorso_generale];
   const voce& signals = m.voci[voce_index::segnali_generale];
-  out << "Route " << windows1252_to_printable(m.percorso) << ", train "
-      << windows1252_to_printable(m.treno) << '\n';
-  out << "Line: " << train.fine << " m (0+000 to " << format_km(train.fine)
-      << "), extended to " << m.lunghezza_estesa << " m; cells 0 to "
-      << m.numero_celle << " of " << cell_length_m << " m\n";
-  out << "Kilometric progressives (inizio, fine, posizione):\n";
+  out << tr.format("Route %s, train %s", windows1252_to_printable(m.percorso),
+                   windows1252_to_printable(m.treno))
+      << '\n';
+  out << tr.format(
+             "Line: %s m (0+000 to %s), extended to %s m; cells 0 to %s of %s "
+             "m",
+             num(train.fine), format_km(train.fine), num(m.lunghezza_estesa),
+             num(m.numero_celle), num(cell_length_m))
+      << '\n';
+  out << tr("Kilometric progressives (inizio, fine, posizione):") << '\n';
   const std::pair<const char*, int> progressives[] = {
       {"uno", voce_index::progressiva_uno},
       {"due", voce_index::progressiva_due},
       {"tre", voce_index::progressiva_tre}};
   for (const auto& [name, index] : progressives) {
     const voce& v = m.voci[index];
-    out << "  " << name << " (entry " << index << "): " << v.inizio << ", "
-        << v.fine << ", " << v.posizione << '\n';
+    out << "  "
+        << tr.format("%s (entry %s): %s, %s, %s", name, num(index),
+                     num(v.inizio), num(v.fine), num(v.posizione))
+        << '\n';
   }
-  out << "Backgrounds: uno " << route.inizio << ", due " << route.posizione
-      << ", tre " << route.fine << '\n';
-  out << "Signal repetition: " << signals.inizio << ", " << signals.fine
-      << " (codes " << signals.posizione << ")\n";
-  out << "Train: " << train.posizione << " cars, braking mass " << train.inizio
-      << " %, sand " << signals.num1 << ", clock "
-      << format_time(int64_t{signals.num3} * 3600 + signals.num4 * 60 +
-                     signals.num5)
+  out << tr.format("Backgrounds: uno %s, due %s, tre %s", num(route.inizio),
+                   num(route.posizione), num(route.fine))
+      << '\n';
+  out << tr.format("Signal repetition: %s, %s (codes %s)", num(signals.inizio),
+                   num(signals.fine), num(signals.posizione))
+      << '\n';
+  out << tr.format("Train: %s cars, braking mass %s %%, sand %s, clock %s",
+                   num(train.posizione), num(train.inizio), num(signals.num1),
+                   format_time(int64_t{signals.num3} * 3600 +
+                               signals.num4 * 60 + signals.num5))
       << '\n';
 }
 
-void write_stations(const railway_objects& o, std::ostream& out) {
-  out << "\nStations (" << o.stations.size() << "):\n"
-      << "  entry  position  kind  " << padded("zone", 22, false) << "  "
-      << padded("time", 8, false) << "  stop  name\n";
+// A column heading at least `width` wide, and the width it takes.
+size_t heading_width(const char* heading, size_t width) {
+  return std::max(width, std::string_view(heading).size());
+}
+
+void write_stations(const railway_objects& o, std::ostream& out,
+                    const translator& tr) {
+  const size_t entry_w = heading_width(tr("entry"), 5);
+  const size_t position_w = heading_width(tr("position"), 8);
+  const size_t kind_w = heading_width(tr("kind"), 4);
+  const size_t stop_w = std::max(heading_width(tr("stop"), 4),
+                                 std::string_view(tr("pass")).size());
+  out << '\n'
+      << tr.format("Stations (%s):",
+                   num(static_cast<int64_t>(o.stations.size())))
+      << '\n'
+      << "  " << padded(tr("entry"), entry_w) << "  "
+      << padded(tr("position"), position_w) << "  "
+      << padded(tr("kind"), kind_w) << "  " << padded(tr("zone"), 22, false)
+      << "  " << padded(tr("time"), 8, false) << "  "
+      << padded(tr("stop"), stop_w, false) << "  " << tr("name") << '\n';
   for (const station_view& s : o.stations) {
     const voce& v = *s.v;
     const bool timed = v.orario != 0 || s.stops;
-    out << "  " << padded(num(s.entry), 5) << "  "
-        << padded(format_km(v.posizione), 8) << "  " << padded(num(v.tipo), 4)
-        << "  "
-        << padded(format_km(v.inizio) + " to " + format_km(v.fine), 22, false)
+    out << "  " << padded(num(s.entry), entry_w) << "  "
+        << padded(format_km(v.posizione), position_w) << "  "
+        << padded(num(v.tipo), kind_w) << "  "
+        << padded(tr.format("%s to %s", format_km(v.inizio), format_km(v.fine)),
+                  22, false)
         << "  " << padded(timed ? format_time(v.orario) : "-", 8, false) << "  "
-        << (s.stops ? "stop" : "pass") << "  "
+        << padded(s.stops ? tr("stop") : tr("pass"), stop_w, false) << "  "
         << windows1252_to_printable(v.nome) << '\n';
   }
 }
 
-void write_signals(const railway_objects& o, std::ostream& out) {
-  out << "\nSignals (" << o.signals.size() << "): left and right kinds, values "
-      << "s1 s2 s3 and d1 d2 d3, rapp, tempo\n";
+void write_signals(const railway_objects& o, std::ostream& out,
+                   const translator& tr) {
+  out << '\n'
+      << tr.format(
+             "Signals (%s): left and right kinds, values s1 s2 s3 and d1 "
+             "d2 d3, rapp, tempo",
+             num(static_cast<int64_t>(o.signals.size())))
+      << '\n';
   for (const signal_view& s : o.signals) {
-    out << "  " << padded(format_km(object_position_m(s.cell)), 8) << "  cell "
-        << padded(num(s.cell), 6, false) << " sx " << s.left_kind << " dx "
-        << s.right_kind << "  s " << s.left[0] << ' ' << s.left[1] << ' '
-        << s.left[2] << "  d " << s.right[0] << ' ' << s.right[1] << ' '
-        << s.right[2] << "  rapp " << s.rapp << "  tempo " << s.tempo << '\n';
+    out << "  " << padded(format_km(object_position_m(s.cell)), 8) << "  "
+        << tr.format("cell %s", padded(num(s.cell), 6, false)) << " sx "
+        << s.left_kind << " dx " << s.right_kind << "  s " << s.left[0] << ' '
+        << s.left[1] << ' ' << s.left[2] << "  d " << s.right[0] << ' '
+        << s.right[1] << ' ' << s.right[2] << "  rapp " << s.rapp << "  tempo "
+        << s.tempo << '\n';
   }
 }
 
-void write_tunnels(const railway_objects& o, std::ostream& out) {
-  out << "\nTunnels (" << o.tunnels.size() << "):\n";
+void write_tunnels(const railway_objects& o, std::ostream& out,
+                   const translator& tr) {
+  out << '\n'
+      << tr.format("Tunnels (%s):", num(static_cast<int64_t>(o.tunnels.size())))
+      << '\n';
   for (const tunnel_view& t : o.tunnels) {
-    out << "  " << padded(format_km(t.from_m), 8) << " to "
-        << padded(format_km(t.to_m), 8) << "  "
-        << padded(num(t.to_m - t.from_m), 5) << " m  kind " << t.kind;
+    out << "  "
+        << tr.format("%s to %s", padded(format_km(t.from_m), 8),
+                     padded(format_km(t.to_m), 8))
+        << "  " << padded(num(t.to_m - t.from_m), 5) << " m  "
+        << tr.format("kind %s", num(t.kind));
     if (!t.name.empty()) out << "  " << windows1252_to_printable(t.name);
     out << '\n';
   }
 }
 
-void write_boards(const railway_objects& o, std::ostream& out) {
-  out << "\nDirection boards (" << o.direction_boards.size() << "):\n";
+void write_boards(const railway_objects& o, std::ostream& out,
+                  const translator& tr) {
+  out << '\n'
+      << tr.format("Direction boards (%s):",
+                   num(static_cast<int64_t>(o.direction_boards.size())))
+      << '\n';
   for (const direction_board_view& b : o.direction_boards) {
-    out << "  " << padded(format_km(object_position_m(b.cell)), 8) << "  entry "
-        << padded(num(b.entry), 2) << "  ";
+    out << "  " << padded(format_km(object_position_m(b.cell)), 8) << "  "
+        << tr.format("entry %s", padded(num(b.entry), 2)) << "  ";
     if (b.v != nullptr) {
       out << windows1252_to_printable(b.v->nome);
     } else {
-      out << "(no such entry)";
+      out << tr("(no such entry)");
     }
     out << '\n';
   }
-  out << "\nSpeed boards (" << o.speed_boards.size()
-      << "): speeds a b c as left|right km/h, stripes left|right\n";
+  out << '\n'
+      << tr.format(
+             "Speed boards (%s): speeds a b c as left|right km/h, "
+             "stripes left|right",
+             num(static_cast<int64_t>(o.speed_boards.size())))
+      << '\n';
   for (const speed_board_view& b : o.speed_boards) {
     out << "  " << padded(format_km(object_position_m(b.cell)), 8);
     for (int k = 0; k < 3; ++k) {
       out << "  " << padded(num(b.left[k]) + "|" + num(b.right[k]), 7, false);
     }
-    out << "  stripes " << b.left_stripes << '|' << b.right_stripes << '\n';
+    out << "  "
+        << tr.format("stripes %s|%s", num(b.left_stripes), num(b.right_stripes))
+        << '\n';
   }
 }
 
 // One line per slowdown: start to end, speed, then what it carries beyond.
-void write_slowdowns(const railway_objects& o, std::ostream& out) {
-  out << "\nSlowdowns (" << o.slowdowns.size()
-      << "): start to end, speed, warning\n";
+void write_slowdowns(const railway_objects& o, std::ostream& out,
+                     const translator& tr) {
+  out << '\n'
+      << tr.format("Slowdowns (%s): start to end, speed, warning",
+                   num(static_cast<int64_t>(o.slowdowns.size())))
+      << '\n';
   const auto at = [](const std::optional<int64_t>& cell) {
     return cell ? format_km(object_position_m(*cell)) : std::string("?");
   };
   for (const slowdown_view& d : o.slowdowns) {
-    out << "  " << padded(at(d.start_cell), 8) << " to "
-        << padded(at(d.end_cell), 8) << "  " << padded(num(d.speed), 4)
-        << " km/h";
-    if (d.second_speed != 0) out << ", second speed " << d.second_speed;
+    out << "  "
+        << tr.format("%s to %s", padded(at(d.start_cell), 8),
+                     padded(at(d.end_cell), 8))
+        << "  " << padded(num(d.speed), 4) << " km/h";
+    if (d.second_speed != 0) {
+      out << tr.format(", second speed %s", num(d.second_speed));
+    }
     if (d.start_cell || d.end_cell) out << ", f_tt " << d.f_tt;
     if (d.warning_cell) {
-      out << ", warning at " << at(d.warning_cell);
-      if (d.approach) out << " with approach marks";
+      out << tr.format(", warning at %s", at(d.warning_cell));
+      if (d.approach) out << tr(" with approach marks");
     } else {
-      out << ", no warning";
+      out << tr(", no warning");
     }
     out << '\n';
   }
 }
 
-void write_speed_points(const railway_objects& o, std::ostream& out) {
-  out << "\nSpeed points (" << o.speed_points.size() << "):\n";
+void write_speed_points(const railway_objects& o, std::ostream& out,
+                        const translator& tr) {
+  out << '\n'
+      << tr.format("Speed points (%s):",
+                   num(static_cast<int64_t>(o.speed_points.size())))
+      << '\n';
   for (const speed_point_view& p : o.speed_points) {
     out << "  " << padded(format_km(layer_position_m(p.cell)), 8) << "  ";
     if (p.speed) {
       out << *p.speed << " km/h\n";
     } else {
-      out << "no speed\n";
+      out << tr("no speed") << '\n';
     }
   }
 }
 
-void write_plan_extent(const scenario_model& m, std::ostream& out) {
+void write_plan_extent(const scenario_model& m, std::ostream& out,
+                       const translator& tr) {
   const tracciato_t& t = m.tracciato;
   if (!t.exists()) {
-    out << "\nPlan: none\n";
+    out << '\n' << tr("Plan: none") << '\n';
     return;
   }
   std::array<double, 2> low = {std::numeric_limits<double>::infinity(),
@@ -272,13 +333,18 @@ void write_plan_extent(const scenario_model& m, std::ostream& out) {
       high[coord] = std::max(high[coord], t.value(metre, coord));
     }
   }
-  char text[160];
-  std::snprintf(text, sizeof text,
-                "x from %.3f to %.3f m, y from %.3f to %.3f m", low[0], high[0],
-                low[1], high[1]);
-  out << "\nPlan: metres 0 to " << t.size() - 1 << "; " << text << "; "
-      << kinds[1] << " 16-bit, " << kinds[2] << " double and " << kinds[0]
-      << " empty elements\n";
+  const auto metres = [](double v) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.3f", v);
+    return std::string(text);
+  };
+  out << '\n'
+      << tr.format(
+             "Plan: metres 0 to %s; x from %s to %s m, y from %s to %s "
+             "m; %s 16-bit, %s double and %s empty elements",
+             num(t.size() - 1), metres(low[0]), metres(high[0]), metres(low[1]),
+             metres(high[1]), num(kinds[1]), num(kinds[2]), num(kinds[0]))
+      << '\n';
 }
 
 // The fields of a cell in their file order, named by cell_field_names.
@@ -306,27 +372,34 @@ std::string format_time(int64_t seconds) {
   return text;
 }
 
-void write_summary(const scenario_model& m, std::ostream& out) {
+void write_summary(const scenario_model& m, std::ostream& out,
+                   const translator& tr) {
   const railway_objects o = read_railway_objects(m);
-  write_line(m, out);
-  write_stations(o, out);
-  write_signals(o, out);
-  write_tunnels(o, out);
-  write_boards(o, out);
-  write_slowdowns(o, out);
-  write_speed_points(o, out);
-  out << "\nSpeed limits (over cells 0 to " << last_layer_cell(m) << "):\n";
-  write_layer_runs(o.speed_limits, out, " km/h");
-  out << "\nGradient (pendenza - 100):\n";
-  write_layer_runs(o.gradient, out, "");
-  out << "\nAdhesion:\n";
-  write_layer_runs(o.adhesion, out, "");
-  write_plan_extent(m, out);
+  write_line(m, out, tr);
+  write_stations(o, out, tr);
+  write_signals(o, out, tr);
+  write_tunnels(o, out, tr);
+  write_boards(o, out, tr);
+  write_slowdowns(o, out, tr);
+  write_speed_points(o, out, tr);
+  out << '\n'
+      << tr.format("Speed limits (over cells 0 to %s):",
+                   num(last_layer_cell(m)))
+      << '\n';
+  write_layer_runs(o.speed_limits, out, " km/h", tr);
+  out << '\n' << tr("Gradient (pendenza - 100):") << '\n';
+  write_layer_runs(o.gradient, out, "", tr);
+  out << '\n' << tr("Adhesion:") << '\n';
+  write_layer_runs(o.adhesion, out, "", tr);
+  write_plan_extent(m, out, tr);
 }
 
 void write_cell_table(const scenario_model& m, int64_t from_m, int64_t to_m,
-                      std::ostream& out) {
-  out << "  cell  position";
+                      std::ostream& out, const translator& tr) {
+  const size_t cell_w = heading_width(tr("cell"), 6);
+  const size_t position_w = heading_width(tr("position"), 8);
+  out << padded(tr("cell"), cell_w) << "  "
+      << padded(tr("position"), position_w);
   for (const char* name : cell_field_names) out << "  " << name;
   out << '\n';
   const int64_t first =
@@ -337,8 +410,8 @@ void write_cell_table(const scenario_model& m, int64_t from_m, int64_t to_m,
   for (int64_t i = first; i <= last; ++i) {
     const cella& c = m.celle[i];
     const std::array<int64_t, 11> fields = cell_fields(c);
-    out << padded(num(i), 6) << "  "
-        << padded(format_km(cell_position_m(c, i)), 8);
+    out << padded(num(i), cell_w) << "  "
+        << padded(format_km(cell_position_m(c, i)), position_w);
     for (size_t f = 0; f < fields.size(); ++f) {
       out << "  "
           << padded(num(fields[f]),

@@ -11,9 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "railway/railway_objects.h"
 #include "model/model.h"
 #include "model/text_8bit.h"
+#include "model/translation.h"
+#include "railway/railway_objects.h"
 
 namespace scenario {
 
@@ -22,12 +23,14 @@ std::string format_time(int64_t seconds);
 
 // The summary: line, train, stations, signals, tunnels, boards, slowdowns,
 // speed points, speed limits, gradient and adhesion changes, plan extent.
-void write_summary(const scenario_model& m, std::ostream& out);
+// In the language of `tr`; the files' field names stay.
+void write_summary(const scenario_model& m, std::ostream& out,
+                   const translator& tr);
 
 // Every field of the cells whose start (index x 50 m) lies in
 // [from_m, to_m], one row each.
 void write_cell_table(const scenario_model& m, int64_t from_m, int64_t to_m,
-                      std::ostream& out);
+                      std::ostream& out, const translator& tr);
 
 // The whole scenario as one JSON object (shape in README.md).
 void write_json(const scenario_model& m, std::ostream& out);

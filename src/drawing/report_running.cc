@@ -222,7 +222,7 @@ std::string running_note(const running_drawing& d, const translator& tr) {
              tr("Speed and time runs: the fastest run of the train and the "
                 "run with the regularity margin, each leg from its scheduled "
                 "departure.")) +
-         " " + describe(d.params) + " " +
+         " " + describe(d.params, tr) + " " +
          describe_curves(d.line, d.params.train, tr);
 }
 

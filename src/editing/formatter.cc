@@ -9,6 +9,7 @@
 #include "compiler/policy.h"
 #include "compiler/record_reader.h"
 #include "model/model.h"
+#include "model/translation.h"
 
 namespace scenario::editing {
 namespace {
@@ -451,7 +452,7 @@ std::string format_description(std::string_view text) {
 
 std::string description_problem(std::string_view text) {
   if (text.find('\0') != std::string_view::npos) {
-    return "holds a NUL byte: not a text description";
+    return N_("holds a NUL byte: not a text description");
   }
   const std::vector<text_line> lines = lexer(text).lines();
   for (const text_line& l : lines) {
@@ -467,8 +468,9 @@ std::string description_problem(std::string_view text) {
       return {};
     }
   }
-  return "no line opens with \"[generale]\", where a description's records "
-         "begin";
+  return N_(
+      "no line opens with \"[generale]\", where a description's records "
+      "begin");
 }
 
 }  // namespace scenario::editing

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "model/kilometres.h"
+#include "model/system_reasons.h"
 #include "model/text_8bit.h"
 
 namespace scenario {
@@ -86,13 +87,32 @@ std::string diagnostic_description::text() const {
   return detail.empty() ? meaning : meaning + " (" + detail + ")";
 }
 
+namespace {
+
+// The detail in the language of `tr`, 8-bit text: its pattern translated,
+// the system's reasons among its arguments too.
+std::string worded_text(const diagnostic& d, const translator& tr) {
+  const worded_detail& w = d.worded;
+  // English is the detail as recorded, byte for byte.
+  if (w.pattern == nullptr || tr.language() == "en") return d.detail;
+  std::vector<std::string> args = w.args;
+  for (size_t i : w.system_reasons) {
+    if (i < args.size()) {
+      args[i] = utf8_to_windows1252(system_reason(args[i], tr), nullptr);
+    }
+  }
+  return fill_message(utf8_to_windows1252(tr(w.pattern), nullptr), args);
+}
+
+}  // namespace
+
 diagnostic_description describe(const diagnostic& d, const translator& tr) {
   diagnostic_description out;
   out.label = tr.format("error %d", d.codice);
   // 8-bit text like the detail it is joined with, decoded once wherever it
   // is shown.
   out.meaning = utf8_to_windows1252(error_meaning(d.codice, tr), nullptr);
-  out.detail = d.detail;
+  out.detail = worded_text(d, tr);
   if (d.posizione && error_has_position(d.codice)) out.position_m = d.posizione;
   return out;
 }

@@ -151,6 +151,17 @@ struct source_span {
   std::string text;  // the line, without its line end
 };
 
+// What exactly failed, worded so that each reader's language can say it:
+// the marked English pattern and the 8-bit texts that fill it, e.g.
+// "\"%s\" is not a whole number" with "sette". `system_reasons` lists the
+// arguments that are the system's words for a failure ("No such file or
+// directory"), which are translated too.
+struct worded_detail {
+  const char* pattern = nullptr;  // none: the detail has no wording
+  std::vector<std::string> args;
+  std::vector<size_t> system_reasons;
+};
+
 // One recorded failure as it is shown to a person: the code, its position in
 // metres when the code records one, and the description file, line and
 // column of the field that caused it when a compiler rejection did.
@@ -163,6 +174,7 @@ struct diagnostic {
   int column = 0;           // 1-based byte column of the field, 0 when unknown
   int length = 0;           // bytes of the field on its line
   std::string source_line;  // the text of `line`, when known
+  worded_detail worded;     // `detail` as its pattern and arguments
 };
 
 struct scenario_model {

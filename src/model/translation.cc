@@ -162,6 +162,14 @@ const char* translator::operator()(const char* msgid) const {
   return t != nullptr ? t : msgid;
 }
 
+std::string translator::context(const char* context, const char* msgid) const {
+  // A catalogue keys a message with a context as "CONTEXT\4MSGID".
+  const std::string key = std::string(context) + '\4' + msgid;
+  std::string_view found;
+  const char* t = find_translation(catalogue_, key, &found);
+  return t != nullptr ? std::string(found) : std::string(msgid);
+}
+
 const char* translator::plural(const char* msgid, const char* msgid_plural,
                                uint64_t n) const {
   std::string_view found;

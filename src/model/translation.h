@@ -44,6 +44,10 @@ class translator {
   // The translation of `msgid`, or `msgid` itself.
   const char* operator()(const char* msgid) const;
 
+  // The translation of `msgid` in `context`, for one English word that reads
+  // differently in two places (a column heading and a verdict), or `msgid`.
+  std::string context(const char* context, const char* msgid) const;
+
   // The singular or plural translation for `n`.
   const char* plural(const char* msgid, const char* msgid_plural,
                      uint64_t n) const;
@@ -87,6 +91,12 @@ class translator {
 // Marks a message for extraction where it is stored, not yet translated (a
 // table of meanings); translate it where it is shown.
 constexpr const char* N_(const char* msgid) { return msgid; }
+
+// The same for a message read in a context: translate it where it is shown
+// with `tr.context(context, msgid)`.
+constexpr const char* NC_(const char* /*context*/, const char* msgid) {
+  return msgid;
+}
 
 }  // namespace scenario
 

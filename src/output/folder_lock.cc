@@ -4,6 +4,8 @@
 #include <sstream>
 #include <thread>
 
+#include "model/system_reasons.h"
+
 namespace scenario {
 
 folder_lock::folder_lock(folder_lock&& other) noexcept
@@ -35,10 +37,11 @@ std::string seconds_text(std::chrono::milliseconds wait) {
 }
 
 lock_result failure(const std::filesystem::path& dir,
-                    const native::failure& why) {
+                    const native::failure& why, const translator& tr) {
   lock_result r;
   r.outcome = lock_outcome::failed;
-  r.message = "cannot lock " + dir.string() + ": " + why.reason;
+  r.message = tr.format("cannot lock %s: %s", dir.string(),
+                        system_reason(why.reason, tr));
   return r;
 }
 
@@ -49,7 +52,7 @@ lock_result lock_folder(const std::filesystem::path& dir,
   using clock = std::chrono::steady_clock;
   native::failure why;
   const native::file_handle h = native::open_folder_lock(dir, &why);
-  if (h == native::no_file) return failure(dir, why);
+  if (h == native::no_file) return failure(dir, why, req.tr);
   lock_result r;
   r.lock = folder_lock(h);
 
@@ -66,17 +69,21 @@ lock_result lock_folder(const std::filesystem::path& dir,
         r.outcome = lock_outcome::held;
         return r;
       case native::lock_attempt::failed:
-        return failure(dir, why);
+        return failure(dir, why, req.tr);
       case native::lock_attempt::busy:
         break;
     }
     const clock::time_point now = clock::now();
     if (now >= deadline) break;
     if (!told && req.waiting_notice != nullptr) {
-      *req.waiting_notice << (req.mode == lock_mode::exclusive
-                                  ? "waiting for another run in "
-                                  : "waiting for the run writing into ")
-                          << dir.string() << " to finish\n";
+      *req.waiting_notice
+          << (req.mode == lock_mode::exclusive
+                  ? req.tr.format("waiting for another run in %s to finish",
+                                  dir.string())
+                  : req.tr.format(
+                        "waiting for the run writing into %s to finish",
+                        dir.string()))
+          << '\n';
       req.waiting_notice->flush();
       told = true;
     }
@@ -86,8 +93,9 @@ lock_result lock_folder(const std::filesystem::path& dir,
   }
   r.lock.release();
   r.outcome = lock_outcome::timed_out;
-  r.message = dir.string() + " is still in use by another run after " +
-              seconds_text(req.wait) + "; try again later";
+  r.message = req.tr.format(
+      "%s is still in use by another run after %s; try again later",
+      dir.string(), seconds_text(req.wait));
   return r;
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "model/exit_status.h"
+#include "model/translation.h"
 #include "output/native_file.h"
 
 namespace scenario {
@@ -49,6 +50,7 @@ struct lock_request {
   std::chrono::milliseconds wait = std::chrono::seconds(60);
   // Told once, in one line, when the lock is not free at the first try.
   std::ostream* waiting_notice = nullptr;
+  translator tr;  // the language of the notice and the messages
 };
 
 enum class lock_outcome {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "model/system_reasons.h"
 #include "output/native_file.h"
 
 namespace scenario {
@@ -64,6 +65,11 @@ int remove_abandoned_temporaries(
 
 std::string file_failure::message() const {
   return "cannot write " + file.string() + ": " + reason;
+}
+
+std::string file_failure::message(const translator& tr) const {
+  return tr.format("cannot write %s: %s", file.string(),
+                   system_reason(reason, tr));
 }
 
 replacement_file::replacement_file(std::filesystem::path target)

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/translation.h"
 #include "output/native_file.h"
 
 namespace scenario {
@@ -21,6 +22,7 @@ struct file_failure {
   std::filesystem::path file;
   std::string reason;
   std::string message() const;  // "cannot write FILE: REASON"
+  std::string message(const translator& tr) const;  // in the language of `tr`
 };
 
 // Buffered writer of one replacement. Bytes are appended with put(); commit()

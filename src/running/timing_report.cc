@@ -207,19 +207,20 @@ std::string format_timing_text(const timing_context& c,
                                const running_line& line,
                                const running_parameters& p,
                                const running_result& r, const translator& tr) {
-  std::string out = c.source.empty()
+  std::string out = c.from_source.empty()
                         ? tr.format("Timing of %s \u00b7 %s", c.route, c.train)
-                        : tr.format("Timing of %s \u00b7 %s, from %s", c.route,
-                                    c.train, c.source);
-  out += "\n" + describe(p) + "\n" + describe_curves(line, p.train, tr) + "\n" +
-         describe_next_days(line, tr) + "\n";
+                        : tr.format("Timing of %s \u00b7 %s, %s", c.route,
+                                    c.train, c.from_source);
+  out += "\n" + describe(p, tr) + "\n" + describe_curves(line, p.train, tr) +
+         "\n" + describe_next_days(line, tr) + "\n";
   if (r.legs.empty()) {
     return out + tr("Fewer than two timed stations: there is no leg to time.") +
            "\n";
   }
   std::vector<std::vector<std::string>> rows = {
       {tr("from"), tr("to"), tr("km"), tr("scheduled"), tr("fastest"),
-       tr("with margin"), tr("slack"), tr("slack %"), tr("verdict")}};
+       tr("with margin"), tr.context("column", "slack"), tr("slack %"),
+       tr("verdict")}};
   int count[4] = {0, 0, 0, 0};
   for (const leg& l : r.legs) {
     ++count[static_cast<int>(l.judged)];
@@ -276,7 +277,7 @@ std::string format_timing_json(const timing_context& c,
       {"train", c.train},
       {"source", c.source},
       {"parameters", parameters_json(p, r.step_m)},
-      {"description", describe(p)},
+      {"description", describe(p, tr)},
       {"curves_known", line.curves_known},
       {"curves", describe_curves(line, p.train, tr)},
       {"next_day", next_day},

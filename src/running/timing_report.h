@@ -20,6 +20,8 @@ struct timing_context {
   std::string route;   // UTF-8
   std::string train;   // UTF-8
   std::string source;  // where the scenario came from, UTF-8
+  // The same as the heading says it: "from the compiled files in DIR".
+  std::string from_source = {};
 };
 
 // In the language of `tr`; the JSON and CSV forms keep their names.

@@ -321,38 +321,51 @@ bool valid(const running_parameters& p, std::string* why) {
   return valid_totals(t, why) && valid_margin(p.margin, why);
 }
 
-std::string describe(const running_parameters& p) {
-  const train_parameters& t = p.train;
+namespace {
+
+std::string describe_margin(const margin_parameters& m, const translator& tr) {
   std::string bands;
   double from = 0;
-  for (const margin_band& b : p.margin.bands) {
+  for (const margin_band& b : m.bands) {
     if (!bands.empty()) bands += ", ";
-    bands += num(b.percent) + " % " +
-             (b.up_to_kmh >= any_speed_kmh ? "above " + num(from)
-                                           : "to " + num(b.up_to_kmh)) +
-             " km/h";
+    bands +=
+        b.up_to_kmh >= any_speed_kmh
+            ? tr.format("%s %% above %s km/h", num(b.percent), num(from))
+            : tr.format("%s %% to %s km/h", num(b.percent), num(b.up_to_kmh));
     from = b.up_to_kmh;
   }
-  return "Train: locomotive " + num(t.loco_mass_t) + " t, " +
-         num(t.loco_length_m) + " m, " + num(t.power_kw) + " kW, at most " +
-         num(t.max_tractive_effort_kn) + " kN, adhesion " + num(t.adhesion) +
-         " at rest falling with speed (Curtius-Kniffler); " +
-         std::to_string(t.cars) + " cars of " + num(t.car_mass_t) + " t and " +
-         num(t.car_length_m) + " m (" + num(t.mass_t()) + " t, " +
-         num(t.length_m()) + " m); top speed " + num(t.max_speed_kmh) +
-         " km/h; resistance " + num(t.davis_a_n_per_t) + " + " +
-         num(t.davis_b_n_per_t_per_ms) + " v N/t + (" +
-         num(t.air_front_n_per_ms2) + " + " + num(t.air_per_car_n_per_ms2) +
-         " per car) v^2 N; rotating masses " + num(t.loco_inertia_factor) +
-         " (locomotive), " + num(t.car_inertia_factor) + " (cars); curves " +
-         num(t.curve_resistance_k) + "/R per mille, cant " + num(t.cant_mm) +
-         " mm, cant deficiency " + num(t.cant_deficiency_mm) +
-         " mm; braked mass " + num(t.braked_mass_percent) +
-         " %, deceleration " + num(t.deceleration_ms2()) +
-         " m/s^2 on the level, less g*i downhill. Margin: " + bands +
-         ", plus " + num(p.margin.minutes_per_100km) +
-         " min per 100 km; slack beyond " + num(p.margin.slack_factor) +
-         " times the run with margin.";
+  return tr.format(
+      "Margin: %s, plus %s min per 100 km; slack beyond %s times the run "
+      "with margin.",
+      bands, num(m.minutes_per_100km), num(m.slack_factor));
+}
+
+}  // namespace
+
+std::string describe(const running_parameters& p, const translator& tr) {
+  const train_parameters& t = p.train;
+  return tr.format(
+             "Train: locomotive %s t, %s m, %s kW, at most %s kN, "
+             "adhesion %s at rest falling with speed (Curtius-Kniffler); "
+             "%s cars of %s t and %s m (%s t, %s m); top speed %s km/h;",
+             num(t.loco_mass_t), num(t.loco_length_m), num(t.power_kw),
+             num(t.max_tractive_effort_kn), num(t.adhesion),
+             std::to_string(t.cars), num(t.car_mass_t), num(t.car_length_m),
+             num(t.mass_t()), num(t.length_m()), num(t.max_speed_kmh)) +
+         tr.format(
+             " resistance %s + %s v N/t + (%s + %s per car) v^2 N; "
+             "rotating masses %s (locomotive), %s (cars);",
+             num(t.davis_a_n_per_t), num(t.davis_b_n_per_t_per_ms),
+             num(t.air_front_n_per_ms2), num(t.air_per_car_n_per_ms2),
+             num(t.loco_inertia_factor), num(t.car_inertia_factor)) +
+         tr.format(
+             " curves %s/R per mille, cant %s mm, cant deficiency %s "
+             "mm; braked mass %s %%, deceleration %s m/s^2 on the level, "
+             "less g*i downhill.",
+             num(t.curve_resistance_k), num(t.cant_mm),
+             num(t.cant_deficiency_mm), num(t.braked_mass_percent),
+             num(t.deceleration_ms2())) +
+         " " + describe_margin(p.margin, tr);
 }
 
 }  // namespace scenario

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "model/translation.h"
 #include "running/curves.h"
 
 namespace scenario {
@@ -154,7 +155,7 @@ bool parse_margin_bands(std::string_view text, std::vector<margin_band>& out,
 bool valid(const running_parameters& p, std::string* why);
 
 // One sentence naming every value used, for every output.
-std::string describe(const running_parameters& p);
+std::string describe(const running_parameters& p, const translator& tr);
 
 }  // namespace scenario
 

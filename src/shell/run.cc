@@ -14,7 +14,7 @@ namespace {
 
 int file_system_failure(const file_failure& f, std::ostream& err,
                         const translator& tr) {
-  err << tr("error") << ": " << f.message() << '\n';
+  err << tr("error") << ": " << f.message(tr) << '\n';
   err.flush();
   return exit_file_system;
 }
@@ -103,22 +103,23 @@ int run_scenario(const std::filesystem::path& dir, window& ui,
 int with_folder_locked(const std::filesystem::path& dir,
                        std::chrono::milliseconds wait, std::ostream& err,
                        const std::vector<std::filesystem::path>& outputs,
-                       const std::function<int()>& work) {
-  lock_result held = lock_folder(
-      dir,
-      {.mode = lock_mode::exclusive, .wait = wait, .waiting_notice = &err});
+                       const std::function<int()>& work, const translator& tr) {
+  lock_result held = lock_folder(dir, {.mode = lock_mode::exclusive,
+                                       .wait = wait,
+                                       .waiting_notice = &err,
+                                       .tr = tr});
   switch (held.outcome) {
     case lock_outcome::held:
       remove_abandoned_temporaries(dir, outputs);
       return work();
     case lock_outcome::timed_out:
-      err << "error: " << held.message << '\n';
+      err << tr("error") << ": " << held.message << '\n';
       err.flush();
       return exit_busy;
     case lock_outcome::failed:
       break;
   }
-  err << "error: " << held.message << '\n';
+  err << tr("error") << ": " << held.message << '\n';
   err.flush();
   return exit_file_system;
 }

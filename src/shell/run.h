@@ -53,7 +53,7 @@ int memorizza_percorso(scenario_model& m, int32_t j, const compile_inputs& in,
 int with_folder_locked(const std::filesystem::path& dir,
                        std::chrono::milliseconds wait, std::ostream& err,
                        const std::vector<std::filesystem::path>& outputs,
-                       const std::function<int()>& work);
+                       const std::function<int()>& work, const translator& tr);
 
 // The eight files a whole run in `dir` writes: the five texts, then the
 // three binary files.

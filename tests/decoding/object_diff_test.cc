@@ -135,16 +135,19 @@ TEST(diff_objects, each_object_change_is_one_line) {
   for (const example& x : examples) {
     SCOPED_TRACE(x.what);
     const scenario_model after = compiled(x.e);
-    const scenario_diff d = diff_in_objects(before, after, {}, false);
+    const scenario_diff d =
+        diff_in_objects(before, after, {}, false, translator());
     EXPECT_EQ(texts(d.objects), x.want);
     EXPECT_EQ(d.cells, lines{});
     // The cell level is still there when asked for.
-    EXPECT_FALSE(diff_in_objects(before, after, {}, true).cells.empty());
+    EXPECT_FALSE(
+        diff_in_objects(before, after, {}, true, translator()).cells.empty());
   }
 }
 
 TEST(diff_objects, identical_scenarios_have_no_object_change) {
-  const scenario_diff d = diff_in_objects(compiled(), compiled(), {}, true);
+  const scenario_diff d =
+      diff_in_objects(compiled(), compiled(), {}, true, translator());
   EXPECT_TRUE(d.same());
 }
 
@@ -157,7 +160,7 @@ TEST(diff_objects, a_moved_slowdown_is_one_line_with_its_speed_points) {
       diff_in_objects(before,
                       compiled({"", "", "rallentamento,  12000,  60",
                                 "rallentamento,  12500,  60"}),
-                      {}, false);
+                      {}, false, translator());
   EXPECT_EQ(texts(d.objects),
             lines{"slowdown moved 12+000 → 12+500: end 13+000 → 13+500, "
                   "warning 10+800 → 11+300"});
@@ -178,7 +181,7 @@ TEST(diff_objects, a_moved_slowdown_is_one_line_with_its_speed_points) {
                     "rallentamento,  12000,  60", "rallentamento,  12500,  60"),
            ""}),
       exit_clean);
-  d = diff_in_objects(before, after, {}, false);
+  d = diff_in_objects(before, after, {}, false, translator());
   EXPECT_EQ(texts(d.objects),
             (lines{"slowdown moved 12+000 → 12+500: end 13+000 → 13+500, "
                    "warning 10+800 → 11+300",
@@ -191,7 +194,7 @@ TEST(diff_objects, the_plan_is_one_line_with_its_stretch_and_distance) {
   const scenario_diff d = diff_in_objects(
       compiled(),
       compiled({"curvad2,  100,  200", "curvad2,  100,  300", "", ""}), {},
-      false);
+      false, translator());
   ASSERT_EQ(d.objects.size(), 1u) << ::testing::PrintToString(texts(d.objects));
   const std::string& l = d.objects[0].text;
   EXPECT_TRUE(l.starts_with("the plan differs from 0+301 to 26+998, at most "))
@@ -236,7 +239,7 @@ TEST(diff_objects, unexplained_cell_changes_are_still_listed) {
   scenario_model a = compiled();
   scenario_model b = a;
   b.celle[100].dato3 = 7;  // an empty cell: no object reads dato3 there
-  const scenario_diff d = diff_in_objects(a, b, {}, false);
+  const scenario_diff d = diff_in_objects(a, b, {}, false, translator());
   EXPECT_EQ(texts(d.objects), lines{});
   EXPECT_EQ(d.cells, lines{"cell 100 (5+000): dato3 0 → 7"});
 }
@@ -245,7 +248,7 @@ TEST(write_diff_json, both_levels_parse) {
   const scenario_model before = compiled();
   const scenario_model after = compiled({"", "", "0, BETA", "0, B\xC8TA"});
   std::ostringstream out;
-  write_diff_json(diff_in_objects(before, after, {}, true), out);
+  write_diff_json(diff_in_objects(before, after, {}, true, translator()), out);
   const nlohmann::json j = nlohmann::json::parse(out.str());
   EXPECT_EQ(j["same"], false);
   ASSERT_EQ(j["objects"].size(), 1u) << j.dump();
@@ -270,7 +273,7 @@ TEST(write_diff_json, both_levels_parse) {
                       compiled({"", "", "abbattimento,   3000,   0",
                                 "abbattimento,   3000,   0\r\nabbattimento,   "
                                 "5000,   70"}),
-                      {}, true),
+                      {}, true, translator()),
       added);
   const nlohmann::json k = nlohmann::json::parse(added.str());
   ASSERT_EQ(k["objects"].size(), 1u) << k.dump();

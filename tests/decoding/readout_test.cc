@@ -305,7 +305,7 @@ TEST(inspect, summary_shows_every_record_kind_in_railway_terms) {
   scenario_model m;
   testing::compile_every_kind(m, "Valle", "R 12");
   std::ostringstream out;
-  write_summary(m, out);
+  write_summary(m, out, translator());
   const std::string s = out.str();
   for (const char* want : {
            "Line: 20000 m (0+000 to 20+000), extended to 27000 m; cells 0 to "

@@ -106,7 +106,7 @@ TEST(read_railway_objects, inspect_shows_a_slowdown_on_one_line) {
                  .dato3 = 1};
   m.celle[30] = {.tipo = tipo_cella::fine_rallentamento, .dato1 = 30};
   std::ostringstream out;
-  write_summary(m, out);
+  write_summary(m, out, translator());
   EXPECT_NE(out.str().find("Slowdowns (1): start to end, speed, warning\n"
                            "     0+950 to    1+450    30 km/h, second speed "
                            "20, f_tt 1, no warning\n\n"),

@@ -91,7 +91,7 @@ TEST(train, every_output_names_the_values_it_used) {
   running_parameters p;
   p.train.power_kw = 2345;
   p.train.braked_mass_percent = 80;
-  const std::string s = describe(p);
+  const std::string s = describe(p, translator());
   for (const char* part :
        {"locomotive 80 t", "2345 kW", "7 cars of 40 t and 26.4 m",
         "(360 t, 200.8 m)", "8.8 + 0.26 v N/t + (5 + 0.8 per car) v^2 N",

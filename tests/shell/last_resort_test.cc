@@ -68,11 +68,13 @@ TEST(run_guarded, the_folder_is_left_as_it_was) {
   const auto outputs = run_outputs(dir.path(), build_percorso, build_treno);
   std::ostringstream first;
   auto console = make_console_window();
-  ASSERT_EQ(with_folder_locked(dir.path(), default_folder_wait, first, outputs,
-                               [&] {
-                                 return run_scenario(dir.path(), *console,
-                                                     first, translator());
-                               }),
+  ASSERT_EQ(with_folder_locked(
+                dir.path(), default_folder_wait, first, outputs,
+                [&] {
+                  return run_scenario(dir.path(), *console, first,
+                                      translator());
+                },
+                translator()),
             0)
       << first.str();
   const auto before = contents_of(dir.path());
@@ -90,9 +92,9 @@ TEST(run_guarded, the_folder_is_left_as_it_was) {
     std::ostringstream err;
     EXPECT_EQ(run_guarded("scenario_builder", err,
                           [&] {
-                            return with_folder_locked(dir.path(),
-                                                      default_folder_wait, err,
-                                                      outputs, fault);
+                            return with_folder_locked(
+                                dir.path(), default_folder_wait, err, outputs,
+                                fault, translator());
                           }),
               exit_software);
     EXPECT_EQ(err.str(), "scenario_builder: internal error: injected\n");
@@ -100,13 +102,14 @@ TEST(run_guarded, the_folder_is_left_as_it_was) {
   }
 
   std::ostringstream again;
-  EXPECT_EQ(
-      with_folder_locked(dir.path(), std::chrono::seconds(0), again, outputs,
-                         [&] {
-                           return run_scenario(dir.path(), *console, again,
-                                               translator());
-                         }),
-      0)
+  EXPECT_EQ(with_folder_locked(
+                dir.path(), std::chrono::seconds(0), again, outputs,
+                [&] {
+                  return run_scenario(dir.path(), *console, again,
+                                      translator());
+                },
+                translator()),
+            0)
       << again.str();
 }
 

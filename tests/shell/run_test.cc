@@ -227,7 +227,8 @@ TEST(with_folder_locked, runs_the_work_only_while_holding_the_folder) {
     bool held_while_running = false;
     std::ostringstream err;
     const int status = with_folder_locked(
-        c.folder, std::chrono::milliseconds(0), err, {}, [&] {
+        c.folder, std::chrono::milliseconds(0), err, {},
+        [&] {
           ran = true;
           // Nobody else may take the folder while the work runs.
           held_while_running =
@@ -235,7 +236,8 @@ TEST(with_folder_locked, runs_the_work_only_while_holding_the_folder) {
                                      .wait = std::chrono::milliseconds(0)})
                   .outcome == lock_outcome::timed_out;
           return 1;
-        });
+        },
+        translator());
     EXPECT_EQ(status, c.status);
     EXPECT_EQ(ran, c.status == 1);
     EXPECT_EQ(held_while_running, c.status == 1);

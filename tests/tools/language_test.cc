@@ -3,12 +3,15 @@
 // words a person reads in Italian; JSON and SARIF stay valid.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "checking/faulty_pair.h"
+#include "output/folder_lock.h"
+#include "sources/sources.h"
 #include "testing/process.h"
 #include "testing/sarif_validator.h"
 #include "testing/temp_dir.h"
@@ -208,6 +211,7 @@ TEST(language, help_and_usage_errors_in_italian_keep_their_statuses) {
   EXPECT_NE(en.out.find("Usage: "), std::string::npos) << en.out;
   EXPECT_NE(it.out.find("Uso: "), std::string::npos) << it.out;
   EXPECT_NE(it.out.find("Opzioni:"), std::string::npos) << it.out;
+  EXPECT_EQ(it.out.find("Options"), std::string::npos) << it.out;
   EXPECT_NE(it.out.find("descrizione della linea (testo)"), std::string::npos);
   EXPECT_NE(it.out.find("--list-warnings"), std::string::npos);
 
@@ -221,6 +225,283 @@ TEST(language, help_and_usage_errors_in_italian_keep_their_statuses) {
     EXPECT_EQ(e.status, 64) << e.err;
     EXPECT_EQ(i.status, 64) << i.err;
     EXPECT_NE(e.err, i.err);
+  }
+}
+
+// What the compiler adds to a code's meaning, and why a file cannot be
+// read: worded in Italian, with the same code, place and status.
+struct detail_case {
+  const char* name;
+  const char* train;  // null: the train file is missing
+  const char* english;
+  const char* italian;
+};
+
+const char* const detail_line =
+    "[generale]\r\n"
+    "lunghezza percorso,    5000\r\n"
+    "[fine]\r\n";
+
+// The "FILE:LINE:COL: " before the finding that holds `detail`.
+std::string place_before(const std::string& err, const std::string& detail) {
+  const size_t at = err.find(detail);
+  if (at == std::string::npos) return "(" + detail + " not found)";
+  const size_t line = err.rfind('\n', at) + 1;
+  const std::string text = err.substr(line, at - line);
+  const size_t code = text.find(": err");
+  return code == std::string::npos ? text : text.substr(0, code);
+}
+
+TEST(language, compiler_details_read_in_italian_in_check_and_compile) {
+  const detail_case cases[] = {
+      {"a word for a number",
+       "[generale]\r\nvelocita,   0,    sette\r\n[fine]\r\n",
+       "(\"sette\" is not a whole number)",
+       "(\"sette\" non è un numero intero)"},
+      {"an unclosed quote",
+       "[generale]\r\nvelocita,   0,    120\r\n[stazioni]\r\n"
+       "stazione, \"Olmisco,  1000\r\n",
+       "(a quoted text has no closing quote)",
+       "(un testo tra virgolette non ha la virgoletta di chiusura)"},
+      {"a missing train file", nullptr,
+       "(cannot open the file: No such file or directory)",
+       "(impossibile aprire il file: File o cartella inesistente)"},
+  };
+  for (const detail_case& c : cases) {
+    SCOPED_TRACE(c.name);
+    pair_on_disk f(detail_line, c.train != nullptr ? c.train : "");
+    if (c.train == nullptr) std::filesystem::remove(f.train);
+    const process_result en = tool_in(english, {"check", f.line, f.train});
+    const process_result it = tool_in(italian, {"check", f.line, f.train});
+    EXPECT_EQ(en.status, 1) << en.err;
+    EXPECT_EQ(it.status, en.status);
+    EXPECT_NE(en.err.find(c.english), std::string::npos) << en.err;
+    EXPECT_NE(it.err.find(c.italian), std::string::npos) << it.err;
+    EXPECT_EQ(it.err.find(c.english), std::string::npos) << it.err;
+    EXPECT_EQ(place_before(en.err, c.english), place_before(it.err, c.italian));
+
+    // compile's console says the same, and ends with the same status.
+    const std::string out_en = (f.dir / "en").string();
+    const std::string out_it = (f.dir / "it").string();
+    const process_result ce =
+        tool_in(english, {"compile", f.line, f.train, "-o", out_en});
+    const process_result ci =
+        tool_in(italian, {"compile", f.line, f.train, "-o", out_it});
+    EXPECT_EQ(ce.status, ci.status);
+    EXPECT_NE(ce.err.find(c.english), std::string::npos) << ce.err;
+    EXPECT_NE(ci.err.find(c.italian), std::string::npos) << ci.err;
+  }
+}
+
+// A small line and train for compiled folders: a signal and seven cars.
+const char* const folder_line =
+    "[generale]\r\n"
+    "lunghezza percorso,    3000\r\n"
+    "ripetizione segnali 4 codici,    0    ,0\r\n"
+    "[curve]\r\n"
+    "curvad2,  100,  200\r\n"
+    "[fine]\r\n";
+
+std::string folder_train(int signal_m, int cars) {
+  return "[generale]\r\nnumero vetture,    " + std::to_string(cars) +
+         "\r\n[vel_limite]\r\nvelocita,   0,    30\r\n[segnali]\r\n"
+         "segnale,    " +
+         std::to_string(signal_m) +
+         ",   1, 4, 1,  0, 0,    0,  0,0,0, 0\r\n[fine]\r\n";
+}
+
+// Two folders compiled by the tool: "a", and "b" with the signal moved and
+// one car more.
+struct compiled_folders {
+  temp_dir dir;
+  std::string a = (dir / "a").string();
+  std::string b = (dir / "b").string();
+  compiled_folders() {
+    make(a, 1000, 7);
+    make(b, 1200, 8);
+  }
+  void make(const std::string& out, int signal_m, int cars) {
+    const std::string line = (dir / "line.txt").string();
+    const std::string train = (dir / "train.txt").string();
+    write_file(line, folder_line);
+    write_file(train, folder_train(signal_m, cars));
+    const process_result r =
+        tool_in(english, {"compile", line, train, "-o", out});
+    EXPECT_EQ(r.status, 0) << r.err;
+  }
+};
+
+// Each English phrase is gone from the Italian output, where its Italian
+// stands.
+void expect_words(
+    const process_result& en, const process_result& it,
+    const std::vector<std::pair<const char*, const char*>>& words) {
+  for (const auto& [e, i] : words) {
+    EXPECT_NE(en.out.find(e), std::string::npos) << e << "\n" << en.out;
+    EXPECT_EQ(it.out.find(e), std::string::npos) << e << "\n" << it.out;
+    EXPECT_NE(it.out.find(i), std::string::npos) << i << "\n" << it.out;
+  }
+}
+
+TEST(language, inspect_and_diff_read_in_italian) {
+  compiled_folders f;
+  const process_result en = tool_in(english, {"inspect", f.a});
+  const process_result it = tool_in(italian, {"inspect", f.a});
+  EXPECT_EQ(en.status, 0) << en.err;
+  EXPECT_EQ(it.status, 0) << it.err;
+  expect_words(
+      en, it,
+      {{"Route ", "Percorso "},
+       {"Line: 3000 m (0+000 to 3+000)", "Linea: 3000 m (da 0+000 a 3+000)"},
+       {"Train: 7 cars, braking mass", "Treno: 7 vetture, massa frenata"},
+       {"Stations (0):", "Stazioni (0):"},
+       {"Signals (1): left and right kinds", "Segnali (1): tipi a sinistra"},
+       {"  cell 20 ", "  cella 20 "},
+       {"Tunnels (0):", "Gallerie (0):"},
+       {"Speed limits (over cells 0 to",
+        "Velocità massime (sulle celle da 0 a"},
+       {"Adhesion:", "Aderenza:"},
+       {"Plan: metres 0 to ", "Tracciato: metri da 0 a "}});
+
+  const process_result cells_en =
+      tool_in(english, {"inspect", f.a, "--cells", "950-1050"});
+  const process_result cells_it =
+      tool_in(italian, {"inspect", f.a, "--cells", "950-1050"});
+  EXPECT_TRUE(cells_en.out.starts_with("  cell  position  tipo"))
+      << cells_en.out;
+  EXPECT_TRUE(cells_it.out.starts_with(" cella  progressiva  tipo"))
+      << cells_it.out;
+  // The same rows, the same numbers.
+  EXPECT_EQ(std::count(cells_en.out.begin(), cells_en.out.end(), '\n'),
+            std::count(cells_it.out.begin(), cells_it.out.end(), '\n'));
+
+  const process_result de = tool_in(english, {"diff", f.a, f.b});
+  const process_result di = tool_in(italian, {"diff", f.a, f.b});
+  EXPECT_EQ(de.status, 1) << de.err;
+  EXPECT_EQ(di.status, 1) << di.err;
+  expect_words(de, di,
+               {{"cars 7 \u2192 8", "vetture 7 \u2192 8"},
+                {"signal moved 1+000 \u2192 1+200",
+                 "segnale si sposta da 1+000 a 1+200"}});
+
+  // JSON keeps its kinds, changes and field names; only the lines differ.
+  const json je =
+      json::parse(tool_in(english, {"diff", "--format", "json", f.a, f.b}).out);
+  const json ji =
+      json::parse(tool_in(italian, {"diff", "--format", "json", f.a, f.b}).out);
+  ASSERT_EQ(je["objects"].size(), ji["objects"].size());
+  ASSERT_FALSE(je["objects"].empty());
+  for (size_t i = 0; i < je["objects"].size(); ++i) {
+    json x = je["objects"][i];
+    json y = ji["objects"][i];
+    EXPECT_NE(x["text"], y["text"]) << x;
+    x.erase("text");
+    y.erase("text");
+    EXPECT_EQ(x, y);
+  }
+  EXPECT_EQ(je["cells"].size(), ji["cells"].size());
+}
+
+TEST(language, timing_heading_train_and_columns_read_in_italian) {
+  compiled_folders f;
+  const process_result en = tool_in(english, {"timing", f.a});
+  const process_result it = tool_in(italian, {"timing", f.a});
+  EXPECT_EQ(en.status, it.status);
+  expect_words(en, it,
+               {{", from the compiled files in ", ", dai file compilati in "},
+                {"Train: locomotive ", "Treno: locomotiva "},
+                {" cant deficiency ", " insufficienza di sopraelevazione "},
+                {"Margin: ", "Margine: "}});
+  EXPECT_EQ(it.out.find(" da i "), std::string::npos) << it.out;
+}
+
+TEST(language, the_slack_column_and_the_slack_verdict_read_apart) {
+  // With a slack factor of 1 a leg with time to spare is slack: its verdict
+  // says so, and the column of the time to spare is the margin.
+  temp_dir dir;
+  file_failure failure;
+  ASSERT_TRUE(dati_linea(dir.path(), build_percorso, &failure));
+  ASSERT_TRUE(dati_treno(dir.path(), build_percorso, build_treno, &failure));
+  const std::vector<std::string> args = {
+      "timing", linea_txt_path(dir.path(), build_percorso).string(),
+      treno_txt_path(dir.path(), build_percorso, build_treno).string(),
+      "--slack-factor", "1"};
+  const process_result en = tool_in(english, args);
+  const process_result it = tool_in(italian, args);
+  ASSERT_EQ(en.status, 0) << en.err;
+  ASSERT_EQ(it.status, 0) << it.err;
+  const auto heading = [](const std::string& out) {
+    const size_t at = out.find("\nfrom ") != std::string::npos
+                          ? out.find("\nfrom ")
+                          : out.find("\nda ");
+    return out.substr(at + 1, out.find('\n', at + 1) - at - 1);
+  };
+  EXPECT_NE(heading(en.out).find("  slack  slack %  verdict"),
+            std::string::npos)
+      << en.out;
+  EXPECT_NE(heading(it.out).find("  margine  margine %"), std::string::npos)
+      << it.out;
+  EXPECT_EQ(heading(it.out).find("abbondante"), std::string::npos) << it.out;
+  EXPECT_NE(en.out.find("  slack\n"), std::string::npos) << en.out;
+  EXPECT_NE(it.out.find("  abbondante\n"), std::string::npos) << it.out;
+}
+
+// Why a file or a folder cannot be used, in every tool.
+struct reason_case {
+  const char* name;
+  std::vector<std::string> args;  // "@" stands for the case's folder
+  int status;
+  const char* english;
+  const char* italian;
+};
+
+TEST(language, file_and_folder_reasons_read_in_italian) {
+  temp_dir dir;
+  const std::string empty = (dir / "empty").string();
+  std::filesystem::create_directory(empty);
+  const std::string prose = (dir / "prose.txt").string();
+  write_file(prose, "no records here\r\n");
+  const std::string busy = (dir / "busy").string();
+  std::filesystem::create_directory(busy);
+  const std::string line = (dir / "line.txt").string();
+  const std::string train = (dir / "train.txt").string();
+  write_file(line, folder_line);
+  write_file(train, folder_train(1000, 7));
+
+  const std::vector<reason_case> cases = {
+      {"no scenario in the folder",
+       {"inspect", empty},
+       66,
+       ": no scenario: no file ROUTE_TRAIN.sim there",
+       ": nessuno scenario: non c'è alcun file ROUTE_TRAIN.sim"},
+      {"a folder given to fmt",
+       {"fmt", empty},
+       66,
+       "is a folder, not a file",
+       "è una cartella, non un file"},
+      {"prose given to fmt",
+       {"fmt", prose},
+       65,
+       "no line opens with",
+       "nessuna riga comincia con"},
+      {"a folder another run holds",
+       {"compile", line, train, "-o", busy, "--wait", "0"},
+       75,
+       " is still in use by another run after 0 s; try again later",
+       " è ancora in uso da un'altra esecuzione dopo 0 s; riprovare più tardi"},
+  };
+  lock_result holder = lock_folder(
+      busy, {.mode = lock_mode::shared, .wait = std::chrono::seconds(0)});
+  ASSERT_EQ(holder.outcome, lock_outcome::held) << holder.message;
+  for (const reason_case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const process_result en = tool_in(english, c.args);
+    const process_result it = tool_in(italian, c.args);
+    EXPECT_EQ(en.status, c.status) << en.err;
+    EXPECT_EQ(it.status, c.status) << it.err;
+    EXPECT_NE(en.err.find(c.english), std::string::npos) << en.err;
+    EXPECT_NE(it.err.find(c.italian), std::string::npos) << it.err;
+    EXPECT_EQ(it.err.find(c.english), std::string::npos) << it.err;
   }
 }
 

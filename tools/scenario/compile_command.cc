@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "commands.h"
+#include "model/system_reasons.h"
 #include "output/binary_files.h"
 #include "pipeline/report.h"
 #include "shell/arguments.h"
@@ -38,14 +39,14 @@ int run_compile(const compile_arguments& args, const translator& tr) {
   std::filesystem::create_directories(out_dir, ec);
   if (ec) {
     std::cerr << tr.format("error: cannot create %s: %s", args.out_dir,
-                           ec.message())
+                           system_reason(ec.message(), tr))
               << '\n';
     return exit_file_system;
   }
 
   const std::chrono::milliseconds wait(std::llround(args.wait_seconds * 1000));
   const auto outputs = binary_outputs(out_dir, args.route, args.train);
-  return with_folder_locked(out_dir, wait, std::cerr, outputs, [&] {
+  const auto work = [&] {
     scenario_model m;
     m.percorso = args.route;
     m.treno = args.train;
@@ -59,7 +60,8 @@ int run_compile(const compile_arguments& args, const translator& tr) {
                                .with_source = true,
                                .colour = use_colour(),
                                .tr = tr});
-  });
+  };
+  return with_folder_locked(out_dir, wait, std::cerr, outputs, work, tr);
 }
 
 // A wait in seconds: a plain number from 0 to a million (NaN and infinity

@@ -32,17 +32,18 @@ struct diff_arguments {
   std::string format = "text";
 };
 
-int run_diff(const diff_arguments& args) {
+int run_diff(const diff_arguments& args, const translator& tr) {
   scenario_model a;
   scenario_model b;
   for (const auto& [dir, m] : {std::pair{&args.dir_a, &a}, {&args.dir_b, &b}}) {
-    const int status = load_compiled(*dir, args.route, args.train, *m);
+    const int status = load_compiled(*dir, args.route, args.train, *m, tr);
     if (status != 0) return status;
   }
   diff_options options;
   if (args.all) options.max_stretch_lines = 0;
   const bool json = args.format == "json";
-  const scenario_diff d = diff_in_objects(a, b, options, args.cells || json);
+  const scenario_diff d =
+      diff_in_objects(a, b, options, args.cells || json, tr);
   if (json) {
     write_diff_json(d, std::cout);
   } else {
@@ -87,7 +88,7 @@ command add_diff_command(CLI::App& tool, const translator& tr) {
                 tr("list every changed cell, never a summary per field"));
   app->add_option("--format", args->format, tr("text (default) or json"))
       ->check(CLI::IsMember({"text", "json"}));
-  return {app, [args] { return run_diff(*args); }};
+  return {app, [args, tr] { return run_diff(*args, tr); }};
 }
 
 }  // namespace scenario::tool

@@ -17,6 +17,7 @@
 
 #include "commands.h"
 #include "editing/formatter.h"
+#include "model/system_reasons.h"
 #include "output/replace_file.h"
 #include "shell/arguments.h"
 
@@ -37,8 +38,8 @@ struct fmt_arguments {
 
 // The bytes of a file, or of standard input for "-"; no value (and the
 // system's reason in *why) when they cannot be read.
-std::optional<std::string> read_input(const std::string& name,
-                                      std::string* why) {
+std::optional<std::string> read_input(const std::string& name, std::string* why,
+                                      const translator& tr) {
   errno = 0;
   if (name == "-") {
     std::ostringstream s;
@@ -48,7 +49,7 @@ std::optional<std::string> read_input(const std::string& name,
     const std::filesystem::path path = path_argument(name);
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
-      *why = "is a folder, not a file";
+      *why = tr("is a folder, not a file");
       return std::nullopt;
     }
     std::ifstream in(path, std::ios::binary);
@@ -61,18 +62,20 @@ std::optional<std::string> read_input(const std::string& name,
                          std::istreambuf_iterator<char>());
         if (!in.bad()) return text;
       } catch (const std::exception& e) {
-        *why = e.what();
+        *why = system_reason(e.what(), tr);
         return std::nullopt;
       }
     }
   }
-  *why = errno != 0 ? std::generic_category().message(errno) : "read error";
+  *why = errno != 0 ? system_reason(std::generic_category().message(errno), tr)
+                    : std::string(tr("read error"));
   return std::nullopt;
 }
 
 // Replaces the file a name leads to (through symbolic links), keeping its
 // permissions: the replacement is a new file.
-int rewrite(const std::string& name, const std::string& formatted) {
+int rewrite(const std::string& name, const std::string& formatted,
+            const translator& tr) {
   std::error_code ec;
   std::filesystem::path target =
       std::filesystem::canonical(path_argument(name), ec);
@@ -83,7 +86,7 @@ int rewrite(const std::string& name, const std::string& formatted) {
   replacement_file out(target);
   if (out.ok()) out.put(formatted);
   if (!out.ok() || !out.commit()) {
-    std::cerr << "scenario fmt: " << out.failure().message() << '\n';
+    std::cerr << "scenario fmt: " << out.failure().message(tr) << '\n';
     return exit_cannot_write;
   }
   if (keep_perms) std::filesystem::permissions(target, perms, ec);
@@ -112,7 +115,7 @@ int worse(int a, int b) {
 int format_one(const std::string& name, const fmt_arguments& args,
                const translator& tr) {
   std::string why;
-  const std::optional<std::string> text = read_input(name, &why);
+  const std::optional<std::string> text = read_input(name, &why, tr);
   if (!text) {
     std::cerr << "scenario fmt: " << name << ": " << tr("cannot be read")
               << ": " << why << '\n';
@@ -121,7 +124,7 @@ int format_one(const std::string& name, const fmt_arguments& args,
   if (const std::string problem = editing::description_problem(*text);
       !problem.empty()) {
     std::cerr << "scenario fmt: " << name << ": " << tr("not a description")
-              << ": " << problem << '\n';
+              << ": " << tr(problem.c_str()) << '\n';
     return exit_not_description;
   }
   const std::string formatted = editing::format_description(*text);
@@ -132,7 +135,7 @@ int format_one(const std::string& name, const fmt_arguments& args,
   }
   if (args.write && name != "-") {
     if (formatted == *text) return 0;
-    return rewrite(name, formatted);
+    return rewrite(name, formatted, tr);
   }
   std::cout << formatted;
   return 0;

@@ -12,11 +12,11 @@ namespace scenario::tool {
 int load_compiled(const std::string& dir,
                   const std::optional<std::string>& route,
                   const std::optional<std::string>& train, scenario_model& m,
-                  scenario_names* names) {
+                  const translator& tr, scenario_names* names) {
   const std::filesystem::path folder = path_argument(dir);
   // A run writing into the folder is waited for, and said so once.
-  const reader_wait wait{.wait = std::chrono::seconds(60),
-                         .notice = &std::cerr};
+  const reader_wait wait{
+      .wait = std::chrono::seconds(60), .notice = &std::cerr, .tr = tr};
   scenario_names found;
   decode_result r = find_scenario(folder, route, train, found, wait);
   if (r.ok()) r = decode_scenario(folder, found.percorso, found.treno, m, wait);

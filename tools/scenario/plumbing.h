@@ -23,7 +23,7 @@ namespace scenario::tool {
 int load_compiled(const std::string& dir,
                   const std::optional<std::string>& route,
                   const std::optional<std::string>& train, scenario_model& m,
-                  scenario_names* names = nullptr);
+                  const translator& tr, scenario_names* names = nullptr);
 
 // What the inputs of a subcommand that reads either form name.
 enum class input_form {

@@ -58,7 +58,7 @@ int run_inspect(const inspect_arguments& args, const translator& tr) {
   }
 
   scenario_model m;
-  if (int status = load_compiled(args.dir, args.route, args.train, m);
+  if (int status = load_compiled(args.dir, args.route, args.train, m, tr);
       status != 0) {
     return status;
   }
@@ -67,9 +67,9 @@ int run_inspect(const inspect_arguments& args, const translator& tr) {
   } else if (args.format == "csv") {
     write_csv(m, args.plan, std::cout);
   } else if (!args.cells.empty()) {
-    write_cell_table(m, from, to, std::cout);
+    write_cell_table(m, from, to, std::cout, tr);
   } else {
-    write_summary(m, std::cout);
+    write_summary(m, std::cout, tr);
   }
   std::cout.flush();
   return 0;

@@ -37,22 +37,22 @@ struct report_arguments {
 };
 
 int write(const scenario_model& m, const drawing::page_options& page,
-          const std::string& output) {
+          const std::string& output, const translator& tr) {
   file_failure failure;
   if (!drawing::write_page(drawing::render_report(m, page, translator()),
                            path_argument(output), &failure)) {
-    std::cerr << "error: " << failure.message() << '\n';
+    std::cerr << tr("error") << ": " << failure.message(tr) << '\n';
     return exit_file_system;
   }
   return exit_clean;
 }
 
-int report_folder(const report_arguments& args) {
+int report_folder(const report_arguments& args, const translator& tr) {
   const std::filesystem::path dir = path_argument(args.inputs[0]);
   scenario_names names;
   scenario_model m;
   if (int status =
-          load_compiled(args.inputs[0], args.route, args.train, m, &names);
+          load_compiled(args.inputs[0], args.route, args.train, m, tr, &names);
       status != 0) {
     return status;
   }
@@ -63,7 +63,7 @@ int report_folder(const report_arguments& args) {
                 windows1252_to_printable(names.percorso) + " / " +
                 windows1252_to_printable(names.treno) + " in " +
                 path_to_printable(dir.string());
-  return write(m, page, args.output);
+  return write(m, page, args.output, tr);
 }
 
 // The strict compilation gives the statuses and the codes on standard
@@ -93,7 +93,7 @@ int report_descriptions(const report_arguments& args,
                 ", checked in memory";
   page.findings = drawing::problems_of_check(findings, strict.diagnostics);
   page.curves = &curves;
-  const int written = write(checked, page, args.output);
+  const int written = write(checked, page, args.output, tr);
   return written != exit_clean ? written : status;
 }
 
@@ -107,7 +107,7 @@ int run_report(const report_arguments& args, const translator& tr) {
       status != 0) {
     return status;
   }
-  return form == input_form::folder ? report_folder(args)
+  return form == input_form::folder ? report_folder(args, tr)
                                     : report_descriptions(args, warnings, tr);
 }
 

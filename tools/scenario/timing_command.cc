@@ -47,15 +47,17 @@ struct loaded {
   scenario_model m;
   std::optional<std::vector<curve_stretch>> curves;
   std::string source;
+  std::string from_source;
 };
 
 int load_folder(const timing_arguments& args, loaded& out,
                 const translator& tr) {
   const int status =
-      load_compiled(args.inputs[0], args.route, args.train, out.m);
+      load_compiled(args.inputs[0], args.route, args.train, out.m, tr);
   if (status != 0) return status;
-  out.source = tr.format("the compiled files in %s",
-                         path_argument(args.inputs[0]).string());
+  const std::string dir = path_argument(args.inputs[0]).string();
+  out.source = tr.format("the compiled files in %s", dir);
+  out.from_source = tr.format("from the compiled files in %s", dir);
   return 0;
 }
 
@@ -79,6 +81,8 @@ int load_descriptions(const timing_arguments& args, loaded& out,
   out.curves = curve_stretches(records.records());
   out.source =
       tr.format("the descriptions %s and %s", args.inputs[0], args.inputs[1]);
+  out.from_source = tr.format("from the descriptions %s and %s", args.inputs[0],
+                              args.inputs[1]);
   return 0;
 }
 
@@ -186,7 +190,8 @@ int run_timing(const timing_arguments& args, const translator& tr) {
   }
   const running_result r = run_fastest(line, p);
   const timing_context c{windows1252_to_utf8(l.m.percorso),
-                         windows1252_to_utf8(l.m.treno), l.source};
+                         windows1252_to_utf8(l.m.treno), l.source,
+                         l.from_source};
   if (args.format == "json") {
     std::cout << format_timing_json(c, line, p, r, tr) << std::flush;
   } else if (args.format == "csv") {
