@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/error_codes.h"
+#include "model/system_reasons.h"
 
 namespace scenario {
 namespace {
@@ -97,6 +98,59 @@ TEST(translation, every_error_code_reads_in_italian) {
   EXPECT_EQ(text.label, "errore 16");
   EXPECT_EQ(text.meaning, "segnale su una cella occupata");
   EXPECT_EQ(describe(d).label, "error 16");
+}
+
+// One English word read two ways: the timing table's column and a leg's
+// verdict; a context the catalogue lacks leaves the word as written.
+TEST(translation, a_context_tells_one_word_apart) {
+  const translator it = translator::for_locale("it");
+  const translator en;
+  EXPECT_EQ(it.context("column", "slack"), "margine");
+  EXPECT_STREQ(it("slack"), "abbondante");
+  EXPECT_EQ(en.context("column", "slack"), "slack");
+  EXPECT_EQ(it.context("no such context", "slack"), "slack");
+}
+
+TEST(translation, system_reasons_read_in_italian_when_known) {
+  const translator it = translator::for_locale("it");
+  EXPECT_EQ(system_reason("No such file or directory", it),
+            "File o cartella inesistente");
+  EXPECT_EQ(system_reason("Permission denied", it), "Permesso negato");
+  EXPECT_EQ(system_reason("Permission denied", translator()),
+            "Permission denied");
+  EXPECT_EQ(system_reason("Some reason of another system", it),
+            "Some reason of another system");
+}
+
+// A compiler's detail is worded in each language from its pattern, its
+// 8-bit arguments and the system's reasons among them; English is the
+// detail as recorded.
+TEST(translation, worded_details_read_in_italian) {
+  struct detail_case {
+    worded_detail worded;
+    const char* recorded;
+    const char* italian;  // 8-bit text, like every detail
+  } cases[] = {
+      {{"\"%s\" is not a whole number", {"sette"}, {}},
+       "\"sette\" is not a whole number",
+       "\"sette\" non \xe8 un numero intero"},
+      {{"cannot open the file: %s", {"No such file or directory"}, {0}},
+       "cannot open the file: No such file or directory",
+       "impossibile aprire il file: File o cartella inesistente"},
+      {{"\"%s\" is not a number", {"citt\xe0"}, {}},
+       "\"citt\xe0\" is not a number",
+       "\"citt\xe0\" non \xe8 un numero"},
+      {{}, "a detail without wording", "a detail without wording"},
+  };
+  for (const detail_case& c : cases) {
+    diagnostic d;
+    d.codice = code_number(error_code::reading_failure);
+    d.detail = c.recorded;
+    d.worded = c.worded;
+    EXPECT_EQ(describe(d).detail, c.recorded);
+    EXPECT_EQ(describe(d, translator::for_locale("it")).detail, c.italian)
+        << c.recorded;
+  }
 }
 
 }  // namespace

@@ -258,11 +258,12 @@ TEST(language, compiler_details_read_in_italian_in_check_and_compile) {
        "[generale]\r\nvelocita,   0,    sette\r\n[fine]\r\n",
        "(\"sette\" is not a whole number)",
        "(\"sette\" non è un numero intero)"},
-      {"an unclosed quote",
-       "[generale]\r\nvelocita,   0,    120\r\n[stazioni]\r\n"
-       "stazione, \"Olmisco,  1000\r\n",
-       "(a quoted text has no closing quote)",
-       "(un testo tra virgolette non ha la virgoletta di chiusura)"},
+      {"a number outside its field",
+       "[generale]\r\nvelocita,   0,    99999999999\r\n[fine]\r\n",
+       "(99999999999 lies outside the 32-bit integer field (-2147483648 to "
+       "2147483647))",
+       "(99999999999 è fuori dal campo intero a 32 bit (da -2147483648 a "
+       "2147483647))"},
       {"a missing train file", nullptr,
        "(cannot open the file: No such file or directory)",
        "(impossibile aprire il file: File o cartella inesistente)"},
@@ -356,7 +357,7 @@ TEST(language, inspect_and_diff_read_in_italian) {
        {"Train: 7 cars, braking mass", "Treno: 7 vetture, massa frenata"},
        {"Stations (0):", "Stazioni (0):"},
        {"Signals (1): left and right kinds", "Segnali (1): tipi a sinistra"},
-       {"  cell 20 ", "  cella 20 "},
+       {"  cell 21 ", "  cella 21 "},
        {"Tunnels (0):", "Gallerie (0):"},
        {"Speed limits (over cells 0 to",
         "Velocità massime (sulle celle da 0 a"},
