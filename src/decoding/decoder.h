@@ -76,7 +76,7 @@ struct reader_wait {
   std::ostream* notice = nullptr;
   // The language of the notice and of the messages on the folder and its
   // files (those on damaged bytes stay as they are).
-  translator tr;
+  translator tr = {};
 };
 decode_result decode_scenario(const std::filesystem::path& dir,
                               const std::string& percorso,

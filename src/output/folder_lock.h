@@ -50,7 +50,7 @@ struct lock_request {
   std::chrono::milliseconds wait = std::chrono::seconds(60);
   // Told once, in one line, when the lock is not free at the first try.
   std::ostream* waiting_notice = nullptr;
-  translator tr;  // the language of the notice and the messages
+  translator tr = {};  // the language of the notice and the messages
 };
 
 enum class lock_outcome {
