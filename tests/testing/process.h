@@ -29,6 +29,12 @@ struct process_options {
   bool without_root = false;
   // When not empty, the folder the process starts in.
   std::string working_directory{};
+  // Changes to the process's environment: "NAME=value" sets a variable,
+  // "NAME" alone removes it.
+  std::vector<std::string> environment{};
+  // Windows: the process writes into the console of the test program (which
+  // must have one) instead of into files; out and err then stay empty.
+  bool on_console = false;
 };
 
 // The user id `without_root` runs as.
