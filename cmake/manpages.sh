@@ -79,7 +79,7 @@ manual_include() {
   if [[ $language == en ]]; then
     "$docs_to_man" "$manual"
   else
-    printf '[>%s]\n%s\n.B man \\-L C %s\n' "${description_heading[$language]}" \
+    printf '[>%s]\n.PP\n%s\n.B man \\-L C %s\n' "${description_heading[$language]}" \
       "La guida completa, con esempi, è in inglese, nella pagina di manuale inglese:" \
       "$name"
   fi
