@@ -32,9 +32,6 @@ struct process_options {
   // Changes to the process's environment: "NAME=value" sets a variable,
   // "NAME" alone removes it.
   std::vector<std::string> environment{};
-  // Windows: the process writes into the console of the test program (which
-  // must have one) instead of into files; out and err then stay empty.
-  bool on_console = false;
 };
 
 // The user id `without_root` runs as.

@@ -89,14 +89,8 @@ started_process::started_process(const std::vector<std::string>& argv,
     command_line += quoted(wide_from_utf8(a));
   }
   HANDLE in = inheritable("NUL", GENERIC_READ, OPEN_EXISTING);
-  const auto stream = [&](const char* name) {
-    return options.on_console
-               ? inheritable("CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                             OPEN_EXISTING)
-               : inheritable(streams_ / name, GENERIC_WRITE, CREATE_ALWAYS);
-  };
-  HANDLE out = stream("out");
-  HANDLE err = stream("err");
+  HANDLE out = inheritable(streams_ / "out", GENERIC_WRITE, CREATE_ALWAYS);
+  HANDLE err = inheritable(streams_ / "err", GENERIC_WRITE, CREATE_ALWAYS);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -114,8 +108,7 @@ started_process::started_process(const std::vector<std::string>& argv,
       removed.empty() ? std::wstring() : environment_block(removed, added);
   PROCESS_INFORMATION started{};
   if (CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE,
-                     CREATE_UNICODE_ENVIRONMENT |
-                         (options.on_console ? 0 : CREATE_NO_WINDOW),
+                     CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
                      environment.empty() ? nullptr : environment.data(),
                      nullptr, &startup, &started)) {
     CloseHandle(started.hThread);
