@@ -62,6 +62,21 @@ if [[ $status != 1 || $shown != *"non è multiplo di 50"* || $shown == *"Ã"* ]]
 fi
 echo "scenario.exe check on a console shows its accented letters"
 
+# Without a locale variable in the Windows environment, as on Windows, the
+# tools speak the user's interface language: Wine's, from LANG.
+for lang in it_IT.UTF-8 C; do
+  help=$(cd "$work" && env -u DISPLAY -u LANGUAGE -u LC_ALL -u LC_MESSAGES "${wine_env[@]}" \
+    LANG=$lang "${as_user[@]}" /usr/lib/wine/wine64 cmd /c "set LANG=&& scenario.exe --help" 2>&1)
+  status=$?
+  want="Usage: scenario"
+  [[ $lang == C ]] || want="Uso: scenario"
+  if [[ $status != 0 || $help != *"$want"* ]]; then
+    echo "FAIL: scenario.exe --help in the interface language of LANG=$lang (status $status): $help"
+    exit 1
+  fi
+done
+echo "scenario.exe speaks the interface language without a locale variable"
+
 # Wine's session of the tests above has no display: it ends first.
 end_wine
 # -ac: the display takes the unprivileged user's programs without a cookie.
