@@ -53,10 +53,12 @@ if(NOT WIN32)
   # --- Manual pages, made by help2man from the programs' own --help and
   # --version: scenario(1), one page per subcommand that `scenario --help`
   # lists, scenario_builder(1). packaging/man/PAGE.h2m adds sections; each
-  # page ends its description with its page of the manual in docs/.
+  # page ends its description with its page of the manual in docs/. The
+  # same pages in Italian (packaging/man/it adds their sections).
   find_program(HELP2MAN help2man REQUIRED)
   file(GLOB scenario_man_sections CONFIGURE_DEPENDS
        ${CMAKE_SOURCE_DIR}/packaging/man/*.h2m
+       ${CMAKE_SOURCE_DIR}/packaging/man/it/*.h2m
        ${CMAKE_SOURCE_DIR}/docs/*.md)
   set(scenario_man_dir ${CMAKE_BINARY_DIR}/man)
   add_custom_command(OUTPUT ${scenario_man_dir}/pages.stamp
@@ -72,6 +74,9 @@ if(NOT WIN32)
   add_custom_target(scenario_manpages ALL
                     DEPENDS ${scenario_man_dir}/pages.stamp)
   install(DIRECTORY ${scenario_man_dir}/ DESTINATION share/man/man1
+          FILES_MATCHING PATTERN "*.1.gz" PATTERN it EXCLUDE)
+  # The Italian pages, UTF-8 text as Debian wants in a language's folder.
+  install(DIRECTORY ${scenario_man_dir}/it/ DESTINATION share/man/it/man1
           FILES_MATCHING PATTERN "*.1.gz")
 
   # --- Bash completion of `scenario`.

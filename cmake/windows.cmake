@@ -49,9 +49,10 @@ if(EXISTS ${googletest_source}/CMakeLists.txt)
 
   # The tests that hold on Windows: the pinned files of the whole run and of
   # `scenario compile`, the decoder's round trip, `scenario check` in its
-  # three formats, runs that share a folder, the Windows file system, and
-  # file URIs with drive letters and accented folders, which pair and are
-  # served as named.
+  # three formats, runs that share a folder, the Windows file system, file
+  # URIs with drive letters and accented folders, which pair and are served
+  # as named, `scenario.exe lsp` as a process behind pipes, and the tools in
+  # Italian.
   set(scenario_windows_tests
     tests/shell/whole_run_test.cc
     tests/tools/compile_command_test.cc
@@ -63,6 +64,8 @@ if(EXISTS ${googletest_source}/CMakeLists.txt)
     tests/model/file_uri_test.cc
     tests/editing/pairs_test.cc
     tests/editing/server_paths_test.cc
+    tests/tools/lsp_command_test.cc
+    tests/tools/language_test.cc
   )
   file(GLOB scenario_testing_sources CONFIGURE_DEPENDS
        ${CMAKE_SOURCE_DIR}/tests/testing/*.cc)

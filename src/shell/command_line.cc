@@ -27,9 +27,9 @@ void translate_library_words(CLI::App& app, const translator& tr) {
   app.set_help_flag("-h,--help", tr("Print this help message and exit"));
 }
 
-// Subcommands are listed under a heading of their own. A subcommand makes
-// its help flag before it takes the program's option defaults, so the flag
-// is put in the translated group here.
+// Subcommands are listed under a heading of their own. A subcommand's help
+// flag is made before it takes the program's option defaults: it joins its
+// options' group here, so that the help shows one group of options.
 void translate_subcommand_group(CLI::App& app, const translator& tr) {
   for (CLI::App* sub : app.get_subcommands({})) {
     if (sub->get_group() == "Subcommands") sub->group(tr("Subcommands"));

@@ -1,6 +1,7 @@
 // The programs' standard streams carry the same bytes on every system: a
 // line ends in LF as written, never in a CR LF added by the C runtime, so
-// that what a program prints is the same on Linux and on Windows.
+// that what a program prints is the same on Linux and on Windows. A Windows
+// console is given the characters of that UTF-8 text, not its bytes.
 #ifndef SCENARIO_SHELL_CONSOLE_H_
 #define SCENARIO_SHELL_CONSOLE_H_
 

@@ -4,6 +4,8 @@
 # name, synopsis, exit statuses and file formats. The page of a subcommand
 # (and of the builder) carries every paragraph, list item and example of its
 # page of the manual, docs/SUBCOMMAND.md, with the pages that one brings in.
+# The Italian pages (MAN_DIR/it) are the same pages in UTF-8 under Italian
+# headings, made from the Italian --help, and point to the English guide.
 #   manpages_test.sh MAN_DIR SCENARIO DOCS_DIR
 set -uo pipefail
 man_dir=$1 tool=$2 docs=$3
@@ -121,5 +123,67 @@ timing=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$man_dir/scenario-timing.1.gz" 2>/d
 grep -q "braking curves run backwards" <<<"$timing" ||
   fail "scenario-timing(1) does not explain the running-time model"
 
-((failures == 0)) && echo "${#pages[@]} pages render cleanly and carry the manual"
+# The words of a text, one line of them (letters of every alphabet and
+# digits), so that line breaks, hyphenation and fonts do not count.
+words_of() { perl -CSD -0777 -pe 's/\x{2010}\n\s*//g; s/[^\p{L}\p{N}]+/ /g; s/^ +| +$//g'; }
+
+# The option descriptions of a help text, one a line: what follows an
+# option's name after a run of blanks.
+option_descriptions() {
+  sed -nE 's/^  +-.*[^ ]   +([^ ].*)$/\1/p'
+}
+
+it_made=("$man_dir"/it/*.1.gz)
+((${#it_made[@]} == ${#pages[@]})) ||
+  fail "${#it_made[@]} Italian pages made for ${#pages[@]} programs and subcommands"
+for page in "${pages[@]}"; do
+  file=$man_dir/it/$page.1.gz
+  if [[ ! -f $file ]]; then
+    fail "no Italian page $page(1)"
+    continue
+  fi
+  zcat "$file" | iconv -f UTF-8 -t UTF-8 >/dev/null 2>&1 || fail "it/$page(1) is not UTF-8"
+  text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$file" 2>"$man_dir/.stderr")
+  warnings=$(<"$man_dir/.stderr")
+  rm -f "$man_dir/.stderr"
+  [[ -z $warnings ]] || fail "it/$page(1) renders with warnings: $warnings"
+  for section in NOME SINTASSI DESCRIZIONE OPZIONI "STATO DI USCITA" FILE "VEDERE ANCHE"; do
+    grep -qx "$section" <<<"$text" || fail "it/$page(1) has no $section section"
+  done
+  grep -qE "^       $page +- " <<<"$text" || fail "it/$page(1) does not name $page"
+  status=$(sed -n '/^STATO DI USCITA$/,/^[A-Z]/p' <<<"$text")
+  for s in 0 64; do
+    grep -qE "^       $s +[a-z]" <<<"$status" || fail "it/$page(1) does not list exit status $s"
+  done
+
+  # Every option reads as the Italian help says it, and none as the
+  # English one does where the two differ.
+  case $page in
+    scenario) help=(--help) ;;
+    scenario_builder) help=(--help) ;;
+    *) help=("${page#scenario-}" --help) ;;
+  esac
+  program=$tool
+  [[ $page == scenario_builder ]] && program=$(dirname "$tool")/scenario_builder
+  page_words=" $(words_of <<<"$text") "
+  [[ $page_words == *" Windows 1252 "* ]] || fail "it/$page(1) does not say how descriptions are encoded"
+  english=$(LC_ALL=C "$program" "${help[@]}" | option_descriptions)
+  italian=$(LC_ALL=it_IT.UTF-8 "$program" "${help[@]}" | option_descriptions)
+  [[ -n $italian ]] || fail "it/$page(1): the Italian help lists no option"
+  while IFS= read -r d; do
+    [[ $page_words == *" $(words_of <<<"$d") "* ]] || fail "it/$page(1) lacks the option text: $d"
+  done <<<"$italian"
+  while IFS= read -r d; do
+    grep -qxF -- "$d" <<<"$italian" && continue
+    [[ $page_words != *" $(words_of <<<"$d") "* ]] || fail "it/$page(1) holds the English option text: $d"
+  done <<<"$english"
+
+  # The guide of the manual is English: the page says where it is.
+  if [[ $page != scenario ]]; then
+    grep -q "in inglese" <<<"$text" && grep -q "man -L C $page" <<<"$text" ||
+      fail "it/$page(1) does not lead to the English guide"
+  fi
+done
+
+((failures == 0)) && echo "${#pages[@]} pages in English and in Italian render cleanly and carry the manual"
 exit $((failures > 0))

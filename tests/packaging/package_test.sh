@@ -55,12 +55,17 @@ want=$(sort <<EOF2
 $(for page in "$build"/man/*.1.gz; do
   echo "-rw-r--r-- root/root ./usr/share/man/man1/$(basename "$page")"
 done)
+$(for page in "$build"/man/it/*.1.gz; do
+  echo "-rw-r--r-- root/root ./usr/share/man/it/man1/$(basename "$page")"
+done)
 EOF2
 )
 [[ $contents == "$want" ]] || fail "contents:
 $(diff <(echo "$want") <(echo "$contents"))"
 [[ $(dpkg-deb -c "$deb" | grep -c "usr/share/man/man1/scenario-") -ge 1 ]] ||
   fail "no subcommand page"
+[[ $(dpkg-deb -c "$deb" | grep -c "usr/share/man/it/man1/scenario-") -ge 1 ]] ||
+  fail "no Italian subcommand page"
 
 # --- Unpacked into a temporary root, it runs from there: the version, a
 # check of a small pair, a run of the builder in an empty folder (console),
@@ -84,7 +89,7 @@ status=$?
 [[ $(ls "$root/usr/bin") == $'scenario\nscenario_builder' ]] ||
   fail "the builder wrote beside itself: $(ls "$root/usr/bin")"
 
-for page in "$root"/usr/share/man/man1/*.1.gz; do
+for page in "$root"/usr/share/man/man1/*.1.gz "$root"/usr/share/man/it/man1/*.1.gz; do
   LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" >/dev/null 2>"$work/man.err" &&
     [[ ! -s $work/man.err ]] || fail "$(basename "$page"): $(<"$work/man.err")"
 done

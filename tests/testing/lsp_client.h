@@ -1,13 +1,12 @@
 // A language-server client for the tests: talks to `scenario lsp` started as
-// a child process through real pipes, or to a server run in-process on a
-// thread through pipes as well, and waits for answers with a deadline so
-// that a silent server fails the test instead of hanging it.
+// a child process through real pipes, or (on POSIX) to a server run
+// in-process on a thread through pipes as well, and waits for answers with a
+// deadline so that a silent server fails the test instead of hanging it.
 #ifndef SCENARIO_TESTS_TESTING_LSP_CLIENT_H_
 #define SCENARIO_TESTS_TESTING_LSP_CLIENT_H_
 
-#include <sys/types.h>
-
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -27,7 +26,7 @@ class lsp_client {
   // `scenario lsp` as a child process.
   explicit lsp_client(const std::string& program);
   // A server in this process, run on a thread with `options`;
-  // in_process() gives it, for inject().
+  // in_process() gives it, for inject(). POSIX only.
   explicit lsp_client(editing::server_options options);
   ~lsp_client();
   lsp_client(const lsp_client&) = delete;
@@ -59,9 +58,13 @@ class lsp_client {
   editing::server* in_process() { return server_.get(); }
 
  private:
-  int to_server_ = -1;
+  // Appends to buffer_ what the server wrote, waiting at most `left`; false
+  // when nothing came or the output ended.
+  bool read_more(std::chrono::milliseconds left);
+
+  int to_server_ = -1;  // file descriptors (of the C runtime on Windows)
   int from_server_ = -1;
-  pid_t pid_ = -1;
+  intptr_t pid_ = -1;  // a process id on POSIX, a process handle on Windows
   std::string buffer_;
   // In-process.
   std::unique_ptr<editing::server> server_;

@@ -1,5 +1,3 @@
-#include "testing/lsp_client.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -10,10 +8,9 @@
 #include <stdexcept>
 
 #include "editing/json_rpc.h"
+#include "testing/lsp_client.h"
 
 namespace scenario::testing {
-
-std::string frame_of(const json& message) { return editing::frame(message); }
 
 lsp_client::lsp_client(const std::string& program) {
   int in[2];
@@ -77,70 +74,14 @@ void lsp_client::write_raw(std::string_view bytes) {
   }
 }
 
-void lsp_client::send(const json& message) { write_raw(frame_of(message)); }
-
-void lsp_client::request(int id, const std::string& method, json params) {
-  send({{"jsonrpc", "2.0"},
-        {"id", id},
-        {"method", method},
-        {"params", std::move(params)}});
-}
-
-void lsp_client::notify(const std::string& method, json params) {
-  send({{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}});
-}
-
-std::optional<json> lsp_client::next(std::chrono::milliseconds wait) {
-  const auto deadline = std::chrono::steady_clock::now() + wait;
-  for (;;) {
-    const size_t head_end = buffer_.find("\r\n\r\n");
-    if (head_end != std::string::npos) {
-      const size_t at = buffer_.find("Content-Length: ");
-      const size_t length = std::stoul(buffer_.substr(at + 16));
-      if (buffer_.size() >= head_end + 4 + length) {
-        json m = json::parse(buffer_.substr(head_end + 4, length));
-        buffer_.erase(0, head_end + 4 + length);
-        return m;
-      }
-    }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return std::nullopt;
-    pollfd p{from_server_, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(left.count())) <= 0) return std::nullopt;
-    char chunk[65536];
-    const ssize_t n = ::read(from_server_, chunk, sizeof chunk);
-    if (n <= 0) return std::nullopt;
-    buffer_.append(chunk, static_cast<size_t>(n));
-  }
-}
-
-json lsp_client::answer(int id) {
-  while (std::optional<json> m = next()) {
-    if (m->contains("id") && (*m)["id"] == id && !m->contains("method")) {
-      return *m;
-    }
-    skipped.push_back(*m);
-  }
-  return nullptr;
-}
-
-json lsp_client::diagnostics_for(const std::string& uri) {
-  while (std::optional<json> m = next()) {
-    if (m->value("method", "") == "textDocument/publishDiagnostics" &&
-        (*m)["params"]["uri"] == uri) {
-      return (*m)["params"];
-    }
-    skipped.push_back(*m);
-  }
-  return nullptr;
-}
-
-json lsp_client::initialize(json params) {
-  request(0, "initialize", std::move(params));
-  json a = answer(0);
-  notify("initialized", json::object());
-  return a;
+bool lsp_client::read_more(std::chrono::milliseconds left) {
+  pollfd p{from_server_, POLLIN, 0};
+  if (poll(&p, 1, static_cast<int>(left.count())) <= 0) return false;
+  char chunk[65536];
+  const ssize_t n = ::read(from_server_, chunk, sizeof chunk);
+  if (n <= 0) return false;
+  buffer_.append(chunk, static_cast<size_t>(n));
+  return true;
 }
 
 void lsp_client::close_input() {
@@ -153,7 +94,7 @@ void lsp_client::close_input() {
 int lsp_client::wait() {
   if (pid_ > 0) {
     int status = 0;
-    waitpid(pid_, &status, 0);
+    waitpid(static_cast<pid_t>(pid_), &status, 0);
     pid_ = -1;
     status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   } else if (thread_.joinable()) {

@@ -29,6 +29,9 @@ struct process_options {
   bool without_root = false;
   // When not empty, the folder the process starts in.
   std::string working_directory{};
+  // Changes to the process's environment: "NAME=value" sets a variable,
+  // "NAME" alone removes it.
+  std::vector<std::string> environment{};
 };
 
 // The user id `without_root` runs as.

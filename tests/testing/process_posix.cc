@@ -25,6 +25,15 @@ started_process::started_process(const std::vector<std::string>& argv,
   pid_ = fork();
   if (pid_ == 0) {
     if (options.without_display) unsetenv("DISPLAY");
+    for (const std::string& change : options.environment) {
+      const size_t equals = change.find('=');
+      if (equals == std::string::npos) {
+        unsetenv(change.c_str());
+      } else {
+        setenv(change.substr(0, equals).c_str(), change.c_str() + equals + 1,
+               1);
+      }
+    }
     if (!options.working_directory.empty() &&
         chdir(options.working_directory.c_str()) != 0) {
       _exit(126);

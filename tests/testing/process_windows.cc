@@ -2,9 +2,11 @@
 // the C runtime splits it, the streams redirected to files.
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "model/utf16_windows.h"
 #include "testing/process.h"
@@ -40,21 +42,31 @@ std::wstring quoted(const std::wstring& a) {
   return q;
 }
 
-// The environment of this process without the variable `name`, as the
-// block CreateProcessW takes.
-std::wstring environment_without(const std::wstring& name) {
+// The environment of this process without the variables `removed`, then
+// with `added` ("NAME=value"), as the block CreateProcessW takes.
+std::wstring environment_block(const std::vector<std::string>& removed,
+                               const std::vector<std::string>& added) {
+  const auto named = [](const std::wstring& entry, const std::string& name) {
+    const std::wstring wide = wide_from_utf8(name);
+    return entry.size() > wide.size() && entry[wide.size()] == L'=' &&
+           _wcsnicmp(entry.c_str(), wide.c_str(), wide.size()) == 0;
+  };
   std::wstring block;
   wchar_t* env = GetEnvironmentStringsW();
   for (const wchar_t* p = env; *p != L'\0'; p += wcslen(p) + 1) {
     const std::wstring entry(p);
-    if (entry.size() > name.size() && entry[name.size()] == L'=' &&
-        _wcsnicmp(entry.c_str(), name.c_str(), name.size()) == 0) {
+    if (std::any_of(removed.begin(), removed.end(),
+                    [&](const std::string& n) { return named(entry, n); })) {
       continue;
     }
     block += entry;
     block.push_back(L'\0');
   }
   FreeEnvironmentStringsW(env);
+  for (const std::string& entry : added) {
+    block += wide_from_utf8(entry);
+    block.push_back(L'\0');
+  }
   block.push_back(L'\0');
   return block;
 }
@@ -85,9 +97,15 @@ started_process::started_process(const std::vector<std::string>& argv,
   startup.hStdInput = in;
   startup.hStdOutput = out;
   startup.hStdError = err;
-  std::wstring environment = options.without_display
-                                 ? environment_without(L"DISPLAY")
-                                 : std::wstring();
+  // Each change removes the variable it names; a "NAME=value" then adds it.
+  std::vector<std::string> removed, added;
+  if (options.without_display) removed.push_back("DISPLAY");
+  for (const std::string& change : options.environment) {
+    removed.push_back(change.substr(0, change.find('=')));
+    if (change.find('=') != std::string::npos) added.push_back(change);
+  }
+  std::wstring environment =
+      removed.empty() ? std::wstring() : environment_block(removed, added);
   PROCESS_INFORMATION started{};
   if (CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE,
                      CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,

@@ -27,11 +27,10 @@ using testing::write_file;
 
 // The tool with only LANG choosing the language.
 process_result tool_in(const std::string& lang, std::vector<std::string> args) {
-  std::vector<std::string> argv = {
-      "/usr/bin/env", "-u",           "LANGUAGE",        "-u", "LC_ALL", "-u",
-      "LC_MESSAGES",  "LANG=" + lang, SCENARIO_TOOL_PATH};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return testing::run_program(argv, /*without_display=*/true);
+  args.insert(args.begin(), SCENARIO_TOOL_PATH);
+  return testing::run_program(
+      args,
+      {.environment = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG=" + lang}});
 }
 
 const std::string english = "C";

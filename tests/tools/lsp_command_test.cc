@@ -1,13 +1,21 @@
 // `scenario lsp` as an editor runs it: a child process spoken to through
-// real pipes. Framing, lifecycle and exit statuses, malformed input, and
-// the diagnostics of an edit, and the --stdio flag that clients add.
+// real pipes. Framing, lifecycle and exit statuses, malformed input, the
+// diagnostics of an edit, a pair in an accented folder served by the URIs
+// the editor sent (file:///C:/... on Windows), and the --stdio flag that
+// clients add.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <cctype>
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 
+#include "model/file_uri.h"
+#include "model/text_8bit.h"
+#include "output/replace_file.h"
+#include "sources/source_names.h"
+#include "sources/sources.h"
 #include "testing/lsp_client.h"
 #include "testing/lsp_fixture.h"
 #include "testing/process.h"
@@ -125,7 +133,7 @@ TEST(lsp_command, malformed_messages_get_errors_and_serving_goes_on) {
 TEST(lsp_command, an_incremental_edit_after_an_accented_name_is_checked) {
   build_pair_files f;
   lsp_client c(SCENARIO_TOOL_PATH);
-  c.initialize({{"rootUri", "file://" + f.dir.path().string()}});
+  c.initialize({{"rootUri", uri_of_path(utf8_of_path(f.dir.path()))}});
   // An accented station name, then a signal line edited after it.
   std::string text = f.train_text;
   text.replace(text.find("BRENOLA"), 7, "BREN\xC3\x93LA \xC3\xA8");
@@ -153,6 +161,93 @@ TEST(lsp_command, an_incremental_edit_after_an_accented_name_is_checked) {
   c.answer(5);
   c.send(exit_notification);
   EXPECT_EQ(c.wait(), 0);
+}
+
+// The URI of `path` as an editor writes it: on Windows VS Code writes the
+// drive letter in lower case and its colon escaped (file:///c%3A/...).
+std::string editor_uri(const std::filesystem::path& path, bool vscode_drive) {
+  std::string uri = uri_of_path(utf8_of_path(path));
+  if (vscode_drive && uri.size() > 10 && uri.compare(9, 2, ":/") == 0) {
+    uri = "file:///" +
+          std::string(1, static_cast<char>(std::tolower(
+                             static_cast<unsigned char>(uri[8])))) +
+          "%3A" + uri.substr(10);
+  }
+  return uri;
+}
+
+// The diagnostics published for `uri`: the last already seen, or the next.
+json published_for(lsp_client& c, const std::string& uri) {
+  for (auto m = c.skipped.rbegin(); m != c.skipped.rend(); ++m) {
+    if (m->value("method", "") == "textDocument/publishDiagnostics" &&
+        (*m)["params"]["uri"] == uri) {
+      return (*m)["params"];
+    }
+  }
+  return c.diagnostics_for(uri);
+}
+
+TEST(lsp_command, a_pair_in_an_accented_folder_is_served_by_the_uris_sent) {
+  temp_dir dir;
+  const std::filesystem::path folder =
+      dir.path() / path_of_utf8("Citt\xC3\xA0");
+  std::filesystem::create_directory(folder);
+  file_failure failure;
+  ASSERT_TRUE(dati_linea(folder, build_percorso, &failure));
+  ASSERT_TRUE(dati_treno(folder, build_percorso, build_treno, &failure));
+  const std::filesystem::path line = linea_txt_path(folder, build_percorso);
+  const std::filesystem::path train =
+      treno_txt_path(folder, build_percorso, build_treno);
+  // The first signal of the train moved past the end of the line: past the
+  // cells the line's length makes (code 15), which only the pair knows.
+  std::string train_text = windows1252_to_utf8(read_file(train));
+  const int moved = line_starting(train_text, "segnale,");
+  ASSERT_GE(moved, 0);
+  const size_t at = train_text.find("segnale,");
+  const size_t digits = train_text.find_first_of("0123456789", at);
+  train_text.replace(digits, train_text.find(',', digits) - digits, "990000");
+
+  for (const bool vscode_drive : {false, true}) {
+    const std::string train_uri = editor_uri(train, vscode_drive);
+    SCOPED_TRACE(train_uri);
+    // The line, not open, is named by the URI of its path as the train's
+    // URI gives it (a drive letter as the editor wrote it).
+    const std::string line_uri =
+        uri_of_path(path_of_uri(editor_uri(line, vscode_drive)));
+    EXPECT_NE(line_uri.find("/Citt%C3%A0/"), std::string::npos) << line_uri;
+    EXPECT_EQ(line_uri.find("%5C"), std::string::npos) << line_uri;
+    if (native_path_style == path_style::windows) {
+      EXPECT_EQ(line_uri.substr(0, 8), "file:///") << line_uri;
+      EXPECT_EQ(line_uri.substr(9, 2), ":/") << line_uri;
+      EXPECT_TRUE(
+          train_uri.starts_with(vscode_drive ? "file:///c%3A/" : "file:///C:/"))
+          << train_uri;
+    }
+    lsp_client c(SCENARIO_TOOL_PATH);
+    c.initialize({{"rootUri", editor_uri(folder, vscode_drive)}});
+    open_document(c, train_uri, train_text);
+    const json for_train = published_for(c, train_uri);
+    ASSERT_TRUE(for_train.is_object());
+    EXPECT_TRUE(with_code(for_train, 101).empty()) << for_train.dump();
+    const json beyond_cells = with_code(for_train, 15);
+    ASSERT_EQ(beyond_cells.size(), 1u) << for_train.dump();
+    EXPECT_EQ(beyond_cells[0]["range"]["start"]["line"], moved);
+    // The line, not open, is published under the URI of its path; the
+    // build's line reaches past its end twice.
+    const json for_line = published_for(c, line_uri);
+    ASSERT_TRUE(for_line.is_object());
+    EXPECT_EQ(with_code(for_line, "beyond-line").size(), 2u) << for_line.dump();
+    // No diagnostics went to a URI the editor never named.
+    for (const json& m : c.skipped) {
+      if (m.value("method", "") != "textDocument/publishDiagnostics") continue;
+      const std::string uri = m["params"]["uri"];
+      EXPECT_TRUE(uri == train_uri || uri == line_uri) << uri;
+    }
+    c.request(5, "shutdown", nullptr);
+    c.answer(5);
+    c.send(exit_notification);
+    EXPECT_EQ(c.wait(), 0);
+  }
 }
 
 TEST(lsp_command, accepts_the_stdio_flag_that_clients_add) {

@@ -45,7 +45,37 @@ chmod 0555 "$read_only"
 # toolkit window's module is Linux's (the window test below is Windows').
 env -u DISPLAY "${wine_env[@]}" SCENARIO_READ_ONLY_DIR="Z:${read_only//\//\\}" \
   "${as_user[@]}" /usr/lib/wine/wine64 "$work/scenario_windows_tests.exe" \
-  --gtest_filter='-check_command.sarif_passes_the_reference_validator:check_command.colour_only_on_a_terminal_without_no_color:scenario_builder.window_run_in_an_empty_folder:scenario_builder.without_its_window_module_falls_back_to_the_console'
+  --gtest_filter='-check_command.sarif_passes_the_reference_validator:language.sarif_in_italian_names_its_language_and_validates:check_command.colour_only_on_a_terminal_without_no_color:scenario_builder.window_run_in_an_empty_folder:scenario_builder.without_its_window_module_falls_back_to_the_console'
+
+# On a console (Wine makes one of a terminal) the findings show their
+# accented letters: the Italian "è" of error 3 reaches the terminal as the
+# character, not as its two UTF-8 bytes read in the console's code page.
+printf '[generale]\r\nlunghezza percorso,    5000\r\nripetizione segnali 4 codici,    520    ,0\r\n[fine]\r\n' >"$work/line.txt"
+printf '[generale]\r\n[fine]\r\n' >"$work/train.txt"
+if ((${#as_user[@]})); then chown nobody:nogroup "$work"/{line,train}.txt; fi
+shown=$(cd "$work" && env -u DISPLAY "${wine_env[@]}" LANG=it_IT.UTF-8 "${as_user[@]}" \
+  script -qec "/usr/lib/wine/wine64 scenario.exe check line.txt train.txt" /dev/null 2>&1)
+status=$?
+if [[ $status != 1 || $shown != *"non è multiplo di 50"* || $shown == *"Ã"* ]]; then
+  echo "FAIL: scenario.exe check on a console (status $status): $shown" | tr -d '\033'
+  exit 1
+fi
+echo "scenario.exe check on a console shows its accented letters"
+
+# Without a locale variable in the Windows environment, as on Windows, the
+# tools speak the user's interface language: Wine's, from LANG.
+for lang in it_IT.UTF-8 C; do
+  help=$(cd "$work" && env -u DISPLAY -u LANGUAGE -u LC_ALL -u LC_MESSAGES "${wine_env[@]}" \
+    LANG=$lang "${as_user[@]}" /usr/lib/wine/wine64 cmd /c "set LANG=&& scenario.exe --help" 2>&1)
+  status=$?
+  want="Usage: scenario"
+  [[ $lang == C ]] || want="Uso: scenario"
+  if [[ $status != 0 || $help != *"$want"* ]]; then
+    echo "FAIL: scenario.exe --help in the interface language of LANG=$lang (status $status): $help"
+    exit 1
+  fi
+done
+echo "scenario.exe speaks the interface language without a locale variable"
 
 # Wine's session of the tests above has no display: it ends first.
 end_wine

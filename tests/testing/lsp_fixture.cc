@@ -1,11 +1,13 @@
+#include "testing/lsp_fixture.h"
+
 #include <sstream>
 
 #include "editing/server.h"
+#include "model/file_uri.h"
 #include "model/text_8bit.h"
 #include "output/replace_file.h"
 #include "shell/run.h"
 #include "sources/sources.h"
-#include "testing/lsp_fixture.h"
 
 namespace scenario::testing {
 
@@ -17,8 +19,8 @@ build_pair_files::build_pair_files() {
   train = treno_txt_path(dir.path(), build_percorso, build_treno);
   line_text = windows1252_to_utf8(read_file(line));
   train_text = windows1252_to_utf8(read_file(train));
-  line_uri = editing::uri_of_path(line.string());
-  train_uri = editing::uri_of_path(train.string());
+  line_uri = uri_of_path(utf8_of_path(line));
+  train_uri = uri_of_path(utf8_of_path(train));
 }
 
 void open_document(lsp_client& c, const std::string& uri,
