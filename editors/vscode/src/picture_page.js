@@ -114,6 +114,7 @@ tr.scenario-mark td { background: #ffe9a8 !important; }
     const y = window.scrollY;
     document.body.replaceChildren(...drawn.body.childNodes);
     document.body.dataset.drawn = String(Number(document.body.dataset.drawn || 0) + 1);
+    document.body.dataset.drawnAt = String(Date.now());  // when, for a look at the delay
     window.scrollTo(0, y);
     show_mark();
   });
