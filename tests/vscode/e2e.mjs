@@ -323,12 +323,13 @@ async function run(page) {
       `${before} -> ${after}`);
     // Where the time went (a figure to read, not a test: the machine may be
     // busy): the page's own time of the update, and the server's drawing.
-    const drawn_at = await frame.$eval('body', (b) => Number(b.dataset.drawnAt)).catch(() => NaN);
+    const at = await frame.$eval('body', (b) => ({ ...b.dataset })).catch(() => ({}));
     await sleep(300);
     const drawings = [...channel_text('Scenario').matchAll(/picture of .* drawn in (\d+) ms/g)].map((m) => m[1]);
-    console.log(`NOTE the picture redrew ${drawn_at - moved_at} ms after the typing ended (seen by the test at ` +
-      `${seen_at - moved_at} ms); the server's last drawings took ${drawings.slice(-3).join(', ')} ms; ` +
-      `load ${fs.readFileSync('/proc/loadavg', 'utf8').split(' ').slice(0, 3).join(' ')}`);
+    const since = (t) => Number(t) - moved_at;
+    console.log(`NOTE the picture redrew ${since(at.drawnAt)} ms after the typing ended: asked at ${since(at.askedAt)} ms, ` +
+      `answered at ${since(at.answeredAt)} ms (the server drew it in ${drawings.slice(-1)} ms), put in place in ${at.drawMs} ms; ` +
+      `seen by the test at ${seen_at - moved_at} ms; load ${fs.readFileSync('/proc/loadavg', 'utf8').split(' ').slice(0, 3).join(' ')}`);
     await shot(page, '6-picture-redrawn');
 
     // A click on a station moves the cursor to its record.
@@ -413,7 +414,10 @@ async function compile_and_time(page) {
   const told_at = Date.now();
   await shot(page, '8-compile');
   await until_true(() => /\nstatus -?\d+: /.test(channel_text('Scenario').slice(log_before)), 5000);
-  const log = channel_text('Scenario').slice(log_before);
+  // The channel also holds the server's log: what the command wrote starts
+  // with the command line.
+  const after = channel_text('Scenario').slice(log_before);
+  const log = after.slice(Math.max(after.indexOf('$ scenario compile '), 0));
   check('Compile waits for the run that holds the folder, and says so',
     started && toast && told_at >= released && log.includes(`waiting for another run in ${folder} to finish`),
     `told ${told_at - released} ms after the folder was let go; ${JSON.stringify(log.slice(0, 400))}`);
@@ -454,7 +458,8 @@ async function compile_and_time(page) {
     .some((l) => /^from\s.*verdict/.test(l.textContent.replace(/\u00a0/g, ' '))), { timeout: 30000 }).catch(() => {});
   await sleep(500);
   const shown = (await panel_lines(page)).filter((l) => l.trim() !== '');
-  const table = command_line(['timing', line_copy, train_copy, ...names]);
+  // Timing writes nothing: it reads the files in place, as the command does.
+  const table = command_line(['timing', line_file, train_file, ...names]);
   await until_true(() => channel_text('Scenario timing') === table.stdout, 5000);
   const expected = table.stdout.split('\n').filter((l) => l.trim() !== '');
   const legs = shown.filter((l) => / (ok|tight|slack|impossible)\s*$/.test(l));

@@ -73,6 +73,7 @@ class picture_panel {
     this.in_flight = true;
     this.again = false;
     const n = ++this.asked;
+    const asked_at = Date.now();
     let r;
     try {
       r = await this.client.sendRequest('scenario/picture', { textDocument: { uri: this.uri.toString() } });
@@ -89,7 +90,8 @@ class picture_panel {
     if (n !== this.asked || this.disposed) return;
     if (!r) r = { error: vscode.l10n.t('This description pairs with no line description.') };
     if (r.html) this.result = r;
-    this.shown = { page: r.html, error: r.html ? undefined : vscode.l10n.t('No picture: {0}', r.error || vscode.l10n.t('nothing to draw')) };
+    this.shown = { page: r.html, error: r.html ? undefined : vscode.l10n.t('No picture: {0}', r.error || vscode.l10n.t('nothing to draw')),
+      asked_at, answered_at: Date.now() };
     this.panel.webview.postMessage(this.shown);
     const e = vscode.window.activeTextEditor;
     if (e) this.mark_cursor(e);
