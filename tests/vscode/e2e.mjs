@@ -328,7 +328,7 @@ async function run(page) {
     const drawings = [...channel_text('Scenario').matchAll(/picture of .* drawn in (\d+) ms/g)].map((m) => m[1]);
     const since = (t) => Number(t) - moved_at;
     console.log(`NOTE the picture redrew ${since(at.drawnAt)} ms after the typing ended: asked at ${since(at.askedAt)} ms, ` +
-      `answered at ${since(at.answeredAt)} ms (the server drew it in ${drawings.slice(-1)} ms), put in place in ${at.drawMs} ms; ` +
+      `answered at ${since(at.answeredAt)} ms (the server's last drawings took ${drawings.slice(-3).join(', ')} ms), put in place in ${at.drawMs} ms; ` +
       `seen by the test at ${seen_at - moved_at} ms; load ${fs.readFileSync('/proc/loadavg', 'utf8').split(' ').slice(0, 3).join(' ')}`);
     await shot(page, '6-picture-redrawn');
 

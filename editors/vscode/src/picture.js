@@ -22,7 +22,7 @@ class picture_panel {
     this.timer = undefined;
     this.result = undefined;
     this.asked = 0;  // the number of the last request, so that answers in the wrong order are dropped
-    this.in_flight = false;  // a request is on its way
+    this.in_flight = undefined;  // the cancellation of the request on its way
     this.again = false;  // the text changed while it was
     this.panel = vscode.window.createWebviewPanel(
         'scenario.picture', vscode.l10n.t('Scenario picture'), { viewColumn: vscode.ViewColumn.Beside, preserveFocus: true },
@@ -67,20 +67,26 @@ class picture_panel {
   async redraw() {
     if (this.disposed) return;
     if (this.in_flight) {
+      // The drawing on its way is of an older text: cancelled (a server
+      // that has not begun it answers at once), and asked for again.
       this.again = true;
+      this.in_flight.cancel();
       return;
     }
-    this.in_flight = true;
+    const cancel = new vscode.CancellationTokenSource();
+    this.in_flight = cancel;
     this.again = false;
     const n = ++this.asked;
     const asked_at = Date.now();
     let r;
     try {
-      r = await this.client.sendRequest('scenario/picture', { textDocument: { uri: this.uri.toString() } });
+      r = await this.client.sendRequest('scenario/picture', { textDocument: { uri: this.uri.toString() } }, cancel.token);
     } catch (e) {
       r = { error: String(e && e.message ? e.message : e) };
+    } finally {
+      this.in_flight = undefined;
+      cancel.dispose();
     }
-    this.in_flight = false;
     // A drawing of a text edited since is not shown: the next one is asked
     // for at once.
     if (this.again) {
