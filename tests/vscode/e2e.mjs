@@ -1,10 +1,13 @@
 // The extension in the browser-hosted VS Code, driven in chromium: the
 // build's pair (an accented station name, CR LF line ends) opened, coloured,
 // checked, hovered, fixed, formatted and saved, and drawn in the live picture,
-// which follows an edit and leads a click back to the record. Each check is
-// reported on its own line; the run ends with the number passed and failed.
-// Environment: CS_URL, WS_FOLDER, SHOT_DIR, CHROME_PROFILE, NODE_PATH (where
-// puppeteer-core is installed).
+// which follows an edit and leads a click back to the record; then compiled
+// and timed from the command palette, set against the command line. Each
+// check is reported on its own line; the run ends with the number passed and
+// failed. Environment: CS_URL, WS_FOLDER, SHOT_DIR, CHROME_PROFILE, NODE_PATH
+// (where puppeteer-core is installed), SCENARIO_PROGRAM, COMPARE_DIR (for
+// the command line's files), EDITOR_LOGS (the editor's logs folder, where
+// it keeps the output channels).
 import fs from 'node:fs';
 import path from 'node:path';
 import { createRequire } from 'node:module';
