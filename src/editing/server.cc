@@ -23,6 +23,12 @@ constexpr int sync_incremental = 2;
 
 std::string id_key(const json& id) { return id.dump(); }
 
+long long ms_since(clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() -
+                                                               start)
+      .count();
+}
+
 // The method a message names, or empty.
 std::string method_of(const json& body) {
   if (!body.is_object() || !body.contains("method") ||
@@ -577,6 +583,7 @@ json server::definition(const json& params) {
 // The picture of the pair a description belongs to, drawn from the same
 // texts the diagnostics are checked from.
 json server::picture(const json& params) {
+  const clock::time_point start = clock::now();
   const std::string path =
       path_of_uri(params.at("textDocument").at("uri").get<std::string>());
   const std::vector<description_pair> pairs = pairs_of(path);
@@ -588,7 +595,10 @@ json server::picture(const json& params) {
   } else {
     treno = text_of(pair.train, nullptr);
   }
-  return picture_of(text_of(pair.line, nullptr), treno, warnings_, tr_);
+  json drawn = picture_of(text_of(pair.line, nullptr), treno, warnings_, tr_);
+  log("picture of " + path + " drawn in " + std::to_string(ms_since(start)) +
+      " ms");
+  return drawn;
 }
 
 void server::send(const json& message) { write_message(out_, message); }

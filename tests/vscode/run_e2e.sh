@@ -64,6 +64,7 @@ done
 
 started=$(date +%s)
 CS_URL=http://127.0.0.1:$port WS_FOLDER=$work/ws SHOT_DIR=$work/screenshots \
+  SCENARIO_PROGRAM=$build/scenario COMPARE_DIR=$work/command-line EDITOR_LOGS=$work/user/logs \
   CHROME_PROFILE=$work/chrome NODE_PATH=$tools/e2e/node_modules \
   timeout 420 node "$here/e2e.mjs"
 status=$?

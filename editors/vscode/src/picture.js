@@ -9,7 +9,11 @@ const vscode = require('vscode');
 const crypto = require('crypto');
 const { page_shell } = require('./picture_page');
 
-const redraw_delay_ms = 200;
+// How long after the last edit the picture is asked for: short, since the
+// server draws the build's pair in a few tens of milliseconds of processor
+// time; while a drawing is on its way, further edits wait for it and then
+// ask once more for the text as it is by then.
+const redraw_delay_ms = 60;
 
 class picture_panel {
   constructor(client, editor) {
@@ -18,6 +22,8 @@ class picture_panel {
     this.timer = undefined;
     this.result = undefined;
     this.asked = 0;  // the number of the last request, so that answers in the wrong order are dropped
+    this.in_flight = undefined;  // the cancellation of the request on its way
+    this.again = false;  // the text changed while it was
     this.panel = vscode.window.createWebviewPanel(
         'scenario.picture', vscode.l10n.t('Scenario picture'), { viewColumn: vscode.ViewColumn.Beside, preserveFocus: true },
         { enableScripts: true, localResourceRoots: [], retainContextWhenHidden: true });
@@ -60,17 +66,38 @@ class picture_panel {
 
   async redraw() {
     if (this.disposed) return;
+    if (this.in_flight) {
+      // The drawing on its way is of an older text: cancelled (a server
+      // that has not begun it answers at once), and asked for again.
+      this.again = true;
+      this.in_flight.cancel();
+      return;
+    }
+    const cancel = new vscode.CancellationTokenSource();
+    this.in_flight = cancel;
+    this.again = false;
     const n = ++this.asked;
+    const asked_at = Date.now();
     let r;
     try {
-      r = await this.client.sendRequest('scenario/picture', { textDocument: { uri: this.uri.toString() } });
+      r = await this.client.sendRequest('scenario/picture', { textDocument: { uri: this.uri.toString() } }, cancel.token);
     } catch (e) {
       r = { error: String(e && e.message ? e.message : e) };
+    } finally {
+      this.in_flight = undefined;
+      cancel.dispose();
+    }
+    // A drawing of a text edited since is not shown: the next one is asked
+    // for at once.
+    if (this.again) {
+      this.redraw();
+      return;
     }
     if (n !== this.asked || this.disposed) return;
     if (!r) r = { error: vscode.l10n.t('This description pairs with no line description.') };
     if (r.html) this.result = r;
-    this.shown = { page: r.html, error: r.html ? undefined : vscode.l10n.t('No picture: {0}', r.error || vscode.l10n.t('nothing to draw')) };
+    this.shown = { page: r.html, error: r.html ? undefined : vscode.l10n.t('No picture: {0}', r.error || vscode.l10n.t('nothing to draw')),
+      asked_at, answered_at: Date.now() };
     this.panel.webview.postMessage(this.shown);
     const e = vscode.window.activeTextEditor;
     if (e) this.mark_cursor(e);

@@ -109,11 +109,15 @@ tr.scenario-mark td { background: #ffe9a8 !important; }
       err.textContent = m.error;  // in the editor's language already
       return;
     }
+    const start = Date.now();
     const drawn = new DOMParser().parseFromString(m.page, 'text/html');
     page.replaceSync([...drawn.querySelectorAll('style')].map((s) => s.textContent).join('\n'));
     const y = window.scrollY;
     document.body.replaceChildren(...drawn.body.childNodes);
     document.body.dataset.drawn = String(Number(document.body.dataset.drawn || 0) + 1);
+    // When the drawing was asked for, came, and was put in place, and how
+    // long that took: where the delay after an edit goes.
+    Object.assign(document.body.dataset, { askedAt: m.asked_at, answeredAt: m.answered_at, drawnAt: Date.now(), drawMs: Date.now() - start });
     window.scrollTo(0, y);
     show_mark();
   });
