@@ -29,6 +29,9 @@ node -e '
   const fs = require("fs"), [from, to, program] = process.argv.slice(1);
   const s = JSON.parse(fs.readFileSync(from, "utf8"));
   s["scenario.path"] = program;
+  // The messages to and from the server, so that the test can tell what
+  // the server published from what the editor shows.
+  s["scenario.trace.server"] = "verbose";
   fs.writeFileSync(to, JSON.stringify(s, null, 2));' \
   "$here/settings.json" "$work/user/User/settings.json" "$build/scenario"
 "$build/write_build_pair" "$work/ws" || exit 70
