@@ -81,7 +81,7 @@ void timetable_warnings(const std::vector<record_as_read>& records,
   if (line.points.size() < 2 || !line.damage.empty()) return;
   running_parameters p;
   take_from_scenario(m, p.train);
-  const running_result r = run_fastest(line, p);
+  const running_result r = run_legs(line, p);  // leg times alone
   for (const leg& l : r.legs) {
     if (l.judged != verdict::impossible && l.judged != verdict::tight) continue;
     const bool is_impossible = l.judged == verdict::impossible;

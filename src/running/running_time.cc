@@ -199,44 +199,19 @@ struct grid {
   }
 };
 
-// The cap of each node: the lowest limit under the whole train from where
-// its tail was at the node before to its head, so that it speeds up only
-// once its tail has left a lower limit, and its top speed; 0 at the stops.
-// With the limit at the head, and the gradient alone under the train for
-// braking, at each node.
-std::vector<float> caps_and_slopes(const std::vector<line_stretch>& s,
-                                   const train_parameters& t, const grid& g,
-                                   running_result& r) {
-  std::vector<float> slope;
-  slope.reserve(g.n);
-  r.permitted_kmh.reserve(g.n);
-  r.speed_ms.reserve(g.n);
-  stretch_reader at_head(s);
-  window_min lowest(s);
-  window_sum slopes(s, &line_stretch::slope);
-  const double length = t.length_m(), top = t.max_speed_ms();
-  for (size_t k = 0; k < g.n; ++k) {
-    const node_metres m = g.metres_at(k, length);
-    r.permitted_kmh.push_back(at_head.at(m.head).limit_kmh);
-    r.speed_ms.push_back(
-        std::min(lowest.over(m.tail_before, m.head) / kmh_per_ms, top));
-    slope.push_back(static_cast<float>(slopes.mean(m.tail, m.head)));
-  }
-  return slope;
-}
-
 // Braking curves backwards from every drop of the cap, at the planning
-// deceleration corrected by the gradient under the train.
+// deceleration corrected by the gradient under the train: over the nodes
+// [0, n) of a stretch whose last node is a stop.
 void brake_backwards(const train_parameters& t, const std::vector<float>& slope,
-                     const grid& g, std::vector<double>& cap) {
+                     double h, size_t n, std::vector<double>& cap) {
   const double b = t.deceleration_ms2();
-  for (size_t k = g.n - 1; k-- > 0;) {
+  for (size_t k = n - 1; k-- > 0;) {
     // Under the next node's speed no braking curve binds: no root needed.
     if (cap[k] > cap[k + 1]) {
       const double rate =
           std::max(b + gravity_ms2 * slope[k] / 1000, least_braking_ms2);
       cap[k] =
-          std::min(cap[k], std::sqrt(cap[k + 1] * cap[k + 1] + 2 * rate * g.h));
+          std::min(cap[k], std::sqrt(cap[k + 1] * cap[k + 1] + 2 * rate * h));
     }
   }
 }
@@ -263,69 +238,191 @@ std::optional<double> stand_in_step(double x, double h, double v0, double a0,
   return std::nullopt;
 }
 
-// The dwells, by node (the points are in order along the line).
-std::vector<std::pair<size_t, int32_t>> dwells_by_node(
-    const running_line& line, const running_result& r) {
-  std::vector<std::pair<size_t, int32_t>> dwells;
-  for (size_t i = 1; i + 1 < line.points.size(); ++i) {
-    if (line.points[i].dwell_s != 0) {
-      dwells.emplace_back(r.point_node[i], line.points[i].dwell_s);
-    }
+// The run, one stretch between two stops at a time: a stop holds the
+// train at rest, so no braking curve reaches back past it, and the values
+// of a stretch's nodes need live only while it is run. The readers of the
+// line walk on from one stretch to the next, so every node's value comes
+// out as if the whole run were held at once.
+class fastest_run {
+ public:
+  fastest_run(const running_line& line, const running_parameters& p,
+              const grid& g, const node_callback& each)
+      : line_(line),
+        p_(p),
+        g_(g),
+        each_(each),
+        s_(stretches_of(line, p.train)),
+        at_head_(s_),
+        lowest_(s_),
+        slopes_(s_, &line_stretch::slope),
+        grades_(s_, &line_stretch::grade),
+        d_(p.train),
+        length_(p.train.length_m()),
+        margin_s_per_m_(p.margin.minutes_per_100km * 60 / 100000) {}
+
+  // Runs from the first timed point to the last; their nodes are in
+  // `point_node`. Sets `reached` (the nodes the train reaches), the time
+  // and the time with margin at each point reached, and `stand_m`.
+  void run(const std::vector<size_t>& point_node);
+
+  // The limit at the head at node k, for nodes the run did not reach.
+  float limit_at_head(size_t k) {
+    return at_head_.at(g_.metres_at(k, length_).head).limit_kmh;
   }
-  return dwells;
+
+  size_t reached = 0;
+  std::vector<double> point_time_s, point_margin_time_s;
+  std::optional<double> stand_m;
+
+ private:
+  void caps(size_t from, size_t to);
+  bool forwards(size_t from, size_t to);
+  void reach(size_t k, double speed);
+
+  const running_line& line_;
+  const running_parameters& p_;
+  const grid& g_;
+  const node_callback& each_;
+  const std::vector<line_stretch> s_;
+  stretch_reader at_head_;
+  window_min lowest_;
+  window_sum slopes_, grades_;
+  const dynamics d_;
+  const double length_, margin_s_per_m_;
+  // The nodes of the stretch being run, by their distance from its start:
+  // the limit at the head, the cap (the speed, once run) and the gradient
+  // under the train for braking.
+  std::vector<float> permitted_, slope_;
+  std::vector<double> cap_;
+  size_t base_ = 0;  // the stretch's first node
+  // The run so far.
+  double time_ = 0, margin_time_ = 0;
+  double band_for_kmh_ = -1, stretch_factor_ = 1;
+  std::vector<std::pair<size_t, int32_t>> dwells_;  // by node
+  size_t next_dwell_ = 0, next_point_ = 0;
+  const std::vector<size_t>* point_node_ = nullptr;
+};
+
+// The cap of the nodes [from, to]: the lowest limit under the whole train
+// from where its tail was at the node before to its head, so that it
+// speeds up only once its tail has left a lower limit, and its top speed;
+// with the limit at the head, and the gradient alone under the train for
+// braking. Node `from` is carried over from the stretch before, if any,
+// with the speed the run reached there as its cap.
+void fastest_run::caps(size_t from, size_t to) {
+  const double top = p_.train.max_speed_ms();
+  const size_t n = to - from + 1;
+  size_t i = 0;
+  if (!cap_.empty()) {
+    permitted_[0] = permitted_.back();
+    slope_[0] = slope_.back();
+    cap_[0] = cap_.back();
+    i = 1;
+  }
+  permitted_.resize(n);
+  slope_.resize(n);
+  cap_.resize(n);
+  base_ = from;
+  for (; i < n; ++i) {
+    const node_metres m = g_.metres_at(from + i, length_);
+    permitted_[i] = at_head_.at(m.head).limit_kmh;
+    cap_[i] = std::min(lowest_.over(m.tail_before, m.head) / kmh_per_ms, top);
+    slope_[i] = static_cast<float>(slopes_.mean(m.tail, m.head));
+  }
 }
 
-// Forwards from rest, under the braking curves: the speeds, the times and
-// the times with margin.
-void run_forwards(const running_line& line, const std::vector<line_stretch>& s,
-                  const running_parameters& p, const grid& g,
-                  running_result& r) {
-  const dynamics d(p.train);
-  // The caps become the speeds in place: a node's cap is read just before
-  // its speed is written over it.
-  std::vector<double>& cap = r.speed_ms;
-  r.speed_ms[0] = 0;
-  r.time_s.reserve(g.n);
-  r.time_s.push_back(0);
-  r.margin_time_s.reserve(g.n);
-  r.margin_time_s.push_back(0);
-  // The gradient and curves under the train, for traction.
-  window_sum grades(s, &line_stretch::grade);
-  const double length = p.train.length_m();
-  const auto dwells = dwells_by_node(line, r);
-  size_t next_dwell = 0;
-  const double margin_s_per_m = p.margin.minutes_per_100km * 60 / 100000;
-  double band_for_kmh = -1, stretch = 1;
-  for (size_t k = 0; k + 1 < g.n; ++k) {
-    const double v0 = r.speed_ms[k];
-    const node_metres m = g.metres_at(k, length);
-    const auto grade = static_cast<float>(grades.mean(m.tail, m.head));
-    const double a0 = d.acceleration(v0, grade);
-    const double v1 = next_speed(v0, a0, cap[k + 1], g.h);
-    if (const auto stand = stand_in_step(g.x(k), g.h, v0, a0, v1, cap[k + 1])) {
-      r.stand_m = *stand;
-      r.speed_ms.resize(k + 1);
-      return;
+// Hands node k out and takes the times of the points there.
+void fastest_run::reach(size_t k, double speed) {
+  reached = k + 1;
+  const std::vector<size_t>& nodes = *point_node_;
+  while (next_point_ < nodes.size() && nodes[next_point_] == k) {
+    point_time_s[next_point_] = time_;
+    point_margin_time_s[next_point_++] = margin_time_;
+  }
+  if (each_) {
+    each_({k, g_.x(k), permitted_[k - base_], speed, time_, margin_time_});
+  }
+}
+
+// Forwards from rest at `from` to rest at `to`, under the braking curves:
+// false where the train comes to a stand on the way.
+bool fastest_run::forwards(size_t from, size_t to) {
+  for (size_t k = from; k < to; ++k) {
+    const size_t i = k - from;
+    const double v0 = cap_[i];
+    const node_metres m = g_.metres_at(k, length_);
+    const auto grade = static_cast<float>(grades_.mean(m.tail, m.head));
+    const double a0 = d_.acceleration(v0, grade);
+    const double v1 = next_speed(v0, a0, cap_[i + 1], g_.h);
+    if (const auto stand =
+            stand_in_step(g_.x(k), g_.h, v0, a0, v1, cap_[i + 1])) {
+      stand_m = *stand;
+      return false;
     }
-    r.speed_ms[k + 1] = v1;
+    cap_[i + 1] = v1;
     // Constant acceleration over the step: the mean speed is the average.
-    const double dt = 2 * g.h / (v0 + v1);
-    if (r.permitted_kmh[k] != band_for_kmh) {
-      band_for_kmh = r.permitted_kmh[k];
-      stretch = 1 + p.margin.percent_at(band_for_kmh) / 100;
+    const double dt = 2 * g_.h / (v0 + v1);
+    if (permitted_[i] != band_for_kmh_) {
+      band_for_kmh_ = permitted_[i];
+      stretch_factor_ = 1 + p_.margin.percent_at(band_for_kmh_) / 100;
     }
     double dwell = 0;
-    while (next_dwell < dwells.size() && dwells[next_dwell].first == k) {
-      dwell += dwells[next_dwell++].second;
+    while (next_dwell_ < dwells_.size() && dwells_[next_dwell_].first == k) {
+      dwell += dwells_[next_dwell_++].second;
     }
-    r.time_s.push_back(r.time_s[k] + dt + dwell);
-    r.margin_time_s.push_back(r.margin_time_s[k] + dt * stretch +
-                              g.h * margin_s_per_m + dwell);
+    time_ = time_ + dt + dwell;
+    margin_time_ =
+        margin_time_ + dt * stretch_factor_ + g_.h * margin_s_per_m_ + dwell;
+    reach(k + 1, v1);
+  }
+  return true;
+}
+
+void fastest_run::run(const std::vector<size_t>& point_node) {
+  point_node_ = &point_node;
+  const size_t points = line_.points.size();
+  point_time_s.assign(points, 0);
+  point_margin_time_s.assign(points, 0);
+  // The stretches end at the first node, at every stop and at the last
+  // node (the points are in order along the line).
+  std::vector<size_t> ends = {0};
+  std::vector<bool> stop_at_end = {false};
+  for (size_t i = 0; i < points; ++i) {
+    if (line_.points[i].stop) {
+      if (ends.back() != point_node[i]) {
+        ends.push_back(point_node[i]);
+        stop_at_end.push_back(false);
+      }
+      stop_at_end.back() = true;
+    }
+    if (i > 0 && i + 1 < points && line_.points[i].dwell_s != 0) {
+      dwells_.emplace_back(point_node[i], line_.points[i].dwell_s);
+    }
+  }
+  if (ends.back() != g_.n - 1) {
+    ends.push_back(g_.n - 1);
+    stop_at_end.push_back(false);
+  }
+  if (ends.size() == 1) {  // the first and the last point share a node
+    caps(0, 0);
+    reach(0, 0);
+    return;
+  }
+  for (size_t j = 0; j + 1 < ends.size(); ++j) {
+    caps(ends[j], ends[j + 1]);
+    if (stop_at_end[j + 1]) cap_.back() = 0;
+    brake_backwards(p_.train, slope_, g_.h, cap_.size(), cap_);
+    if (j == 0) {
+      cap_[0] = 0;  // the run starts from rest
+      reach(0, 0);
+    }
+    if (!forwards(ends[j], ends[j + 1])) return;
   }
 }
 
+// The legs: the times between the points' nodes, and their verdicts.
 void judge_legs(const running_line& line, const running_parameters& p,
-                running_result& r) {
+                const fastest_run& run, running_result& r) {
   for (size_t i = 0; i + 1 < line.points.size(); ++i) {
     const timed_point& a = line.points[i];
     const timed_point& b = line.points[i + 1];
@@ -334,16 +431,17 @@ void judge_legs(const running_line& line, const running_parameters& p,
     l.to = i + 1;
     l.distance_m = static_cast<double>(b.position_m - a.position_m);
     l.scheduled_s = static_cast<double>(b.arrival_s() - a.time_s);
-    const size_t ka = r.point_node[i], kb = r.point_node[i + 1];
-    if (kb >= r.nodes()) {  // beyond where the train stood
+    if (r.point_node[i + 1] >= run.reached) {  // beyond where the train stood
       l.fastest_s = l.with_margin_s = std::numeric_limits<double>::infinity();
     } else {
       // The time since the first departure counts the dwell of `a` after
       // its node: the leg starts when it leaves.
       // (Two points at one position share a node: no time, no dwell.)
-      l.fastest_s = std::max(0.0, r.time_s[kb] - r.time_s[ka] - a.dwell_s);
+      l.fastest_s = std::max(
+          0.0, run.point_time_s[i + 1] - run.point_time_s[i] - a.dwell_s);
       l.with_margin_s =
-          std::max(0.0, r.margin_time_s[kb] - r.margin_time_s[ka] - a.dwell_s);
+          std::max(0.0, run.point_margin_time_s[i + 1] -
+                            run.point_margin_time_s[i] - a.dwell_s);
     }
     if (l.scheduled_s < l.fastest_s) {
       l.judged = verdict::impossible;
@@ -456,13 +554,9 @@ running_line read_running_line(const scenario_model& m,
   return line;
 }
 
-running_result run_fastest(const running_line& line,
-                           const running_parameters& p, double step_m) {
-  running_result r;
-  r.step_m = step_m;
-  if (line.points.size() < 2 || !line.damage.empty() || line.metres() == 0) {
-    return r;
-  }
+namespace {
+
+grid grid_of(const running_line& line, double step_m) {
   grid g;
   g.h = step_m;
   g.per_metre = static_cast<int64_t>(std::llround(1 / step_m));
@@ -471,20 +565,71 @@ running_result run_fastest(const running_line& line,
       line.points.back().position_m - line.points.front().position_m;
   g.n = static_cast<size_t>(span * g.per_metre) + 1;
   g.last_metre = static_cast<int64_t>(line.metres()) - 1;
-  r.start_m = g.start;
+  return g;
+}
 
-  const std::vector<line_stretch> s = stretches_of(line, p.train);
-  const std::vector<float> slope = caps_and_slopes(s, p.train, g, r);
+bool runnable(const running_line& line) {
+  return line.points.size() >= 2 && line.damage.empty() && line.metres() > 0;
+}
+
+// The run; where the train stands, `beyond` takes the limit at the head of
+// the nodes it does not reach.
+running_result run_line(const running_line& line, const running_parameters& p,
+                        double step_m, const node_callback& each,
+                        std::vector<float>* beyond) {
+  running_result r;
+  r.step_m = step_m;
+  if (!runnable(line)) return r;
+  const grid g = grid_of(line, step_m);
+  r.start_m = g.start;
   for (const timed_point& pt : line.points) {
-    const auto k = static_cast<size_t>(
-        (pt.position_m - line.points.front().position_m) * g.per_metre);
-    r.point_node.push_back(k);
-    if (pt.stop) r.speed_ms[k] = 0;
+    r.point_node.push_back(static_cast<size_t>(
+        (pt.position_m - line.points.front().position_m) * g.per_metre));
   }
-  brake_backwards(p.train, slope, g, r.speed_ms);
-  run_forwards(line, s, p, g, r);
-  judge_legs(line, p, r);
+  fastest_run run(line, p, g, each);
+  run.run(r.point_node);
+  r.stand_m = run.stand_m;
+  if (beyond != nullptr) {
+    for (size_t k = run.reached; k < g.n; ++k) {
+      beyond->push_back(run.limit_at_head(k));
+    }
+  }
+  judge_legs(line, p, run, r);
   return r;
+}
+
+}  // namespace
+
+running_result run_fastest(const running_line& line,
+                           const running_parameters& p, double step_m) {
+  std::vector<float> permitted;
+  std::vector<double> speed, time, margin_time;
+  if (runnable(line)) {
+    const size_t n = grid_of(line, step_m).n;
+    permitted.reserve(n);
+    speed.reserve(n);
+    time.reserve(n);
+    margin_time.reserve(n);
+  }
+  running_result r = run_line(
+      line, p, step_m,
+      [&](const run_node& node) {
+        permitted.push_back(node.permitted_kmh);
+        speed.push_back(node.speed_ms);
+        time.push_back(node.time_s);
+        margin_time.push_back(node.margin_time_s);
+      },
+      &permitted);
+  r.permitted_kmh = std::move(permitted);
+  r.speed_ms = std::move(speed);
+  r.time_s = std::move(time);
+  r.margin_time_s = std::move(margin_time);
+  return r;
+}
+
+running_result run_legs(const running_line& line, const running_parameters& p,
+                        double step_m, const node_callback& each) {
+  return run_line(line, p, step_m, each, nullptr);
 }
 
 }  // namespace scenario

@@ -10,6 +10,7 @@
 #define SCENARIO_RUNNING_RUNNING_TIME_H_
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -113,11 +114,29 @@ struct running_result {
   }
 };
 
+// A node of a run, as the run reaches it.
+struct run_node {
+  size_t k = 0;
+  double position_m = 0;
+  float permitted_kmh = 0;  // the limit at the head of the train
+  double speed_ms = 0;
+  double time_s = 0, margin_time_s = 0;  // as in running_result
+};
+using node_callback = std::function<void(const run_node&)>;
+
 // The fastest run from the first to the last timed point, on a grid of
-// `step_m` metres (1, 0.5, 0.25 ...: a whole number of steps per metre).
-// Fewer than two timed points give no node and no leg.
+// `step_m` metres (1, 0.5, 0.25 ...: a whole number of steps per metre),
+// with every node's values. Fewer than two timed points give no node and
+// no leg. Where the train comes to a stand, the limits at the head go on
+// to the last node; its speeds and times end where it stands.
 running_result run_fastest(const running_line& line,
                            const running_parameters& p, double step_m = 1);
+
+// The same run, to the bit, keeping no node's values (nodes() is 0): the
+// legs, the nodes of the timed points and where the train stands. `each`,
+// when set, is handed every node the train reaches, in order.
+running_result run_legs(const running_line& line, const running_parameters& p,
+                        double step_m = 1, const node_callback& each = {});
 
 }  // namespace scenario
 

@@ -1,8 +1,10 @@
 #include "running/timing_report.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
+#include <vector>
 
 #include "model/kilometres.h"
 #include "model/text_8bit.h"
@@ -90,16 +92,8 @@ std::string leg_counts(size_t legs, const int (&count)[4],
          "\n";
 }
 
-// Nodes of the profile rows: every 10 m from the first station, and the
-// last node.
-std::vector<size_t> profile_nodes(const running_result& r) {
-  std::vector<size_t> nodes;
-  if (r.nodes() == 0) return nodes;
-  const auto every =
-      static_cast<size_t>(std::llround(profile_spacing_m / r.step_m));
-  for (size_t k = 0; k < r.nodes(); k += every) nodes.push_back(k);
-  if (nodes.back() != r.nodes() - 1) nodes.push_back(r.nodes() - 1);
-  return nodes;
+size_t nodes_between_rows(double step_m) {
+  return static_cast<size_t>(std::llround(profile_spacing_m / step_m));
 }
 
 ordered_json parameters_json(const running_parameters& p, double step_m) {
@@ -148,6 +142,32 @@ ordered_json finite_or_null(double v, double unit) {
 }
 
 }  // namespace
+
+std::vector<run_node> profile_rows(const running_result& r) {
+  profile_sampler rows(r.step_m);
+  for (size_t k = 0; k < r.nodes(); ++k) {
+    rows.take({k, r.position(k), r.permitted_kmh[k], r.speed_ms[k], r.time_s[k],
+               r.margin_time_s[k]});
+  }
+  return rows.rows();
+}
+
+profile_sampler::profile_sampler(double step_m)
+    : every_(std::max<size_t>(nodes_between_rows(step_m), 1)) {}
+
+void profile_sampler::take(const run_node& n) {
+  if (n.k % every_ == 0) {
+    rows_.push_back(n);
+  }
+  last_ = n;
+  any_ = true;
+}
+
+std::vector<run_node> profile_sampler::rows() const {
+  std::vector<run_node> out = rows_;
+  if (any_ && (out.empty() || out.back().k != last_.k)) out.push_back(last_);
+  return out;
+}
 
 std::string format_duration(double seconds) {
   if (!std::isfinite(seconds)) return "never";
@@ -239,7 +259,9 @@ std::string format_timing_text(const timing_context& c,
 std::string format_timing_json(const timing_context& c,
                                const running_line& line,
                                const running_parameters& p,
-                               const running_result& r, const translator& tr) {
+                               const running_result& r,
+                               const std::vector<run_node>& rows,
+                               const translator& tr) {
   ordered_json legs = ordered_json::array();
   for (const leg& l : r.legs) {
     legs.push_back({{"from", name_of(line, l.from)},
@@ -265,12 +287,12 @@ std::string format_timing_json(const timing_context& c,
   ordered_json next_day = ordered_json::array();
   for (size_t i : line.next_day) next_day.push_back(name_of(line, i));
   ordered_json profile = ordered_json::array();
-  for (size_t k : profile_nodes(r)) {
-    profile.push_back({{"position_m", rounded(r.position(k), 0.001)},
-                       {"speed_kmh", rounded(r.speed_ms[k] * 3.6, 0.01)},
-                       {"permitted_kmh", r.permitted_kmh[k]},
-                       {"time_s", rounded(r.time_s[k], 0.01)},
-                       {"margin_time_s", rounded(r.margin_time_s[k], 0.01)}});
+  for (const run_node& n : rows) {
+    profile.push_back({{"position_m", rounded(n.position_m, 0.001)},
+                       {"speed_kmh", rounded(n.speed_ms * 3.6, 0.01)},
+                       {"permitted_kmh", n.permitted_kmh},
+                       {"time_s", rounded(n.time_s, 0.01)},
+                       {"margin_time_s", rounded(n.margin_time_s, 0.01)}});
   }
   const ordered_json j = {
       {"route", c.route},
@@ -290,7 +312,8 @@ std::string format_timing_json(const timing_context& c,
 
 std::string format_timing_csv(const timing_context& c, const running_line& line,
                               const running_parameters& p,
-                              const running_result& r) {
+                              const running_result& r,
+                              const std::vector<run_node>& rows) {
   auto quoted = [](const std::string& s) {
     std::string q = "\"";
     for (char ch : s) {
@@ -331,10 +354,10 @@ std::string format_timing_csv(const timing_context& c, const running_line& line,
            verdict_name(l.judged) + "\n";
   }
   out += "\nposition_m,speed_kmh,permitted_kmh,time_s,margin_time_s\n";
-  for (size_t k : profile_nodes(r)) {
-    out += fixed(r.position(k), 1) + "," + fixed(r.speed_ms[k] * 3.6, 2) + "," +
-           fixed(r.permitted_kmh[k], 0) + "," + fixed(r.time_s[k], 2) + "," +
-           fixed(r.margin_time_s[k], 2) + "\n";
+  for (const run_node& n : rows) {
+    out += fixed(n.position_m, 1) + "," + fixed(n.speed_ms * 3.6, 2) + "," +
+           fixed(n.permitted_kmh, 0) + "," + fixed(n.time_s, 2) + "," +
+           fixed(n.margin_time_s, 2) + "\n";
   }
   return out;
 }

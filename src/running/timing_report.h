@@ -6,6 +6,7 @@
 #define SCENARIO_RUNNING_TIMING_REPORT_H_
 
 #include <string>
+#include <vector>
 
 #include "model/translation.h"
 #include "running/running_time.h"
@@ -24,19 +25,43 @@ struct timing_context {
   std::string from_source = {};
 };
 
+// The profile rows of the JSON and CSV forms: the nodes every 10 m from the
+// first station, and the last node the train reaches.
+std::vector<run_node> profile_rows(const running_result& r);
+
+// The same rows taken as a run hands out its nodes (run_legs), so that the
+// run need keep no node's values.
+class profile_sampler {
+ public:
+  explicit profile_sampler(double step_m);
+  void take(const run_node& n);
+  // The rows, once the run is over.
+  std::vector<run_node> rows() const;
+
+ private:
+  size_t every_;
+  std::vector<run_node> rows_;
+  run_node last_;
+  bool any_ = false;
+};
+
 // In the language of `tr`; the JSON and CSV forms keep their names.
 std::string format_timing_text(const timing_context& c,
                                const running_line& line,
                                const running_parameters& p,
                                const running_result& r, const translator& tr);
 // Keys and verdict names fixed; the sentences in the language of `tr`.
+// The profile is printed from `rows`.
 std::string format_timing_json(const timing_context& c,
                                const running_line& line,
                                const running_parameters& p,
-                               const running_result& r, const translator& tr);
+                               const running_result& r,
+                               const std::vector<run_node>& rows,
+                               const translator& tr);
 std::string format_timing_csv(const timing_context& c, const running_line& line,
                               const running_parameters& p,
-                              const running_result& r);
+                              const running_result& r,
+                              const std::vector<run_node>& rows);
 
 // "8:05" for 485 s, "-0:12" for -12 s, "1:02:05" from an hour on; "never"
 // for an infinite time.

@@ -557,6 +557,68 @@ TEST(running_time, the_line_held_by_stretches_runs_as_it_did_per_metre) {
   }
 }
 
+bool same_bits(double a, double b) {
+  return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+}
+
+TEST(running_time, the_run_that_keeps_no_node_gives_the_same_run_to_the_bit) {
+  // The run goes one stretch between stops at a time; the one that keeps
+  // every node and the one that keeps none must hand out the same nodes,
+  // legs and stand, whatever the stops: ends that are not stops, points
+  // that share a node, a stop with a dwell, a stand on a climb.
+  running_line shared = varied_line();
+  shared.points.insert(shared.points.begin() + 2, stop_at(3000, 3900));
+  running_line open_ends = varied_line();
+  open_ends.points.front().stop = open_ends.points.back().stop = false;
+  running_line one_node = flat_line(101, 72, {stop_at(50, 0), stop_at(50, 9)});
+  running_parameters heavy;
+  heavy.train.cars = 100;
+  heavy.train.car_mass_t = 80;
+  const struct {
+    const char* what;
+    running_line line;
+    running_parameters p;
+    double step_m;
+  } cases[] = {
+      {"the varied line", varied_line(), {}, 1},
+      {"by quarter metres", varied_line(), {}, 0.25},
+      {"a stand on the climb", varied_line(), heavy, 1},
+      {"two stops at one node", shared, {}, 1},
+      {"ends that are not stops", open_ends, {}, 0.5},
+      {"both ends at one node", one_node, {}, 1},
+  };
+  for (const auto& c : cases) {
+    const running_result all = run_fastest(c.line, c.p, c.step_m);
+    std::vector<run_node> handed;
+    const running_result none =
+        run_legs(c.line, c.p, c.step_m,
+                 [&handed](const run_node& n) { handed.push_back(n); });
+    EXPECT_EQ(none.nodes(), 0u) << c.what;
+    EXPECT_EQ(none.stand_m, all.stand_m) << c.what;
+    EXPECT_EQ(none.point_node, all.point_node) << c.what;
+    ASSERT_EQ(handed.size(), all.nodes()) << c.what;
+    ASSERT_GT(handed.size(), 0u) << c.what;
+    for (size_t k = 0; k < handed.size(); ++k) {
+      const run_node& n = handed[k];
+      ASSERT_TRUE(n.k == k && same_bits(n.position_m, all.position(k)) &&
+                  n.permitted_kmh == all.permitted_kmh[k] &&
+                  same_bits(n.speed_ms, all.speed_ms[k]) &&
+                  same_bits(n.time_s, all.time_s[k]) &&
+                  same_bits(n.margin_time_s, all.margin_time_s[k]))
+          << c.what << " node " << k;
+    }
+    ASSERT_EQ(none.legs.size(), all.legs.size()) << c.what;
+    ASSERT_FALSE(all.legs.empty()) << c.what;
+    for (size_t i = 0; i < all.legs.size(); ++i) {
+      EXPECT_TRUE(
+          same_bits(none.legs[i].fastest_s, all.legs[i].fastest_s) &&
+          same_bits(none.legs[i].with_margin_s, all.legs[i].with_margin_s) &&
+          none.legs[i].judged == all.legs[i].judged)
+          << c.what << " leg " << i;
+    }
+  }
+}
+
 // An independent check: the leg integrated in time steps of 0.001 s with
 // the train's forces, braking where the braking distance at b + g i meets
 // the stop.

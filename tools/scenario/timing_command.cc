@@ -188,16 +188,21 @@ int run_timing(const timing_arguments& args, const translator& tr) {
     std::cerr << "scenario timing: " << l.source << ": " << line.damage << '\n';
     return exit_data;
   }
-  const running_result r = run_fastest(line, p);
   const timing_context c{windows1252_to_utf8(l.m.percorso),
                          windows1252_to_utf8(l.m.treno), l.source,
                          l.from_source};
-  if (args.format == "json") {
-    std::cout << format_timing_json(c, line, p, r, tr) << std::flush;
-  } else if (args.format == "csv") {
-    std::cout << format_timing_csv(c, line, p, r) << std::flush;
-  } else {
+  running_result r;
+  if (args.format == "text") {
+    r = run_legs(line, p);
     std::cout << format_timing_text(c, line, p, r, tr) << std::flush;
+  } else {
+    // The profile is printed every 10 m: the run keeps those nodes alone.
+    profile_sampler rows(1);
+    r = run_legs(line, p, 1, [&rows](const run_node& n) { rows.take(n); });
+    std::cout << (args.format == "json"
+                      ? format_timing_json(c, line, p, r, rows.rows(), tr)
+                      : format_timing_csv(c, line, p, r, rows.rows()))
+              << std::flush;
   }
   for (const leg& g : r.legs) {
     if (g.judged == verdict::impossible) return 1;
