@@ -54,10 +54,11 @@ bool is_known_warning(std::string_view name) {
   return false;
 }
 
-std::string check_finding(const finding& f, const sources& in) {
+std::string check_finding(const check_result& r, const finding& f,
+                          const sources& in) {
   const std::string what = f.is_error && f.warning.empty()
                                ? "error " + std::to_string(f.code)
-                               : "warning \"" + f.warning + "\"";
+                               : "warning \"" + std::string(f.warning) + "\"";
   if (f.warning.empty()) {
     if (!f.is_error) return "a warning without a name";
     if (error_meaning(f.code) == error_meaning(-1)) {
@@ -66,10 +67,10 @@ std::string check_finding(const finding& f, const sources& in) {
   } else if (!is_known_warning(f.warning)) {
     return what + " is no known warning";
   }
-  if (f.message.empty()) return what + " without a message";
+  if (f.message(translator()).empty()) return what + " without a message";
   const source* from = in.named(f.file);
   if (from == nullptr && !f.file.empty()) {
-    return what + " names the file \"" + f.file + "\"";
+    return what + " names the file \"" + f.file.str() + "\"";
   }
   if (f.at.line == 0) return {};
   if (from == nullptr || !from->text.text) {
@@ -80,13 +81,14 @@ std::string check_finding(const finding& f, const sources& in) {
     return what + " at line " + std::to_string(f.at.line) + " of " +
            std::to_string(lines);
   }
-  if (f.at.text != from->lines.line(f.at.line)) {
+  const std::string_view shown = r.source_of(f);
+  if (shown != from->lines.line(f.at.line)) {
     return what + " shows line " + std::to_string(f.at.line) + " as \"" +
-           f.at.text + "\"";
+           std::string(shown) + "\"";
   }
-  if (f.at.column < 1 || f.at.column > static_cast<int>(f.at.text.size()) + 1) {
+  if (f.at.column < 1 || f.at.column > static_cast<int>(shown.size()) + 1) {
     return what + " at column " + std::to_string(f.at.column) +
-           " of a line of " + std::to_string(f.at.text.size()) + " bytes";
+           " of a line of " + std::to_string(shown.size()) + " bytes";
   }
   return {};
 }
@@ -123,7 +125,7 @@ std::string check_place(std::string_view format, const source* in,
 }
 
 std::string check_json(const check_result& r, const sources& in) {
-  const json j = json::parse(format_json(r));
+  const json j = json::parse(format_json(r, translator()));
   const json& findings = j.at("findings");
   if (findings.size() != r.findings.size() || j.at("errors") != r.errors ||
       j.at("warnings") != r.warnings) {
@@ -174,13 +176,13 @@ std::string check_sarif(const check_result& r, const sources& in) {
 
 // The caret of each finding stands under the character of its column, and
 // the source line above it reaches that column.
-std::string check_caret(const finding& f) {
+std::string check_caret(const check_result& r, const finding& f) {
   if (f.at.line <= 0 || f.at.column <= 0) return {};
   located_message msg;
-  msg.file = f.file;
-  msg.at = f.at;
+  msg.file = f.file.str();
+  msg.at = {f.at.line, f.at.column, f.at.length, std::string(r.source_of(f))};
   msg.label = "error";
-  msg.text = f.message;
+  msg.text = f.message(translator());
   const std::string shown = render_message(msg, false);
   const size_t source = shown.find('\n') + 1;
   const size_t caret = shown.find('\n', source) + 1;
@@ -203,7 +205,7 @@ std::string check_formats(const check_result& r, const sources& in) {
   const std::string text = format_text(r, false, translator());
   if (!is_valid_utf8(text)) return "the text output is not UTF-8";
   for (const finding& f : r.findings) {
-    if (std::string broken = check_caret(f); !broken.empty()) return broken;
+    if (std::string broken = check_caret(r, f); !broken.empty()) return broken;
   }
   try {
     if (std::string broken = check_json(r, in); !broken.empty()) {
@@ -230,7 +232,7 @@ std::string check_target(std::string_view input) {
   int errors = 0;
   for (const finding& f : r.findings) {
     if (f.is_error) ++errors;
-    if (std::string broken = check_finding(f, in); !broken.empty()) {
+    if (std::string broken = check_finding(r, f, in); !broken.empty()) {
       return broken;
     }
   }

@@ -11,30 +11,46 @@
 namespace scenario {
 namespace {
 
-finding error_finding(const diagnostic& d, const translator& tr) {
+// An error keeps the compiler's detail and the line it points at; its
+// meaning is described when it is shown.
+finding error_finding(diagnostic& d, const file_name& file) {
   finding f;
   f.is_error = true;
   f.code = d.codice;
-  const diagnostic_description about = describe(d, tr);
-  f.message = about.text();
-  if (about.position_m) f.position_m = *about.position_m;
-  f.file = d.file;
-  f.at = {d.line, d.column, d.length, d.source_line};
+  if (d.posizione && error_has_position(d.codice)) f.position_m = *d.posizione;
+  f.file = file;
+  const std::string kept[] = {std::move(d.detail), std::move(d.source_line)};
+  f.details = message_arguments(nullptr, kept);
+  f.at = {d.line, d.column, d.length, 0};
   return f;
 }
 
-const description_text& text_of(description in, const description_text& linea,
-                                const description_text& treno) {
-  return in == description::line ? linea : treno;
+// The line start of a field, as its span shows it.
+size_t line_start_of(const field_place& at, std::string_view text) {
+  return std::min(at.offset, text.size()) -
+         static_cast<size_t>(std::max(at.column - 1, 0));
 }
+
+// The findings' file names are shared: one copy per description.
+struct shared_names {
+  file_name line;
+  file_name train;
+  const file_name& of(const std::string& name) {
+    if (name == line) return line;
+    if (name == train) return train;
+    others.emplace_back(name);
+    return others.back();
+  }
+  std::vector<file_name> others;
+};
 
 // File order: the line description, the train description, then what
 // belongs to neither; within a file, by line and column, the order found
 // kept among equals. The order is found on small keys and then applied in
 // place, so that sorting needs no second copy of the findings.
 void sort_in_file_order(std::vector<finding>& findings,
-                        const std::string& line_file,
-                        const std::string& train_file) {
+                        const file_name& line_file,
+                        const file_name& train_file) {
   struct key {
     int file;
     int line;
@@ -70,13 +86,11 @@ void sort_in_file_order(std::vector<finding>& findings,
   }
 }
 
-}  // namespace
-
-check_result check_descriptions(const description_text& linea,
-                                const description_text& treno,
-                                const warning_options& options,
-                                const translator& tr,
-                                const check_outputs& outputs) {
+check_result check_with_texts(const description_text& linea,
+                              const description_text& treno,
+                              const warning_options& options,
+                              const translator& tr,
+                              const check_outputs& outputs, check_result r) {
   record_collector collector;
   scenario_model own;
   own.percorso = build_percorso;
@@ -89,29 +103,34 @@ check_result check_descriptions(const description_text& linea,
     *outputs.curves = curve_stretches(collector.records());
   }
 
-  check_result r;
-  {
-    std::vector<raised_warning> raised =
-        run_warnings(collector.records(), m, options, tr);
-    // Exactly as many as there are: a file with a finding on every line
-    // holds no spare room for as many again.
-    r.findings.reserve(m.diagnostics.size() + raised.size());
-    for (const diagnostic& d : m.diagnostics) {
-      r.findings.push_back(error_finding(d, tr));
-    }
-    for (raised_warning& w : raised) {
-      const description_text& d = text_of(w.in, linea, treno);
-      finding f;
-      f.is_error = options.warnings_as_errors;
-      f.warning = std::move(w.name);
-      f.message = std::move(w.message);
-      f.position_m = w.position_m;
-      f.file = d.file;
-      if (d.text) f.at = span_at(*d.text, w.at);
-      r.findings.push_back(std::move(f));
-    }
+  shared_names names{r.line_file, r.train_file, {}};
+  // Room for a finding per record: a file with a finding on every line
+  // needs no second, larger copy of them as it grows, and the pages of the
+  // room a file with few findings leaves unused are never touched.
+  r.findings.reserve(m.diagnostics.size() + collector.records().size());
+  // The compiler's diagnostics are moved out of a model nobody else reads.
+  const bool own_model = outputs.compiled == nullptr;
+  for (diagnostic& d : m.diagnostics) {
+    diagnostic copy;
+    if (!own_model) copy = d;
+    r.findings.push_back(error_finding(own_model ? d : copy, names.of(d.file)));
   }
-  sort_in_file_order(r.findings, linea.file, treno.file);
+  if (own_model) m.diagnostics = {};
+  run_warnings(collector.records(), m, options, tr, [&](raised_warning&& w) {
+    const description_text& d = w.in == description::line ? linea : treno;
+    finding f;
+    f.is_error = options.warnings_as_errors;
+    f.warning = w.name;
+    f.details = std::move(w.message);
+    f.position_m = w.position_m;
+    f.file = w.in == description::line ? names.line : names.train;
+    if (d.text && w.at.line > 0) {
+      f.at = {w.at.line, w.at.column, w.at.length,
+              line_start_of(w.at, *d.text)};
+    }
+    r.findings.push_back(std::move(f));
+  });
+  sort_in_file_order(r.findings, r.line_file, r.train_file);
   if (outputs.records != nullptr) *outputs.records = collector.take_records();
   for (const finding& f : r.findings) {
     if (f.is_error) {
@@ -121,6 +140,60 @@ check_result check_descriptions(const description_text& linea,
     }
   }
   return r;
+}
+
+}  // namespace
+
+check_result check_descriptions(const description_text& linea,
+                                const description_text& treno,
+                                const warning_options& options,
+                                const translator& tr,
+                                const check_outputs& outputs) {
+  check_result r;
+  r.line_file = file_name(linea.file);
+  r.train_file = file_name(treno.file);
+  if (outputs.keep_texts) {
+    if (linea.text)
+      r.line_text = std::make_shared<const std::string>(*linea.text);
+    if (treno.text)
+      r.train_text = std::make_shared<const std::string>(*treno.text);
+  }
+  return check_with_texts(linea, treno, options, tr, outputs, std::move(r));
+}
+
+check_result check_descriptions(description_text&& linea,
+                                description_text&& treno,
+                                const warning_options& options,
+                                const translator& tr,
+                                const check_outputs& outputs) {
+  check_result r;
+  r.line_file = file_name(linea.file);
+  r.train_file = file_name(treno.file);
+  r = check_with_texts(linea, treno, options, tr, outputs, std::move(r));
+  // The texts checked are kept as they are: no copy is made.
+  if (outputs.keep_texts) {
+    if (linea.text) {
+      r.line_text = std::make_shared<const std::string>(std::move(*linea.text));
+    }
+    if (treno.text) {
+      r.train_text =
+          std::make_shared<const std::string>(std::move(*treno.text));
+    }
+  }
+  return r;
+}
+
+std::string_view check_result::source_of(const finding& f) const {
+  if (f.at.line <= 0) return {};
+  // An error keeps its own line, as the compiler showed it.
+  if (f.warning.empty() && f.details.pattern() == nullptr) {
+    return f.details.argument(1);
+  }
+  const std::shared_ptr<const std::string>& text =
+      f.file == line_file    ? line_text
+      : f.file == train_file ? train_text
+                             : nullptr;
+  return text ? source_line(*text, f.at) : std::string_view();
 }
 
 int check_status(const check_result& r) { return r.errors > 0 ? 1 : 0; }

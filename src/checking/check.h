@@ -6,10 +6,13 @@
 #ifndef SCENARIO_CHECKING_CHECK_H_
 #define SCENARIO_CHECKING_CHECK_H_
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "checking/finding.h"
 #include "checking/warnings.h"
 #include "compiler/compiler.h"
 #include "model/model.h"
@@ -18,21 +21,19 @@
 
 namespace scenario {
 
-// One problem found: an error (a compiler code) or a warning (by name).
-struct finding {
-  bool is_error = true;
-  int code = 0;                       // the error code; 0 for a warning
-  std::string warning;                // the warning's name; empty for an error
-  std::string message;                // what is wrong, without the position
-  std::optional<int64_t> position_m;  // where along the line, when known
-  std::string file;                   // the description, empty when none
-  source_span at;                     // at.line 0 when the finding has no place
-};
-
 struct check_result {
   std::vector<finding> findings;  // in file order, then line and column
   int errors = 0;
   int warnings = 0;  // counted as errors instead under -Werror
+  // The descriptions checked, whose lines the findings point at; no text
+  // when the caller asked for none.
+  file_name line_file;
+  file_name train_file;
+  std::shared_ptr<const std::string> line_text;
+  std::shared_ptr<const std::string> train_text;
+
+  // The line `f` points at, without its line end; empty when it has none.
+  std::string_view source_of(const finding& f) const;
 };
 
 // Compiles `linea` and `treno` with the keep-going policy and runs the
@@ -48,9 +49,18 @@ struct check_outputs {
   // The records as the compiler read them, for whoever explains them (the
   // editor's hovers and outline).
   std::vector<record_as_read>* records = nullptr;
+  // False when nobody shows the findings' source lines: the result then
+  // keeps no copy of the texts.
+  bool keep_texts = true;
 };
 check_result check_descriptions(const description_text& linea,
                                 const description_text& treno,
+                                const warning_options& options,
+                                const translator& tr,
+                                const check_outputs& outputs = {});
+// The same, keeping the texts without a copy.
+check_result check_descriptions(description_text&& linea,
+                                description_text&& treno,
                                 const warning_options& options,
                                 const translator& tr,
                                 const check_outputs& outputs = {});

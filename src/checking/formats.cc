@@ -21,7 +21,11 @@ using nlohmann::json;
 std::string error_rule_id(int code) { return "E" + std::to_string(code); }
 
 std::string rule_id(const finding& f) {
-  return f.warning.empty() ? error_rule_id(f.code) : f.warning;
+  return f.warning.empty() ? error_rule_id(f.code) : std::string(f.warning);
+}
+
+source_span span_of(const check_result& r, const finding& f) {
+  return {f.at.line, f.at.column, f.at.length, std::string(r.source_of(f))};
 }
 
 std::string counts(const check_result& r, const translator& tr) {
@@ -51,51 +55,53 @@ void write_text(std::ostream& out, const check_result& r, bool colour,
       piece.clear();
     }
     located_message msg;
-    msg.file = f.file;
-    msg.at = f.at;
+    msg.file = f.file.str();
+    msg.at = span_of(r, f);
     msg.is_error = f.is_error;
     if (f.warning.empty()) {
       msg.label = tr.format("error %d", f.code);
     } else {
       msg.label = f.is_error ? tr("error") : tr("warning");
     }
-    msg.text = f.message;
+    msg.text = f.message(tr);
     if (f.position_m) {
       msg.text += position_note(static_cast<int32_t>(*f.position_m), tr);
     }
     if (!f.warning.empty()) {
-      msg.text += f.is_error ? " [-Werror=" + f.warning + "]"
-                             : " [-W" + f.warning + "]";
+      msg.text +=
+          (f.is_error ? " [-Werror=" : " [-W") + std::string(f.warning) + "]";
     }
     piece += render_message(msg, colour);
   }
   out << piece << counts(r, tr) << '\n';
 }
 
-std::string format_json(const check_result& r) {
+std::string format_json(const check_result& r, const translator& tr) {
   std::ostringstream s;
-  write_json(s, r);
+  write_json(s, r, tr);
   return std::move(s).str();
 }
 
 // As the whole document's dump(2) would lay it out, one finding at a time,
 // so that many findings are never held as JSON at once.
-void write_json(std::ostream& out, const check_result& r) {
+void write_json(std::ostream& out, const check_result& r,
+                const translator& tr) {
   out << "{\n  \"errors\": " << r.errors << ",\n  \"findings\": [";
   bool first = true;
   for (const finding& f : r.findings) {
     json j;
     j["severity"] = f.is_error ? "error" : "warning";
     j["code"] = f.warning.empty() ? json(f.code) : json(nullptr);
-    j["warning"] = f.warning.empty() ? json(nullptr) : json(f.warning);
-    j["message"] = windows1252_to_utf8(f.message);
+    j["warning"] =
+        f.warning.empty() ? json(nullptr) : json(std::string(f.warning));
+    j["message"] = windows1252_to_utf8(f.message(tr));
     j["file"] =
         f.file.empty() ? json(nullptr) : json(utf8_with_replacement(f.file));
     if (f.at.line > 0) {
       j["line"] = f.at.line;
       j["column"] = f.at.column;
       j["length"] = f.at.length;
-      j["source"] = windows1252_to_utf8(f.at.text);
+      j["source"] = windows1252_to_utf8(r.source_of(f));
     } else {
       j["line"] = nullptr;
       j["column"] = nullptr;
@@ -147,7 +153,7 @@ std::string format_sarif(const check_result& r, const translator& tr) {
     json result = {{"ruleId", id},
                    {"ruleIndex", rule_index.at(id)},
                    {"level", f.is_error ? "error" : "warning"}};
-    std::string text = f.message;
+    std::string text = f.message(tr);
     if (f.position_m) {
       text += position_note(static_cast<int32_t>(*f.position_m), tr);
       result["properties"] = {{"positionMetres", *f.position_m},
@@ -155,10 +161,12 @@ std::string format_sarif(const check_result& r, const translator& tr) {
     }
     result["message"] = {{"text", windows1252_to_utf8(text) + "."}};
     if (!f.file.empty()) {
-      json physical = {{"artifactLocation", {{"uri", uri_of_path(f.file)}}}};
+      json physical = {
+          {"artifactLocation", {{"uri", uri_of_path(f.file.str())}}}};
       if (f.at.line > 0) {
-        json region = {{"startLine", f.at.line},
-                       {"snippet", {{"text", windows1252_to_utf8(f.at.text)}}}};
+        json region = {
+            {"startLine", f.at.line},
+            {"snippet", {{"text", windows1252_to_utf8(r.source_of(f))}}}};
         if (f.at.column > 0) {
           region["startColumn"] = f.at.column;
           region["endColumn"] = f.at.column + std::max(f.at.length, 1);

@@ -19,8 +19,9 @@ std::string format_text(const check_result& r, bool colour,
 void write_text(std::ostream& out, const check_result& r, bool colour,
                 const translator& tr);
 
-std::string format_json(const check_result& r);
-void write_json(std::ostream& out, const check_result& r);
+// Messages in the language of `tr`.
+std::string format_json(const check_result& r, const translator& tr);
+void write_json(std::ostream& out, const check_result& r, const translator& tr);
 
 // Rule descriptions and messages in the language of `tr`, which the run
 // names as its `language`.

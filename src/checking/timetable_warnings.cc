@@ -37,13 +37,12 @@ std::string train_summary(const train_parameters& t, const translator& tr) {
       nullptr);
 }
 
-// A translated pattern filled with `args`, as 8-bit text (station names
-// are 8-bit already, so the pattern is turned to 8-bit first).
+// A message: its English pattern and its arguments, 8-bit text (station
+// names are 8-bit already), filled in the language of whoever shows it.
 template <typename... Args>
-std::string say(const char* translated, const Args&... args) {
+message_arguments say(const char* pattern, const Args&... args) {
   const std::string texts[] = {std::string(), std::string(args)...};
-  return fill_message(utf8_to_windows1252(translated, nullptr),
-                      std::span<const std::string>(texts).subspan(1));
+  return {pattern, std::span<const std::string>(texts).subspan(1)};
 }
 
 std::string kilometres(double m) {
@@ -68,8 +67,7 @@ std::vector<curve_stretch> curve_stretches(
 
 void timetable_warnings(const std::vector<record_as_read>& records,
                         const scenario_model& m, const warning_options& options,
-                        const translator& tr,
-                        std::vector<raised_warning>& out) {
+                        const translator& tr, const warning_sink& out) {
   const bool impossible = options.enabled("timetable-impossible");
   const bool tight = options.enabled("timetable-tight");
   if ((!impossible && !tight) || !m.has_cells()) return;
@@ -93,26 +91,26 @@ void timetable_warnings(const std::vector<record_as_read>& records,
     const std::string scheduled = format_duration(l.scheduled_s);
     const std::string distance = kilometres(l.distance_m);
     const std::string train = train_summary(p.train, tr);
-    std::string message;
+    message_arguments message;
     if (!is_impossible) {
-      message = say(tr("station %s is reached %s after leaving %s (%s on): "
+      message = say(N_("station %s is reached %s after leaving %s (%s on): "
                        "%s over the fastest run (%s), less than the "
                        "regularity margin of %s; train %s"),
                     to.name, scheduled, from.name, distance,
                     format_duration(l.slack_s()), format_duration(l.fastest_s),
                     format_duration(l.with_margin_s - l.fastest_s), train);
     } else if (std::isfinite(l.fastest_s)) {
-      message = say(tr("station %s is reached %s after leaving %s (%s on), "
+      message = say(N_("station %s is reached %s after leaving %s (%s on), "
                        "but the fastest run takes %s; train %s"),
                     to.name, scheduled, from.name, distance,
                     format_duration(l.fastest_s), train);
     } else {
-      message = say(tr("station %s is reached %s after leaving %s (%s on), "
+      message = say(N_("station %s is reached %s after leaving %s (%s on), "
                        "but the train cannot run the leg; train %s"),
                     to.name, scheduled, from.name, distance, train);
     }
-    out.push_back({is_impossible ? "timetable-impossible" : "timetable-tight",
-                   std::move(message), rec->in, rec->place(13), to.position_m});
+    out({is_impossible ? "timetable-impossible" : "timetable-tight",
+         std::move(message), rec->in, rec->place(13), to.position_m});
   }
 }
 

@@ -24,7 +24,7 @@ std::vector<curve_stretch> curve_stretches(
 // of `tr`, as 8-bit text.
 void timetable_warnings(const std::vector<record_as_read>& records,
                         const scenario_model& m, const warning_options& options,
-                        const translator& tr, std::vector<raised_warning>& out);
+                        const translator& tr, const warning_sink& out);
 
 }  // namespace scenario
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <map>
 #include <type_traits>
+#include <unordered_set>
 
 #include "checking/timetable_warnings.h"
 #include "compiler/train_compiler.h"
@@ -74,13 +75,12 @@ std::string argument_text(const T& v) {
   }
 }
 
-// A translated pattern filled with `args`, as 8-bit text: the record texts
-// filled in are 8-bit already, so the pattern is turned to 8-bit first.
+// A message: its English pattern and its arguments as text, filled in the
+// language of whoever shows it.
 template <typename... Args>
-std::string say(const char* translated, const Args&... args) {
+message_arguments say(const char* pattern, const Args&... args) {
   const std::string texts[] = {std::string(), argument_text(args)...};
-  return fill_message(utf8_to_windows1252(translated, nullptr),
-                      std::span<const std::string>(texts).subspan(1));
+  return {pattern, std::span<const std::string>(texts).subspan(1)};
 }
 
 // The speed limit in force at position `p`, from the compiled cells (their
@@ -110,10 +110,10 @@ class warning_run {
  public:
   warning_run(const std::vector<record_as_read>& records,
               const scenario_model& m, const warning_options& options,
-              const translator& tr)
-      : records_(records), m_(m), options_(options), tr_(tr) {}
+              const translator& tr, const warning_sink& sink)
+      : records_(records), m_(m), options_(options), tr_(tr), sink_(sink) {}
 
-  std::vector<raised_warning> run() {
+  void run() {
     if (on("tunnel-board")) tunnel_boards();
     stations();
     if (on("speed-board-missing") || on("speed-board-unmatched")) {
@@ -123,19 +123,15 @@ class warning_run {
     if (on("curve-speed")) curve_speed();
     if (on("beyond-line")) beyond_line();
     if (on("duplicate-record")) duplicates();
-    timetable_warnings(records_, m_, options_, tr_, out_);
-    return std::move(out_);
+    timetable_warnings(records_, m_, options_, tr_, sink_);
   }
 
  private:
   bool on(std::string_view name) const { return options_.enabled(name); }
 
-  // The translation of a message.
-  const char* tr(const char* msgid) const { return tr_(msgid); }
-
   void raise(std::string_view name, const record_as_read& r, field_place at,
-             std::optional<int64_t> position, std::string message) {
-    out_.push_back({std::string(name), std::move(message), r.in, at, position});
+             std::optional<int64_t> position, message_arguments message) {
+    sink_({name, std::move(message), r.in, at, position});
   }
 
   std::vector<const record_as_read*> accepted(record_kind k) const {
@@ -158,7 +154,7 @@ class warning_run {
       const int64_t p = board.number(0);
       if (b.reaches == nullptr) {
         raise("tunnel-board", board, board.text_at, p,
-              say(tr("tunnel board states %s m, but no tunnel starts within "
+              say(N_("tunnel board states %s m, but no tunnel starts within "
                      "%s m after it"),
                   stated, railway::tunnel_board_reach_m));
         continue;
@@ -167,7 +163,7 @@ class warning_run {
       const int64_t length = next->number(1) - next->number(0);
       if (std::llabs(length - stated) > tunnel_length_tolerance_m) {
         raise("tunnel-board", board, board.text_at, p,
-              say(tr("tunnel board states %s m, but the tunnel that follows "
+              say(N_("tunnel board states %s m, but the tunnel that follows "
                      "from %s (line %s) is %s m long"),
                   stated, km(next->number(0)), next->key_at.line, length));
       }
@@ -202,8 +198,9 @@ class warning_run {
   }
 
   std::string named(const station& s) const {
-    return say(tr("%s (%s, line %s)"), s.r->text, km(s.posizione),
-               s.r->key_at.line);
+    return say(N_("%s (%s, line %s)"), s.r->text, km(s.posizione),
+               s.r->key_at.line)
+        .text(tr_);
   }
 
   void stations() {
@@ -213,7 +210,7 @@ class warning_run {
       for (const station& s : in_file) {
         if (furthest != nullptr && s.posizione < furthest->posizione) {
           raise("station-order", *s.r, s.r->place(0), s.posizione,
-                say(tr("station %s comes after %s in the file but stands "
+                say(N_("station %s comes after %s in the file but stands "
                        "before it on the line"),
                     s.r->text, named(*furthest)));
         }
@@ -232,7 +229,7 @@ class warning_run {
       for (const station& s : along) {
         if (reach != nullptr && s.inizio < reach->fine) {
           raise("station-overlap", *s.r, s.r->place(0), s.posizione,
-                say(tr("the zone of station %s (%s to %s) overlaps the zone "
+                say(N_("the zone of station %s (%s to %s) overlaps the zone "
                        "of %s (%s to %s)"),
                     s.r->text, km(s.inizio), km(s.fine), named(*reach),
                     km(reach->inizio), km(reach->fine)));
@@ -247,7 +244,7 @@ class warning_run {
         if (s.orario == 0) continue;
         if (latest != nullptr && s.orario < latest->orario) {
           raise("station-time", *s.r, s.r->place(13), s.posizione,
-                say(tr("station %s is timed %s, earlier than %s before it "
+                say(N_("station %s is timed %s, earlier than %s before it "
                        "(%s)"),
                     s.r->text, clock(s.orario), named(*latest),
                     clock(latest->orario)));
@@ -292,7 +289,7 @@ class warning_run {
             [&](const record_as_read* b) { return announces(*b, c); });
         if (!announced) {
           raise("speed-board-missing", *c.r, c.r->place(0), c.at,
-                say(tr("the speed limit changes to %s with no speed board "
+                say(N_("the speed limit changes to %s with no speed board "
                        "for it from %s m before to %s m after"),
                     kmh(c.speed), board_before_change_m, board_after_change_m));
         }
@@ -305,7 +302,7 @@ class warning_run {
                         [&](const change& c) { return announces(*b, c); });
         if (!used) {
           raise("speed-board-unmatched", *b, b->place(0), b->number(0),
-                say(tr("speed board for %s km/h announces no speed-limit "
+                say(N_("speed board for %s km/h announces no speed-limit "
                        "change from %s m before it to %s m after it"),
                     std::to_string(b->number(1)) + "/" +
                         std::to_string(b->number(2)) + "/" +
@@ -333,7 +330,7 @@ class warning_run {
       const double braking = ms * ms / (2 * braking_deceleration_ms2);
       if (static_cast<double>(to - from) < braking) {
         raise("signal-spacing", *signals[i], signals[i]->place(0), to,
-              say(tr("signal stands %s m after the one at %s (line %s); "
+              say(N_("signal stands %s m after the one at %s (line %s); "
                      "braking from %s at 0.5 m/s^2 takes %s m"),
                   to - from, km(from), signals[i - 1]->key_at.line,
                   kmh(static_cast<double>(*v)), std::lround(braking)));
@@ -353,7 +350,7 @@ class warning_run {
       const auto v = top_speed(m_, c->number(0), c->number(0) + c->number(1));
       if (!v || static_cast<double>(*v) <= allowed) continue;
       raise("curve-speed", *c, c->key_at, c->number(0),
-            say(tr("curve of radius about %s m is run at %s; %s mm of cant "
+            say(N_("curve of radius about %s m is run at %s; %s mm of cant "
                    "and %s mm of cant deficiency allow %s"),
                 std::lround(radius), kmh(static_cast<double>(*v)),
                 std::lround(rule.cant_mm), std::lround(rule.cant_deficiency_mm),
@@ -390,14 +387,14 @@ class warning_run {
       if (!e) continue;
       if (e->first < 0) {
         raise("beyond-line", r, r.place(0), e->first,
-              say(tr("record starts %s m before the start of the line"),
+              say(N_("record starts %s m before the start of the line"),
                   -e->first));
       } else if (e->second > *length) {
         raise("beyond-line", r, r.place(0), e->first,
               say(e->first > *length
-                      ? tr("record lies beyond the end of the line at %s "
+                      ? N_("record lies beyond the end of the line at %s "
                            "(\"lunghezza percorso\")")
-                      : tr("record ends beyond the end of the line at %s "
+                      : N_("record ends beyond the end of the line at %s "
                            "(\"lunghezza percorso\")"),
                   km(*length)));
       }
@@ -405,22 +402,41 @@ class warning_run {
   }
 
   // The same key (ignoring case and blanks at its ends) with the same
-  // fields, in the same description.
+  // fields, in the same description. Records are compared where they are
+  // kept, through a hash of their fields, with no key built for each.
+  static char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  struct record_hash {
+    size_t operator()(const record_as_read* r) const {
+      size_t h = static_cast<size_t>(r->in) * 64 + static_cast<size_t>(r->kind);
+      const auto mix = [&h](size_t v) {
+        h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+      };
+      for (char c : r->key) mix(static_cast<unsigned char>(lower(c)));
+      for (int64_t n : r->numbers) mix(std::hash<int64_t>()(n));
+      mix(std::hash<std::string>()(r->text));
+      return h;
+    }
+  };
+  struct same_record {
+    bool operator()(const record_as_read* a, const record_as_read* b) const {
+      return a->in == b->in && a->kind == b->kind &&
+             std::equal(a->key.begin(), a->key.end(), b->key.begin(),
+                        b->key.end(),
+                        [](char x, char y) { return lower(x) == lower(y); }) &&
+             a->numbers == b->numbers && a->text == b->text;
+    }
+  };
+
   void duplicates() {
-    std::map<std::string, const record_as_read*> seen;
+    std::unordered_set<const record_as_read*, record_hash, same_record> seen;
     for (const record_as_read& r : records_) {
-      std::string k = std::to_string(static_cast<int>(r.in)) + "|" +
-                      std::to_string(static_cast<int>(r.kind)) + "|";
-      for (char c : r.key) {
-        k += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-      }
-      for (int64_t n : r.numbers) k += "|" + std::to_string(n);
-      k += "|" + r.text;
-      const auto [it, fresh] = seen.emplace(std::move(k), &r);
+      const auto [it, fresh] = seen.insert(&r);
       if (!fresh) {
         raise("duplicate-record", r, r.key_at,
               extent(r) ? std::optional{extent(r)->first} : std::nullopt,
-              say(tr("the same record as line %s"), it->second->key_at.line));
+              say(N_("the same record as line %s"), (*it)->key_at.line));
       }
     }
   }
@@ -429,7 +445,7 @@ class warning_run {
   const scenario_model& m_;
   const warning_options& options_;
   const translator& tr_;
-  std::vector<raised_warning> out_;
+  const warning_sink& sink_;
 };
 
 }  // namespace
@@ -465,10 +481,10 @@ bool apply_warning_switch(warning_options& o, std::string_view value,
   return true;
 }
 
-std::vector<raised_warning> run_warnings(
-    const std::vector<record_as_read>& records, const scenario_model& m,
-    const warning_options& options, const translator& tr) {
-  return warning_run(records, m, options, tr).run();
+void run_warnings(const std::vector<record_as_read>& records,
+                  const scenario_model& m, const warning_options& options,
+                  const translator& tr, const warning_sink& sink) {
+  warning_run(records, m, options, tr, sink).run();
 }
 
 }  // namespace scenario

@@ -7,6 +7,7 @@
 #define SCENARIO_CHECKING_WARNINGS_H_
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <set>
 #include <span>
@@ -14,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "checking/finding.h"
 #include "compiler/policy.h"
 #include "model/model.h"
 #include "model/translation.h"
@@ -46,20 +48,26 @@ struct warning_options {
 bool apply_warning_switch(warning_options& o, std::string_view value,
                           std::string* why, const translator& tr);
 
+// A warning as it is raised: its name (one of all_warnings()), its message
+// as pattern and arguments, and the field it points at.
 struct raised_warning {
-  std::string name;
-  std::string message;
+  std::string_view name;
+  message_arguments message;
   description in = description::line;
   field_place at;
   std::optional<int64_t> position_m;
 };
 
-// Runs the enabled warnings on `records`; `m` is the compiled model (its
-// cells give the speed in force, its entry 84 the line length). Messages are
-// in the language of `tr`, as 8-bit text like the records they quote.
-std::vector<raised_warning> run_warnings(
-    const std::vector<record_as_read>& records, const scenario_model& m,
-    const warning_options& options, const translator& tr);
+// Whoever takes each warning as it is raised.
+using warning_sink = std::function<void(raised_warning&&)>;
+
+// Runs the enabled warnings on `records` and hands each to `sink`; `m` is
+// the compiled model (its cells give the speed in force, its entry 84 the
+// line length). The texts filled into messages (station names, nested
+// phrases) are 8-bit text in the language of `tr`.
+void run_warnings(const std::vector<record_as_read>& records,
+                  const scenario_model& m, const warning_options& options,
+                  const translator& tr, const warning_sink& sink);
 
 }  // namespace scenario
 

@@ -14,14 +14,14 @@ bool same_place(const finding& f, const diagnostic& d) {
          f.at.line == d.line;
 }
 
-problem from_finding(const finding& f) {
+problem from_finding(const finding& f, const translator& tr) {
   problem p;
   p.code = f.code;
   p.position_m = f.position_m;
   p.file = path_to_printable(f.file);  // the path is bytes
   p.line = f.at.line;
   p.column = f.at.column;
-  p.meaning = from_8bit(f.message);
+  p.meaning = from_8bit(f.message(tr));
   p.warning = f.warning;
   p.is_error = f.is_error;
   p.strict = false;
@@ -31,9 +31,12 @@ problem from_finding(const finding& f) {
 }  // namespace
 
 std::vector<problem> problems_of_check(const check_result& checked,
-                                       const std::vector<diagnostic>& strict) {
+                                       const std::vector<diagnostic>& strict,
+                                       const translator& tr) {
   std::vector<problem> list;
-  for (const finding& f : checked.findings) list.push_back(from_finding(f));
+  for (const finding& f : checked.findings) {
+    list.push_back(from_finding(f, tr));
+  }
   for (size_t k = 0; k < strict.size(); ++k) {
     const diagnostic& d = strict[k];
     bool found = false;

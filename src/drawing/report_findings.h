@@ -16,8 +16,10 @@ namespace scenario::drawing {
 // The findings of `checked` as problems, in its order. `strict` holds what
 // the strict compilation recorded; a code of it that the check does not
 // list (which should not happen) is added, so that none is lost.
+// The findings' messages are in the language of `tr`.
 std::vector<problem> problems_of_check(const check_result& checked,
-                                       const std::vector<diagnostic>& strict);
+                                       const std::vector<diagnostic>& strict,
+                                       const translator& tr = translator());
 
 }  // namespace scenario::drawing
 

@@ -8,7 +8,7 @@
 namespace scenario::editing {
 namespace {
 
-json finding_json(const finding& f) {
+json finding_json(const finding& f, const translator& tr) {
   text_range r;
   if (f.at.line > 0) {
     r = range_of({f.at.line, f.at.column, std::max(f.at.length, 1), 0});
@@ -16,11 +16,11 @@ json finding_json(const finding& f) {
   json d = {{"range", range_json(r)},
             {"severity", f.is_error ? 1 : 2},
             {"source", "scenario"},
-            {"message", windows1252_to_utf8(f.message)}};
+            {"message", windows1252_to_utf8(f.message(tr))}};
   if (f.warning.empty()) {
     d["code"] = f.code;
   } else {
-    d["code"] = f.warning;
+    d["code"] = std::string(f.warning);
   }
   return d;
 }
@@ -75,7 +75,7 @@ json diagnostics_json(const analysis& a,
     for (const finding& f : a.findings) {
       if (f.is_error != errors) continue;
       if (out.size() < limit) {
-        out.push_back(finding_json(f));
+        out.push_back(finding_json(f, tr));
       } else {
         ++(errors ? hidden_errors : hidden_warnings);
       }

@@ -8,17 +8,16 @@
 namespace scenario::editing {
 namespace {
 
-finding line_missing(const description_text& treno, const translator& tr) {
+finding line_missing(const description_text& treno) {
   finding f;
   f.code = code_number(error_code::line_missing);
-  // Messages are 8-bit text, like the records they quote.
-  f.message = utf8_to_windows1252(
-      tr("no line description pairs with this train: name it "
-         "ROUTE_linea.txt next to it, or list the pair in "
-         "scenario-pairs.json"),
-      nullptr);
-  f.file = treno.file;
-  f.at = {1, 1, 0, {}};
+  f.details =
+      message_arguments(N_("no line description pairs with this train: name it "
+                           "ROUTE_linea.txt next to it, or list the pair in "
+                           "scenario-pairs.json"),
+                        {});
+  f.file = file_name(treno.file);
+  f.at = {1, 1, 0, 0};
   return f;
 }
 
@@ -30,10 +29,10 @@ pair_check::pair_check(const description_pair& pair,
                        const warning_options& warnings, const translator& tr)
     : has_line_(!pair.line.empty()), train_file_(treno.file) {
   if (has_line_) {
-    result_ =
-        check_descriptions(linea, treno, warnings, tr, {.records = &records_});
+    result_ = check_descriptions(linea, treno, warnings, tr,
+                                 {.records = &records_, .keep_texts = false});
   } else {
-    result_.findings.push_back(line_missing(treno, tr));
+    result_.findings.push_back(line_missing(treno));
   }
   for (const record_as_read& rec : records_) {
     if (rec.kind == record_kind::line_length && rec.accepted) {

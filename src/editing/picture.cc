@@ -77,7 +77,7 @@ json picture_of(const description_text& linea, const description_text& treno,
                                        path_to_printable(treno.file))
                            : tr.format("the text being edited of %s",
                                        path_to_printable(linea.file));
-  page.findings = drawing::problems_of_check(found, strict.diagnostics);
+  page.findings = drawing::problems_of_check(found, strict.diagnostics, tr);
   page.curves = &curves;
   json files = json::array();
   for (const description_text* t : {&linea, &treno}) {

@@ -44,7 +44,7 @@ std::vector<std::string> fired(const check_result& r, const std::string& name) {
   std::vector<std::string> v;
   for (const finding& f : r.findings) {
     if (f.warning == name)
-      v.push_back(f.file + ":" + std::to_string(f.at.line));
+      v.push_back(f.file.str() + ":" + std::to_string(f.at.line));
   }
   return v;
 }
@@ -193,7 +193,7 @@ TEST(warnings, point_at_the_field_and_say_what_they_measured) {
   EXPECT_EQ(f.at.column, 10);
   EXPECT_EQ(f.at.length, 4);
   EXPECT_EQ(f.position_m, 2250);
-  EXPECT_EQ(f.message,
+  EXPECT_EQ(f.message(translator()),
             "signal stands 250 m after the one at 2+000 (line 3); braking "
             "from 60 km/h at 0.5 m/s^2 takes 278 m");
 }

@@ -41,8 +41,8 @@ TEST(problems_of_check, every_finding_with_the_strict_code_marked) {
   for (size_t i = 0; i < list.size(); ++i) {
     const finding& f = checked.findings[i];
     const problem& p = list[i];
-    EXPECT_EQ(p.label(),
-              f.warning.empty() ? std::to_string(f.code) : f.warning);
+    EXPECT_EQ(p.label(), f.warning.empty() ? std::to_string(f.code)
+                                           : std::string(f.warning));
     EXPECT_EQ(p.is_error, f.is_error);
     EXPECT_EQ(p.file, f.file);
     EXPECT_EQ(p.line, f.at.line);

@@ -133,7 +133,7 @@ void expect_same_compilation(const compilation& a, const compilation& b) {
     const finding& y = b.check.findings[i];
     EXPECT_EQ(x.code, y.code);
     EXPECT_EQ(x.warning, y.warning);
-    EXPECT_EQ(x.message, y.message);
+    EXPECT_EQ(x.message(translator()), y.message(translator()));
     EXPECT_EQ(x.position_m, y.position_m);
     EXPECT_EQ(x.at.line, y.at.line);
   }

@@ -56,7 +56,7 @@ TEST(pair_check, a_train_without_a_line_is_told_how_to_name_one) {
   ASSERT_EQ(train.findings.size(), 1u);
   const finding& f = train.findings[0];
   EXPECT_EQ(f.code, code_number(error_code::line_missing));
-  EXPECT_NE(f.message.find("ROUTE_linea.txt"), std::string::npos);
+  EXPECT_NE(f.message(translator()).find("ROUTE_linea.txt"), std::string::npos);
   EXPECT_EQ(f.at.line, 1);
   EXPECT_EQ(f.at.column, 1);
   EXPECT_TRUE(train.records.empty());

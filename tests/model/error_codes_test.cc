@@ -130,7 +130,7 @@ TEST(error_codes, check_and_language_server_show_the_description) {
           return x.code == d.codice && x.at.line == d.line && x.file == d.file;
         });
     ASSERT_NE(f, r.findings.end());
-    EXPECT_EQ(f->message, about.text());
+    EXPECT_EQ(f->message(translator()), about.text());
     EXPECT_EQ(f->position_m.has_value(), about.position_m.has_value());
     // The check's text: the label, the description and its position.
     const std::string head =

@@ -44,7 +44,7 @@ int run_check(const check_arguments& args, const translator& tr) {
       load_description(path_argument(args.linea)),
       load_description(path_argument(args.treno)), options, tr);
   if (args.format == "json") {
-    write_json(std::cout, r);
+    write_json(std::cout, r, tr);
     std::cout << std::flush;
   } else if (args.format == "sarif") {
     std::cout << format_sarif(r, tr) << std::flush;

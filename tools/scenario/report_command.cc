@@ -91,7 +91,7 @@ int report_descriptions(const report_arguments& args,
   page.source = "the descriptions " + path_to_printable(args.inputs[0]) +
                 " and " + path_to_printable(args.inputs[1]) +
                 ", checked in memory";
-  page.findings = drawing::problems_of_check(findings, strict.diagnostics);
+  page.findings = drawing::problems_of_check(findings, strict.diagnostics, tr);
   page.curves = &curves;
   const int written = write(checked, page, args.output, tr);
   return written != exit_clean ? written : status;

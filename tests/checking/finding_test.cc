@@ -1,0 +1,101 @@
+// A finding keeps its message as pattern and arguments: the text made when
+// it is shown must be the one a message filled at once would be, in either
+// language, whatever bytes the arguments hold.
+#include "checking/finding.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/error_codes.h"
+#include "model/text_8bit.h"
+
+namespace scenario {
+namespace {
+
+TEST(message_arguments, give_back_every_argument_whatever_its_bytes) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {""},
+      {"7"},
+      {"", "a", ""},
+      {std::string("NUL\0inside", 10), "\x80\xFF\xE8"},
+      {std::string(127, 'x'), std::string(128, 'y'), std::string(20000, 'z')},
+  };
+  for (const std::vector<std::string>& args : cases) {
+    const message_arguments m("%s", args);
+    EXPECT_EQ(m.arguments(), args);
+    for (size_t i = 0; i < args.size(); ++i) {
+      EXPECT_EQ(m.argument(i), args[i]) << i;
+    }
+    EXPECT_EQ(m.argument(args.size()), "");
+  }
+}
+
+TEST(message_arguments, text_is_the_translated_pattern_filled_in_8bit) {
+  const translator italian = translator::for_locale("it");
+  const std::vector<std::string> args = {"CITT\xC0", "3"};  // 8-bit station
+  const char* pattern =
+      "station %s comes after %s in the file but stands "
+      "before it on the line";
+  const message_arguments m(pattern, args);
+  for (const translator& tr : {translator(), italian}) {
+    const std::string want =
+        fill_message(utf8_to_windows1252(tr(pattern), nullptr), args);
+    EXPECT_EQ(m.text(tr), want) << tr.language();
+  }
+  EXPECT_NE(m.text(italian), m.text(translator()));
+  EXPECT_EQ(m.text(translator()).find('\xC3'), std::string::npos);
+}
+
+TEST(finding, an_error_message_is_what_the_describer_says) {
+  const translator italian = translator::for_locale("it");
+  for (const std::string detail : {"", "\"x\" is no number"}) {
+    finding f;
+    f.code = 16;
+    const std::string kept[] = {detail, "aderenza, x"};
+    f.details = message_arguments(nullptr, kept);
+    diagnostic d;
+    d.codice = 16;
+    d.detail = detail;
+    for (const translator& tr : {translator(), italian}) {
+      EXPECT_EQ(f.message(tr), describe(d, tr).text()) << detail;
+    }
+  }
+}
+
+TEST(source_line, runs_from_the_line_start_to_its_end) {
+  struct case_ {
+    std::string text;
+    finding_place at;
+    std::string want;
+  };
+  const std::vector<case_> cases = {
+      {"a\r\nbb, 1\r\nc", {2, 5, 1, 3}, "bb, 1"},
+      {"a\nbb, 1\nc", {2, 1, 2, 2}, "bb, 1"},
+      {"a\rbb, 1\rc", {2, 1, 2, 2}, "bb, 1"},
+      {"last, 2", {1, 7, 1, 0}, "last, 2"},
+      {"a\r\n", {2, 1, 0, 3}, ""},
+      {"short", {9, 1, 1, 999}, ""},  // past the end: nothing
+      {"no place", {0, 0, 0, 0}, ""},
+  };
+  for (const case_& c : cases) {
+    EXPECT_EQ(source_line(c.text, c.at), c.want) << c.text;
+  }
+}
+
+TEST(file_name, compares_by_its_text_and_shares_one_copy) {
+  const file_name a("dir/R_linea.txt");
+  const file_name b = a;
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(a, "dir/R_linea.txt");
+  EXPECT_EQ(a, file_name("dir/R_linea.txt"));
+  EXPECT_NE(a, file_name("dir/R_T-.txt"));
+  EXPECT_TRUE(file_name().empty());
+  EXPECT_EQ(file_name(), "");
+  EXPECT_EQ(a.str(), "dir/R_linea.txt");
+}
+
+}  // namespace
+}  // namespace scenario
