@@ -48,7 +48,7 @@ TEST(reset, clears_entries_and_code_but_keeps_the_position) {
   m.voci[5].orario = 99;
   m.codice_errore = 16;
   m.posizione_errore = 2400;
-  m.diagnostics.push_back({16, 2400, "f", 3, "", 0, 0, ""});
+  m.diagnostics.push_back({16, 2400, "f", 3, "", 0, 0, "", {}});
   reset(m, 1);
   for (const voce& v : m.voci) {
     EXPECT_TRUE(v.nome.empty());

@@ -16,34 +16,49 @@ TEST(report, diagnostics_read_like_compiler_errors) {
     bool names_only;
     const char* want;
   } cases[] = {
-      {{16, 2400, "/some/dir/Tarvena_Olmisco_IR 4518-.txt", 42, "", 0, 0, ""},
+      {{16,
+        2400,
+        "/some/dir/Tarvena_Olmisco_IR 4518-.txt",
+        42,
+        "",
+        0,
+        0,
+        "",
+        {}},
        true,
        "Tarvena_Olmisco_IR 4518-.txt:42: error 16: signal on an occupied "
        "cell (position 2400 m)"},
-      {{16, 2400, "lines/train.txt", 42, "", 0, 0, ""},
+      {{16, 2400, "lines/train.txt", 42, "", 0, 0, "", {}},
        false,
        "lines/train.txt:42: error 16: signal on an occupied cell (position "
        "2400 m)"},
       // Codes that record no position never show one.
-      {{10, 2400, "t.txt", 7, "", 0, 0, ""},
+      {{10, 2400, "t.txt", 7, "", 0, 0, "", {}},
        false,
        "t.txt:7: error 10: entry table full: the stations would reach the "
        "direction-board texts"},
-      {{101, std::nullopt, "l.txt", 0, "", 0, 0, ""},
+      {{101, std::nullopt, "l.txt", 0, "", 0, 0, "", {}},
        false,
        "l.txt: error 101: the line description does not exist"},
-      {{25, std::nullopt, "t.txt", 3, "\"abc\" is not a whole number", 0, 0,
-        ""},
+      {{25,
+        std::nullopt,
+        "t.txt",
+        3,
+        "\"abc\" is not a whole number",
+        0,
+        0,
+        "",
+        {}},
        false,
        "t.txt:3: error 25: reading or run-time failure while compiling "
        "(\"abc\" is not a whole number)"},
       // The warning distance in the meaning is the compiler's constant.
-      {{17, 9800, "t.txt", 12, "", 0, 0, ""},
+      {{17, 9800, "t.txt", 12, "", 0, 0, "", {}},
        false,
        "t.txt:12: error 17: slowdown warning cell (1200 m before the start) "
        "is occupied (position 9800 m)"},
       // Post-processing codes carry no file.
-      {{12, 5000, "", 0, "", 0, 0, ""},
+      {{12, 5000, "", 0, "", 0, 0, "", {}},
        true,
        "error 12: no free cell in a speed-point window before a slowdown "
        "start (position 5000 m)"},
@@ -62,28 +77,28 @@ TEST(report, author_form_shows_column_kilometres_source_and_caret) {
     const char* want;
   } cases[] = {
       {"a rejected record",
-       {16, 2400, "train.txt", 42, "", 13, 4, signal_line},
+       {16, 2400, "train.txt", 42, "", 13, 4, signal_line, {}},
        "train.txt:42:13: error 16: signal on an occupied cell (position "
        "2+400, 2400 m)\n"
        "   42 | segnale,    2400,   1, 4, 1,  0, 0,    0,  0,0,0, 0\n"
        "      |             ^~~~\n"},
       {"tabs before the field stay tabs under it",
-       {6, 50, "l.txt", 7, "", 5, 2, "\t\tx\t50"},
+       {6, 50, "l.txt", 7, "", 5, 2, "\t\tx\t50", {}},
        "l.txt:7:5: error 6: direction board on an occupied cell (position "
        "0+050, 50 m)\n"
        "    7 | \t\tx\t50\n"
        "      | \t\t \t^~\n"},
       {"an empty field gets a lone caret",
-       {25, std::nullopt, "t.txt", 1234567, "x", 5, 0, "a,  ,"},
+       {25, std::nullopt, "t.txt", 1234567, "x", 5, 0, "a,  ,", {}},
        "t.txt:1234567:5: error 25: reading or run-time failure while "
        "compiling (x)\n"
        "1234567 | a,  ,\n"
        "        |     ^\n"},
       {"no place, no source",
-       {101, std::nullopt, "l.txt", 0, "", 0, 0, ""},
+       {101, std::nullopt, "l.txt", 0, "", 0, 0, "", {}},
        "l.txt: error 101: the line description does not exist\n"},
       {"no file",
-       {12, 5000, "", 0, "", 0, 0, ""},
+       {12, 5000, "", 0, "", 0, 0, "", {}},
        "error 12: no free cell in a speed-point window before a slowdown "
        "start (position 5+000, 5000 m)\n"},
   };
@@ -95,7 +110,7 @@ TEST(report, author_form_shows_column_kilometres_source_and_caret) {
 }
 
 TEST(report, colour_only_paints_around_the_same_text) {
-  const diagnostic d{16, 2400, "t.txt", 3, "", 2, 1, " 2400"};
+  const diagnostic d{16, 2400, "t.txt", 3, "", 2, 1, " 2400", {}};
   const std::string plain =
       render_message(diagnostic_message(d, translator()), false);
   std::string coloured =
