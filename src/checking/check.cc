@@ -11,20 +11,6 @@
 namespace scenario {
 namespace {
 
-// An error keeps the compiler's detail and the line it points at; its
-// meaning is described when it is shown.
-finding error_finding(diagnostic& d, const file_name& file) {
-  finding f;
-  f.is_error = true;
-  f.code = d.codice;
-  if (d.posizione && error_has_position(d.codice)) f.position_m = *d.posizione;
-  f.file = file;
-  const std::string kept[] = {std::move(d.detail), std::move(d.source_line)};
-  f.details = message_arguments(nullptr, kept);
-  f.at = {d.line, d.column, d.length, 0};
-  return f;
-}
-
 // The line start of a field, as its span shows it.
 size_t line_start_of(const field_place& at, std::string_view text) {
   return std::min(at.offset, text.size()) -
@@ -113,7 +99,8 @@ check_result check_with_texts(const description_text& linea,
   for (diagnostic& d : m.diagnostics) {
     diagnostic copy;
     if (!own_model) copy = d;
-    r.findings.push_back(error_finding(own_model ? d : copy, names.of(d.file)));
+    r.findings.push_back(
+        compiler_error(std::move(own_model ? d : copy), names.of(d.file)));
   }
   if (own_model) m.diagnostics = {};
   run_warnings(collector.records(), m, options, tr, [&](raised_warning&& w) {
@@ -186,9 +173,7 @@ check_result check_descriptions(description_text&& linea,
 std::string_view check_result::source_of(const finding& f) const {
   if (f.at.line <= 0) return {};
   // An error keeps its own line, as the compiler showed it.
-  if (f.warning.empty() && f.details.pattern() == nullptr) {
-    return f.details.argument(1);
-  }
+  if (f.from_compiler) return f.compiler_source();
   const std::shared_ptr<const std::string>& text =
       f.file == line_file    ? line_text
       : f.file == train_file ? train_text

@@ -1,6 +1,7 @@
 #include "checking/finding.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "model/error_codes.h"
 #include "model/text_8bit.h"
@@ -70,13 +71,60 @@ std::string message_arguments::text(const translator& tr) const {
   return fill_message(utf8_to_windows1252(tr(pattern_), nullptr), arguments());
 }
 
+// A compiler error's details are its detail, its source line, the indices
+// of the wording's arguments that are the system's reasons (one byte each),
+// then the wording's arguments; the wording's pattern is the details' own.
+constexpr size_t compiler_detail_at = 0;
+constexpr size_t compiler_source_at = 1;
+constexpr size_t compiler_reasons_at = 2;
+constexpr size_t compiler_wording_at = 3;
+
+finding compiler_error(diagnostic&& d, const file_name& file) {
+  finding f;
+  f.is_error = true;
+  f.from_compiler = true;
+  f.code = d.codice;
+  if (d.posizione && error_has_position(d.codice)) f.position_m = *d.posizione;
+  f.file = file;
+  std::string reasons;
+  for (size_t i : d.worded.system_reasons) {
+    reasons += static_cast<char>(std::min<size_t>(i, 0xFF));
+  }
+  std::vector<std::string> kept = {std::move(d.detail),
+                                   std::move(d.source_line), reasons};
+  for (std::string& a : d.worded.args) kept.push_back(std::move(a));
+  f.details = message_arguments(d.worded.pattern, kept);
+  f.at = {d.line, d.column, d.length, 0};
+  return f;
+}
+
 std::string finding::message(const translator& tr) const {
-  if (details.pattern() != nullptr || !warning.empty()) return details.text(tr);
+  if (!from_compiler) {
+    if (details.pattern() != nullptr || !warning.empty()) {
+      return details.text(tr);
+    }
+    diagnostic d;
+    d.codice = code;
+    return describe(d, tr).text();
+  }
+  std::vector<std::string> args = details.arguments();
+  args.resize(std::max(args.size(), compiler_wording_at));
   diagnostic d;
   d.codice = code;
-  std::vector<std::string> args = details.arguments();
-  if (!args.empty()) d.detail = std::move(args.front());
+  d.detail = std::move(args[compiler_detail_at]);
+  d.worded.pattern = details.pattern();
+  for (char i : args[compiler_reasons_at]) {
+    d.worded.system_reasons.push_back(static_cast<unsigned char>(i));
+  }
+  d.worded.args.assign(
+      std::make_move_iterator(args.begin() + compiler_wording_at),
+      std::make_move_iterator(args.end()));
   return describe(d, tr).text();
+}
+
+std::string_view finding::compiler_source() const {
+  return from_compiler ? details.argument(compiler_source_at)
+                       : std::string_view();
 }
 
 std::string_view source_line(std::string_view text, const finding_place& at) {

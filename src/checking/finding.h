@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/model.h"
 #include "model/translation.h"
 
 namespace scenario {
@@ -82,6 +83,9 @@ class message_arguments {
 // One problem found: an error (a compiler code) or a warning (by name).
 struct finding {
   bool is_error = true;
+  // An error the compiler recorded: `details` holds its detail, the line it
+  // points at and the detail's wording (see `compiler_error`).
+  bool from_compiler = false;
   int code = 0;               // the error code; 0 for a warning
   std::string_view warning;   // the warning's name (static); empty for errors
   message_arguments details;  // the warning's message; an error's detail
@@ -92,7 +96,15 @@ struct finding {
   // What is wrong, without the position, as 8-bit text in the language of
   // `tr`: an error's meaning and detail, or the warning's message.
   std::string message(const translator& tr) const;
+  // The line a compiler error points at, as the compiler showed it; empty
+  // for other findings.
+  std::string_view compiler_source() const;
 };
+
+// The finding of an error the compiler recorded in `d`, whose detail and
+// source line are moved in; its meaning and detail are worded when shown,
+// in the reader's language.
+finding compiler_error(diagnostic&& d, const file_name& file);
 
 // The line a finding points at, without its line end, in `text` (the
 // description it is in); empty when it has no place.

@@ -49,20 +49,34 @@ TEST(message_arguments, text_is_the_translated_pattern_filled_in_8bit) {
   EXPECT_EQ(m.text(translator()).find('\xC3'), std::string::npos);
 }
 
-TEST(finding, an_error_message_is_what_the_describer_says) {
+TEST(finding, a_compiler_error_reads_as_the_describer_says_it) {
   const translator italian = translator::for_locale("it");
-  for (const std::string detail : {"", "\"x\" is no number"}) {
-    finding f;
-    f.code = 16;
-    const std::string kept[] = {detail, "aderenza, x"};
-    f.details = message_arguments(nullptr, kept);
-    diagnostic d;
-    d.codice = 16;
-    d.detail = detail;
+  diagnostic plain;
+  plain.codice = 16;
+  diagnostic detailed;
+  detailed.codice = 25;
+  detailed.detail = "\"sette\" is not a whole number";
+  detailed.worded = {"\"%s\" is not a whole number", {"sette"}, {}};
+  diagnostic reason;
+  reason.codice = 25;
+  reason.detail = "cannot open the file: No such file or directory";
+  reason.worded = {
+      "cannot open the file: %s", {"No such file or directory"}, {0}};
+  for (const diagnostic& d : {plain, detailed, reason}) {
+    diagnostic kept = d;
+    kept.source_line = "aderenza, x";
+    const finding f = compiler_error(std::move(kept), file_name("t.txt"));
+    EXPECT_TRUE(f.from_compiler);
+    EXPECT_EQ(f.compiler_source(), "aderenza, x");
     for (const translator& tr : {translator(), italian}) {
-      EXPECT_EQ(f.message(tr), describe(d, tr).text()) << detail;
+      EXPECT_EQ(f.message(tr), describe(d, tr).text()) << d.detail;
     }
   }
+  // The Italian wording is not the English one, so the wording was kept.
+  diagnostic kept = detailed;
+  const finding f = compiler_error(std::move(kept), file_name("t.txt"));
+  EXPECT_NE(f.message(italian).find("non \xE8 un numero intero"),
+            std::string::npos);
 }
 
 TEST(source_line, runs_from_the_line_start_to_its_end) {
