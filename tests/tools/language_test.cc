@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "checking/faulty_pair.h"
@@ -400,6 +401,22 @@ TEST(language, inspect_and_diff_read_in_italian) {
     EXPECT_EQ(x, y);
   }
   EXPECT_EQ(je["cells"].size(), ji["cells"].size());
+}
+
+TEST(language, the_report_page_is_written_in_the_readers_language) {
+  compiled_folders f;
+  for (const auto& [lang, code, title] :
+       {std::tuple{english, "en", "<h2>Profiles"},
+        std::tuple{italian, "it", "<h2>Profili"}}) {
+    const std::string page = (f.dir / ("page-" + lang + ".html")).string();
+    const process_result r = tool_in(lang, {"report", f.a, "-o", page});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string html = read_file(page);
+    EXPECT_NE(html.find("<html lang=\"" + std::string(code) + "\""),
+              std::string::npos)
+        << lang;
+    EXPECT_NE(html.find(title), std::string::npos) << lang;
+  }
 }
 
 TEST(language, timing_heading_train_and_columns_read_in_italian) {

@@ -39,7 +39,7 @@ struct report_arguments {
 int write(const scenario_model& m, const drawing::page_options& page,
           const std::string& output, const translator& tr) {
   file_failure failure;
-  if (!drawing::write_page(drawing::render_report(m, page, translator()),
+  if (!drawing::write_page(drawing::render_report(m, page, tr),
                            path_argument(output), &failure)) {
     std::cerr << tr("error") << ": " << failure.message(tr) << '\n';
     return exit_file_system;
