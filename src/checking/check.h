@@ -48,7 +48,7 @@ struct check_outputs {
   std::vector<curve_stretch>* curves = nullptr;
   // The records as the compiler read them, for whoever explains them (the
   // editor's hovers and outline).
-  std::vector<record_as_read>* records = nullptr;
+  record_list* records = nullptr;
   // False when nobody shows the findings' source lines: the result then
   // keeps no copy of the texts.
   bool keep_texts = true;

@@ -11,11 +11,11 @@ namespace scenario {
 namespace {
 
 // The accepted station record of a timed point: same position and name.
-const record_as_read* record_of(const std::vector<record_as_read>& records,
+const record_as_read* record_of(const record_list& records,
                                 const timed_point& p) {
   for (const record_as_read& r : records) {
     if (r.kind == record_kind::station && r.accepted &&
-        r.number(0) == p.position_m && r.text == p.name) {
+        r.number(0) == p.position_m && r.text() == p.name) {
       return &r;
     }
   }
@@ -54,18 +54,18 @@ std::string kilometres(double m) {
 }  // namespace
 
 std::vector<curve_stretch> curve_stretches(
-    const std::vector<record_as_read>& records) {
+    const record_list& records) {
   std::vector<curve_stretch> v;
   for (const record_as_read& r : records) {
     if (r.kind != record_kind::curve || !r.accepted) continue;
-    if (const auto radius = curve_radius_m(r.key)) {
+    if (const auto radius = curve_radius_m(r.key())) {
       v.push_back({r.number(0), r.number(1), *radius});
     }
   }
   return v;
 }
 
-void timetable_warnings(const std::vector<record_as_read>& records,
+void timetable_warnings(const record_list& records,
                         const scenario_model& m, const warning_options& options,
                         const translator& tr, const warning_sink& out) {
   const bool impossible = options.enabled("timetable-impossible");

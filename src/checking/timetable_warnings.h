@@ -17,12 +17,12 @@ namespace scenario {
 
 // The curves of the accepted curve records, with their class radii.
 std::vector<curve_stretch> curve_stretches(
-    const std::vector<record_as_read>& records);
+    const record_list& records);
 
 // Runs `timetable-impossible` and `timetable-tight` (those enabled) on the
 // compiled model `m`, whose records are `records`; messages in the language
 // of `tr`, as 8-bit text.
-void timetable_warnings(const std::vector<record_as_read>& records,
+void timetable_warnings(const record_list& records,
                         const scenario_model& m, const warning_options& options,
                         const translator& tr, const warning_sink& out);
 

@@ -108,7 +108,7 @@ std::optional<int64_t> top_speed(const scenario_model& m, int64_t from,
 
 class warning_run {
  public:
-  warning_run(const std::vector<record_as_read>& records,
+  warning_run(const record_list& records,
               const scenario_model& m, const warning_options& options,
               const translator& tr, const warning_sink& sink)
       : records_(records), m_(m), options_(options), tr_(tr), sink_(sink) {}
@@ -153,7 +153,7 @@ class warning_run {
       const record_as_read& board = *b.record;
       const int64_t p = board.number(0);
       if (b.reaches == nullptr) {
-        raise("tunnel-board", board, board.text_at, p,
+        raise("tunnel-board", board, board.text_at(), p,
               say(N_("tunnel board states %s m, but no tunnel starts within "
                      "%s m after it"),
                   stated, railway::tunnel_board_reach_m));
@@ -162,10 +162,10 @@ class warning_run {
       const record_as_read* next = b.reaches;
       const int64_t length = next->number(1) - next->number(0);
       if (std::llabs(length - stated) > tunnel_length_tolerance_m) {
-        raise("tunnel-board", board, board.text_at, p,
+        raise("tunnel-board", board, board.text_at(), p,
               say(N_("tunnel board states %s m, but the tunnel that follows "
                      "from %s (line %s) is %s m long"),
-                  stated, km(next->number(0)), next->key_at.line, length));
+                  stated, km(next->number(0)), next->key_at().line, length));
       }
     }
   }
@@ -180,7 +180,7 @@ class warning_run {
   std::vector<station> station_list() const {
     std::vector<station> v;
     for (const record_as_read& r : records_) {
-      if (!is(r, record_kind::station) || r.numbers.size() < 16) continue;
+      if (!is(r, record_kind::station) || r.number_count() < 16) continue;
       const station_zone z =
           zone_of_station(r.number(0), r.number(1), r.number(2), r.number(5));
       v.push_back(
@@ -198,8 +198,8 @@ class warning_run {
   }
 
   std::string named(const station& s) const {
-    return say(N_("%s (%s, line %s)"), s.r->text, km(s.posizione),
-               s.r->key_at.line)
+    return say(N_("%s (%s, line %s)"), s.r->text(), km(s.posizione),
+               s.r->key_at().line)
         .text(tr_);
   }
 
@@ -212,7 +212,7 @@ class warning_run {
           raise("station-order", *s.r, s.r->place(0), s.posizione,
                 say(N_("station %s comes after %s in the file but stands "
                        "before it on the line"),
-                    s.r->text, named(*furthest)));
+                    s.r->text(), named(*furthest)));
         }
         if (furthest == nullptr || s.posizione >= furthest->posizione) {
           furthest = &s;
@@ -231,7 +231,7 @@ class warning_run {
           raise("station-overlap", *s.r, s.r->place(0), s.posizione,
                 say(N_("the zone of station %s (%s to %s) overlaps the zone "
                        "of %s (%s to %s)"),
-                    s.r->text, km(s.inizio), km(s.fine), named(*reach),
+                    s.r->text(), km(s.inizio), km(s.fine), named(*reach),
                     km(reach->inizio), km(reach->fine)));
         }
         if (reach == nullptr || s.fine > reach->fine) reach = &s;
@@ -246,7 +246,7 @@ class warning_run {
           raise("station-time", *s.r, s.r->place(13), s.posizione,
                 say(N_("station %s is timed %s, earlier than %s before it "
                        "(%s)"),
-                    s.r->text, clock(s.orario), named(*latest),
+                    s.r->text(), clock(s.orario), named(*latest),
                     clock(latest->orario)));
         }
         if (latest == nullptr || s.orario > latest->orario) latest = &s;
@@ -332,7 +332,7 @@ class warning_run {
         raise("signal-spacing", *signals[i], signals[i]->place(0), to,
               say(N_("signal stands %s m after the one at %s (line %s); "
                      "braking from %s at 0.5 m/s^2 takes %s m"),
-                  to - from, km(from), signals[i - 1]->key_at.line,
+                  to - from, km(from), signals[i - 1]->key_at().line,
                   kmh(static_cast<double>(*v)), std::lround(braking)));
       }
     }
@@ -343,13 +343,13 @@ class warning_run {
   void curve_speed() {
     const curve_rule rule;
     for (const record_as_read* c : accepted(record_kind::curve)) {
-      const std::optional<double> r = curve_radius_m(c->key);
+      const std::optional<double> r = curve_radius_m(c->key());
       if (!r) continue;
       const double radius = *r;
       const double allowed = rule.limit_ms(radius) * 3.6;
       const auto v = top_speed(m_, c->number(0), c->number(0) + c->number(1));
       if (!v || static_cast<double>(*v) <= allowed) continue;
-      raise("curve-speed", *c, c->key_at, c->number(0),
+      raise("curve-speed", *c, c->key_at(), c->number(0),
             say(N_("curve of radius about %s m is run at %s; %s mm of cant "
                    "and %s mm of cant deficiency allow %s"),
                 std::lround(radius), kmh(static_cast<double>(*v)),
@@ -413,19 +413,28 @@ class warning_run {
       const auto mix = [&h](size_t v) {
         h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
       };
-      for (char c : r->key) mix(static_cast<unsigned char>(lower(c)));
-      for (int64_t n : r->numbers) mix(std::hash<int64_t>()(n));
-      mix(std::hash<std::string>()(r->text));
+      for (char c : r->key()) mix(static_cast<unsigned char>(lower(c)));
+      for (size_t i = 0; i < r->number_count(); ++i) {
+        mix(std::hash<int64_t>()(r->number(i)));
+      }
+      mix(std::hash<std::string_view>()(r->text()));
       return h;
     }
   };
   struct same_record {
     bool operator()(const record_as_read* a, const record_as_read* b) const {
       return a->in == b->in && a->kind == b->kind &&
-             std::equal(a->key.begin(), a->key.end(), b->key.begin(),
-                        b->key.end(),
-                        [](char x, char y) { return lower(x) == lower(y); }) &&
-             a->numbers == b->numbers && a->text == b->text;
+             a->number_count() == b->number_count() &&
+             std::ranges::equal(
+                 a->key(), b->key(),
+                 [](char x, char y) { return lower(x) == lower(y); }) &&
+             same_numbers(*a, *b) && a->text() == b->text();
+    }
+    static bool same_numbers(const record_as_read& a, const record_as_read& b) {
+      for (size_t i = 0; i < a.number_count(); ++i) {
+        if (a.number(i) != b.number(i)) return false;
+      }
+      return true;
     }
   };
 
@@ -434,14 +443,14 @@ class warning_run {
     for (const record_as_read& r : records_) {
       const auto [it, fresh] = seen.insert(&r);
       if (!fresh) {
-        raise("duplicate-record", r, r.key_at,
+        raise("duplicate-record", r, r.key_at(),
               extent(r) ? std::optional{extent(r)->first} : std::nullopt,
-              say(N_("the same record as line %s"), (*it)->key_at.line));
+              say(N_("the same record as line %s"), (*it)->key_at().line));
       }
     }
   }
 
-  const std::vector<record_as_read>& records_;
+  const record_list& records_;
   const scenario_model& m_;
   const warning_options& options_;
   const translator& tr_;
@@ -481,7 +490,7 @@ bool apply_warning_switch(warning_options& o, std::string_view value,
   return true;
 }
 
-void run_warnings(const std::vector<record_as_read>& records,
+void run_warnings(const record_list& records,
                   const scenario_model& m, const warning_options& options,
                   const translator& tr, const warning_sink& sink) {
   warning_run(records, m, options, tr, sink).run();

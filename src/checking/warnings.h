@@ -65,7 +65,7 @@ using warning_sink = std::function<void(raised_warning&&)>;
 // the compiled model (its cells give the speed in force, its entry 84 the
 // line length). The texts filled into messages (station names, nested
 // phrases) are 8-bit text in the language of `tr`.
-void run_warnings(const std::vector<record_as_read>& records,
+void run_warnings(const record_list& records,
                   const scenario_model& m, const warning_options& options,
                   const translator& tr, const warning_sink& sink);
 

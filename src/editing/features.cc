@@ -43,19 +43,19 @@ text_range line_range(const analysis& a, int line0) {
 const record_as_read* record_at(const analysis& a, text_position p,
                                 int* field) {
   for (const record_as_read& r : a.records) {
-    if (covers(r.key_at, p)) {
+    if (covers(r.key_at(), p)) {
       *field = -1;
       return &r;
     }
-    for (size_t i = 0; i < r.number_at.size(); ++i) {
-      if (covers(r.number_at[i], p)) {
+    for (size_t i = 0; i < r.number_count(); ++i) {
+      if (covers(r.place(i), p)) {
         *field = static_cast<int>(i);
         return &r;
       }
     }
-    if (!r.text.empty() || r.text_at.line > 0) {
-      if (covers(r.text_at, p)) {
-        *field = static_cast<int>(r.numbers.size());
+    if (r.has_text()) {
+      if (covers(r.text_at(), p)) {
+        *field = static_cast<int>(r.number_count());
         return &r;
       }
     }

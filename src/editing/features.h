@@ -28,7 +28,7 @@ using json = nlohmann::json;
 struct analysis {
   description in = description::line;
   std::string text;                     // the 8-bit text that was checked
-  std::vector<record_as_read> records;  // this description's records
+  record_list records;  // this description's records
   std::vector<finding> findings;        // this description's findings
   // Where the line ends ("lunghezza percorso"), when the line was read.
   std::optional<int64_t> line_length_m;

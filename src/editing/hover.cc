@@ -23,7 +23,7 @@ std::string describe_station(const railway::record_railway& rail,
   return tr.format(
       "**station %s** at %s (cell %d)\n\ntype %d, %d m long, "
       "time %s, %s",
-      windows1252_to_utf8(r.text), format_km(r.number(0)), cell_of(r),
+      windows1252_to_utf8(r.text()), format_km(r.number(0)), cell_of(r),
       r.number(1), r.number(2), time > 0 ? format_time(time) : "-",
       st == nullptr ? tr("refused by the compiler")
       : st->stops   ? tr("the train stops")
@@ -144,7 +144,7 @@ json hover_at(const analysis& a, text_position p, const translator& tr) {
   int field = 0;
   const record_as_read* r = record_at(a, p, &field);
   if (r == nullptr) return hover_by_text(a, p, tr);
-  const record_help* h = help_for_key(r->key, a.in);
+  const record_help* h = help_for_key(r->key(), a.in);
   if (h == nullptr) return nullptr;
   if (field < 0) {
     std::string s = key_hover(*h, tr);
@@ -155,10 +155,10 @@ json hover_at(const analysis& a, text_position p, const translator& tr) {
   if (field >= static_cast<int>(h->fields.size())) return nullptr;
   const field_help& f = h->fields[field];
   std::string s = field_hover(f, tr) + "\n\n" + tr("value: ");
-  if (field < static_cast<int>(r->numbers.size())) {
-    s += describe_value(*r, f, r->numbers[field], tr);
+  if (field < static_cast<int>(r->number_count())) {
+    s += describe_value(*r, f, r->number(static_cast<size_t>(field)), tr);
   } else {
-    s += "\"" + windows1252_to_utf8(r->text) + "\"";
+    s += "\"" + windows1252_to_utf8(r->text()) + "\"";
   }
   if (!r->accepted) {
     s += "\n\n" + std::string(tr("(the compiler refused this record)"));
@@ -178,7 +178,7 @@ std::vector<text_range> definition_at(const analysis& a, text_position p) {
   } else if (const railway::tunnel_fact* t = rail.tunnel(*r)) {
     to = t->named_by;
   }
-  if (to != nullptr) out.push_back(line_range(a, to->key_at.line - 1));
+  if (to != nullptr) out.push_back(line_range(a, to->key_at().line - 1));
   return out;
 }
 

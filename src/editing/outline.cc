@@ -27,7 +27,7 @@ int outline_entry(const railway::record_railway& rail, const record_as_read& r,
   int kind = 0;
   switch (r.kind) {
     case record_kind::station:
-      name = windows1252_to_utf8(r.text) + " " + format_km(p);
+      name = windows1252_to_utf8(r.text()) + " " + format_km(p);
       if (const railway::station_fact* s = rail.station(r)) {
         detail = s->stops ? tr("stop") : tr("pass");
       }
@@ -50,7 +50,7 @@ int outline_entry(const railway::record_railway& rail, const record_as_read& r,
       break;
     case record_kind::direction_board:
       name =
-          tr.format("board %s %s", format_km(p), windows1252_to_utf8(r.text));
+          tr.format("board %s %s", format_km(p), windows1252_to_utf8(r.text()));
       kind = symbol_field;
       break;
     default:
@@ -98,17 +98,17 @@ json document_symbols(const analysis& a, const translator& tr) {
                           {"children", json::array()}});
     }
     for (; next_record < a.records.size() &&
-           a.records[next_record].key_at.line - 1 <= n;
+           a.records[next_record].key_at().line - 1 <= n;
          ++next_record) {
       const record_as_read& r = a.records[next_record];
-      if (r.key_at.line - 1 != n || sections.empty()) continue;
+      if (r.key_at().line - 1 != n || sections.empty()) continue;
       std::string name, detail;
       const int kind = outline_entry(rail, r, name, detail, tr);
       if (kind == 0) continue;
       json symbol = {{"name", name},
                      {"kind", kind},
                      {"range", range_json(whole_line(n))},
-                     {"selectionRange", range_json(range_of(r.key_at))}};
+                     {"selectionRange", range_json(range_of(r.key_at()))}};
       if (!detail.empty()) symbol["detail"] = detail;
       sections.back()["children"].push_back(std::move(symbol));
     }

@@ -46,9 +46,7 @@ analysis pair_check::take(description in, description_text& t) {
   analysis a;
   a.in = in;
   a.text = std::move(t.text).value_or("");
-  for (record_as_read& rec : records_) {
-    if (rec.in == in) a.records.push_back(std::move(rec));
-  }
+  a.records = records_.of(in);
   a.line_length_m = line_length_m_;
   for (size_t i = 0; i < result_.findings.size(); ++i) {
     finding& f = result_.findings[i];

@@ -1,7 +1,7 @@
 // A pair of descriptions checked together, and what each of the two is shown
-// of it: every record and finding belongs to one description, and is dealt
-// out to it once, moved rather than copied, since a file may hold hundreds
-// of thousands of them.
+// of it: every record and finding belongs to one description. A finding is
+// dealt out to it once, moved rather than copied, and its records share the
+// pair's store, since a file may hold hundreds of thousands of them.
 #ifndef SCENARIO_EDITING_PAIR_CHECK_H_
 #define SCENARIO_EDITING_PAIR_CHECK_H_
 
@@ -34,7 +34,7 @@ class pair_check {
   bool has_line_;
   std::string train_file_;
   check_result result_;
-  std::vector<record_as_read> records_;
+  record_list records_;
   std::optional<int64_t> line_length_m_;
   std::vector<bool> taken_;
 };

@@ -40,14 +40,14 @@ json place_json(const field_place& at) {
 }
 
 // The station records, where the drawing's stations come from.
-json station_objects(const std::vector<record_as_read>& records,
+json station_objects(const record_list& records,
                      const std::string& train_uri) {
   json objects = json::array();
   for (const record_as_read& r : records) {
-    if (r.kind != record_kind::station || r.text_at.line <= 0) continue;
-    json o = place_json(r.key_at);
+    if (r.kind != record_kind::station || r.text_at().line <= 0) continue;
+    json o = place_json(r.key_at());
     o["kind"] = "station";
-    o["name"] = windows1252_to_utf8(r.text);
+    o["name"] = windows1252_to_utf8(r.text());
     o["uri"] = train_uri;
     objects.push_back(std::move(o));
   }
@@ -67,7 +67,7 @@ json picture_of(const description_text& linea, const description_text& treno,
   strict.treno = m.treno;
   compile_in_memory(strict, 1, linea, treno);
   std::vector<curve_stretch> curves;
-  std::vector<record_as_read> records;
+  record_list records;
   const check_result found = check_descriptions(
       linea, treno, warnings, tr,
       {.compiled = &m, .curves = &curves, .records = &records});

@@ -52,11 +52,11 @@ fix tunnel_length_fix(const analysis& a, const railway::record_railway& rail,
   if (b == nullptr || b->reaches == nullptr) return {};
   const record_as_read& t = *b->reaches;
   const std::optional<std::pair<int, int>> span =
-      stated_length_span(line_text(a.text, r.text_at.line - 1), r.text_at);
+      stated_length_span(line_text(a.text, r.text_at().line - 1), r.text_at());
   if (!span) return {};
   const std::string length = std::to_string(t.number(1) - t.number(0));
   fix out{tr.format("State the tunnel's length: m.%s", length)};
-  const int l0 = r.text_at.line - 1;
+  const int l0 = r.text_at().line - 1;
   out.edits.push_back(
       text_edit({{l0, span->first}, {l0, span->second}}, length));
   return out;
@@ -101,12 +101,12 @@ json fix_for(const analysis& a, const railway::record_railway& rail,
   fix found;
   for (const record_as_read& r : a.records) {
     if (f.warning == "tunnel-board" && r.kind == record_kind::direction_board &&
-        at_place(r.text_at)) {
+        at_place(r.text_at())) {
       found = tunnel_length_fix(a, rail, r, tr);
       break;
     }
-    if (f.warning == "duplicate-record" && at_place(r.key_at)) {
-      const int l0 = r.key_at.line - 1;
+    if (f.warning == "duplicate-record" && at_place(r.key_at())) {
+      const int l0 = r.key_at().line - 1;
       found.title = tr("Remove the repeated record");
       found.edits.push_back(text_edit({{l0, 0}, {l0 + 1, 0}}, ""));
       break;

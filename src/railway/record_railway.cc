@@ -112,8 +112,8 @@ void record_railway::read_tunnels(std::span<const record_as_read> records) {
     if (!r.accepted || r.kind != record_kind::direction_board) continue;
     direction_board_fact b;
     b.record = &r;
-    b.tunnel_name = tunnel_name_of_board(r.text);
-    b.stated_length = stated_tunnel_length(r.text);
+    b.tunnel_name = tunnel_name_of_board(r.text());
+    b.stated_length = stated_tunnel_length(r.text());
     const int t = tunnel_reached_by_board(r.number(0), entrances);
     if (t >= 0) b.reaches = tunnels_[static_cast<size_t>(t)].record;
     if (!b.tunnel_name.empty()) {

@@ -1,24 +1,149 @@
 #include "railway/records.h"
 
+#include <deque>
+#include <string>
+#include <unordered_map>
+
 namespace scenario {
 
+// A field kept in 16 bytes: its number (a key's or a text's index among the
+// store's texts) and where it stands; its offset is its line's start plus
+// its column.
+struct stored_field {
+  int32_t value = 0;
+  int32_t line = 0;
+  int32_t column = 0;
+  int32_t length = 0;
+};
+
+// The fields of every record of a list, the offsets at which their lines
+// start, and each key and text once.
+class record_store {
+ public:
+  std::vector<stored_field> fields;
+
+  stored_field keep(description in, const field_place& at, int32_t value) {
+    std::vector<size_t>& starts = line_starts_[index(in)];
+    if (at.line > 0) {
+      const size_t line = static_cast<size_t>(at.line);
+      if (starts.size() <= line) starts.resize(line + 1);
+      starts[line] = at.offset - static_cast<size_t>(at.column - 1);
+    }
+    return {value, at.line, at.column, at.length};
+  }
+
+  field_place place(description in, const stored_field& f) const {
+    field_place at{f.line, f.column, f.length, 0};
+    const std::vector<size_t>& starts = line_starts_[index(in)];
+    if (f.line > 0 && static_cast<size_t>(f.line) < starts.size()) {
+      at.offset = starts[static_cast<size_t>(f.line)] +
+                  static_cast<size_t>(f.column - 1);
+    }
+    return at;
+  }
+
+  int32_t intern(std::string_view s) {
+    const auto it = ids_.find(s);
+    if (it != ids_.end()) return it->second;
+    const int32_t id = static_cast<int32_t>(texts_.size());
+    texts_.emplace_back(s);
+    ids_.emplace(texts_.back(), id);
+    return id;
+  }
+
+  std::string_view text(int32_t id) const {
+    return texts_[static_cast<size_t>(id)];
+  }
+
+ private:
+  static size_t index(description in) {
+    return in == description::line ? 0 : 1;
+  }
+
+  // By line number, for each description; a deque keeps each text where it
+  // is as more come, so the index may point into them.
+  std::vector<size_t> line_starts_[2];
+  std::deque<std::string> texts_;
+  std::unordered_map<std::string_view, int32_t> ids_;
+};
+
+std::string_view record_as_read::key() const {
+  return store_ ? store_->text(store_->fields[first_].value)
+                : std::string_view();
+}
+
+field_place record_as_read::key_at() const {
+  return store_ ? store_->place(in, store_->fields[first_]) : field_place();
+}
+
+int64_t record_as_read::number(size_t i) const {
+  return i < numbers_ ? store_->fields[first_ + 1 + i].value : 0;
+}
+
+field_place record_as_read::place(size_t i) const {
+  return i < numbers_ ? store_->place(in, store_->fields[first_ + 1 + i])
+                      : key_at();
+}
+
+std::string_view record_as_read::text() const {
+  return has_text_ ? store_->text(store_->fields[first_ + 1 + numbers_].value)
+                   : std::string_view();
+}
+
+field_place record_as_read::text_at() const {
+  return has_text_ ? store_->place(in, store_->fields[first_ + 1 + numbers_])
+                   : field_place();
+}
+
+record_list record_list::of(description in) const {
+  record_list l;
+  l.store_ = store_;
+  for (const record_as_read& r : records_) {
+    if (r.in == in) l.records_.push_back(r);
+  }
+  return l;
+}
+
+record_collector::record_collector()
+    : store_(std::make_shared<record_store>()) {
+  list_.store_ = store_;
+}
+
+record_collector::~record_collector() = default;
+
 void record_collector::on_record(const record_event& e) {
+  static_assert(sizeof(record_as_read) <= 24);
+  record_store& s = *store_;
   record_as_read r;
   r.kind = e.kind;
   r.in = e.in;
-  r.key = std::string(e.key);
-  r.key_at = e.key_at;
   r.accepted = e.accepted;
+  r.store_ = store_.get();
+  r.first_ = static_cast<uint32_t>(s.fields.size());
+  s.fields.push_back(s.keep(e.in, e.key_at, s.intern(e.key)));
+  const read_field* text = nullptr;
   for (const read_field& f : e.fields) {
     if (f.is_text) {
-      r.text = std::string(f.text);
-      r.text_at = f.at;
+      text = &f;  // a record has one text field; the last one read counts
     } else {
-      r.numbers.push_back(f.number);
-      r.number_at.push_back(f.at);
+      // The reader's widest field is 32 bits.
+      s.fields.push_back(s.keep(e.in, f.at, static_cast<int32_t>(f.number)));
+      ++r.numbers_;
     }
   }
-  records_.push_back(std::move(r));
+  if (text != nullptr) {
+    s.fields.push_back(s.keep(e.in, text->at, s.intern(text->text)));
+    r.has_text_ = true;
+  }
+  list_.records_.push_back(r);
+}
+
+record_list record_collector::take_records() {
+  record_list l = std::move(list_);
+  store_ = std::make_shared<record_store>();
+  list_ = record_list();
+  list_.store_ = store_;
+  return l;
 }
 
 }  // namespace scenario

@@ -45,7 +45,7 @@ const char* const small_train =
 
 analysis analyse(const std::string& line, const std::string& train,
                  description in) {
-  std::vector<record_as_read> records;
+  record_list records;
   const description_text l{"line.txt", line, {}};
   const description_text t{"train.txt", train, {}};
   const check_result r =
@@ -53,8 +53,8 @@ analysis analyse(const std::string& line, const std::string& train,
   analysis a;
   a.in = in;
   a.text = in == description::line ? line : train;
+  a.records = records.of(in);
   for (const record_as_read& rec : records) {
-    if (rec.in == in) a.records.push_back(rec);
     if (rec.kind == record_kind::line_length) a.line_length_m = rec.number(0);
   }
   for (const finding& f : r.findings) {

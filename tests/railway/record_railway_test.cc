@@ -23,7 +23,7 @@ using testing::train_description;
 
 // The records of a pair compiled the checker's way (a refused record is
 // kept and reading goes on).
-std::vector<record_as_read> records_of(const std::vector<std::string>& line,
+record_list records_of(const std::vector<std::string>& line,
                                        const std::vector<std::string>& train) {
   scenario_model m;
   m.percorso = "R";
@@ -35,7 +35,7 @@ std::vector<record_as_read> records_of(const std::vector<std::string>& line,
   return collector.take_records();
 }
 
-const record_as_read& nth(const std::vector<record_as_read>& records,
+const record_as_read& nth(const record_list& records,
                           record_kind kind, int n) {
   for (const record_as_read& r : records) {
     if (r.kind == kind && n-- == 0) return r;
@@ -55,7 +55,7 @@ std::string station(int position, int dwell, int hours, int minutes,
 // between only a dwell stops the train. A station the compiler refused
 // (off the 50 m grid) is in no railway and moves neither end.
 TEST(record_railway, stations_are_stops_or_passes_in_record_order) {
-  const std::vector<record_as_read> records = records_of(
+  const record_list records = records_of(
       {},
       {station(1000, 0, 7, 0, "ALFA"), station(4000, 0, 0, 0, "BETA"),
        station(7000, 0, 7, 10, "GAMMA"), station(10000, 30, 7, 20, "DELTA"),
@@ -74,13 +74,13 @@ TEST(record_railway, stations_are_stops_or_passes_in_record_order) {
   for (size_t i = 0; i < std::size(want); ++i) {
     SCOPED_TRACE(want[i].name);
     const station_fact& s = rail.stations()[i];
-    EXPECT_EQ(s.record->text, want[i].name);
+    EXPECT_EQ(s.record->text(), want[i].name);
     EXPECT_EQ(s.stops, want[i].stops);
     EXPECT_EQ(s.time_s, want[i].time_s);
     EXPECT_EQ(rail.station(*s.record), &s);
   }
   const record_as_read& zeta = nth(records, record_kind::station, 5);
-  ASSERT_EQ(zeta.text, "ZETA");
+  ASSERT_EQ(zeta.text(), "ZETA");
   EXPECT_FALSE(zeta.accepted);
   EXPECT_EQ(rail.station(zeta), nullptr);
   EXPECT_EQ(station_time_s(zeta), 27600);
@@ -91,7 +91,7 @@ TEST(record_railway, stations_are_stops_or_passes_in_record_order) {
 // it); a board without the group names nothing; a tunnel no board reaches
 // has no name.
 TEST(record_railway, boards_reach_and_name_tunnels_by_the_rule) {
-  const std::vector<record_as_read> records = records_of(
+  const record_list records = records_of(
       {"montagna,   1000,  1400,  12", "montagna,   5000,  5300,  1",
        "cartello_indicatore,  850,   (GALLERIA )(ALTRO)(m.400)",
        "cartello_indicatore,  950,   (GALLERIA )(VALDORMIA)(m.550    )",
@@ -141,7 +141,7 @@ TEST(record_railway, boards_reach_and_name_tunnels_by_the_rule) {
 // 1200 m before the start with the slowdown's speed, one at or before
 // 1500 m none, nor approach marks.
 TEST(record_railway, speed_boards_by_side_and_slowdowns_with_their_warning) {
-  const std::vector<record_as_read> records =
+  const record_list records =
       records_of({"indicatori_vmax, 2000, 90, 95, 100, 1, 60, 65, 70, 2"},
                  {"rallentamento, 8000, 30, 500, 1, 1, 0",
                   "rallentamento, 1500, 40, 200, 1, 1, 0",
