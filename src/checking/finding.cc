@@ -1,7 +1,9 @@
 #include "checking/finding.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
+#include <limits>
 
 #include "model/error_codes.h"
 #include "model/text_8bit.h"
@@ -33,28 +35,88 @@ size_t get_length(std::string_view in, size_t& at) {
 
 }  // namespace
 
+small_bytes::small_bytes(std::string_view s) {
+  if (s.size() < sizeof bytes_) {
+    std::memcpy(bytes_, s.data(), s.size());
+    bytes_[15] = static_cast<char>(s.size());
+    return;
+  }
+  // Longer than any line a description may hold is cut at 4 GiB.
+  const auto n = static_cast<uint32_t>(
+      std::min<size_t>(s.size(), std::numeric_limits<uint32_t>::max()));
+  char* heap = new char[n];
+  std::memcpy(heap, s.data(), n);
+  std::memcpy(bytes_, &heap, sizeof heap);
+  std::memcpy(bytes_ + sizeof heap, &n, sizeof n);
+  bytes_[15] = static_cast<char>(on_heap);
+}
+
+small_bytes::small_bytes(small_bytes&& other) noexcept {
+  std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+  std::memset(other.bytes_, 0, sizeof other.bytes_);
+}
+
+small_bytes& small_bytes::operator=(const small_bytes& other) {
+  if (this != &other) *this = small_bytes(other.view());
+  return *this;
+}
+
+small_bytes& small_bytes::operator=(small_bytes&& other) noexcept {
+  if (this != &other) {
+    release();
+    std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+    std::memset(other.bytes_, 0, sizeof other.bytes_);
+  }
+  return *this;
+}
+
+small_bytes::~small_bytes() { release(); }
+
+void small_bytes::release() {
+  if (!is_on_heap()) return;
+  char* heap = nullptr;
+  std::memcpy(&heap, bytes_, sizeof heap);
+  delete[] heap;
+  std::memset(bytes_, 0, sizeof bytes_);
+}
+
+std::string_view small_bytes::view() const {
+  if (!is_on_heap()) {
+    return {bytes_,
+            static_cast<size_t>(static_cast<unsigned char>(bytes_[15]))};
+  }
+  const char* heap = nullptr;
+  uint32_t n = 0;
+  std::memcpy(&heap, bytes_, sizeof heap);
+  std::memcpy(&n, bytes_ + sizeof heap, sizeof n);
+  return {heap, n};
+}
+
 message_arguments::message_arguments(const char* pattern,
                                      std::span<const std::string> args)
     : pattern_(pattern) {
+  std::string packed;
   for (const std::string& a : args) {
-    put_length(packed_, a.size());
-    packed_ += a;
+    put_length(packed, a.size());
+    packed += a;
   }
+  packed_ = small_bytes(packed);
 }
 
 std::vector<std::string> message_arguments::arguments() const {
   std::vector<std::string> args;
+  const std::string_view in = packed_.view();
   size_t at = 0;
-  while (at < packed_.size()) {
-    const size_t n = get_length(packed_, at);
-    args.push_back(packed_.substr(at, n));
+  while (at < in.size()) {
+    const size_t n = get_length(in, at);
+    args.emplace_back(in.substr(at, n));
     at += n;
   }
   return args;
 }
 
 std::string_view message_arguments::argument(size_t i) const {
-  const std::string_view in = packed_;
+  const std::string_view in = packed_.view();
   size_t at = 0;
   for (; at < in.size(); --i) {
     const size_t n = get_length(in, at);

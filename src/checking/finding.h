@@ -57,6 +57,32 @@ struct finding_place {
   size_t line_start = 0;
 };
 
+// Bytes kept in 16: up to 15 in place, more on the heap. Most findings'
+// arguments are a few short words, so most findings allocate nothing.
+class small_bytes {
+ public:
+  small_bytes() = default;
+  explicit small_bytes(std::string_view s);
+  small_bytes(const small_bytes& other) : small_bytes(other.view()) {}
+  small_bytes(small_bytes&& other) noexcept;
+  small_bytes& operator=(const small_bytes& other);
+  small_bytes& operator=(small_bytes&& other) noexcept;
+  ~small_bytes();
+
+  std::string_view view() const;
+
+ private:
+  static constexpr unsigned char on_heap = 0xFF;
+  bool is_on_heap() const {
+    return static_cast<unsigned char>(bytes_[15]) == on_heap;
+  }
+  void release();
+
+  // In place: the bytes, then their count in the last byte. On the heap:
+  // the pointer, then the 32-bit count, and `on_heap` in the last byte.
+  alignas(8) char bytes_[16] = {};
+};
+
 // A message kept as its English pattern and the 8-bit texts that fill it,
 // turned into text in a translator's language when shown. The arguments are
 // packed into one string, each preceded by its length.
@@ -77,7 +103,7 @@ class message_arguments {
 
  private:
   const char* pattern_ = nullptr;
-  std::string packed_;
+  small_bytes packed_;
 };
 
 // One problem found: an error (a compiler code) or a warning (by name).

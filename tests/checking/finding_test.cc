@@ -33,6 +33,32 @@ TEST(message_arguments, give_back_every_argument_whatever_its_bytes) {
   }
 }
 
+// Fifteen bytes stay in place, sixteen go to the heap: copies and moves on
+// either side of that edge keep every byte, and a moved-from value is empty.
+TEST(small_bytes, keeps_its_bytes_through_copies_and_moves) {
+  for (const size_t n : {0, 1, 14, 15, 16, 17, 100000}) {
+    SCOPED_TRACE(n);
+    std::string bytes(n, '\0');
+    for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<char>(i * 7 + 1);
+    const small_bytes kept(bytes);
+    EXPECT_EQ(kept.view(), bytes);
+    small_bytes copy(kept);
+    EXPECT_EQ(copy.view(), bytes);
+    small_bytes moved(std::move(copy));
+    EXPECT_EQ(moved.view(), bytes);
+    EXPECT_EQ(copy.view(), "");  // NOLINT: moved from on purpose
+    small_bytes assigned(std::string(40, 'q'));
+    assigned = moved;
+    EXPECT_EQ(assigned.view(), bytes);
+    small_bytes short_one(std::string("ab"));
+    short_one = std::move(assigned);
+    EXPECT_EQ(short_one.view(), bytes);
+    const small_bytes& same = short_one;
+    short_one = same;
+    EXPECT_EQ(short_one.view(), bytes);
+  }
+}
+
 TEST(message_arguments, text_is_the_translated_pattern_filled_in_8bit) {
   const translator italian = translator::for_locale("it");
   const std::vector<std::string> args = {"CITT\xC0", "3"};  // 8-bit station
