@@ -20,7 +20,8 @@ struct stored_field {
 // start, and each key and text once.
 class record_store {
  public:
-  std::vector<stored_field> fields;
+  // In blocks: growing never copies them nor holds twice their room.
+  std::deque<stored_field> fields;
 
   stored_field keep(description in, const field_place& at, int32_t value) {
     std::vector<size_t>& starts = line_starts_[index(in)];
