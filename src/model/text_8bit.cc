@@ -71,11 +71,30 @@ void append_utf8(std::string& out, char32_t c) {
   }
 }
 
+namespace {
+
+// The length of the run of plain ASCII (space to tilde) at `i`, which every
+// conversion here copies unchanged: most text is all of it.
+size_t plain_run(std::string_view text, size_t i) {
+  size_t n = 0;
+  while (i + n < text.size() && text[i + n] >= 0x20 && text[i + n] < 0x7F) {
+    ++n;
+  }
+  return n;
+}
+
+}  // namespace
+
 std::string windows1252_to_utf8(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (char ch : text) {
-    append_utf8(out, windows1252_code_point(static_cast<unsigned char>(ch)));
+  for (size_t i = 0; i < text.size(); ++i) {
+    const size_t plain = plain_run(text, i);
+    out.append(text.substr(i, plain));
+    i += plain;
+    if (i == text.size()) break;
+    append_utf8(out,
+                windows1252_code_point(static_cast<unsigned char>(text[i])));
   }
   return out;
 }
@@ -115,6 +134,10 @@ std::string utf8_to_windows1252(std::string_view text,
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
+    const size_t plain = plain_run(text, i);
+    out.append(text.substr(i, plain));
+    i += plain;
+    if (i == text.size()) break;
     size_t size = 1;
     const char32_t c = decode_utf8(text, i, size);
     const int b = c == 0xFFFD ? -1 : windows1252_byte(c);
@@ -132,8 +155,13 @@ std::string utf8_to_windows1252(std::string_view text,
 std::string windows1252_to_printable(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (char ch : text) {
-    const char32_t c = windows1252_code_point(static_cast<unsigned char>(ch));
+  for (size_t i = 0; i < text.size(); ++i) {
+    const size_t plain = plain_run(text, i);
+    out.append(text.substr(i, plain));
+    i += plain;
+    if (i == text.size()) break;
+    const char32_t c =
+        windows1252_code_point(static_cast<unsigned char>(text[i]));
     append_utf8(out, is_control(c) ? replacement : c);
   }
   return out;
