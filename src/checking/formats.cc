@@ -24,10 +24,6 @@ std::string rule_id(const finding& f) {
   return f.warning.empty() ? error_rule_id(f.code) : std::string(f.warning);
 }
 
-source_span span_of(const check_result& r, const finding& f) {
-  return {f.at.line, f.at.column, f.at.length, std::string(r.source_of(f))};
-}
-
 std::string counts(const check_result& r, const translator& tr) {
   return tr.format_plural("%s error", "%s errors",
                           static_cast<uint64_t>(r.errors), r.errors) +
@@ -49,29 +45,43 @@ void write_text(std::ostream& out, const check_result& r, bool colour,
                 const translator& tr) {
   // Written in pieces of some size: standard error has no buffer of its own.
   std::string piece;
+  // One message is filled in place for every finding, and the labels are
+  // worded once: a file may hold hundreds of thousands of findings.
+  located_message msg;
+  const std::string error_label = tr("error");
+  const std::string warning_label = tr("warning");
+  int labelled_code = -1;
+  std::string code_label;
   for (const finding& f : r.findings) {
     if (piece.size() >= 1 << 16) {
       out << piece;
       piece.clear();
     }
-    located_message msg;
-    msg.file = f.file.str();
-    msg.at = span_of(r, f);
+    msg.file.assign(f.file.view());
+    msg.at.line = f.at.line;
+    msg.at.column = f.at.column;
+    msg.at.length = f.at.length;
+    msg.at.text.assign(r.source_of(f));
     msg.is_error = f.is_error;
-    if (f.warning.empty()) {
-      msg.label = tr.format("error %d", f.code);
+    if (!f.warning.empty()) {
+      msg.label = f.is_error ? error_label : warning_label;
     } else {
-      msg.label = f.is_error ? tr("error") : tr("warning");
+      if (f.code != labelled_code) {
+        code_label = tr.format("error %d", f.code);
+        labelled_code = f.code;
+      }
+      msg.label = code_label;
     }
     msg.text = f.message(tr);
     if (f.position_m) {
       msg.text += position_note(static_cast<int32_t>(*f.position_m), tr);
     }
     if (!f.warning.empty()) {
-      msg.text +=
-          (f.is_error ? " [-Werror=" : " [-W") + std::string(f.warning) + "]";
+      msg.text += f.is_error ? " [-Werror=" : " [-W";
+      msg.text += f.warning;
+      msg.text += ']';
     }
-    piece += render_message(msg, colour);
+    append_message(piece, msg, colour);
   }
   out << piece << counts(r, tr) << '\n';
 }

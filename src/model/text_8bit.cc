@@ -155,6 +155,11 @@ std::string utf8_to_windows1252(std::string_view text,
 std::string windows1252_to_printable(std::string_view text) {
   std::string out;
   out.reserve(text.size());
+  append_printable(out, text);
+  return out;
+}
+
+void append_printable(std::string& out, std::string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     const size_t plain = plain_run(text, i);
     out.append(text.substr(i, plain));
@@ -164,7 +169,6 @@ std::string windows1252_to_printable(std::string_view text) {
         windows1252_code_point(static_cast<unsigned char>(text[i]));
     append_utf8(out, is_control(c) ? replacement : c);
   }
-  return out;
 }
 
 bool is_valid_utf8(std::string_view bytes) {

@@ -45,6 +45,8 @@ std::string utf8_to_windows1252(std::string_view text,
 // so that nothing a description holds is obeyed as a command. Still one
 // character per byte.
 std::string windows1252_to_printable(std::string_view text);
+// The same, appended to `out`.
+void append_printable(std::string& out, std::string_view text);
 
 // Whether `bytes` are well-formed UTF-8 (no overlong form, no surrogate,
 // nothing above U+10FFFF).

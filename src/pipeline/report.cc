@@ -20,10 +20,6 @@ constexpr char magenta[] = "\033[1;35m";
 constexpr char green[] = "\033[1;32m";
 constexpr char plain[] = "\033[0m";
 
-std::string paint(const std::string& s, const char* colour, bool on) {
-  return on ? colour + s + plain : s;
-}
-
 // The gutter of the source lines: the line number right-aligned in at least
 // five columns (an empty number for the caret's line), then " | ".
 std::string gutter(int line, const std::string& number) {
@@ -89,26 +85,45 @@ located_message diagnostic_message(const diagnostic& d, const translator& tr) {
 }
 
 std::string render_message(const located_message& msg, bool colour) {
-  std::string head;
-  if (!msg.file.empty()) {
-    head = msg.file;
-    if (msg.at.line > 0) head += ":" + std::to_string(msg.at.line);
-    if (msg.at.line > 0 && msg.at.column > 0) {
-      head += ":" + std::to_string(msg.at.column);
-    }
-    head += ":";
-  }
   std::string s;
-  if (!head.empty()) s = paint(head, bold, colour) + " ";
-  s += paint(msg.label + ":", msg.is_error ? red : magenta, colour);
-  s += " " + windows1252_to_printable(msg.text) + "\n";
+  append_message(s, msg, colour);
+  return s;
+}
+
+void append_message(std::string& s, const located_message& msg, bool colour) {
+  if (!msg.file.empty()) {
+    if (colour) s += bold;
+    s += msg.file;
+    if (msg.at.line > 0) {
+      s += ':';
+      s += std::to_string(msg.at.line);
+    }
+    if (msg.at.line > 0 && msg.at.column > 0) {
+      s += ':';
+      s += std::to_string(msg.at.column);
+    }
+    s += ':';
+    if (colour) s += plain;
+    s += ' ';
+  }
+  if (colour) s += msg.is_error ? red : magenta;
+  s += msg.label;
+  s += ':';
+  if (colour) s += plain;
+  s += ' ';
+  append_printable(s, msg.text);
+  s += '\n';
   if (msg.at.line > 0 && msg.at.column > 0) {
     const int n = msg.at.line;
-    s += gutter(n, std::to_string(n)) + windows1252_to_printable(msg.at.text) +
-         "\n";
-    s += gutter(n, "") + paint(caret_line(msg.at), green, colour) + "\n";
+    s += gutter(n, std::to_string(n));
+    append_printable(s, msg.at.text);
+    s += '\n';
+    s += gutter(n, "");
+    if (colour) s += green;
+    s += caret_line(msg.at);
+    if (colour) s += plain;
+    s += '\n';
   }
-  return s;
 }
 
 void report_diagnostics_with_source(const scenario_model& m, std::ostream& err,

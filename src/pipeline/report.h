@@ -38,6 +38,8 @@ struct located_message {
 
 // Colour (ANSI escapes) only when asked for; see use_colour().
 std::string render_message(const located_message& msg, bool colour);
+// The same, appended to `out`.
+void append_message(std::string& out, const located_message& msg, bool colour);
 
 // " (position 2+400, 2400 m)", or nothing without a position: 8-bit text.
 std::string position_note(std::optional<int32_t> metres, const translator& tr);
