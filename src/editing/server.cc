@@ -456,6 +456,16 @@ void server::check_pair(const description_pair& pair, bool publish) {
         pairs_of(utf8_of_path(pair.line));
     fills_line = of_line.empty() || of_line.front() == pair;
   }
+  // A change already waiting makes this check out of date before it
+  // starts, and handling it schedules the next one; a check made in the
+  // meantime is dropped too.
+  const auto out_of_date = [&] {
+    if (!publish || !change_queued_for(pair)) return false;
+    log("a check of " + utf8_of_path(pair.line) +
+        " is dropped: its text changed");
+    return true;
+  };
+  if (out_of_date()) return;
   // What this check replaces is let go first, so that a file with a great
   // many records and findings is not held twice; one asked for before the
   // next check is made again.
@@ -463,11 +473,7 @@ void server::check_pair(const description_pair& pair, bool publish) {
   if (!pair.train.empty()) analyses_.erase(utf8_of_path(pair.train));
   pair_check checked_pair(pair, linea, treno, warnings_, tr_);
   if (options_.after_check) options_.after_check();
-  if (publish && change_queued_for(pair)) {
-    log("a check of " + utf8_of_path(pair.line) +
-        " is dropped: its text changed");
-    return;
-  }
+  if (out_of_date()) return;
   if (version_of(pair.line) != line_version ||
       version_of(pair.train) != train_version) {
     return;
