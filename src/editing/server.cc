@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <future>
 
 #include "editing/completion.h"
 #include "editing/diagnostics.h"
@@ -468,9 +469,18 @@ void server::check_pair(const description_pair& pair, bool publish) {
   if (out_of_date()) return;
   // What this check replaces is let go first, so that a file with a great
   // many records and findings is not held twice; one asked for before the
-  // next check is made again.
-  if (fills_line) analyses_.erase(utf8_of_path(pair.line));
-  if (!pair.train.empty()) analyses_.erase(utf8_of_path(pair.train));
+  // next check is made again. Freeing hundreds of thousands of them takes
+  // a while, which another thread spends while this one checks.
+  std::vector<decltype(analyses_)::node_type> replaced;
+  if (fills_line) {
+    replaced.push_back(analyses_.extract(utf8_of_path(pair.line)));
+  }
+  if (!pair.train.empty()) {
+    replaced.push_back(analyses_.extract(utf8_of_path(pair.train)));
+  }
+  const std::future<void> freed =
+      std::async(std::launch::async,
+                 [old = std::move(replaced)]() mutable { old.clear(); });
   pair_check checked_pair(pair, linea, treno, warnings_, tr_);
   if (options_.after_check) options_.after_check();
   if (out_of_date()) return;

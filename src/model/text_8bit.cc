@@ -115,6 +115,15 @@ std::string utf8_to_windows1252(std::string_view text,
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
+    // A run of ASCII stands for itself, and a description is mostly that.
+    size_t ascii = i;
+    while (ascii < text.size() &&
+           static_cast<unsigned char>(text[ascii]) < 0x80) {
+      ++ascii;
+    }
+    out.append(text.substr(i, ascii - i));
+    i = ascii;
+    if (i == text.size()) break;
     size_t size = 1;
     const char32_t c = decode_utf8(text, i, size);
     const int b = c == 0xFFFD ? -1 : windows1252_byte(c);
