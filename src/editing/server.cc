@@ -488,6 +488,15 @@ void server::check_pair(const description_pair& pair, bool publish) {
       version_of(pair.train) != train_version) {
     return;
   }
+  // Asked for by a request while the check of this change waits for its
+  // moment, it is that check: published now, it is not made twice.
+  const auto waiting =
+      std::find_if(pending_.begin(), pending_.end(),
+                   [&](const pending_check& c) { return c.pair == pair; });
+  if (!publish && waiting != pending_.end() && !change_queued_for(pair)) {
+    pending_.erase(waiting);
+    publish = true;
+  }
   const auto fill = [&](const fs::path& path, description in,
                         description_text& t,
                         const std::vector<unencodable_char>& bad, int version) {
