@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <future>
+#include <system_error>
 
 #include "editing/completion.h"
 #include "editing/diagnostics.h"
@@ -478,9 +479,13 @@ void server::check_pair(const description_pair& pair, bool publish) {
   if (!pair.train.empty()) {
     replaced.push_back(analyses_.extract(utf8_of_path(pair.train)));
   }
-  const std::future<void> freed =
-      std::async(std::launch::async,
-                 [old = std::move(replaced)]() mutable { old.clear(); });
+  std::future<void> freed;
+  try {
+    freed = std::async(std::launch::async,
+                       [old = std::move(replaced)]() mutable { old.clear(); });
+  } catch (const std::system_error&) {
+    // No thread to spare: the lambda holding them freed them here.
+  }
   pair_check checked_pair(pair, linea, treno, warnings_, tr_);
   if (options_.after_check) options_.after_check();
   if (out_of_date()) return;
