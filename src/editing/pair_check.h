@@ -27,7 +27,8 @@ class pair_check {
 
   // The records and findings of the description `in`, whose text `t` is
   // moved into the analysis; the line also takes the findings that belong
-  // to no file of the pair. Each finding goes to the first that takes it.
+  // to no file of the pair. Each record and finding goes to the first that
+  // takes it, in the order checked.
   analysis take(description in, description_text& t);
 
  private:
@@ -36,7 +37,6 @@ class pair_check {
   check_result result_;
   record_list records_;
   std::optional<int64_t> line_length_m_;
-  std::vector<bool> taken_;
 };
 
 }  // namespace scenario::editing

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <future>
+#include <system_error>
 
 #include "editing/completion.h"
 #include "editing/diagnostics.h"
@@ -456,21 +458,49 @@ void server::check_pair(const description_pair& pair, bool publish) {
         pairs_of(utf8_of_path(pair.line));
     fills_line = of_line.empty() || of_line.front() == pair;
   }
-  // What this check replaces is let go first, so that a file with a great
-  // many records and findings is not held twice; one asked for before the
-  // next check is made again.
-  if (fills_line) analyses_.erase(utf8_of_path(pair.line));
-  if (!pair.train.empty()) analyses_.erase(utf8_of_path(pair.train));
-  pair_check checked_pair(pair, linea, treno, warnings_, tr_);
-  if (options_.after_check) options_.after_check();
-  if (publish && change_queued_for(pair)) {
+  // A change already waiting makes this check out of date before it
+  // starts, and handling it schedules the next one; a check made in the
+  // meantime is dropped too.
+  const auto out_of_date = [&] {
+    if (!publish || !change_queued_for(pair)) return false;
     log("a check of " + utf8_of_path(pair.line) +
         " is dropped: its text changed");
-    return;
+    return true;
+  };
+  if (out_of_date()) return;
+  // What this check replaces is let go first, so that a file with a great
+  // many records and findings is not held twice; one asked for before the
+  // next check is made again. Freeing hundreds of thousands of them takes
+  // a while, which another thread spends while this one checks.
+  std::vector<decltype(analyses_)::node_type> replaced;
+  if (fills_line) {
+    replaced.push_back(analyses_.extract(utf8_of_path(pair.line)));
   }
+  if (!pair.train.empty()) {
+    replaced.push_back(analyses_.extract(utf8_of_path(pair.train)));
+  }
+  std::future<void> freed;
+  try {
+    freed = std::async(std::launch::async,
+                       [old = std::move(replaced)]() mutable { old.clear(); });
+  } catch (const std::system_error&) {
+    // No thread to spare: the lambda holding them freed them here.
+  }
+  pair_check checked_pair(pair, linea, treno, warnings_, tr_);
+  if (options_.after_check) options_.after_check();
+  if (out_of_date()) return;
   if (version_of(pair.line) != line_version ||
       version_of(pair.train) != train_version) {
     return;
+  }
+  // Asked for by a request while the check of this change waits for its
+  // moment, it is that check: published now, it is not made twice.
+  const auto waiting =
+      std::find_if(pending_.begin(), pending_.end(),
+                   [&](const pending_check& c) { return c.pair == pair; });
+  if (!publish && waiting != pending_.end() && !change_queued_for(pair)) {
+    pending_.erase(waiting);
+    publish = true;
   }
   const auto fill = [&](const fs::path& path, description in,
                         description_text& t,

@@ -73,8 +73,8 @@ void append_utf8(std::string& out, char32_t c) {
 
 namespace {
 
-// The length of the run of plain ASCII (space to tilde) at `i`, which every
-// conversion here copies unchanged: most text is all of it.
+// The length of the run of plain ASCII (space to tilde) at `i`, which is
+// printable as it stands: most text is all of it.
 size_t plain_run(std::string_view text, size_t i) {
   size_t n = 0;
   while (i + n < text.size() && text[i + n] >= 0x20 && text[i + n] < 0x7F) {
@@ -89,9 +89,14 @@ std::string windows1252_to_utf8(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
-    const size_t plain = plain_run(text, i);
-    out.append(text.substr(i, plain));
-    i += plain;
+    // A run of ASCII stands for itself, and a description is mostly that.
+    size_t ascii = i;
+    while (ascii < text.size() &&
+           static_cast<unsigned char>(text[ascii]) < 0x80) {
+      ++ascii;
+    }
+    out.append(text.substr(i, ascii - i));
+    i = ascii;
     if (i == text.size()) break;
     append_utf8(out,
                 windows1252_code_point(static_cast<unsigned char>(text[i])));
@@ -134,9 +139,14 @@ std::string utf8_to_windows1252(std::string_view text,
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
-    const size_t plain = plain_run(text, i);
-    out.append(text.substr(i, plain));
-    i += plain;
+    // A run of ASCII stands for itself, and a description is mostly that.
+    size_t ascii = i;
+    while (ascii < text.size() &&
+           static_cast<unsigned char>(text[ascii]) < 0x80) {
+      ++ascii;
+    }
+    out.append(text.substr(i, ascii - i));
+    i = ascii;
     if (i == text.size()) break;
     size_t size = 1;
     const char32_t c = decode_utf8(text, i, size);

@@ -1,6 +1,8 @@
 #include "railway/records.h"
 
+#include <algorithm>
 #include <deque>
+#include <iterator>
 #include <string>
 #include <unordered_map>
 
@@ -102,6 +104,22 @@ record_list record_list::of(description in) const {
   for (const record_as_read& r : records_) {
     if (r.in == in) l.records_.push_back(r);
   }
+  return l;
+}
+
+record_list record_list::take(description in) {
+  record_list l;
+  l.store_ = store_;
+  const auto ours = [in](const record_as_read& r) { return r.in == in; };
+  if (std::all_of(records_.begin(), records_.end(), ours)) {
+    l.records_.swap(records_);  // the whole list, without a copy
+    return l;
+  }
+  l.records_.reserve(static_cast<size_t>(
+      std::count_if(records_.begin(), records_.end(), ours)));
+  std::copy_if(records_.begin(), records_.end(), std::back_inserter(l.records_),
+               ours);
+  std::erase_if(records_, ours);
   return l;
 }
 

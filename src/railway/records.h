@@ -74,6 +74,8 @@ class record_list {
 
   // The records of one description, sharing this list's store.
   record_list of(description in) const;
+  // The same, moved out: this list keeps the others.
+  record_list take(description in);
 
  private:
   friend class record_collector;

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "../checking/faulty_pair.h"
 #include "model/error_codes.h"
 
@@ -39,11 +42,26 @@ TEST(pair_check, deals_each_record_and_finding_to_its_description) {
   for (const record_as_read& r : train.records) {
     EXPECT_EQ(r.in, description::train);
   }
+  // Dealt out in the order checked: the line's, then the train's, as the
+  // whole check lists them.
+  std::vector<std::string> dealt;
+  for (const analysis* a : {&line, &train}) {
+    for (const finding& f : a->findings) {
+      dealt.push_back(f.message(translator()));
+    }
+  }
+  std::vector<std::string> listed;
+  for (const finding& f : whole.findings) {
+    listed.push_back(f.message(translator()));
+  }
+  EXPECT_EQ(dealt, listed);
   EXPECT_EQ(line.line_length_m, 5000);
   EXPECT_EQ(train.line_length_m, 5000);
   // Taken once: a second asking finds nothing left.
   description_text again = text("dir/R_T-.txt", testing::faulty_train);
-  EXPECT_TRUE(c.take(description::train, again).findings.empty());
+  const analysis twice = c.take(description::train, again);
+  EXPECT_TRUE(twice.findings.empty());
+  EXPECT_TRUE(twice.records.empty());
 }
 
 TEST(pair_check, a_train_without_a_line_is_told_how_to_name_one) {

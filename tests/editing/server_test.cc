@@ -197,6 +197,48 @@ TEST(server_diagnostics, warnings_follow_the_configured_switches) {
   EXPECT_TRUE(told);
 }
 
+TEST(server_diagnostics,
+     a_request_before_the_check_is_due_makes_that_check_and_publishes_it) {
+  build_pair_files f;
+  // What the check publishes when it comes at its moment.
+  json expected;
+  {
+    lsp_client c(quick());
+    c.initialize(root_of(f));
+    open_document(c, f.train_uri, f.train_text);
+    expected = c.diagnostics_for(f.train_uri);
+  }
+  std::atomic<int> checks = 0;
+  server_options o;
+  o.debounce = std::chrono::milliseconds(600);
+  o.after_check = [&] { ++checks; };
+  lsp_client c(o);
+  c.initialize(root_of(f));
+  open_document(c, f.train_uri, f.train_text);
+  // The outline needs the check at once; the check waiting is not made
+  // again once due.
+  c.request(2, "textDocument/documentSymbol",
+            {{"textDocument", {{"uri", f.train_uri}}}});
+  EXPECT_FALSE(c.answer(2).empty());
+  // Published before the answer.
+  json d;
+  for (const json& m : c.skipped) {
+    if (m.value("method", "") == "textDocument/publishDiagnostics" &&
+        m["params"]["uri"] == f.train_uri) {
+      d = m["params"];
+    }
+  }
+  ASSERT_EQ(d, expected);
+  EXPECT_FALSE(with_code(d, "speed-board-missing").empty()) << d.dump();
+  bool again = false;
+  while (std::optional<json> m = c.next(std::chrono::milliseconds(1200))) {
+    again =
+        again || m->value("method", "") == "textDocument/publishDiagnostics";
+  }
+  EXPECT_FALSE(again);
+  EXPECT_EQ(checks, 1);
+}
+
 TEST(server_requests,
      a_request_cancelled_before_it_is_served_gets_minus_32800) {
   build_pair_files f;
