@@ -75,7 +75,7 @@ void timetable_warnings(const std::vector<record_as_read>& records,
   // be read metre by metre.
   if (timed_points(m).size() < 2) return;
   const std::vector<curve_stretch> curves = curve_stretches(records);
-  const running_line line = read_running_line(m, &curves);
+  const running_line line = read_running_line(m, &curves, tr);
   if (line.points.size() < 2 || !line.damage.empty()) return;
   running_parameters p;
   take_from_scenario(m, p.train);

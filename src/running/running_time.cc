@@ -461,14 +461,14 @@ constexpr int64_t day_s = 24 * 3600;
 // Refuses a timed station off the line (the compiled files are damaged:
 // dropping it would charge its minute and dwell to a neighbour), and reads
 // a time earlier than the one before as the next day's.
-void settle_points(running_line& line) {
+void settle_points(running_line& line, const translator& tr) {
   const auto metres = static_cast<int64_t>(line.metres());
   for (const timed_point& p : line.points) {
     if (p.position_m < 0 || p.position_m >= metres) {
-      line.damage = "the timed station in entry " + std::to_string(p.entry) +
-                    " stands at " + std::to_string(p.position_m) +
-                    " m, off the line (0 to " + std::to_string(metres) +
-                    " m): the stations cannot be read in order";
+      line.damage = tr.format(
+          "the timed station in entry %d stands at %d m, off the line (0 to "
+          "%d m): the stations cannot be read in order",
+          p.entry, p.position_m, metres);
       return;
     }
   }
@@ -525,7 +525,8 @@ std::vector<timed_point> timed_points(const scenario_model& m) {
 }
 
 running_line read_running_line(const scenario_model& m,
-                               const std::vector<curve_stretch>* curves) {
+                               const std::vector<curve_stretch>* curves,
+                               const translator& tr) {
   running_line line;
   const auto metres = static_cast<int64_t>(m.celle.size()) * cell_length_m;
   std::vector<step_profile::change> limits, gradients;
@@ -550,7 +551,7 @@ running_line read_running_line(const scenario_model& m,
     }
   }
   line.points = timed_points(m);
-  settle_points(line);
+  settle_points(line, tr);
   return line;
 }
 

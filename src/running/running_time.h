@@ -72,9 +72,11 @@ std::vector<timed_point> timed_points(const scenario_model& m);
 // Reads the limits, slowdowns and gradients of the compiled cells and the
 // timed stations of the entry table; `curves` come from the curve records
 // when the descriptions are at hand. A timed station off the line sets
-// `damage`; a time earlier than the one before is read as the next day.
+// `damage`, told in the language of `tr`; a time earlier than the one
+// before is read as the next day.
 running_line read_running_line(const scenario_model& m,
-                               const std::vector<curve_stretch>* curves);
+                               const std::vector<curve_stretch>* curves,
+                               const translator& tr);
 
 enum class verdict { impossible, tight, ok, slack };
 const char* verdict_name(verdict v);

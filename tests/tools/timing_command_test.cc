@@ -305,6 +305,20 @@ TEST(timing_command, a_station_off_the_line_in_a_compiled_folder_is_damage) {
   EXPECT_NE(r.err.find("stands at 5000000 m, off the line"), std::string::npos)
       << r.err;
   EXPECT_EQ(r.out, "");
+
+  // The same refusal, with the same status, in Italian.
+  const process_result it =
+      testing::run_program({SCENARIO_TOOL_PATH, "timing", out},
+                           {.environment = {"LANGUAGE", "LC_ALL", "LC_MESSAGES",
+                                            "LANG=it_IT.UTF-8"}});
+  EXPECT_EQ(it.status, 65) << it.err;
+  EXPECT_NE(it.err.find("la stazione con orario della voce "),
+            std::string::npos)
+      << it.err;
+  EXPECT_NE(it.err.find(" sta a 5000000 m, fuori dalla linea (da 0 a "),
+            std::string::npos)
+      << it.err;
+  EXPECT_EQ(it.out, "");
 }
 
 }  // namespace
