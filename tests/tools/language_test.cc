@@ -226,6 +226,19 @@ TEST(language, help_and_usage_errors_in_italian_keep_their_statuses) {
     EXPECT_EQ(i.status, 64) << i.err;
     EXPECT_NE(e.err, i.err);
   }
+
+  // A value outside its range names the option, the value and the range.
+  const std::vector<std::string> many_cars = {"timing", "x", "--cars", "200"};
+  const process_result e = tool_in(english, many_cars);
+  const process_result i = tool_in(italian, many_cars);
+  EXPECT_EQ(e.status, 64);
+  EXPECT_EQ(i.status, 64);
+  EXPECT_TRUE(
+      e.err.starts_with("scenario: --cars: Value 200 not in range 0 to 100\n"))
+      << e.err;
+  EXPECT_TRUE(i.err.starts_with(
+      "scenario: --cars: il valore 200 non è compreso tra 0 e 100\n"))
+      << i.err;
 }
 
 // What the compiler adds to a code's meaning, and why a file cannot be
