@@ -321,5 +321,24 @@ TEST(timing_command, a_station_off_the_line_in_a_compiled_folder_is_damage) {
   EXPECT_EQ(it.out, "");
 }
 
+// A train that cannot get going never reaches the stations: the table says
+// so in the reader's language, with the same status.
+TEST(timing_command, legs_the_train_never_runs_read_never_in_either_language) {
+  build_pair p;
+  const std::vector<std::string> args = {
+      "timing", p.line, p.train, "--adhesion", "0.01", "--cars", "100"};
+  const process_result en = tool(args);
+  EXPECT_EQ(en.status, 1) << en.err;
+  EXPECT_NE(en.out.find("  never  "), std::string::npos) << en.out;
+  std::vector<std::string> italian = args;
+  italian.insert(italian.begin(), SCENARIO_TOOL_PATH);
+  const process_result it = testing::run_program(
+      italian, {.environment = {"LANGUAGE", "LC_ALL", "LC_MESSAGES",
+                                "LANG=it_IT.UTF-8"}});
+  EXPECT_EQ(it.status, 1) << it.err;
+  EXPECT_NE(it.out.find("  mai  "), std::string::npos) << it.out;
+  EXPECT_EQ(it.out.find("never"), std::string::npos) << it.out;
+}
+
 }  // namespace
 }  // namespace scenario
