@@ -159,11 +159,13 @@ std::string check_round_trip(const scenario_model& m) {
   const std::optional<written_files> files = write_and_read(m, &why);
   if (!files) return "the compiled model cannot be written: " + why;
   scenario_model back;
-  decode_result r = decode_entries(files->entries, "sim", back.voci);
-  if (r.ok()) r = decode_cells(files->cells, "dat", back.voci, back.celle);
+  decode_result r =
+      decode_entries(files->entries, "sim", back.voci, translator());
+  if (r.ok())
+    r = decode_cells(files->cells, "dat", back.voci, back.celle, translator());
   if (r.ok() && files->plan) {
     r = decode_plan(*files->plan, "plan", extended_length(back.voci),
-                    back.tracciato);
+                    back.tracciato, translator());
   }
   if (!r.ok()) return "what the compiler wrote does not decode: " + r.message;
   if (files->plan.has_value() != m.tracciato.exists()) {

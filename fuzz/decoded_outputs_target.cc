@@ -72,16 +72,17 @@ std::string decoded_outputs_target(std::string_view input) {
   // Filled as the decoder of a folder fills it, under the names the
   // entries hold.
   scenario_model m;
-  if (!decode_entries(files[0], "E.sim", m.voci).ok()) return {};
+  if (!decode_entries(files[0], "E.sim", m.voci, translator()).ok()) return {};
   if (files.size() < 2) return {};
-  if (!decode_cells(files[1], "C.dat", m.voci, m.celle).ok()) return {};
+  if (!decode_cells(files[1], "C.dat", m.voci, m.celle, translator()).ok())
+    return {};
   m.percorso = m.voci[voce_index::percorso_generale].nome;
   m.treno = m.voci[voce_index::segnali_generale].nome;
   m.lunghezza_estesa = extended_length(m.voci);
   m.numero_celle = last_cell(m.voci);
   if (files.size() > 2) {
     if (!decode_plan(files[2], "P_linea.dat", extended_length(m.voci),
-                     m.tracciato)
+                     m.tracciato, translator())
              .ok()) {
       return {};
     }

@@ -62,13 +62,15 @@ std::string decoder_target(std::string_view input) {
   m.percorso = build_percorso;
   m.treno = build_treno;
 
-  decode_result r = decode_entries(files[0], entries_file, m.voci);
+  decode_result r =
+      decode_entries(files[0], entries_file, m.voci, translator());
   if (!r.ok()) return check_refusal(r, entries_file);
   if (files.size() < 2) return {};
-  r = decode_cells(files[1], cells_file, m.voci, m.celle);
+  r = decode_cells(files[1], cells_file, m.voci, m.celle, translator());
   if (!r.ok()) return check_refusal(r, cells_file);
   if (files.size() > 2) {
-    r = decode_plan(files[2], plan_file, extended_length(m.voci), m.tracciato);
+    r = decode_plan(files[2], plan_file, extended_length(m.voci), m.tracciato,
+                    translator());
     if (!r.ok()) return check_refusal(r, plan_file);
     m.con_tracciato = 1;
   }

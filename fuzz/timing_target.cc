@@ -197,7 +197,7 @@ std::string timing_target(std::string_view input) {
   const split_input parts = split_at_nul(input);
   running_parameters p;
   std::string why;
-  if (!apply_json_overrides(parts.first, p, &why)) {
+  if (!apply_json_overrides(parts.first, p, translator(), &why)) {
     return why.empty() ? "refused values left no reason" : "";
   }
   const running_line l = line_of(parts.second.value_or(""));

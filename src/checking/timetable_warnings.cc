@@ -75,7 +75,7 @@ void timetable_warnings(const record_list& records,
   // be read metre by metre.
   if (timed_points(m).size() < 2) return;
   const std::vector<curve_stretch> curves = curve_stretches(records);
-  const running_line line = read_running_line(m, &curves);
+  const running_line line = read_running_line(m, &curves, tr);
   if (line.points.size() < 2 || !line.damage.empty()) return;
   running_parameters p;
   take_from_scenario(m, p.train);
@@ -88,7 +88,7 @@ void timetable_warnings(const record_list& records,
     const timed_point& to = line.points[l.to];
     const record_as_read* rec = record_of(records, to);
     if (rec == nullptr) continue;
-    const std::string scheduled = format_duration(l.scheduled_s);
+    const std::string scheduled = format_duration(l.scheduled_s, tr);
     const std::string distance = kilometres(l.distance_m);
     const std::string train = train_summary(p.train, tr);
     message_arguments message;
@@ -97,13 +97,14 @@ void timetable_warnings(const record_list& records,
                        "%s over the fastest run (%s), less than the "
                        "regularity margin of %s; train %s"),
                     to.name, scheduled, from.name, distance,
-                    format_duration(l.slack_s()), format_duration(l.fastest_s),
-                    format_duration(l.with_margin_s - l.fastest_s), train);
+                    format_duration(l.slack_s(), tr),
+                    format_duration(l.fastest_s, tr),
+                    format_duration(l.with_margin_s - l.fastest_s, tr), train);
     } else if (std::isfinite(l.fastest_s)) {
       message = say(N_("station %s is reached %s after leaving %s (%s on), "
                        "but the fastest run takes %s; train %s"),
                     to.name, scheduled, from.name, distance,
-                    format_duration(l.fastest_s), train);
+                    format_duration(l.fastest_s, tr), train);
     } else {
       message = say(N_("station %s is reached %s after leaving %s (%s on), "
                        "but the train cannot run the leg; train %s"),

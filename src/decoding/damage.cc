@@ -21,20 +21,30 @@ std::string quote_name(std::string_view text) {
   return q + "\"";
 }
 
-std::string bytes_word(size_t n) {
-  return std::to_string(n) + (n == 1 ? " byte" : " bytes");
+std::string two_names(std::string_view a, std::string_view b,
+                      const translator& tr) {
+  return tr.format("%s and %s", quote_name(a), quote_name(b));
 }
 
-std::string found_end(size_t left) {
-  return left == 0 ? "end of file"
-                   : bytes_word(left) + " before the end of file";
+std::string bytes_word(size_t n, const translator& tr) {
+  return tr.format_plural("%d byte", "%d bytes", n, n);
+}
+
+std::string found_end(size_t left, const translator& tr) {
+  return left == 0
+             ? std::string(tr("end of file"))
+             : tr.format("%s before the end of file", bytes_word(left, tr));
+}
+
+std::string found_more(size_t more, const translator& tr) {
+  return tr.format("%s more", bytes_word(more, tr));
 }
 
 decode_result damaged(std::string_view file, size_t offset,
-                      const std::string& expected, const std::string& found) {
-  return {decode_damaged, std::string(file) + ": byte " +
-                              std::to_string(offset) + ": expected " +
-                              expected + ", found " + found};
+                      const std::string& expected, const std::string& found,
+                      const translator& tr) {
+  return {decode_damaged, tr.format("%s: byte %d: expected %s, found %s", file,
+                                    offset, expected, found)};
 }
 
 }  // namespace scenario

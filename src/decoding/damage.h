@@ -1,6 +1,7 @@
 // How the readers of compiled files name damage: "FILE: byte N: expected
-// ..., found ...", with names quoted byte by byte so that damage never
-// reaches the terminal raw; and the little-endian reads they check first.
+// ..., found ...", in the reader's language, with names quoted byte by byte
+// so that damage never reaches the terminal raw; and the little-endian
+// reads they check first.
 #ifndef SCENARIO_DECODING_DAMAGE_H_
 #define SCENARIO_DECODING_DAMAGE_H_
 
@@ -10,6 +11,7 @@
 #include <type_traits>
 
 #include "decoding/decoder.h"
+#include "model/translation.h"
 
 namespace scenario {
 
@@ -17,15 +19,23 @@ namespace scenario {
 // byte as \xNN.
 std::string quote_name(std::string_view text);
 
+// Two quoted names: "\"A\" and \"B\"".
+std::string two_names(std::string_view a, std::string_view b,
+                      const translator& tr);
+
 // "1 byte", "N bytes".
-std::string bytes_word(size_t n);
+std::string bytes_word(size_t n, const translator& tr);
 
 // What is left when a field does not fit.
-std::string found_end(size_t left);
+std::string found_end(size_t left, const translator& tr);
+
+// The bytes past where the file should have ended: "N bytes more".
+std::string found_more(size_t more, const translator& tr);
 
 // The damage at byte `offset` of `file`.
 decode_result damaged(std::string_view file, size_t offset,
-                      const std::string& expected, const std::string& found);
+                      const std::string& expected, const std::string& found,
+                      const translator& tr);
 
 // Little-endian integer at `p`; the caller has checked that it fits.
 template <typename T>

@@ -27,20 +27,23 @@ constexpr int32_t min_line_length = min_extended_length - line_margin_m;
 // left of the bytes before it is read.
 class entry_reader {
  public:
-  entry_reader(std::string_view bytes, std::string_view file)
-      : bytes_(bytes), file_(file) {}
+  entry_reader(std::string_view bytes, std::string_view file,
+               const translator& tr)
+      : bytes_(bytes), file_(file), tr_(tr) {}
 
   size_t offset() const { return pos_; }
   size_t left() const { return bytes_.size() - pos_; }
   const decode_result& error() const { return error_; }
 
+  // `field` is the record's own name of the field, said as it is; only a
+  // marked description (the name's length) is translated.
   template <typename T>
   bool get(T& out, int entry, const char* field) {
     if (left() < sizeof(T)) {
       error_ = damaged(file_, pos_,
-                       "entry " + std::to_string(entry) + " " + field + " (" +
-                           bytes_word(sizeof(T)) + ")",
-                       found_end(left()));
+                       tr_.format("entry %d %s (%s)", entry, tr_(field),
+                                  bytes_word(sizeof(T), tr_)),
+                       found_end(left(), tr_), tr_);
       return false;
     }
     out = get_le<T>(bytes_.data() + pos_);
@@ -52,8 +55,8 @@ class entry_reader {
     if (left() < length) {
       error_ = damaged(
           file_, pos_,
-          "entry " + std::to_string(entry) + " nome of " + bytes_word(length),
-          found_end(left()));
+          tr_.format("entry %d nome of %s", entry, bytes_word(length, tr_)),
+          found_end(left(), tr_), tr_);
       return false;
     }
     out.assign(bytes_.substr(pos_, length));
@@ -64,6 +67,7 @@ class entry_reader {
  private:
   std::string_view bytes_;
   std::string_view file_;
+  translator tr_;
   size_t pos_ = 0;
   decode_result error_;
 };
@@ -72,7 +76,7 @@ bool read_voce(entry_reader& in, int k, voce& v) {
   uint16_t length = 0;
   return in.get(v.tipo, k, "tipo") && in.get(v.inizio, k, "inizio") &&
          in.get(v.fine, k, "fine") && in.get(v.posizione, k, "posizione") &&
-         in.get(v.flag1, k, "flag1") && in.get(length, k, "nome length") &&
+         in.get(v.flag1, k, "flag1") && in.get(length, k, N_("nome length")) &&
          in.get_text(v.nome, length, k) && in.get(v.num1, k, "num1") &&
          in.get(v.num2, k, "num2") && in.get(v.num3, k, "num3") &&
          in.get(v.num4, k, "num4") && in.get(v.num5, k, "num5") &&
@@ -85,9 +89,10 @@ bool line_length_in_range(int32_t length) {
   return length >= min_line_length && length <= max_line_length_m;
 }
 
-std::string names_of(const std::array<voce, voci_count>& voci) {
-  return quote_name(voci[voce_index::segnali_generale].nome) + " and " +
-         quote_name(voci[voce_index::percorso_generale].nome);
+std::string names_of(const std::array<voce, voci_count>& voci,
+                     const translator& tr) {
+  return two_names(voci[voce_index::segnali_generale].nome,
+                   voci[voce_index::percorso_generale].nome, tr);
 }
 
 std::string checksum_work(const std::array<voce, voci_count>& voci) {
@@ -162,7 +167,7 @@ decode_result read_plan(input_file& in, const std::filesystem::path& path,
                         int32_t lunghezza_estesa, tracciato_t& t,
                         const translator& tr) {
   const std::string file = path.string();
-  plan_reader reader(file, lunghezza_estesa, in.size(), t);
+  plan_reader reader(file, lunghezza_estesa, in.size(), t, tr);
   std::vector<char> buffer(size_t{1} << 16);
   size_t filled = 0;
   for (;;) {
@@ -203,16 +208,17 @@ int32_t last_cell(const std::array<voce, voci_count>& voci) {
 }
 
 decode_result decode_entries(std::string_view bytes, std::string_view file,
-                             std::array<voce, voci_count>& voci) {
-  entry_reader in(bytes, file);
+                             std::array<voce, voci_count>& voci,
+                             const translator& tr) {
+  entry_reader in(bytes, file, tr);
   for (int k = 0; k < voci_count; ++k) {
     voci[k] = voce{};
     if (!read_voce(in, k, voci[k])) return in.error();
   }
   if (in.left() > 0) {
     return damaged(file, in.offset(),
-                   "end of file after entry " + std::to_string(voci_count - 1),
-                   bytes_word(in.left()) + " more");
+                   tr.format("end of file after entry %d", voci_count - 1),
+                   found_more(in.left(), tr), tr);
   }
 
   const voce& route = voci[format::marker_entry];
@@ -220,54 +226,52 @@ decode_result decode_entries(std::string_view bytes, std::string_view file,
   if (route.num1 != format::entries_marker) {
     return damaged(file,
                    route_at + format::entry_num1_offset + route.nome.size(),
-                   "format marker " + std::to_string(format::entries_marker) +
-                       " in entry 85 num1",
-                   std::to_string(route.num1));
+                   tr.format("format marker %d in entry %d num1",
+                             format::entries_marker, format::marker_entry),
+                   std::to_string(route.num1), tr);
   }
   const int32_t st = weighted_sum_of_codes(checksum_work(voci));
   if (route.orario != st) {
     return damaged(file,
                    route_at + format::entry_orario_offset + route.nome.size(),
-                   "checksum " + std::to_string(st) + " of the names " +
-                       names_of(voci) + " in entry 85 orario",
-                   std::to_string(route.orario));
+                   tr.format("checksum %d of the names %s in entry %d orario",
+                             st, names_of(voci, tr), format::marker_entry),
+                   std::to_string(route.orario), tr);
   }
   const int32_t length = voci[voce_index::treno_generale].fine;
   if (!line_length_in_range(length)) {
     return damaged(file, entry_offset(voci, voce_index::treno_generale) + 5,
-                   "a line length from " + std::to_string(min_line_length) +
-                       " to " + std::to_string(max_line_length_m) +
-                       " m in entry 84 fine",
-                   std::to_string(length));
+                   tr.format("a line length from %d to %d m in entry %d fine",
+                             min_line_length, max_line_length_m,
+                             voce_index::treno_generale),
+                   std::to_string(length), tr);
   }
   return {};
 }
 
 decode_result decode_cells(std::string_view bytes, std::string_view file,
                            const std::array<voce, voci_count>& voci,
-                           std::vector<cella>& celle) {
+                           std::vector<cella>& celle, const translator& tr) {
   const int32_t length = voci[voce_index::treno_generale].fine;
   if (!line_length_in_range(length)) {
     return damaged(file, 0,
-                   "the cells of a line from " +
-                       std::to_string(min_line_length) + " to " +
-                       std::to_string(max_line_length_m) + " m",
-                   "entries giving a line of " + std::to_string(length) + " m");
+                   tr.format("the cells of a line from %d to %d m",
+                             min_line_length, max_line_length_m),
+                   tr.format("entries giving a line of %d m", length), tr);
   }
   const int32_t highest = last_cell(voci);
   const size_t count = static_cast<size_t>(highest) + 1;
   const size_t expected = count * format::cell_record_bytes;
-  const std::string cells_of_line = "cells 0 to " + std::to_string(highest) +
-                                    " for a line of " + std::to_string(length) +
-                                    " m";
+  const std::string cells_of_line =
+      tr.format("cells 0 to %d for a line of %d m", highest, length);
   if (bytes.size() < expected) {
     return damaged(file, bytes.size(),
-                   bytes_word(expected) + " (" + cells_of_line + ")",
-                   "end of file");
+                   bytes_word(expected, tr) + " (" + cells_of_line + ")",
+                   tr("end of file"), tr);
   }
   if (bytes.size() > expected) {
-    return damaged(file, expected, "end of file (" + cells_of_line + ")",
-                   bytes_word(bytes.size() - expected) + " more");
+    return damaged(file, expected, tr.format("end of file (%s)", cells_of_line),
+                   found_more(bytes.size() - expected, tr), tr);
   }
 
   celle.assign(count, cella{});
@@ -291,29 +295,30 @@ decode_result decode_cells(std::string_view bytes, std::string_view file,
   const size_t marked_at = format::marker_cell * format::cell_record_bytes;
   if (marked.dato1 != format::cells_marker) {
     return damaged(file, marked_at + format::cell_dato1_offset,
-                   "format marker " + std::to_string(format::cells_marker) +
-                       " in cell 1 dato1",
-                   std::to_string(marked.dato1));
+                   tr.format("format marker %d in cell %d dato1",
+                             format::cells_marker, format::marker_cell),
+                   std::to_string(marked.dato1), tr);
   }
   const int16_t og = sum_of_codes(checksum_work(voci));
   if (marked.dato2 != og) {
     return damaged(file, marked_at + format::cell_dato2_offset,
-                   "checksum " + std::to_string(og) + " of the names " +
-                       names_of(voci) + " in cell 1 dato2",
-                   std::to_string(marked.dato2));
+                   tr.format("checksum %d of the names %s in cell %d dato2", og,
+                             names_of(voci, tr), format::marker_cell),
+                   std::to_string(marked.dato2), tr);
   }
   return {};
 }
 
 decode_result decode_plan(std::string_view bytes, std::string_view file,
-                          int32_t lunghezza_estesa, tracciato_t& t) {
+                          int32_t lunghezza_estesa, tracciato_t& t,
+                          const translator& tr) {
   if (!plan_length_in_range(lunghezza_estesa)) {
     return damaged(file, 0,
-                   "a plan of metres 0 to at most " +
-                       std::to_string(max_line_length_m + line_margin_m),
-                   "a line of metres 0 to " + std::to_string(lunghezza_estesa));
+                   tr.format("a plan of metres 0 to at most %d",
+                             max_line_length_m + line_margin_m),
+                   tr.format("a line of metres 0 to %d", lunghezza_estesa), tr);
   }
-  plan_reader reader(file, lunghezza_estesa, bytes.size(), t);
+  plan_reader reader(file, lunghezza_estesa, bytes.size(), t, tr);
   size_t used = 0;
   if (!reader.consume(bytes, /*at_eof=*/true, used)) return reader.error();
   return {};
@@ -337,7 +342,7 @@ decode_result decode_scenario(const std::filesystem::path& dir,
   {
     std::string bytes;
     decode_result r = read_whole(sim, bytes, wait.tr);
-    if (r.ok()) r = decode_entries(bytes, sim.string(), voci);
+    if (r.ok()) r = decode_entries(bytes, sim.string(), voci, wait.tr);
     if (!r.ok()) return r;
   }
   // The names inside must be the ones the files are named after.
@@ -350,11 +355,11 @@ decode_result decode_scenario(const std::filesystem::path& dir,
       return damaged(
           sim.string(),
           entry_offset(voci, index) + format::entry_name_length_offset,
-          std::string(index == voce_index::percorso_generale ? "route"
-                                                             : "train") +
-              " name " + quote_name(*want) + " in entry " +
-              std::to_string(index),
-          quote_name(voci[index].nome));
+          wait.tr.format(index == voce_index::percorso_generale
+                             ? N_("route name %s in entry %d")
+                             : N_("train name %s in entry %d"),
+                         quote_name(*want), index),
+          quote_name(voci[index].nome), wait.tr);
     }
   }
 
@@ -363,7 +368,7 @@ decode_result decode_scenario(const std::filesystem::path& dir,
   {
     std::string bytes;
     decode_result r = read_whole(dat, bytes, wait.tr);
-    if (r.ok()) r = decode_cells(bytes, dat.string(), voci, celle);
+    if (r.ok()) r = decode_cells(bytes, dat.string(), voci, celle, wait.tr);
     if (!r.ok()) return r;
   }
 
@@ -458,19 +463,18 @@ decode_result find_scenario(const std::filesystem::path& dir,
     return {decode_busy, held.message};
   }
   decode_result r = read_whole(sim, bytes, wait.tr);
-  if (r.ok()) r = decode_entries(bytes, sim.string(), voci);
+  if (r.ok()) r = decode_entries(bytes, sim.string(), voci, wait.tr);
   if (!r.ok()) return r;
   names = {voci[voce_index::percorso_generale].nome,
            voci[voce_index::segnali_generale].nome};
   if (names.percorso + "_" + names.treno +
           std::string(format::entries_suffix) !=
       file) {
-    return damaged(
-        sim.string(),
-        entry_offset(voci, voce_index::percorso_generale) +
-            format::entry_name_length_offset,
-        "route and train names that make up the file name",
-        quote_name(names.percorso) + " and " + quote_name(names.treno));
+    return damaged(sim.string(),
+                   entry_offset(voci, voce_index::percorso_generale) +
+                       format::entry_name_length_offset,
+                   wait.tr("route and train names that make up the file name"),
+                   two_names(names.percorso, names.treno, wait.tr), wait.tr);
   }
   return {};
 }

@@ -37,9 +37,11 @@ struct decode_result {
 };
 
 // The 87 entries of a .sim file, with their format marker, checksum and line
-// length checked. `file` names the bytes in messages.
+// length checked. `file` names the bytes in messages, which are told in
+// the language of `tr`, as are those of the readers below.
 decode_result decode_entries(std::string_view bytes, std::string_view file,
-                             std::array<voce, voci_count>& voci);
+                             std::array<voce, voci_count>& voci,
+                             const translator& tr);
 
 // Byte offset of entry `index` in the .sim file that holds `voci`.
 size_t entry_offset(const std::array<voce, voci_count>& voci, int index);
@@ -54,12 +56,13 @@ int32_t last_cell(const std::array<voce, voci_count>& voci);
 // names.
 decode_result decode_cells(std::string_view bytes, std::string_view file,
                            const std::array<voce, voci_count>& voci,
-                           std::vector<cella>& celle);
+                           std::vector<cella>& celle, const translator& tr);
 
 // The plan of a _linea.dat file for a line of metres 0 to
 // `lunghezza_estesa`; `t` is created here.
 decode_result decode_plan(std::string_view bytes, std::string_view file,
-                          int32_t lunghezza_estesa, tracciato_t& t);
+                          int32_t lunghezza_estesa, tracciato_t& t,
+                          const translator& tr);
 
 // The scenario `percorso`/`treno` in `dir`: ROUTE_TRAIN.sim first (it gives
 // the line length), then ROUTE_TRAIN.dat, then ROUTE_linea.dat when it is
@@ -74,8 +77,8 @@ decode_result decode_plan(std::string_view bytes, std::string_view file,
 struct reader_wait {
   std::chrono::milliseconds wait = std::chrono::seconds(60);
   std::ostream* notice = nullptr;
-  // The language of the notice and of the messages on the folder and its
-  // files (those on damaged bytes stay as they are).
+  // The language of the notice and of the messages on the folder, its
+  // files and their damaged bytes.
   translator tr = {};
 };
 decode_result decode_scenario(const std::filesystem::path& dir,

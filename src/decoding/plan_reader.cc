@@ -17,13 +17,12 @@ const char* coord_name(int coord) { return coord == 0 ? "x" : "y"; }
 }  // namespace
 
 std::string plan_reader::element() const {
-  return std::string("plan element ") + coord_name(coord_) + " of metre " +
-         std::to_string(metre_);
+  return tr_.format("plan element %s of metre %d", coord_name(coord_), metre_);
 }
 
 bool plan_reader::fail(size_t at, const std::string& expected,
                        const std::string& found) {
-  error_ = damaged(file_, at, expected, found);
+  error_ = damaged(file_, at, expected, found, tr_);
   return false;
 }
 
@@ -35,13 +34,13 @@ bool plan_reader::consume(std::string_view data, bool at_eof, size_t& used) {
     if (coord_ == 2) {
       const size_t more = file_size_ > at ? file_size_ - at : left;
       return fail(at,
-                  "end of file after y of metre " + std::to_string(last_metre_),
-                  bytes_word(std::max(more, left)) + " more");
+                  tr_.format("end of file after y of metre %d", last_metre_),
+                  found_more(std::max(more, left), tr_));
     }
     if (left < 2) {
       if (!at_eof) break;
-      return fail(at, "the type code of " + element() + " (2 bytes)",
-                  found_end(left));
+      return fail(at, tr_.format("the type code of %s (2 bytes)", element()),
+                  found_end(left, tr_));
     }
     const auto code = get_le<uint16_t>(data.data() + p);
     size_t value_bytes = 0;
@@ -51,15 +50,17 @@ bool plan_reader::consume(std::string_view data, bool at_eof, size_t& used) {
       value_bytes = format::element_double_bytes - 2;
     } else if (code != format::element_empty) {
       return fail(at,
-                  "a type code 0, 2 or 5 for " + element() +
-                      " (empty, 16-bit integer or double)",
+                  tr_.format("a type code 0, 2 or 5 for %s (empty, 16-bit "
+                             "integer or double)",
+                             element()),
                   std::to_string(code));
     }
     if (left - 2 < value_bytes) {
       if (!at_eof) break;
       return fail(at + 2,
-                  "a value of " + bytes_word(value_bytes) + " for " + element(),
-                  found_end(left - 2));
+                  tr_.format("a value of %s for %s",
+                             bytes_word(value_bytes, tr_), element()),
+                  found_end(left - 2, tr_));
     }
     const char* value = data.data() + p + 2;
     if (code == format::element_int16) {
@@ -80,9 +81,9 @@ bool plan_reader::consume(std::string_view data, bool at_eof, size_t& used) {
   used = p;
   if (at_eof && p == data.size() && coord_ < 2) {
     return fail(offset_,
-                element() + " (the plan has metres 0 to " +
-                    std::to_string(last_metre_) + ", x then y)",
-                "end of file");
+                tr_.format("%s (the plan has metres 0 to %d, x then y)",
+                           element(), last_metre_),
+                tr_("end of file"));
   }
   return true;
 }

@@ -11,17 +11,20 @@
 
 #include "decoding/decoder.h"
 #include "model/model.h"
+#include "model/translation.h"
 
 namespace scenario {
 
 class plan_reader {
  public:
+  // Damage is told in the language of `tr`.
   plan_reader(std::string_view file, int32_t lunghezza_estesa, size_t file_size,
-              tracciato_t& t)
+              tracciato_t& t, const translator& tr)
       : file_(file),
         last_metre_(lunghezza_estesa),
         file_size_(file_size),
-        t_(t) {
+        t_(t),
+        tr_(tr) {
     t_.create(lunghezza_estesa);
   }
 
@@ -42,6 +45,7 @@ class plan_reader {
   int64_t last_metre_;
   size_t file_size_;
   tracciato_t& t_;
+  translator tr_;
   int64_t metre_ = 0;
   int coord_ = 0;
   size_t offset_ = 0;

@@ -434,7 +434,7 @@ std::string render_report(const scenario_model& m, const page_options& opts,
   out.element("h2", tr("Profiles"));
   running_drawing run;
   if (s.has_cells) {
-    run.line = read_running_line(m, opts.curves);
+    run.line = read_running_line(m, opts.curves, tr);
     take_from_scenario(m, run.params.train);
     run.result = run_fastest(run.line, run.params);
     draw_profiles(s, out, tr, /*problems_only=*/false, &run);

@@ -188,9 +188,10 @@ double draw_time_distance(const running_drawing& d, const km_axis& a, markup& g,
       const leg& l = r.legs[i - 1];
       title += tr.format(
           ", %s after leaving %s; fastest %s, with margin %s: %s",
-          format_duration(l.scheduled_s), windows1252_to_utf8(pts[l.from].name),
-          format_duration(l.fastest_s), format_duration(l.with_margin_s),
-          verdict_name(l.judged));
+          format_duration(l.scheduled_s, tr),
+          windows1252_to_utf8(pts[l.from].name),
+          format_duration(l.fastest_s, tr),
+          format_duration(l.with_margin_s, tr), verdict_words(l.judged, tr));
     }
     g.open("title").text(title).close("title");
     if (p.dwell_s > 0 && i > 0 && i + 1 < pts.size()) {

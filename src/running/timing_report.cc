@@ -41,9 +41,9 @@ std::string name_of(const running_line& line, size_t point) {
   return windows1252_to_utf8(line.points[point].name);
 }
 
-std::string slack_text(const leg& l) {
+std::string slack_text(const leg& l, const translator& tr) {
   if (!std::isfinite(l.fastest_s)) return "-";
-  return (l.slack_s() > 0 ? "+" : "") + format_duration(l.slack_s());
+  return (l.slack_s() > 0 ? "+" : "") + format_duration(l.slack_s(), tr);
 }
 
 std::string slack_percent_text(const leg& l) {
@@ -169,8 +169,8 @@ std::vector<run_node> profile_sampler::rows() const {
   return out;
 }
 
-std::string format_duration(double seconds) {
-  if (!std::isfinite(seconds)) return "never";
+std::string format_duration(double seconds, const translator& tr) {
+  if (!std::isfinite(seconds)) return tr("never");
   const long long s = std::llround(std::fabs(seconds));
   char buf[48];
   if (s >= 3600) {
@@ -244,11 +244,12 @@ std::string format_timing_text(const timing_context& c,
   int count[4] = {0, 0, 0, 0};
   for (const leg& l : r.legs) {
     ++count[static_cast<int>(l.judged)];
-    rows.push_back(
-        {name_of(line, l.from), name_of(line, l.to),
-         fixed(l.distance_m / 1000, 1), format_duration(l.scheduled_s),
-         format_duration(l.fastest_s), format_duration(l.with_margin_s),
-         slack_text(l), slack_percent_text(l), verdict_words(l.judged, tr)});
+    rows.push_back({name_of(line, l.from), name_of(line, l.to),
+                    fixed(l.distance_m / 1000, 1),
+                    format_duration(l.scheduled_s, tr),
+                    format_duration(l.fastest_s, tr),
+                    format_duration(l.with_margin_s, tr), slack_text(l, tr),
+                    slack_percent_text(l), verdict_words(l.judged, tr)});
   }
   out += table(rows, {false, false, true, true, true, true, true, true, false});
   out += "\n" + leg_counts(r.legs.size(), count, tr);

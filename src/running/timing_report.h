@@ -64,8 +64,8 @@ std::string format_timing_csv(const timing_context& c, const running_line& line,
                               const std::vector<run_node>& rows);
 
 // "8:05" for 485 s, "-0:12" for -12 s, "1:02:05" from an hour on; "never"
-// for an infinite time.
-std::string format_duration(double seconds);
+// (in the language of `tr`) for an infinite time.
+std::string format_duration(double seconds, const translator& tr);
 
 // The sentence on curves: from the records with their cant and cant
 // deficiency, or not known; in the language of `tr`.

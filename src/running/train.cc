@@ -77,12 +77,12 @@ struct retired_name {
 };
 constexpr retired_name retired_names[] = {
     {"max_acceleration_ms2",
-     "the starting force comes from \"adhesion\" and "
-     "\"max_tractive_effort_kn\""},
+     N_("the starting force comes from \"adhesion\" and "
+        "\"max_tractive_effort_kn\"")},
     {"inertia_factor",
-     "use \"loco_inertia_factor\" and \"car_inertia_factor\""},
+     N_("use \"loco_inertia_factor\" and \"car_inertia_factor\"")},
     {"davis_c_n_per_t_per_ms2",
-     "use \"air_front_n_per_ms2\" and \"air_per_car_n_per_ms2\""},
+     N_("use \"air_front_n_per_ms2\" and \"air_per_car_n_per_ms2\"")},
 };
 
 bool fail(std::string* why, std::string text) {
@@ -90,24 +90,30 @@ bool fail(std::string* why, std::string text) {
   return false;
 }
 
-std::string range_text(const named_number& n) {
-  return "from " + num(n.least) + " to " + num(n.most) +
-         (n.unit.empty() ? "" : " " + std::string(n.unit));
+// "NAME must be from LEAST to MOST [UNIT]; it is VALUE".
+std::string out_of_range(std::string_view name, const std::string& least,
+                         const std::string& most, std::string_view unit,
+                         const std::string& value, const translator& tr) {
+  return unit.empty() ? tr.format("%s must be from %s to %s; it is %s", name,
+                                  least, most, value)
+                      : tr.format("%s must be from %s to %s %s; it is %s", name,
+                                  least, most, unit, value);
 }
 
 bool read_number(const json& v, std::string_view name, double& out,
-                 std::string* why) {
+                 const translator& tr, std::string* why) {
   if (!v.is_number()) {
-    return fail(why, "\"" + std::string(name) + "\" must be a number");
+    return fail(why, tr.format("\"%s\" must be a number", name));
   }
   out = v.get<double>();
   return true;
 }
 
 // A whole number of cars, checked before it is narrowed.
-bool read_cars(const json& v, int& out, std::string* why) {
+bool read_cars(const json& v, int& out, const translator& tr,
+               std::string* why) {
   const std::string bound =
-      "\"cars\" must be a whole number from 0 to " + std::to_string(most_cars);
+      tr.format("\"cars\" must be a whole number from 0 to %d", most_cars);
   if (v.is_number_unsigned()) {
     if (v.get<uint64_t>() > most_cars) return fail(why, bound);
   } else if (v.is_number_integer()) {
@@ -121,17 +127,18 @@ bool read_cars(const json& v, int& out, std::string* why) {
 }
 
 bool read_bands(const json& v, std::vector<margin_band>& out,
-                std::string* why) {
+                const translator& tr, std::string* why) {
   if (!v.is_array() || v.empty()) {
-    return fail(why, "\"bands\" must be a list of [up to km/h, percent] pairs");
+    return fail(why,
+                tr("\"bands\" must be a list of [up to km/h, percent] pairs"));
   }
   std::vector<margin_band> bands;
   for (const json& b : v) {
     if (!b.is_array() || b.size() != 2 ||
         !(b[0].is_number() || b[0].is_null()) || !b[1].is_number()) {
       return fail(why,
-                  "each band is a pair [up to km/h, percent], with null for "
-                  "every speed above");
+                  tr("each band is a pair [up to km/h, percent], with null "
+                     "for every speed above"));
     }
     bands.push_back({b[0].is_null() ? any_speed_kmh : b[0].get<double>(),
                      b[1].get<double>()});
@@ -140,86 +147,95 @@ bool read_bands(const json& v, std::vector<margin_band>& out,
   return true;
 }
 
-bool apply_margin(const json& j, margin_parameters& m, std::string* why) {
-  if (!j.is_object()) return fail(why, "\"margin\" must be an object");
+bool apply_margin(const json& j, margin_parameters& m, const translator& tr,
+                  std::string* why) {
+  if (!j.is_object()) return fail(why, tr("\"margin\" must be an object"));
   for (const auto& [key, v] : j.items()) {
     if (key == "minutes_per_100km") {
-      if (!read_number(v, key, m.minutes_per_100km, why)) return false;
+      if (!read_number(v, key, m.minutes_per_100km, tr, why)) return false;
     } else if (key == "slack_factor") {
-      if (!read_number(v, key, m.slack_factor, why)) return false;
+      if (!read_number(v, key, m.slack_factor, tr, why)) return false;
     } else if (key == "bands") {
-      if (!read_bands(v, m.bands, why)) return false;
+      if (!read_bands(v, m.bands, tr, why)) return false;
     } else {
-      return fail(why, "unknown margin parameter \"" + key + "\"");
+      return fail(why, tr.format("unknown margin parameter \"%s\"", key));
     }
   }
   return true;
 }
 
 bool apply_train_value(const std::string& key, const json& v,
-                       train_parameters& t, std::string* why) {
-  if (key == "cars") return read_cars(v, t.cars, why);
+                       train_parameters& t, const translator& tr,
+                       std::string* why) {
+  if (key == "cars") return read_cars(v, t.cars, tr, why);
   for (const named_number& n : train_numbers) {
-    if (n.name == key) return read_number(v, key, t.*n.field, why);
+    if (n.name == key) return read_number(v, key, t.*n.field, tr, why);
   }
   for (const retired_name& r : retired_names) {
     if (r.name == key) {
-      return fail(why, "\"" + key + "\" is no longer a value: " +
-                           std::string(r.instead));
+      return fail(why, tr.format("\"%s\" is no longer a value: %s", key,
+                                 tr(r.instead.data())));
     }
   }
-  return fail(why, "unknown train parameter \"" + key + "\"");
+  return fail(why, tr.format("unknown train parameter \"%s\"", key));
 }
 
-bool valid_margin(const margin_parameters& m, std::string* why) {
-  if (m.bands.empty()) return fail(why, "the margin needs a band");
+bool valid_margin(const margin_parameters& m, const translator& tr,
+                  std::string* why) {
+  if (m.bands.empty()) return fail(why, tr("the margin needs a band"));
   for (size_t i = 0; i < m.bands.size(); ++i) {
     const margin_band& b = m.bands[i];
     if (!std::isfinite(b.percent) || b.percent < 0 || b.percent > 100) {
-      return fail(why, "margin percentages must be from 0 to 100; one is " +
-                           num(b.percent));
+      return fail(why,
+                  tr.format("margin percentages must be from 0 to 100; one "
+                            "is %s",
+                            num(b.percent)));
     }
     if (!std::isfinite(b.up_to_kmh) || b.up_to_kmh <= 0 ||
         b.up_to_kmh > any_speed_kmh) {
-      return fail(why, "a margin band's speed must be above 0 km/h; one is " +
-                           num(b.up_to_kmh));
+      return fail(why,
+                  tr.format("a margin band's speed must be above 0 km/h; one "
+                            "is %s",
+                            num(b.up_to_kmh)));
     }
     if (i > 0 && b.up_to_kmh <= m.bands[i - 1].up_to_kmh) {
-      return fail(why, "the margin bands must rise in speed");
+      return fail(why, tr("the margin bands must rise in speed"));
     }
   }
   if (!std::isfinite(m.minutes_per_100km) || m.minutes_per_100km < 0 ||
       m.minutes_per_100km > 60) {
-    return fail(why, "minutes_per_100km must be from 0 to 60; it is " +
-                         num(m.minutes_per_100km));
+    return fail(why, out_of_range("minutes_per_100km", "0", "60", "",
+                                  num(m.minutes_per_100km), tr));
   }
   if (!std::isfinite(m.slack_factor) || m.slack_factor < 1 ||
       m.slack_factor > 100) {
-    return fail(why, "slack_factor must be from 1 to 100; it is " +
-                         num(m.slack_factor));
+    return fail(why, out_of_range("slack_factor", "1", "100", "",
+                                  num(m.slack_factor), tr));
   }
   return true;
 }
 
 // The totals the values make: finite and within what the calculation
 // takes for a train.
-bool valid_totals(const train_parameters& t, std::string* why) {
+bool valid_totals(const train_parameters& t, const translator& tr,
+                  std::string* why) {
   const double b = t.deceleration_ms2();
   if (!(b >= least_deceleration_ms2 && b <= most_deceleration_ms2)) {
-    return fail(why, "the deceleration on the level (braked_mass_percent " +
-                         num(t.braked_mass_percent) + " % of " +
-                         num(t.deceleration_at_100_ms2) + " m/s^2) is " +
-                         num(b) + " m/s^2; it must be from " +
-                         num(least_deceleration_ms2) + " to " +
-                         num(most_deceleration_ms2) + " m/s^2");
+    return fail(why, tr.format("the deceleration on the level "
+                               "(braked_mass_percent %s %% of %s m/s^2) is %s "
+                               "m/s^2; it must be from %s to %s m/s^2",
+                               num(t.braked_mass_percent),
+                               num(t.deceleration_at_100_ms2), num(b),
+                               num(least_deceleration_ms2),
+                               num(most_deceleration_ms2)));
   }
   const double totals[] = {t.mass_t(), t.length_m(), t.accelerated_mass_t(),
                            t.air_n_per_ms2(), t.tractive_effort_n(0)};
   for (double v : totals) {
     if (!std::isfinite(v) || v < 0) {
-      return fail(why, "the train's totals are out of range (mass " +
-                           num(t.mass_t()) + " t, length " + num(t.length_m()) +
-                           " m)");
+      return fail(why, tr.format("the train's totals are out of range (mass "
+                                 "%s t, length %s m)",
+                                 num(t.mass_t()), num(t.length_m())));
     }
   }
   return true;
@@ -259,21 +275,23 @@ void take_from_scenario(const scenario_model& m, train_parameters& t) {
 }
 
 bool apply_json_overrides(std::string_view json_text, running_parameters& p,
-                          std::string* why) {
+                          const translator& tr, std::string* why) {
   const json j = json::parse(json_text, nullptr, /*allow_exceptions=*/false);
-  if (j.is_discarded() || !j.is_object()) return fail(why, "not a JSON object");
+  if (j.is_discarded() || !j.is_object()) {
+    return fail(why, tr("not a JSON object"));
+  }
   for (const auto& [key, v] : j.items()) {
     if (key == "margin") {
-      if (!apply_margin(v, p.margin, why)) return false;
-    } else if (!apply_train_value(key, v, p.train, why)) {
+      if (!apply_margin(v, p.margin, tr, why)) return false;
+    } else if (!apply_train_value(key, v, p.train, tr, why)) {
       return false;
     }
   }
-  return valid(p, why);
+  return valid(p, tr, why);
 }
 
 bool parse_margin_bands(std::string_view text, std::vector<margin_band>& out,
-                        std::string* why) {
+                        const translator& tr, std::string* why) {
   std::vector<margin_band> bands;
   auto number = [](std::string_view t, double& v) {
     const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
@@ -291,34 +309,35 @@ bool parse_margin_bands(std::string_view text, std::vector<margin_band>& out,
         !(item.substr(0, colon) == "*"
               ? (b.up_to_kmh = any_speed_kmh, true)
               : number(item.substr(0, colon), b.up_to_kmh))) {
-      return fail(why,
-                  "\"" + std::string(item) +
-                      "\" is no band; write SPEED:PERCENT, e.g. 140:4,*:7");
+      return fail(why, tr.format("\"%s\" is no band; write SPEED:PERCENT, "
+                                 "e.g. 140:4,*:7",
+                                 item));
     }
     if (!bands.empty() && b.up_to_kmh <= bands.back().up_to_kmh) {
-      return fail(why, "the bands must rise in speed");
+      return fail(why, tr("the bands must rise in speed"));
     }
     bands.push_back(b);
   }
-  if (bands.empty()) return fail(why, "no margin band");
+  if (bands.empty()) return fail(why, tr("no margin band"));
   out = std::move(bands);
   return true;
 }
 
-bool valid(const running_parameters& p, std::string* why) {
+bool valid(const running_parameters& p, const translator& tr,
+           std::string* why) {
   const train_parameters& t = p.train;
   for (const named_number& n : train_numbers) {
     const double v = t.*n.field;
     if (!std::isfinite(v) || v < n.least || v > n.most) {
-      return fail(why, std::string(n.name) + " must be " + range_text(n) +
-                           "; it is " + num(v));
+      return fail(why, out_of_range(n.name, num(n.least), num(n.most), n.unit,
+                                    num(v), tr));
     }
   }
   if (t.cars < 0 || t.cars > most_cars) {
-    return fail(why, "cars must be from 0 to " + std::to_string(most_cars) +
-                         "; it is " + std::to_string(t.cars));
+    return fail(why, out_of_range("cars", "0", std::to_string(most_cars), "",
+                                  std::to_string(t.cars), tr));
   }
-  return valid_totals(t, why) && valid_margin(p.margin, why);
+  return valid_totals(t, tr, why) && valid_margin(p.margin, tr, why);
 }
 
 namespace {

@@ -140,19 +140,20 @@ void take_from_scenario(const scenario_model& m, train_parameters& t);
 // "margin": {"bands": [[140, 4], [null, 7]], "minutes_per_100km": 1.5}};
 // the names are those of train_parameters and margin_parameters. Returns
 // false with `why` for malformed text, an unknown name or a value out of
-// range (the checks of `valid`).
+// range (the checks of `valid`). The messages are in the language of `tr`,
+// as are those below; the names in them stay as the JSON writes them.
 bool apply_json_overrides(std::string_view json_text, running_parameters& p,
-                          std::string* why);
+                          const translator& tr, std::string* why);
 
 // Parses a list of margin bands "140:4,160:5,200:6,*:7" (speed band upper
 // bound in km/h, then percent; "*" for every speed above).
 bool parse_margin_bands(std::string_view text, std::vector<margin_band>& out,
-                        std::string* why);
+                        const translator& tr, std::string* why);
 
 // Checks that every value, and every total derived from them, is a finite
 // number within the range the README states. Returns false with `why`
 // naming the value and its range otherwise.
-bool valid(const running_parameters& p, std::string* why);
+bool valid(const running_parameters& p, const translator& tr, std::string* why);
 
 // One sentence naming every value used, for every output.
 std::string describe(const running_parameters& p, const translator& tr);

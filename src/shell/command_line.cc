@@ -89,6 +89,17 @@ std::string usage_error_text(const CLI::ParseError& e, const translator& tr) {
   if (not_in != std::string::npos) {
     return what.substr(0, not_in) + tr(" not in ") + what.substr(not_in + 8);
   }
+  // "NAME: Value V not in range A to B", from a range check.
+  const size_t value = what.find(": Value ");
+  const size_t range = what.find(" not in range ");
+  const size_t to = what.rfind(" to ");
+  if (value != std::string::npos && range != std::string::npos &&
+      to != std::string::npos && value < range && range < to) {
+    return tr.format(
+        "%s: Value %s not in range %s to %s", what.substr(0, value),
+        what.substr(value + 8, range - value - 8),
+        what.substr(range + 14, to - range - 14), what.substr(to + 4));
+  }
   if (what.ends_with(" is required")) {
     return tr.format(
         "%s is required",

@@ -149,6 +149,10 @@ struct small_scenario {
     scenario_model m;
     return decode_scenario(dir.path(), percorso, treno, m);
   }
+  decode_result decode_in(const translator& tr) {
+    scenario_model m;
+    return decode_scenario(dir.path(), "Valle", "R 12", m, {.tr = tr});
+  }
 };
 
 void put_le(std::string& bytes, size_t at, uint64_t value, int width) {
@@ -164,6 +168,7 @@ TEST(decoder, damaged_files_are_named_by_file_and_byte) {
     which file;
     std::function<void(std::string&)> damage;
     std::string message;  // after "FILE: "
+    std::string italian;  // the same in Italian
   };
   const auto cut_to = [](size_t n) {
     return [n](std::string& b) { b.resize(n); };
@@ -180,63 +185,102 @@ TEST(decoder, damaged_files_are_named_by_file_and_byte) {
   const std::vector<damage_case> cases = {
       // Entries.
       {"empty entry file", sim, cut_to(0),
-       "byte 0: expected entry 0 tipo (1 byte), found end of file"},
+       "byte 0: expected entry 0 tipo (1 byte), found end of file",
+       "byte 0: atteso tipo della voce 0 (1 byte), trovato fine del file"},
       {"entries cut inside an early entry", sim, cut_to(40 * 34 + 7),
        "byte 1365: expected entry 40 fine (4 bytes), found 2 bytes before "
-       "the end of file"},
+       "the end of file",
+       "byte 1365: atteso fine della voce 40 (4 byte), trovato 2 byte prima "
+       "della fine del file"},
       {"entries cut inside the route name", sim, cut_to(2908),
        "byte 2906: expected entry 85 nome of 5 bytes, found 2 bytes before "
-       "the end of file"},
+       "the end of file",
+       "byte 2906: atteso nome della voce 85 di 5 byte, trovato 2 byte prima "
+       "della fine del file"},
       {"entries cut inside the last field", sim, cut_by(2),
        "byte 2963: expected entry 86 orario (4 bytes), found 2 bytes before "
-       "the end of file"},
+       "the end of file",
+       "byte 2963: atteso orario della voce 86 (4 byte), trovato 2 byte prima "
+       "della fine del file"},
       {"name length that overruns the file", sim, put(2943, 0xFFFF, 2),
        "byte 2945: expected entry 86 nome of 65535 bytes, found 22 bytes "
-       "before the end of file"},
+       "before the end of file",
+       "byte 2945: atteso nome della voce 86 di 65535 byte, trovato 22 byte "
+       "prima della fine del file"},
       {"bytes after the last entry", sim, append(std::string(3, '\0')),
-       "byte 2967: expected end of file after entry 86, found 3 bytes more"},
+       "byte 2967: expected end of file after entry 86, found 3 bytes more",
+       "byte 2967: atteso fine del file dopo la voce 86, trovato 3 byte in "
+       "più"},
       {"flipped entry marker", sim, put(2911, 611, 2),
-       "byte 2911: expected format marker 610 in entry 85 num1, found 611"},
+       "byte 2911: expected format marker 610 in entry 85 num1, found 611",
+       "byte 2911: atteso marcatore di formato 610 in num1 della voce 85, "
+       "trovato 611"},
       {"wrong entry checksum", sim, put(2925, 32535, 4),
        "byte 2925: expected checksum 32534 of the names \"R 12\" and "
-       "\"Valle\" in entry 85 orario, found 32535"},
+       "\"Valle\" in entry 85 orario, found 32535",
+       "byte 2925: atteso somma di controllo 32534 dei nomi \"R 12\" e "
+       "\"Valle\" in orario della voce 85, trovato 32535"},
       {"a name changed under its checksum", sim, put(2948, '3', 1),
        "byte 2925: expected checksum 32538 of the names \"R 13\" and "
-       "\"Valle\" in entry 85 orario, found 32534"},
+       "\"Valle\" in entry 85 orario, found 32534",
+       "byte 2925: atteso somma di controllo 32538 dei nomi \"R 13\" e "
+       "\"Valle\" in orario della voce 85, trovato 32534"},
       {"line length beyond the longest line", sim, put(2861, 2000000, 4),
        "byte 2861: expected a line length from -6974 to 1000000 m in entry "
-       "84 fine, found 2000000"},
+       "84 fine, found 2000000",
+       "byte 2861: atteso lunghezza della linea da -6974 a 1000000 m in fine "
+       "della voce 84, trovato 2000000"},
       // Cells.
       {"empty cell file", dat, cut_to(0),
        "byte 0: expected 3015 bytes (cells 0 to 200 for a line of 3000 m), "
-       "found end of file"},
+       "found end of file",
+       "byte 0: atteso 3015 byte (celle da 0 a 200 per una linea di 3000 m), "
+       "trovato fine del file"},
       {"cells cut by one cell", dat, cut_by(15),
        "byte 3000: expected 3015 bytes (cells 0 to 200 for a line of 3000 "
-       "m), found end of file"},
+       "m), found end of file",
+       "byte 3000: atteso 3015 byte (celle da 0 a 200 per una linea di 3000 "
+       "m), trovato fine del file"},
       {"bytes after the last cell", dat, append("x"),
        "byte 3015: expected end of file (cells 0 to 200 for a line of 3000 "
-       "m), found 1 byte more"},
+       "m), found 1 byte more",
+       "byte 3015: atteso fine del file (celle da 0 a 200 per una linea di "
+       "3000 m), trovato 1 byte in più"},
       {"flipped cell marker", dat, put(16, 5122, 2),
-       "byte 16: expected format marker 5121 in cell 1 dato1, found 5122"},
+       "byte 16: expected format marker 5121 in cell 1 dato1, found 5122",
+       "byte 16: atteso marcatore di formato 5121 in dato1 della cella 1, "
+       "trovato 5122"},
       {"wrong cell checksum", dat, put(18, 2386, 2),
        "byte 18: expected checksum 2385 of the names \"R 12\" and \"Valle\" "
-       "in cell 1 dato2, found 2386"},
+       "in cell 1 dato2, found 2386",
+       "byte 18: atteso somma di controllo 2385 dei nomi \"R 12\" e "
+       "\"Valle\" in dato2 della cella 1, trovato 2386"},
       // Plan.
       {"empty plan file", plan, cut_to(0),
        "byte 0: expected plan element x of metre 0 (the plan has metres 0 to "
-       "10000, x then y), found end of file"},
+       "10000, x then y), found end of file",
+       "byte 0: atteso elemento x del tracciato al metro 0 (il tracciato ha i "
+       "metri da 0 a 10000, prima x poi y), trovato fine del file"},
       {"plan cut inside a value", plan, cut_to(7),
        "byte 6: expected a value of 2 bytes for plan element x of metre 1, "
-       "found 1 byte before the end of file"},
+       "found 1 byte before the end of file",
+       "byte 6: atteso valore di 2 byte per l'elemento x del tracciato al "
+       "metro 1, trovato 1 byte prima della fine del file"},
       {"plan cut inside the last type code", plan, cut_by(1),
        "byte PLAN_END-2: expected the type code of plan element y of metre "
-       "10000 (2 bytes), found 1 byte before the end of file"},
+       "10000 (2 bytes), found 1 byte before the end of file",
+       "byte PLAN_END-2: atteso codice di tipo dell'elemento y del tracciato "
+       "al metro 10000 (2 byte), trovato 1 byte prima della fine del file"},
       {"unknown plan element type", plan, put(0, 7, 2),
        "byte 0: expected a type code 0, 2 or 5 for plan element x of metre "
-       "0 (empty, 16-bit integer or double), found 7"},
+       "0 (empty, 16-bit integer or double), found 7",
+       "byte 0: atteso codice di tipo 0, 2 o 5 per l'elemento x del tracciato "
+       "al metro 0 (vuoto, intero a 16 bit o double), trovato 7"},
       {"bytes after the last plan element", plan, append("abc"),
        "byte PLAN_END: expected end of file after y of metre 10000, found 3 "
-       "bytes more"},
+       "bytes more",
+       "byte PLAN_END: atteso fine del file dopo y del metro 10000, trovato 3 "
+       "byte in più"},
   };
   for (const damage_case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -245,22 +289,30 @@ TEST(decoder, damaged_files_are_named_by_file_and_byte) {
                            : c.file == dat ? s.dat
                                            : s.plan;
     std::string bytes = read_file(path);
-    std::string message = c.message;
-    const std::string token = "PLAN_END";
-    if (const size_t at = message.find(token); at != std::string::npos) {
-      size_t end = bytes.size();
-      size_t length = token.size();
-      if (message.compare(at + length, 2, "-2") == 0) {
-        end -= 2;
-        length += 2;
+    const auto at_end = [&bytes](std::string message) {
+      const std::string token = "PLAN_END";
+      if (const size_t at = message.find(token); at != std::string::npos) {
+        size_t end = bytes.size();
+        size_t length = token.size();
+        if (message.compare(at + length, 2, "-2") == 0) {
+          end -= 2;
+          length += 2;
+        }
+        message.replace(at, length, std::to_string(end));
       }
-      message.replace(at, length, std::to_string(end));
-    }
+      return message;
+    };
+    const std::string message = at_end(c.message);
+    const std::string italian = at_end(c.italian);
     c.damage(bytes);
     write_file(path, bytes);
     const decode_result r = s.decode();
     EXPECT_EQ(r.status, decode_damaged);
     EXPECT_EQ(r.message, path.string() + ": " + message);
+    // The same file, byte and status in Italian.
+    const decode_result i = s.decode_in(translator::for_locale("it"));
+    EXPECT_EQ(i.status, decode_damaged);
+    EXPECT_EQ(i.message, path.string() + ": " + italian);
   }
 }
 
@@ -306,6 +358,20 @@ TEST(decoder, names_inside_must_be_the_ones_asked_for) {
   EXPECT_EQ(r.message, (s.dir / "Valle_R 13.sim").string() +
                            ": byte 2943: expected train name \"R 13\" in "
                            "entry 86, found \"R 12\"");
+
+  // In Italian, at the same byte of the same file.
+  scenario_model m;
+  const reader_wait italian{.tr = translator::for_locale("it")};
+  r = decode_scenario(s.dir.path(), "Monte", "R 12", m, italian);
+  EXPECT_EQ(r.status, decode_damaged);
+  EXPECT_EQ(r.message, (s.dir / "Monte_R 12.sim").string() +
+                           ": byte 2904: atteso nome del percorso \"Monte\" "
+                           "nella voce 85, trovato \"Valle\"");
+  r = decode_scenario(s.dir.path(), "Valle", "R 13", m, italian);
+  EXPECT_EQ(r.status, decode_damaged);
+  EXPECT_EQ(r.message, (s.dir / "Valle_R 13.sim").string() +
+                           ": byte 2943: atteso nome del treno \"R 13\" nella "
+                           "voce 86, trovato \"R 12\"");
 }
 
 TEST(decoder, missing_files_are_status_66_and_a_missing_plan_is_none) {
@@ -342,19 +408,21 @@ TEST(decoder, every_prefix_of_the_entries_and_cells_is_refused) {
   small_scenario s;
   const std::string sim_bytes = read_file(s.sim);
   std::array<voce, voci_count> voci;
-  ASSERT_TRUE(decode_entries(sim_bytes, "e.sim", voci).ok());
+  ASSERT_TRUE(decode_entries(sim_bytes, "e.sim", voci, translator()).ok());
   const std::string dat_bytes = read_file(s.dat);
   std::vector<cella> celle;
-  ASSERT_TRUE(decode_cells(dat_bytes, "c.dat", voci, celle).ok());
+  ASSERT_TRUE(decode_cells(dat_bytes, "c.dat", voci, celle, translator()).ok());
   for (size_t n = 0; n < sim_bytes.size(); ++n) {
     std::array<voce, voci_count> partial;
-    const decode_result r = decode_entries(
-        std::string_view(sim_bytes).substr(0, n), "e.sim", partial);
+    const decode_result r =
+        decode_entries(std::string_view(sim_bytes).substr(0, n), "e.sim",
+                       partial, translator());
     ASSERT_EQ(r.status, decode_damaged) << n;
   }
   for (size_t n = 0; n < dat_bytes.size(); n += 7) {
-    const decode_result r = decode_cells(
-        std::string_view(dat_bytes).substr(0, n), "c.dat", voci, celle);
+    const decode_result r =
+        decode_cells(std::string_view(dat_bytes).substr(0, n), "c.dat", voci,
+                     celle, translator());
     ASSERT_EQ(r.status, decode_damaged) << n;
   }
 }
@@ -362,7 +430,7 @@ TEST(decoder, every_prefix_of_the_entries_and_cells_is_refused) {
 TEST(decoder, plan_length_outside_any_line_is_refused_before_reading) {
   tracciato_t t;
   for (int32_t length : {-1, max_line_length_m + line_margin_m + 1}) {
-    const decode_result r = decode_plan("", "p.dat", length, t);
+    const decode_result r = decode_plan("", "p.dat", length, t, translator());
     EXPECT_EQ(r.status, decode_damaged);
     EXPECT_EQ(r.message.substr(0, 14), "p.dat: byte 0:");
   }

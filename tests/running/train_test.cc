@@ -39,7 +39,7 @@ TEST(train, json_overrides_apply_or_say_what_is_wrong) {
   ASSERT_TRUE(apply_json_overrides(
       R"({"power_kw": 2000, "cars": 5, "margin": {"bands": [[120, 3],
           [1e9, 6]], "minutes_per_100km": 2, "slack_factor": 3}})",
-      p, &why))
+      p, translator(), &why))
       << why;
   EXPECT_EQ(p.train.power_kw, 2000);
   EXPECT_EQ(p.train.cars, 5);
@@ -48,42 +48,102 @@ TEST(train, json_overrides_apply_or_say_what_is_wrong) {
   EXPECT_EQ(p.margin.minutes_per_100km, 2);
   EXPECT_EQ(p.margin.slack_factor, 3);
 
+  // Each refusal in English and in Italian: the JSON names stay as they are.
   const struct {
     const char* json;
     const char* why;
+    const char* italian;
   } bad[] = {
-      {"[1, 2]", "not a JSON object"},
-      {"{\"power_kw\": ", "not a JSON object"},
-      {"{\"horsepower\": 3}", "unknown train parameter \"horsepower\""},
-      {"{\"power_kw\": \"lots\"}", "\"power_kw\" must be a number"},
-      {"{\"power_kw\": 0}", "power_kw must be from 10 to 50000 kW; it is 0"},
-      {"{\"cars\": 2.5}", "\"cars\" must be a whole number"},
+      {"[1, 2]", "not a JSON object", "non è un oggetto JSON"},
+      {"{\"power_kw\": ", "not a JSON object", "non è un oggetto JSON"},
+      {"{\"horsepower\": 3}", "unknown train parameter \"horsepower\"",
+       "parametro del treno sconosciuto \"horsepower\""},
+      {"{\"power_kw\": \"lots\"}", "\"power_kw\" must be a number",
+       "\"power_kw\" deve essere un numero"},
+      {"{\"power_kw\": 0}", "power_kw must be from 10 to 50000 kW; it is 0",
+       "power_kw deve essere da 10 a 50000 kW; vale 0"},
+      {"{\"adhesion\": 0.001}",
+       "adhesion must be from 0.01 to 0.6; it is 0.001",
+       "adhesion deve essere da 0.01 a 0.6; vale 0.001"},
+      {"{\"cars\": 2.5}", "\"cars\" must be a whole number",
+       "\"cars\" deve essere un numero intero da 0 a 100"},
       {"{\"loco_inertia_factor\": 0.9}",
-       "loco_inertia_factor must be from 1 to 2"},
-      {"{\"inertia_factor\": 1.1}", "\"inertia_factor\" is no longer a value"},
-      {"{\"braked_mass_percent\": 0}", "braked_mass_percent must be from 1"},
-      {"{\"margin\": {\"bands\": [[140]]}}", "each band is a pair"},
-      {"{\"margin\": {\"extra\": 1}}", "unknown margin parameter \"extra\""},
+       "loco_inertia_factor must be from 1 to 2",
+       "loco_inertia_factor deve essere da 1 a 2"},
+      {"{\"inertia_factor\": 1.1}", "\"inertia_factor\" is no longer a value",
+       "\"inertia_factor\" non è più un valore: usare "
+       "\"loco_inertia_factor\" e \"car_inertia_factor\""},
+      {"{\"max_acceleration_ms2\": 1}", "the starting force comes from",
+       "lo sforzo all'avviamento viene da \"adhesion\""},
+      {"{\"braked_mass_percent\": 0}", "braked_mass_percent must be from 1",
+       "braked_mass_percent deve essere da 1 a 250 %; vale 0"},
+      {"{\"braked_mass_percent\": 250, \"deceleration_at_100_ms2\": 1.5}",
+       "the deceleration on the level (braked_mass_percent 250 % of 1.5 "
+       "m/s^2) is 3.75 m/s^2; it must be from 0.05 to 1.5 m/s^2",
+       "la decelerazione in piano (braked_mass_percent 250 % di 1.5 m/s^2) "
+       "vale 3.75 m/s^2; deve essere da 0.05 a 1.5 m/s^2"},
+      {"{\"margin\": 3}", "\"margin\" must be an object",
+       "\"margin\" deve essere un oggetto"},
+      {"{\"margin\": {\"bands\": [[140]]}}", "each band is a pair",
+       "ogni fascia è una coppia"},
+      {"{\"margin\": {\"bands\": [[100, 300]]}}",
+       "margin percentages must be from 0 to 100; one is 300",
+       "le percentuali del margine devono essere da 0 a 100; una vale 300"},
+      {"{\"margin\": {\"bands\": [[140, 3], [100, 4]]}}",
+       "the margin bands must rise in speed",
+       "le fasce del margine devono seguire velocità crescenti"},
+      {"{\"margin\": {\"slack_factor\": 0.5}}",
+       "slack_factor must be from 1 to 100; it is 0.5",
+       "slack_factor deve essere da 1 a 100; vale 0.5"},
+      {"{\"margin\": {\"extra\": 1}}", "unknown margin parameter \"extra\"",
+       "parametro del margine sconosciuto \"extra\""},
   };
+  const translator italian = translator::for_locale("it");
   for (const auto& c : bad) {
     running_parameters q;
     std::string w;
-    EXPECT_FALSE(apply_json_overrides(c.json, q, &w)) << c.json;
+    EXPECT_FALSE(apply_json_overrides(c.json, q, translator(), &w)) << c.json;
     EXPECT_NE(w.find(c.why), std::string::npos) << c.json << ": " << w;
+    running_parameters r;
+    std::string i;
+    EXPECT_FALSE(apply_json_overrides(c.json, r, italian, &i)) << c.json;
+    EXPECT_NE(i.find(c.italian), std::string::npos) << c.json << ": " << i;
   }
 }
 
 TEST(train, margin_bands_parse_from_their_text) {
   std::vector<margin_band> bands;
   std::string why;
-  ASSERT_TRUE(parse_margin_bands("100:3,160:5.5,*:7", bands, &why)) << why;
+  ASSERT_TRUE(
+      parse_margin_bands("100:3,160:5.5,*:7", bands, translator(), &why))
+      << why;
   margin_parameters m;
   m.bands = bands;
   EXPECT_EQ(m.percent_at(100), 3);
   EXPECT_EQ(m.percent_at(100.5), 5.5);
   EXPECT_EQ(m.percent_at(300), 7);
-  for (const char* text : {"", "140", "140:x", "160:5,140:4", "a:4"}) {
-    EXPECT_FALSE(parse_margin_bands(text, bands, &why)) << text;
+  const struct {
+    const char* text;
+    const char* why;
+    const char* italian;
+  } bad[] = {
+      {"", "no margin band", "nessuna fascia del margine"},
+      {"140", "\"140\" is no band; write SPEED:PERCENT, e.g. 140:4,*:7",
+       "\"140\" non è una fascia; scrivere VELOCITÀ:PERCENTUALE, ad es. "
+       "140:4,*:7"},
+      {"140:x", "\"140:x\" is no band", "\"140:x\" non è una fascia"},
+      {"a:4", "\"a:4\" is no band", "\"a:4\" non è una fascia"},
+      {"160:5,140:4", "the bands must rise in speed",
+       "le fasce devono seguire velocità crescenti"},
+  };
+  for (const auto& c : bad) {
+    EXPECT_FALSE(parse_margin_bands(c.text, bands, translator(), &why))
+        << c.text;
+    EXPECT_EQ(why.find(c.why), 0u) << c.text << ": " << why;
+    EXPECT_FALSE(
+        parse_margin_bands(c.text, bands, translator::for_locale("it"), &why))
+        << c.text;
+    EXPECT_EQ(why.find(c.italian), 0u) << c.text << ": " << why;
   }
 }
 

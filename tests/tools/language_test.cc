@@ -226,6 +226,19 @@ TEST(language, help_and_usage_errors_in_italian_keep_their_statuses) {
     EXPECT_EQ(i.status, 64) << i.err;
     EXPECT_NE(e.err, i.err);
   }
+
+  // A value outside its range names the option, the value and the range.
+  const std::vector<std::string> many_cars = {"timing", "x", "--cars", "200"};
+  const process_result e = tool_in(english, many_cars);
+  const process_result i = tool_in(italian, many_cars);
+  EXPECT_EQ(e.status, 64);
+  EXPECT_EQ(i.status, 64);
+  EXPECT_TRUE(
+      e.err.starts_with("scenario: --cars: Value 200 not in range 0 to 100\n"))
+      << e.err;
+  EXPECT_TRUE(i.err.starts_with(
+      "scenario: --cars: il valore 200 non è compreso tra 0 e 100\n"))
+      << i.err;
 }
 
 // What the compiler adds to a code's meaning, and why a file cannot be
@@ -484,6 +497,20 @@ TEST(language, file_and_folder_reasons_read_in_italian) {
   const std::string train = (dir / "train.txt").string();
   write_file(line, folder_line);
   write_file(train, folder_train(1000, 7));
+  // A compiled folder whose entry file is cut inside its first entry.
+  const std::string damaged = (dir / "damaged").string();
+  ASSERT_EQ(tool_in(english, {"compile", line, train, "-o", damaged}).status,
+            0);
+  for (const auto& file : std::filesystem::directory_iterator(damaged)) {
+    if (file.path().extension() == ".sim") {
+      std::filesystem::resize_file(file.path(), 3);
+    }
+  }
+  const std::string compiled = (dir / "compiled").string();
+  ASSERT_EQ(tool_in(english, {"compile", line, train, "-o", compiled}).status,
+            0);
+  const std::string params = (dir / "params.json").string();
+  write_file(params, "{\"max_speed_kmh\": 9999}");
 
   const std::vector<reason_case> cases = {
       {"no scenario in the folder",
@@ -506,6 +533,33 @@ TEST(language, file_and_folder_reasons_read_in_italian) {
        75,
        " is still in use by another run after 0 s; try again later",
        " è ancora in uso da un'altra esecuzione dopo 0 s; riprovare più tardi"},
+      {"damaged compiled files in inspect",
+       {"inspect", damaged},
+       65,
+       ".sim: byte 1: expected entry 0 inizio (4 bytes), found 2 bytes before "
+       "the end of file\n",
+       ".sim: byte 1: atteso inizio della voce 0 (4 byte), trovato 2 byte "
+       "prima della fine del file\n"},
+      {"damaged compiled files in timing",
+       {"timing", damaged},
+       65,
+       ": expected entry 0 inizio (4 bytes)",
+       ": atteso inizio della voce 0 (4 byte)"},
+      {"damaged compiled files in report",
+       {"report", damaged, "-o", (dir / "page.html").string()},
+       65,
+       ": expected entry 0 inizio (4 bytes)",
+       ": atteso inizio della voce 0 (4 byte)"},
+      {"a train value out of range",
+       {"timing", compiled, "--params", params},
+       64,
+       "max_speed_kmh must be from 5 to 500 km/h; it is 9999",
+       "max_speed_kmh deve essere da 5 a 500 km/h; vale 9999"},
+      {"a margin list that is no list",
+       {"timing", compiled, "--margin", "140"},
+       64,
+       "--margin: \"140\" is no band; write SPEED:PERCENT",
+       "--margin: \"140\" non è una fascia; scrivere VELOCITÀ:PERCENTUALE"},
   };
   lock_result holder = lock_folder(
       busy, {.mode = lock_mode::shared, .wait = std::chrono::seconds(0)});

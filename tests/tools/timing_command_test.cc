@@ -305,6 +305,39 @@ TEST(timing_command, a_station_off_the_line_in_a_compiled_folder_is_damage) {
   EXPECT_NE(r.err.find("stands at 5000000 m, off the line"), std::string::npos)
       << r.err;
   EXPECT_EQ(r.out, "");
+
+  // The same refusal, with the same status, in Italian.
+  const process_result it =
+      testing::run_program({SCENARIO_TOOL_PATH, "timing", out},
+                           {.environment = {"LANGUAGE", "LC_ALL", "LC_MESSAGES",
+                                            "LANG=it_IT.UTF-8"}});
+  EXPECT_EQ(it.status, 65) << it.err;
+  EXPECT_NE(it.err.find("la stazione con orario della voce "),
+            std::string::npos)
+      << it.err;
+  EXPECT_NE(it.err.find(" sta a 5000000 m, fuori dalla linea (da 0 a "),
+            std::string::npos)
+      << it.err;
+  EXPECT_EQ(it.out, "");
+}
+
+// A train that cannot get going never reaches the stations: the table says
+// so in the reader's language, with the same status.
+TEST(timing_command, legs_the_train_never_runs_read_never_in_either_language) {
+  build_pair p;
+  const std::vector<std::string> args = {
+      "timing", p.line, p.train, "--adhesion", "0.01", "--cars", "100"};
+  const process_result en = tool(args);
+  EXPECT_EQ(en.status, 1) << en.err;
+  EXPECT_NE(en.out.find("  never  "), std::string::npos) << en.out;
+  std::vector<std::string> italian = args;
+  italian.insert(italian.begin(), SCENARIO_TOOL_PATH);
+  const process_result it = testing::run_program(
+      italian, {.environment = {"LANGUAGE", "LC_ALL", "LC_MESSAGES",
+                                "LANG=it_IT.UTF-8"}});
+  EXPECT_EQ(it.status, 1) << it.err;
+  EXPECT_NE(it.out.find("  mai  "), std::string::npos) << it.out;
+  EXPECT_EQ(it.out.find("never"), std::string::npos) << it.out;
 }
 
 }  // namespace

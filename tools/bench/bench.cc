@@ -84,7 +84,8 @@ void timing_figures(const fs::path& tool, const fs::path& dir) {
   for (int i = 0; i < 21; ++i) {
     const double cpu_start = cpu_seconds();
     const auto start = std::chrono::steady_clock::now();
-    const scenario::running_line line = scenario::read_running_line(m, nullptr);
+    const scenario::running_line line =
+        scenario::read_running_line(m, nullptr, scenario::translator());
     scenario::running_parameters p;
     scenario::take_from_scenario(m, p.train);
     const scenario::running_result run = scenario::run_legs(line, p);

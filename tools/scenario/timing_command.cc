@@ -112,7 +112,7 @@ bool apply_options(const timing_arguments& a, running_parameters& p,
     if (*given) *field = **given;
   }
   std::string why;
-  if (a.margin && !parse_margin_bands(*a.margin, p.margin.bands, &why)) {
+  if (a.margin && !parse_margin_bands(*a.margin, p.margin.bands, tr, &why)) {
     std::cerr << "scenario timing: --margin: " << why << '\n';
     return false;
   }
@@ -147,7 +147,7 @@ int apply_params_file(const std::string& file, running_parameters& p,
   std::stringstream text;
   text << in.rdbuf();
   std::string why;
-  if (!apply_json_overrides(text.str(), p, &why)) {
+  if (!apply_json_overrides(text.str(), p, tr, &why)) {
     std::cerr << "scenario timing: " << file << ": " << why << '\n';
     return exit_usage;
   }
@@ -165,7 +165,7 @@ int parameters_of(const timing_arguments& a, const scenario_model& m,
   }
   if (!apply_options(a, p, tr)) return exit_usage;
   std::string why;
-  if (!valid(p, &why)) {
+  if (!valid(p, tr, &why)) {
     std::cerr << "scenario timing: " << why << '\n';
     return exit_usage;
   }
@@ -183,7 +183,7 @@ int run_timing(const timing_arguments& args, const translator& tr) {
   running_parameters p;
   if (const int bad = parameters_of(args, l.m, p, tr)) return bad;
   const running_line line =
-      read_running_line(l.m, l.curves ? &*l.curves : nullptr);
+      read_running_line(l.m, l.curves ? &*l.curves : nullptr, tr);
   if (!line.damage.empty()) {
     std::cerr << "scenario timing: " << l.source << ": " << line.damage << '\n';
     return exit_data;
