@@ -73,15 +73,24 @@ void append_utf8(std::string& out, char32_t c) {
 
 namespace {
 
-// The length of the run of plain ASCII (space to tilde) at `i`, which is
-// printable as it stands: most text is all of it.
-size_t plain_run(std::string_view text, size_t i) {
-  size_t n = 0;
-  while (i + n < text.size() && text[i + n] >= 0x20 && text[i + n] < 0x7F) {
-    ++n;
+// Appends the run of bytes from `low` to `high` at `i` as they stand and
+// returns where it ends: runs of ASCII stand for themselves in every
+// conversion here, and a description is mostly that.
+size_t append_run(std::string& out, std::string_view text, size_t i,
+                  unsigned char low, unsigned char high) {
+  size_t end = i;
+  while (end < text.size() && static_cast<unsigned char>(text[end]) >= low &&
+         static_cast<unsigned char>(text[end]) <= high) {
+    ++end;
   }
-  return n;
+  out.append(text.substr(i, end - i));
+  return end;
 }
+
+constexpr unsigned char last_ascii = 0x7F;
+// Space to tilde: printable as they stand.
+constexpr unsigned char first_plain = 0x20;
+constexpr unsigned char last_plain = 0x7E;
 
 }  // namespace
 
@@ -89,14 +98,7 @@ std::string windows1252_to_utf8(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
-    // A run of ASCII stands for itself, and a description is mostly that.
-    size_t ascii = i;
-    while (ascii < text.size() &&
-           static_cast<unsigned char>(text[ascii]) < 0x80) {
-      ++ascii;
-    }
-    out.append(text.substr(i, ascii - i));
-    i = ascii;
+    i = append_run(out, text, i, 0, last_ascii);
     if (i == text.size()) break;
     append_utf8(out,
                 windows1252_code_point(static_cast<unsigned char>(text[i])));
@@ -139,14 +141,7 @@ std::string utf8_to_windows1252(std::string_view text,
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
-    // A run of ASCII stands for itself, and a description is mostly that.
-    size_t ascii = i;
-    while (ascii < text.size() &&
-           static_cast<unsigned char>(text[ascii]) < 0x80) {
-      ++ascii;
-    }
-    out.append(text.substr(i, ascii - i));
-    i = ascii;
+    i = append_run(out, text, i, 0, last_ascii);
     if (i == text.size()) break;
     size_t size = 1;
     const char32_t c = decode_utf8(text, i, size);
@@ -171,9 +166,7 @@ std::string windows1252_to_printable(std::string_view text) {
 
 void append_printable(std::string& out, std::string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
-    const size_t plain = plain_run(text, i);
-    out.append(text.substr(i, plain));
-    i += plain;
+    i = append_run(out, text, i, first_plain, last_plain);
     if (i == text.size()) break;
     const char32_t c =
         windows1252_code_point(static_cast<unsigned char>(text[i]));

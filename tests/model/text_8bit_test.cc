@@ -32,6 +32,49 @@ TEST(utf8_to_windows1252, every_byte_comes_back_from_its_code_point) {
   EXPECT_TRUE(bad.empty());
 }
 
+// Every byte between runs of plain text converts as it does alone: the
+// runs copied whole end exactly where a byte needs converting.
+TEST(text_8bit, every_byte_between_plain_runs_converts_as_alone) {
+  for (int b = 0; b < 256; ++b) {
+    const std::string byte(1, static_cast<char>(b));
+    const std::string in = "LUVEA " + byte + " km~" + byte + byte;
+    EXPECT_EQ(windows1252_to_utf8(in), "LUVEA " + windows1252_to_utf8(byte) +
+                                           " km~" + windows1252_to_utf8(byte) +
+                                           windows1252_to_utf8(byte))
+        << b;
+    EXPECT_EQ(utf8_to_windows1252(windows1252_to_utf8(in), nullptr), in) << b;
+    const std::string shown = windows1252_to_printable(byte);
+    EXPECT_EQ(windows1252_to_printable(in),
+              "LUVEA " + shown + " km~" + shown + shown)
+        << b;
+    std::string appended = "> ";
+    append_printable(appended, in);
+    EXPECT_EQ(appended, "> " + windows1252_to_printable(in)) << b;
+  }
+}
+
+// Control characters other than tab and the line ends, and the bytes
+// Windows-1252 leaves undefined, show as U+FFFD; the rest as they are.
+TEST(windows1252_to_printable, shows_control_bytes_as_the_replacement) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"abc\x01"
+       "def",
+       "abc\xEF\xBF\xBD"
+       "def"},
+      {"\t\r\n~", "\t\r\n~"},
+      {"\x7F", "\xEF\xBF\xBD"},
+      {"g\x81h", "g\xEF\xBF\xBDh"},
+      {"CITT\xC0", "CITT\xC3\x80"},
+      {"\x80", "\xE2\x82\xAC"},
+      {std::string("a\0b", 3),
+       "a\xEF\xBF\xBD"
+       "b"},
+  };
+  for (const auto& [in, out] : cases) {
+    EXPECT_EQ(windows1252_to_printable(in), out) << in;
+  }
+}
+
 TEST(utf8_to_windows1252, latin1_control_characters_keep_their_byte) {
   // An editor that read the file as Latin-1 sends U+0080 for the byte 0x80.
   std::string latin1;
@@ -52,7 +95,10 @@ TEST(utf8_to_windows1252, characters_without_a_byte_are_listed_where_found) {
        "A?B",
        {{1, 0x2192}}},  // an arrow
       // Beyond U+FFFF: two UTF-16 units, two bytes.
-      {"\xF0\x9F\x9A\x82!", "??" "!", {{0, 0x1F682}}},
+      {"\xF0\x9F\x9A\x82!",
+       "??"
+       "!",
+       {{0, 0x1F682}}},
       {"x\xFFy", "x?y", {{1, 0xFFFD}}},  // no UTF-8
       {"\xC3", "?", {{0, 0xFFFD}}},      // cut short
       // An overlong form: each byte is refused.
