@@ -356,8 +356,11 @@ async function run(page) {
     for (let i = 0; i < 4; i++) await keys(page, 'Shift', 'ArrowRight');
     await page.keyboard.type('8900', { delay: 30 });
     const moved_at = Date.now();
+    // Typed a digit at a time, the station may be drawn between digits at a
+    // place off the grid (and so not at all): the picture is waited for
+    // until it shows the whole new position.
     let after = before;
-    while (Date.now() - moved_at < 15000 && after === before) {
+    while (Date.now() - moved_at < 15000 && !(after !== before && /8\+900/.test(after ?? ''))) {
       await sleep(50);
       after = await title_of().catch(() => before);
     }
