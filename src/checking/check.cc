@@ -88,15 +88,6 @@ check_result check_with_texts(const description_text& linea,
                               const translator& tr,
                               const check_outputs& outputs, check_result r) {
   record_collector collector;
-  // A record mostly takes a line of its own: room for as many records as
-  // lines, which more records than that outgrow as any vector does.
-  const auto lines_of = [](const description_text& d) {
-    return d.text ? static_cast<size_t>(
-                        std::count(d.text->begin(), d.text->end(), '\n')) +
-                        1
-                  : 0;
-  };
-  collector.reserve(lines_of(linea) + lines_of(treno));
   scenario_model own;
   own.percorso = build_percorso;
   own.treno = build_treno;

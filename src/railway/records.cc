@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <deque>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -26,21 +27,17 @@ class record_store {
   std::deque<stored_field> fields;
 
   stored_field keep(description in, const field_place& at, int32_t value) {
-    std::vector<size_t>& starts = line_starts_[index(in)];
     if (at.line > 0) {
-      const size_t line = static_cast<size_t>(at.line);
-      if (starts.size() <= line) starts.resize(line + 1);
-      starts[line] = at.offset - static_cast<size_t>(at.column - 1);
+      line_starts_[index(in)].note(
+          at.line, at.offset - static_cast<size_t>(at.column - 1));
     }
     return {value, at.line, at.column, at.length};
   }
 
   field_place place(description in, const stored_field& f) const {
     field_place at{f.line, f.column, f.length, 0};
-    const std::vector<size_t>& starts = line_starts_[index(in)];
-    if (f.line > 0 && static_cast<size_t>(f.line) < starts.size()) {
-      at.offset = starts[static_cast<size_t>(f.line)] +
-                  static_cast<size_t>(f.column - 1);
+    if (const auto start = line_starts_[index(in)].start_of(f.line)) {
+      at.offset = *start + static_cast<size_t>(f.column - 1);
     }
     return at;
   }
@@ -63,9 +60,37 @@ class record_store {
     return in == description::line ? 0 : 1;
   }
 
-  // By line number, for each description; a deque keeps each text where it
-  // is as more come, so the index may point into them.
-  std::vector<size_t> line_starts_[2];
+  // Where the lines that hold a field start, in line order: the reader
+  // goes forward, so a line is almost always noted after those before it.
+  // Blank lines take no room.
+  class line_table {
+   public:
+    void note(int line, size_t start) {
+      if (lines_.empty() || line > lines_.back()) {
+        lines_.push_back(line);
+        starts_.push_back(start);
+        return;
+      }
+      const auto it = std::lower_bound(lines_.begin(), lines_.end(), line);
+      if (*it == line) return;
+      const auto at = it - lines_.begin();
+      lines_.insert(it, line);
+      starts_.insert(starts_.begin() + at, start);
+    }
+    std::optional<size_t> start_of(int line) const {
+      const auto it = std::lower_bound(lines_.begin(), lines_.end(), line);
+      if (it == lines_.end() || *it != line) return std::nullopt;
+      return starts_[static_cast<size_t>(it - lines_.begin())];
+    }
+
+   private:
+    std::vector<int> lines_;
+    std::vector<size_t> starts_;
+  };
+
+  // For each description; a deque keeps each text where it is as more
+  // come, so the index may point into them.
+  line_table line_starts_[2];
   std::deque<std::string> texts_;
   std::unordered_map<std::string_view, int32_t> ids_;
 };

@@ -90,9 +90,6 @@ class record_collector : public record_observer {
   record_collector();
   ~record_collector() override;
 
-  // Room for `n` records, so that a great many need no copying as they
-  // come; the room left unused is never touched.
-  void reserve(size_t n) { list_.records_.reserve(n); }
   void on_record(const record_event& e) override;
   const record_list& records() const { return list_; }
   // The records, moved out: the collector holds none after.

@@ -85,8 +85,8 @@ std::string with_line_ends(const std::string& crlf_text,
 TEST(records, every_field_reads_back_as_the_compiler_saw_it) {
   const std::string line = line_description(
       20000,
-      {"pendenza,    1000,\r\n    -12",  // a record over two lines
-       "montagna,   2000,  2400,  12",
+      {"pendenza,    1000,\r\n    -12",         // a record over two lines
+       "", "", "montagna,   2000,  2400,  12",  // after blank lines
        "cartello_indicatore,  1950,   (GALLERIA )(VERR\xC0)(m.400)",
        "montagna,   30000,  30400,  12"});  // beyond the line: refused
   const std::string train =
